@@ -1,0 +1,32 @@
+# Thin wrapper over CMake; the README names these targets.
+PRESET ?= default
+BUILD_DIR := $(if $(filter asan,$(PRESET)),build-asan,build)
+
+.PHONY: deps configure build run test test-asan bench screenshots clean
+
+deps:
+	@scripts/deps.sh
+
+configure: deps
+	@test -f $(BUILD_DIR)/build.ninja || cmake --preset $(PRESET)
+
+build: configure
+	cmake --build --preset $(PRESET)
+
+run: build
+	scripts/run.sh $(BUILD_DIR)/bin
+
+test: build
+	ctest --preset $(PRESET)
+
+test-asan:
+	$(MAKE) test PRESET=asan
+
+bench: build
+	scripts/bench.sh $(BUILD_DIR)/bin
+
+screenshots: build
+	scripts/screenshots.sh $(BUILD_DIR)/bin build/screenshots
+
+clean:
+	rm -rf build build-asan

@@ -1,0 +1,83 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class TJtagPort;
+
+// Largest request payload the board accepts.
+constexpr uint32_t PKT_PC2NIOS_MAX_PL_LEN = 32748;
+
+// The board session: one TJtagPort while connected, the packet transaction and
+// the board's command set. Every exchange blocks the calling thread.
+class TBoard {
+public:
+    // Command identifiers on the wire.
+    enum Command : uint8_t {
+        CmdQueryBoardName = 0,
+        CmdKeepAlive = 1,
+        CmdSetLeds = 5,
+        CmdReadSwitchesAndKeys = 6,
+        CmdSetSeg7 = 7,
+        CmdReadSdCardInfo = 9,
+        CmdQueryEraseStatus = 10,
+        CmdStartErase = 11,
+        CmdWriteMemory = 13,
+        CmdReadMemory = 14,
+        CmdRunLoopbackTest = 24,
+        CmdSendDeviceData = 31,
+        CmdReadDeviceData = 32,
+        CmdSetDeviceMode = 33,
+    };
+    static constexpr uint32_t kDefaultTimeoutMs = 3000;
+    static constexpr uint32_t kSdCardTimeoutMs = 10000;
+    static constexpr uint32_t kMaxWriteChunk = 32743;
+    static constexpr uint32_t kMaxReadChunk = 32747;
+    static constexpr uint32_t kDeviceChunk = 128;
+    static constexpr uint32_t kFlushLimit = 1002;
+    static constexpr uint32_t kKeepAliveSilenceMs = 120000;
+
+    TBoard();
+    ~TBoard();
+    TBoard(const TBoard&) = delete;
+    TBoard& operator=(const TBoard&) = delete;
+
+    // Session.
+    bool Connect(std::string& errorText, int32_t portIndex);
+    void Disconnect();
+    bool IsConnected() const;
+    bool Transact(uint8_t command, uint8_t* replyBuffer, uint32_t timeoutMs, uint32_t payloadLength,
+                  const uint8_t* payload, uint32_t replyLength);
+    bool ReadExact(uint8_t* buffer, uint32_t count, uint32_t timeoutMs);
+    void FlushInput();
+    bool QueryBoardName(std::string& name);
+    bool Ping();
+
+    // Plain commands: true when the exchange worked and the status byte is 0.
+    bool SetLeds(uint32_t bits);
+    bool ReadSwitchesAndKeys(uint32_t& value);
+    bool SetSeg7(uint32_t value, uint8_t extra);
+    bool WriteMemory(uint8_t memory, uint32_t address, uint32_t count, const uint8_t* data);
+    bool ReadMemory(uint8_t memory, uint32_t address, uint32_t count, uint8_t* buffer);
+    uint32_t QueryEraseStatus();
+
+    // Split commands: the result says whether the exchange worked; `done`
+    // carries the board's own answer.
+    bool ReadSdCardInfo(bool& done, std::string& csdText, std::string& cidText,
+                        std::string& fileSystem);
+    bool StartErase(bool& done, uint16_t argument);
+    bool RunLoopbackTest(bool& done, uint8_t selector, uint32_t& mask8, uint64_t& mask40);
+    bool SendDeviceData(bool& done, uint8_t channel, uint32_t count, const uint8_t* data);
+    bool ReadDeviceData(bool& done, uint8_t channel, uint32_t& count, uint8_t* buffer);
+    bool SetDeviceMode(bool& done, uint8_t channel, uint8_t mode);
+
+    // Re-entrant for the thread that holds it.
+    std::recursive_mutex Lock;
+    uint32_t LastActivity = 0;
+    std::string LinkInfo;
+
+private:
+    bool Keepalive();
+    std::unique_ptr<TJtagPort> port;
+};

@@ -1,0 +1,47 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/CallConv.h"
+#include "platform/DynamicLibrary.h"
+
+// The raw byte link to the Nios II program, through ZOLVANE_JTAG.DLL loaded
+// from the program's own directory.
+class TJtagPort {
+public:
+    // Size reserved for the library's information record; the link text lies at
+    // byte offset kInfoTextOffset.
+    static constexpr size_t kInfoRecordSize = 1024;
+    static constexpr size_t kInfoTextOffset = 112;
+
+    using OpenFn = uint32_t(KBR_STDCALL*)(int32_t portIndex, const char* cableName);
+    using CloseFn = void(KBR_STDCALL*)(uint32_t handle);
+    using WriteFn = int32_t(KBR_STDCALL*)(uint32_t handle, const uint8_t* bytes, uint32_t count);
+    using ReadFn = int32_t(KBR_STDCALL*)(uint32_t handle, uint8_t* buffer, uint32_t maxCount);
+    using GetInfoFn = int32_t(KBR_STDCALL*)(uint32_t handle, void* record);
+
+    TJtagPort(int32_t portIndex, const std::string& cableName);
+    ~TJtagPort();
+    TJtagPort(const TJtagPort&) = delete;
+    TJtagPort& operator=(const TJtagPort&) = delete;
+
+    bool Open();
+    void Close();
+    bool IsOpen() const;
+    bool Write(const uint8_t* bytes, uint32_t count);
+    uint32_t Read(uint8_t* buffer, uint32_t count, uint32_t timeoutMs);
+    bool GetInfo(void* record);
+
+    bool IsLibraryLoaded() const { return library.IsLoaded(); }
+
+private:
+    platform::DynamicLibrary library;
+    uint32_t linkHandle = 0;
+    int32_t portIndex;
+    std::string cableName;
+    OpenFn fnOpen = nullptr;
+    CloseFn fnClose = nullptr;
+    WriteFn fnWrite = nullptr;
+    ReadFn fnRead = nullptr;
+    GetInfoFn fnGetInfo = nullptr;
+};

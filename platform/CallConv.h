@@ -1,0 +1,3 @@
+#pragma once
+// The board maker's libraries use stdcall on Windows; Linux has one convention.
+#define KBR_STDCALL

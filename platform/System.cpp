@@ -1,0 +1,48 @@
+#include "platform/System.h"
+
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+std::string ProgramDirectory() {
+    char buf[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0)
+        return "./";
+    std::string path(buf, static_cast<size_t>(n));
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+uint32_t GetTickCount() {
+    using namespace std::chrono;
+    auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    return static_cast<uint32_t>(ms);
+}
+
+std::string CurrentDirectory() {
+    char buf[PATH_MAX];
+    return getcwd(buf, sizeof buf) ? std::string(buf) : std::string();
+}
+
+bool SetCurrentDirectory(const std::string& path) { return chdir(path.c_str()) == 0; }
+
+std::string QuartusInstallDirectory() {
+    const char* v = std::getenv("QUARTUS_ROOTDIR");
+    return v ? std::string(v) : std::string();
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string FileNameOf(const std::string& path) {
+    auto pos = path.rfind('/');
+    return pos == std::string::npos ? path : path.substr(pos + 1);
+}
+
+} // namespace platform

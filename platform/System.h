@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Small stand-ins for the operating-system services the program relies on.
+namespace platform {
+
+// Directory of the running executable, with its trailing '/'.
+std::string ProgramDirectory();
+
+// Unsigned 32-bit milliseconds from a steady clock; differences wrap correctly.
+uint32_t GetTickCount();
+
+std::string CurrentDirectory();
+bool SetCurrentDirectory(const std::string& path);
+
+// Quartus's install directory ($QUARTUS_ROOTDIR), empty when not installed.
+std::string QuartusInstallDirectory();
+
+// Whether a file exists (and is a regular file).
+bool FileExists(const std::string& path);
+
+// The part of a path after its last '/'.
+std::string FileNameOf(const std::string& path);
+
+} // namespace platform

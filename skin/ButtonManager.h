@@ -1,0 +1,50 @@
+#pragma once
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "skin/CustomButton.h"
+
+class Canvas;
+class QWidget;
+
+enum TButtonMode { bmRadio = 0, bmPush = 1, bmToggle = 2 };
+
+// The skinned buttons of one window or group: paints them and turns raw mouse
+// events into hot and pressed faces and clicks (reported as the button's id).
+class TButtonManager {
+public:
+    TButtonManager(QWidget* owner, Canvas* canvas, TButtonMode mode);
+    ~TButtonManager();
+    TButtonManager(const TButtonManager&) = delete;
+    TButtonManager& operator=(const TButtonManager&) = delete;
+
+    void AddButton(int id, const QString& caption, const QString& resourceName, int x, int y);
+    void PaintButtons();
+    bool ButtonsMouseDown(int x, int y);
+    bool ButtonsMouseMove(int x, int y, bool resetCursor);
+    int ButtonsMouseUp(int x, int y);
+    TCustomButton* FindButtonAt(int x, int y) const;
+    bool IsOverButton(int x, int y) const { return FindButtonAt(x, y) != nullptr; }
+    TCustomButton* FindButton(int id) const;
+    void RedrawButton(int id);
+    void SetButtonEnabled(int id, bool enabled);
+    void SetButtonChecked(int id, bool checked);
+    bool IsButtonChecked(int id) const;
+    void UncheckAllButtons();
+    void SetButtonBitmap(int id, const QString& resourceName);
+    void SetButtonCaption(int id, const QString& caption);
+
+    TButtonMode Mode() const { return mode; }
+    int HotId() const { return hotId; }
+    int Count() const { return static_cast<int>(buttons.size()); }
+
+private:
+    void Capture(bool on);
+    std::vector<std::unique_ptr<TCustomButton>> buttons;
+    int hotId = -1;
+    QWidget* owner;
+    Canvas* canvas;
+    TButtonMode mode;
+    bool mouseDown = false;
+};

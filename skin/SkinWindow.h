@@ -1,0 +1,44 @@
+#pragma once
+#include <QPoint>
+#include <QWidget>
+
+#include "skin/Canvas.h"
+
+// Base of every skinned window: owns the Canvas, runs FormPaint onto it when the
+// window must be painted whole, shows the Canvas on screen, and forwards mouse
+// events in client coordinates. A top-level window without a skinned button under
+// a press is dragged.
+class TSkinWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit TSkinWindow(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+
+    Canvas& GetCanvas() { return canvas; }
+    // Sets the client size, and the canvas with it.
+    void SetClientSize(int width, int height);
+    // Asks for a whole repaint through FormPaint (the toolkit's Invalidate/Repaint).
+    void Invalidate();
+    // Runs FormPaint now, without waiting for the event loop.
+    void RepaintNow();
+
+protected:
+    virtual void FormPaint() {}
+    virtual void FormMouseDown(int /*x*/, int /*y*/) {}
+    virtual void FormMouseMove(int /*x*/, int /*y*/) {}
+    virtual void FormMouseUp(int /*x*/, int /*y*/) {}
+    // Whether an enabled skinned button lies under the point; a top-level window
+    // is dragged only from elsewhere. Pages are never dragged.
+    virtual bool IsOverSkinButton(int /*x*/, int /*y*/) const { return false; }
+    virtual bool IsDraggable() const { return isWindow(); }
+
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+
+private:
+    Canvas canvas;
+    bool needsFormPaint = true;
+    bool dragging = false;
+    QPoint dragOffset;
+};

@@ -1,0 +1,47 @@
+#pragma once
+#include <string>
+#include <sys/types.h>
+
+// A real kbr370-vboard process in a private temporary directory, for tests.
+// Sets KBR370_VBOARD_DIR for this process, so the drivers loaded by the test
+// reach this board and never the user's default one.
+class TestVBoard {
+public:
+    // Starts the daemon (in the foreground, as a child) and waits for its ctl socket.
+    // With `configure` the board is configured with the built design file first.
+    explicit TestVBoard(bool configure = true);
+    ~TestVBoard();
+    TestVBoard(const TestVBoard&) = delete;
+    TestVBoard& operator=(const TestVBoard&) = delete;
+
+    // Sends one control command; returns the whole reply line ("ok ..." / "error ...").
+    std::string Ctl(const std::string& command) const;
+    // Sends one control command and expects "ok"; returns what follows "ok " (may be empty).
+    std::string CtlOk(const std::string& command) const;
+
+    void Kill();    // SIGKILL, as a crash would
+    void Restart(bool configure = true);
+    bool Running() const { return pid > 0; }
+
+    const std::string& Dir() const { return dir; }
+    static std::string BinDir();        // where the built programs and libraries lie
+    static std::string DesignFile();    // the built KBR_370_ControlPanel.sof
+
+private:
+    void Start(bool configure);
+    void Stop();
+    std::string dir;
+    pid_t pid = -1;
+};
+
+// A fresh temporary directory, removed with its contents at destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::string& Path() const { return path; }
+    std::string File(const std::string& name) const { return path + "/" + name; }
+
+private:
+    std::string path;
+};
