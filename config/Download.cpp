@@ -1,0 +1,76 @@
+#include "config/Download.h"
+
+#include <cstdint>
+#include <iterator>
+
+#include "platform/Hooks.h"
+#include "platform/System.h"
+
+namespace {
+
+// The library's entry points, in its own order. All must resolve.
+constexpr const char* kEntryNames[] = {
+    "ZOLVANE_DownloadEEPROMByByteBlaster",
+    "ZOLVANE_JtagDownloadByteBlaster",
+    "ZOLVANE_JtagDownload",
+    "ZOLVANE_JtagDownloadChain",
+    "ZOLVANE_Programming",
+    "ZOLVANE_DownloadNios2",
+    "ZOLVANE_DownloadNios2Ex",
+    "ZOLVANE_FlashProgrammer",
+    "ZOLVANE_AsDownload",
+    "ZOLVANE_AsDownloadPV",
+    "ZOLVANE_IsUsbBlasterDriverReady",
+    "ZOLVANE_GetQuatusVersion",
+    "ZOLVANE_SetQuartusProgrammerPath",
+    "ZOLVANE_quartus_pgm",
+    "ZOLVANE_Nios2Terminal",
+    "ZOLVANE_KillNios2Terminal",
+    "ZOLVANE_EnableBlasterII",
+    "ZOLVANE_SetUB2Name",
+    "ZOLVANE_Jtagconfig",
+};
+constexpr size_t kJtagDownload = 2;
+constexpr size_t kGetQuatusVersion = 11;
+
+using GetQuatusVersionFn = double(KBR_STDCALL*)();
+using JtagDownloadFn = int32_t(KBR_STDCALL*)(const char* sofFile, int32_t, uint8_t, int32_t,
+                                             int32_t, uint8_t, uint8_t);
+
+} // namespace
+
+TDownload::TDownload() {
+    static_assert(std::size(kEntryNames) == sizeof(entry) / sizeof(entry[0]));
+    const std::string path = platform::ProgramDirectory() + "ZOLVANE_DOWNLOAD.DLL";
+    if (!library.Load(path)) {
+        platform::ShowMessageBox(platform::MessageKind::Error, "fail to load dll - " + path);
+        return;
+    }
+    bool all = true;
+    for (size_t i = 0; i < std::size(kEntryNames); ++i) {
+        entry[i] = library.Symbol(kEntryNames[i]);
+        all = all && entry[i] != nullptr;
+    }
+    if (!all) {
+        platform::ShowMessageBox(platform::MessageKind::Error,
+                                 "load ZOLVANE_DOWNLOAD.DLL fail. Cannot find all of desired API");
+        library.Unload();
+        for (auto& e : entry)
+            e = nullptr;
+    }
+}
+
+TDownload::~TDownload() = default;
+
+double TDownload::GetQuatusVersion() {
+    if (!IsLoaded())
+        return 0;
+    return reinterpret_cast<GetQuatusVersionFn>(entry[kGetQuatusVersion])();
+}
+
+bool TDownload::JtagDownload(const std::string& sofPath) {
+    if (!IsLoaded())
+        return false;
+    auto download = reinterpret_cast<JtagDownloadFn>(entry[kJtagDownload]);
+    return (download(sofPath.c_str(), 20000, 1, 0, 0, 0, 0) & 0xFF) != 0;
+}

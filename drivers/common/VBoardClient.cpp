@@ -1,0 +1,184 @@
+#include "drivers/common/VBoardClient.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "platform/UnixSocket.h"
+#include "platform/VBoardDir.h"
+
+extern char** environ;
+
+namespace drivers {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A daemon that is already up answers within microseconds; this only bounds
+// the wait on one that accepts but has hung.
+constexpr int kProbeTimeoutMs = 500;
+constexpr auto kRetryPause = std::chrono::milliseconds(5);
+
+int MsLeft(Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+std::string JoinPath(const std::string& dir, const char* name) {
+    if (dir.empty())
+        return name;
+    return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
+// Starts `exe serve --dir dir` detached from our descriptors: the daemon must
+// not hold the host's pipes (a test runner would wait for it) or its sockets.
+// Standard error stays, so a daemon that cannot start can say why.
+pid_t SpawnServe(const std::string& exe, const std::string& dir, std::string& error) {
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attr;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attr);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+
+    // The host may block or ignore signals (a GUI often ignores SIGPIPE); the
+    // daemon starts with the defaults so SIGTERM still stops it.
+    sigset_t none, defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGPIPE, SIGCHLD})
+        sigaddset(&defaults, sig);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    std::string serve = "serve", dirFlag = "--dir", dirArg = dir;
+    std::string exeArg = exe;
+    char* argv[] = {exeArg.data(), serve.data(), dirFlag.data(), dirArg.data(), nullptr};
+    pid_t pid = -1;
+    int rc = posix_spawn(&pid, exe.c_str(), &actions, &attr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (rc != 0) {
+        error = "cannot run " + exe + ": " + std::strerror(rc);
+        return -1;
+    }
+    return pid;
+}
+
+// Collects the serve command once it has exited; true when it has. When the
+// host ignores SIGCHLD there is nothing to collect and it counts as gone.
+bool Reaped(pid_t pid, int& status) {
+    for (;;) {
+        pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid)
+            return true;
+        if (r == 0)
+            return false;
+        if (errno == EINTR)
+            continue;
+        status = 0;
+        return true;
+    }
+}
+
+} // namespace
+
+VBoardClient::VBoardClient() : dir(platform::VBoardDirectory()) {}
+
+VBoardClient::VBoardClient(std::string dir) : dir(std::move(dir)) {}
+
+std::string VBoardClient::LinkSocket() const { return platform::VBoardLinkSocket(dir); }
+
+std::string VBoardClient::ControlSocket() const { return platform::VBoardControlSocket(dir); }
+
+bool VBoardClient::Request(const std::string& command, std::string& reply, int timeoutMs) const {
+    return platform::ControlRequest(ControlSocket(), command, reply, timeoutMs);
+}
+
+std::optional<VBoardStatus> VBoardClient::Status(int timeoutMs) const {
+    std::string reply;
+    if (!Request("status", reply, timeoutMs))
+        return std::nullopt;
+    return VBoardStatus::Parse(reply);
+}
+
+bool VBoardClient::EnsureDaemon(const std::string& dllDir, std::string* error) const {
+    if (Status(kProbeTimeoutMs))
+        return true;
+
+    std::string why;
+    std::string exe = JoinPath(dllDir, kDaemonName);
+    if (access(exe.c_str(), X_OK) != 0) {
+        if (error)
+            *error = "no virtual board program at " + exe;
+        return false;
+    }
+    pid_t pid = SpawnServe(exe, dir, why);
+    if (pid < 0) {
+        if (error)
+            *error = why;
+        return false;
+    }
+
+    auto deadline = Clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
+    bool reaped = false;
+    int status = 0;
+    bool answered = false;
+    for (;;) {
+        if (!reaped && Reaped(pid, status)) {
+            reaped = true;
+            if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
+                why = exe + " serve exited with status " + std::to_string(WEXITSTATUS(status));
+                break;
+            }
+        }
+        int left = MsLeft(deadline);
+        if (left == 0)
+            break;
+        if (Status(std::min(left, 250))) {
+            answered = true;
+            break;
+        }
+        std::this_thread::sleep_for(kRetryPause);
+    }
+    if (!reaped) {
+        // It should have daemonised and exited once listening, so a short wait
+        // collects it. One that never answered is hung: stop it. One that
+        // answers but stays is left alone rather than risk killing the board.
+        auto grace = Clock::now() + std::chrono::milliseconds(answered ? 500 : 0);
+        while (!Reaped(pid, status)) {
+            if (Clock::now() >= grace) {
+                if (!answered) {
+                    kill(pid, SIGKILL);
+                    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+                    }
+                }
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    if (!answered && error)
+        *error = why.empty() ? "the virtual board in " + dir + " did not answer within " +
+                                   std::to_string(kStartTimeoutMs) + " ms"
+                             : why;
+    return answered;
+}
+
+std::string SelectedCable() {
+    const char* v = std::getenv("KBR370_CABLE");
+    return v && *v ? std::string(v) : std::string("virtual");
+}
+
+} // namespace drivers

@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+
+namespace drivers {
+
+// What puts a design into the FPGA. The download DLL maps its one working
+// entry point onto this.
+class Programmer {
+public:
+    virtual ~Programmer() = default;
+    // Configures the FPGA from `sofFile`, blocking until done; on failure
+    // `error` says why.
+    virtual bool Configure(const std::string& sofFile, std::string& error) = 0;
+};
+
+} // namespace drivers

@@ -1,0 +1,98 @@
+// The five entry points of ZOLVANE_JTAG.DLL. Nothing may escape them but
+// their results: no exception crosses into the caller.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "drivers/common/Export.h"
+#include "drivers/common/ModuleDirectory.h"
+#include "drivers/common/VBoardClient.h"
+#include "drivers/jtag/CableFactory.h"
+#include "drivers/jtag/LinkTable.h"
+#include "platform/CallConv.h"
+
+namespace {
+
+// The caller reserves this many bytes for the information record; the text
+// lies at kInfoTextOffset.
+constexpr size_t kInfoRecordSize = 1024;
+constexpr size_t kInfoTextOffset = 112;
+
+drivers::LinkTable& Links() {
+    static drivers::LinkTable table;
+    return table;
+}
+
+std::string DllDirectory();
+
+} // namespace
+
+KBR_DLL_EXPORT uint32_t KBR_STDCALL ZOLVANE_JtagOpen(int32_t portIndex, const char* cableName) {
+    try {
+        std::string error;
+        auto cable = drivers::CableFactory::Make(drivers::SelectedCable(), DllDirectory(), error);
+        if (!cable) {
+            std::fprintf(stderr, "ZOLVANE_JTAG: %s\n", error.c_str());
+            return 0;
+        }
+        if (!cable->Open(portIndex, cableName ? cableName : ""))
+            return 0;
+        return Links().Add(std::move(cable));
+    } catch (...) {
+        return 0;
+    }
+}
+
+KBR_DLL_EXPORT void KBR_STDCALL ZOLVANE_JtagClose(uint32_t handle) {
+    try {
+        if (auto cable = Links().Remove(handle))
+            cable->Close();
+    } catch (...) {
+    }
+}
+
+KBR_DLL_EXPORT int32_t KBR_STDCALL ZOLVANE_JtagWrite(uint32_t handle, const uint8_t* bytes,
+                                                     uint32_t count) {
+    try {
+        auto cable = Links().Find(handle);
+        return cable && cable->Write(bytes, count) ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+KBR_DLL_EXPORT int32_t KBR_STDCALL ZOLVANE_JtagRead(uint32_t handle, uint8_t* buffer,
+                                                    uint32_t maxCount) {
+    try {
+        auto cable = Links().Find(handle);
+        return cable ? static_cast<int32_t>(cable->ReadAvailable(buffer, maxCount)) : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+KBR_DLL_EXPORT int32_t KBR_STDCALL ZOLVANE_JtagGetInfo(uint32_t handle, void* record) {
+    try {
+        auto cable = Links().Find(handle);
+        if (!cable || !record)
+            return 0;
+        std::string text = cable->Describe();
+        size_t room = kInfoRecordSize - kInfoTextOffset - 1;
+        size_t length = std::min(text.size(), room);
+        auto* out = static_cast<char*>(record) + kInfoTextOffset;
+        std::memcpy(out, text.data(), length);
+        out[length] = '\0';
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+namespace {
+
+std::string DllDirectory() {
+    return drivers::ModuleDirectory(reinterpret_cast<const void*>(&ZOLVANE_JtagOpen));
+}
+
+} // namespace

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Runs every benchmark in one go; each prints its own figures and targets.
+set -euo pipefail
+bin=$(cd "${1:-build/bin}" && pwd)
+status=0
+for b in kbr370_link_bench kbr370_gui_bench; do
+  if [ -x "$bin/$b" ]; then
+    echo "== $b"
+    QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$bin/$b" || status=1
+  fi
+done
+exit $status
