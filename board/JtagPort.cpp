@@ -1,0 +1,81 @@
+#include "board/JtagPort.h"
+
+#include "platform/Hooks.h"
+#include "platform/System.h"
+
+namespace {
+const char* const kLibraryName = "ZOLVANE_JTAG.DLL";
+}
+
+TJtagPort::TJtagPort(int32_t portIndex, const std::string& cableName)
+    : portIndex(portIndex), cableName(cableName) {
+    std::string path = platform::ProgramDirectory() + kLibraryName;
+    if (!library.Load(path)) {
+        platform::ShowMessageBox(platform::MessageKind::Error, "fail to load dll - " + path);
+        return;
+    }
+    fnOpen = library.Resolve<OpenFn>("ZOLVANE_JtagOpen");
+    fnClose = library.Resolve<CloseFn>("ZOLVANE_JtagClose");
+    fnWrite = library.Resolve<WriteFn>("ZOLVANE_JtagWrite");
+    fnRead = library.Resolve<ReadFn>("ZOLVANE_JtagRead");
+    fnGetInfo = library.Resolve<GetInfoFn>("ZOLVANE_JtagGetInfo");
+    if (!fnOpen || !fnClose || !fnWrite || !fnRead || !fnGetInfo) {
+        platform::ShowMessageBox(platform::MessageKind::Error, "fail to find some API");
+        fnOpen = nullptr;
+        fnClose = nullptr;
+        fnWrite = nullptr;
+        fnRead = nullptr;
+        fnGetInfo = nullptr;
+        library.Unload();
+    }
+}
+
+// The session closes the link before it destroys the port.
+TJtagPort::~TJtagPort() = default;
+
+bool TJtagPort::Open() {
+    if (!library.IsLoaded() || !fnOpen)
+        return false;
+    Close();
+    // The programmer's libraries are found relative to Quartus's bin directory.
+    platform::SetCurrentDirectory(platform::QuartusInstallDirectory() + "/bin");
+    linkHandle = fnOpen(portIndex, cableName.c_str());
+    platform::SetCurrentDirectory(platform::ProgramDirectory());
+    return linkHandle != 0;
+}
+
+void TJtagPort::Close() {
+    if (linkHandle != 0) {
+        if (fnClose)
+            fnClose(linkHandle);
+        linkHandle = 0;
+    }
+}
+
+bool TJtagPort::IsOpen() const { return library.IsLoaded() && linkHandle != 0; }
+
+bool TJtagPort::Write(const uint8_t* bytes, uint32_t count) {
+    if (!IsOpen() || !fnWrite)
+        return false;
+    return fnWrite(linkHandle, bytes, count) != 0;
+}
+
+uint32_t TJtagPort::Read(uint8_t* buffer, uint32_t count, uint32_t timeoutMs) {
+    if (!IsOpen() || !fnRead)
+        return 0;
+    uint32_t got = 0;
+    const uint32_t start = platform::GetTickCount();
+    // Polls without sleeping: the library's read never blocks.
+    while (got < count && platform::GetTickCount() - start < timeoutMs) {
+        int32_t n = fnRead(linkHandle, buffer + got, count - got);
+        if (n > 0)
+            got += static_cast<uint32_t>(n) <= count - got ? static_cast<uint32_t>(n) : count - got;
+    }
+    return got;
+}
+
+bool TJtagPort::GetInfo(void* record) {
+    if (!IsOpen() || !fnGetInfo)
+        return false;
+    return fnGetInfo(linkHandle, record) != 0;
+}
