@@ -33,8 +33,13 @@ public:
 
     QColor Pixel(int x, int y) const { return image.pixelColor(x, y); }
 
+    // While off, drawing does not ask the owner to repaint; the owner's own
+    // paint handler turns it off around a whole repaint it is about to show.
+    void SetNotifyOwner(bool on) { notifyOwner = on; }
+
 private:
     void Changed(const QRect& r);
     QWidget* owner;
     QImage image;
+    bool notifyOwner = true;
 };

@@ -30,13 +30,18 @@ protected:
     // is dragged only from elsewhere. Pages are never dragged.
     virtual bool IsOverSkinButton(int /*x*/, int /*y*/) const { return false; }
     virtual bool IsDraggable() const { return isWindow(); }
+    // The main window answers its non-client hit test with the hand-point
+    // cursor wherever it can be dragged; a window that wants that says so here.
+    virtual bool HandCursorOnDragArea() const { return false; }
 
     void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
 
 private:
+    void RunFormPaint();
     Canvas canvas;
     bool needsFormPaint = true;
     bool dragging = false;
