@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "tests/support/TestVBoard.h"
+#include "vboard/ControlProtocol.h"
+#include "vboard/DesignFile.h"
+#include "vboard/FaultQueue.h"
+#include "vboard/Wire.h"
+
+using vboard::TControlProtocol;
+using vboard::TDesignFile;
+using vboard::TFaultQueue;
+namespace wire = vboard::wire;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+const Bytes kStatusOk = {0x00};
+const Bytes kGoodReply = {0xAA, 0x05, 0x01, 0x00, 0x00, 0x00, 0x00, 0x06, 0x55};
+
+TFaultQueue::TOutcome Spoil(const std::string& kind) {
+    auto fault = TFaultQueue::Parse(kind);
+    EXPECT_TRUE(fault) << kind;
+    return TFaultQueue::Apply(fault.value_or(TFaultQueue::TFault{}), 0x05, kStatusOk);
+}
+
+// The daemon's side, reduced to what the protocol reaches.
+class TFakeHost : public TControlProtocol::THost {
+  public:
+    bool Configured() const override { return configured; }
+    bool LinkOpen() const override { return linkOpen; }
+    void Configure() override { configured = true; }
+    void Blank() override {
+        configured = false;
+        linkOpen = false;
+    }
+    void PowerCycle() override {
+        Blank();
+        ++generation;
+    }
+    uint64_t PowerGeneration() const override { return generation; }
+    void SetLinkRate(uint32_t r) override { rate = r; }
+    bool configured = false, linkOpen = false;
+    uint64_t generation = 0;
+    uint32_t rate = 0;
+};
+
+struct TControl {
+    vboard::TBoardModel model;
+    TFaultQueue faults;
+    TFakeHost host;
+    TControlProtocol ctl{model, faults, host};
+    std::string Run(const std::string& line) {
+        auto r = ctl.Execute(line);
+        return r.deferred ? r.deferred() : r.reply;
+    }
+};
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+} // namespace
+
+TEST(FaultQueue, EachKindSpoilsTheReplyItsOwnWay) {
+    EXPECT_EQ(TFaultQueue::Apply({}, 0x05, kStatusOk).bytes, kGoodReply);
+    EXPECT_TRUE(Spoil("drop").bytes.empty());
+    EXPECT_FALSE(Spoil("drop").disconnect);
+    EXPECT_TRUE(Spoil("disconnect").disconnect);
+
+    Bytes b = Spoil("bad-checksum").bytes;
+    ASSERT_EQ(b.size(), kGoodReply.size());
+    EXPECT_NE(b[7], kGoodReply[7]);
+    EXPECT_EQ(Spoil("bad-start").bytes[0], 0x00);
+    EXPECT_EQ(Spoil("bad-end").bytes.back(), 0x00);
+    // A well-formed frame with another command.
+    EXPECT_EQ(Spoil("wrong-command").bytes, wire::MakeFrame(0x06, kStatusOk));
+    // A well-formed frame one byte longer than expected.
+    EXPECT_EQ(Spoil("wrong-length").bytes, wire::MakeFrame(0x05, {0x00, 0x00}));
+    EXPECT_EQ(Spoil("status:7").bytes, wire::MakeFrame(0x05, {0x07}));
+    EXPECT_EQ(Spoil("truncate:4").bytes, Bytes(kGoodReply.begin(), kGoodReply.begin() + 4));
+    EXPECT_EQ(Spoil("truncate:100").bytes, kGoodReply);
+
+    auto g = Spoil("garbage:300");
+    ASSERT_EQ(g.bytes.size(), 300 + kGoodReply.size());
+    EXPECT_TRUE(std::equal(kGoodReply.begin(), kGoodReply.end(), g.bytes.begin() + 300));
+    EXPECT_EQ(std::count(g.bytes.begin(), g.bytes.begin() + 300, 0xAA), 0);
+
+    auto s = Spoil("stall:250");
+    EXPECT_EQ(s.delayMs, 250u);
+    EXPECT_EQ(s.bytes, kGoodReply);
+}
+
+TEST(FaultQueue, ParseRefusesMalformedKinds) {
+    for (const char* bad : {"", "dropp", "drop:1", "garbage", "garbage:", "garbage:x", "stall:-1",
+                            "status:256", "truncate:1x", "garbage:99999999999", "clear"})
+        EXPECT_FALSE(TFaultQueue::Parse(bad)) << bad;
+}
+
+TEST(FaultQueue, CountsAndOrderAndClear) {
+    TFaultQueue q;
+    q.Arm(*TFaultQueue::Parse("drop"), 2);
+    q.Arm(*TFaultQueue::Parse("status:3"), 1);
+    EXPECT_EQ(q.Pending(), 3u);
+    EXPECT_EQ(q.Take().kind, TFaultQueue::Kind::Drop);
+    EXPECT_EQ(q.Take().kind, TFaultQueue::Kind::Drop);
+    auto f = q.Take();
+    EXPECT_EQ(f.kind, TFaultQueue::Kind::Status);
+    EXPECT_EQ(f.value, 3u);
+    EXPECT_EQ(q.Take().kind, TFaultQueue::Kind::None);
+    q.Arm(*TFaultQueue::Parse("bad-end"), 5);
+    q.Clear();
+    EXPECT_EQ(q.Take().kind, TFaultQueue::Kind::None);
+}
+
+TEST(ControlProtocol, RefusesBadCommandsAndArguments) {
+    TControl c;
+    const std::string bad[] = {
+        "",
+        "frobnicate",
+        "get",
+        "get nothing",
+        "set inputs",
+        "set inputs 0x400000",
+        "set inputs zz",
+        "usb 256",
+        "usb -1",
+        "ir push 0",
+        "ir push 0G",
+        "ir present 2",
+        "ps2 push 010203",
+        "rs232 loopback yes",
+        "hsmc fail 0x10000000000 0",
+        "hsmc fail 0 0x100",
+        "mem read 4 0 1",
+        "mem read 7 0 65537",
+        "mem read 5 0xFFF 2",
+        "mem write 6 0x1FFFFF 0102",
+        "mem write 6 0 012",
+        "erase steps 65537",
+        "fault",
+        "fault explode",
+        "fault drop 0",
+        "fault drop x",
+        "fault clear now",
+        "link rate 0",
+        "link rate fast",
+        "sd insert 00 00 2",
+        "status now",
+        "log",
+        "configure",
+        "configure /no/such/file",
+        "sd insert " + std::string(32, '0') + " " + std::string(30, '0') + " 2",
+    };
+    for (const std::string& line : bad) {
+        std::string reply = c.Run(line);
+        EXPECT_EQ(reply.rfind("error ", 0), 0u) << "'" << line << "' gave '" << reply << "'";
+    }
+}
+
+TEST(ControlProtocol, ReadsAndChangesTheBoard) {
+    TControl c;
+    EXPECT_EQ(c.Run("status"), "ok configured=0 link=closed");
+    c.model.leds = 0x07FFFFFF;
+    EXPECT_EQ(c.Run("get leds"), "ok 0x07FFFFFF");
+    c.model.lcdLine[0] = "AB";
+    EXPECT_EQ(c.Run("get lcd"), "ok 4142 ");
+    EXPECT_EQ(c.Run("ir push 1a2B"), "ok"); // either case of hex digits
+    EXPECT_EQ(c.model.irQueue, (std::deque<uint8_t>{0x1A, 0x2B}));
+    EXPECT_EQ(c.Run("mem write 3 0x10 00ff"), "ok"); // bypasses the AND rule
+    EXPECT_EQ(c.Run("mem write 3 0x10 a5"), "ok");
+    EXPECT_EQ(c.Run("mem read 3 0x10 3"), "ok A5FFFF");
+    EXPECT_EQ(c.Run("mem read 7 0 65536").size(), 3u + 2 * 65536);
+    c.model.rs232Tx = std::string("A\0", 2);
+    EXPECT_EQ(c.Run("get rs232-tx"), "ok 4100");
+    EXPECT_EQ(c.Run("get rs232-tx"), "ok"); // taken, not kept
+    EXPECT_EQ(c.Run("sd insert " + std::string(32, '1') + " " + std::string(32, '2') + " 1"), "ok");
+    EXPECT_EQ(c.model.sd.csd[0], 0x11);
+    EXPECT_EQ(c.Run("fault drop 3"), "ok");
+    EXPECT_EQ(c.faults.Pending(), 3u);
+    EXPECT_EQ(c.Run("fault clear"), "ok");
+    EXPECT_TRUE(c.faults.Empty());
+    c.model.Handle(0, nullptr, 0);
+    c.model.Handle(0x21, nullptr, 0);
+    EXPECT_EQ(c.Run("log requests"), "ok 00 21");
+    EXPECT_EQ(c.Run("log requests"), "ok");
+}
+
+TEST(ControlProtocol, ConfigureChecksTheDesignFile) {
+    TempDir tmp;
+    TControl c;
+    Bytes good = TDesignFile::Build();
+    WriteFile(tmp.File("good design.sof"), good);
+    // The path is the rest of the line, blanks and all.
+    auto r = c.ctl.Execute("configure " + tmp.File("good design.sof"));
+    ASSERT_TRUE(r.deferred);
+    EXPECT_EQ(r.delayMs, 1500u);
+    EXPECT_FALSE(c.host.configured); // only after the download time
+    EXPECT_EQ(r.deferred(), "ok");
+    EXPECT_TRUE(c.host.configured);
+
+    // A power cycle during the download spoils it.
+    r = c.ctl.Execute("configure " + tmp.File("good design.sof"));
+    c.Run("reset");
+    EXPECT_EQ(r.deferred().rfind("error ", 0), 0u);
+    EXPECT_FALSE(c.host.configured);
+
+    Bytes damaged = good, truncated(good.begin(), good.end() - 10),
+          foreign = TDesignFile::Build("DE2_115");
+    damaged[good.size() / 2] ^= 0x01;
+    Bytes version = good;
+    version[8] = 2;
+    Bytes text = {'h', 'e', 'l', 'l', 'o'};
+    for (auto [name, bytes] : {std::pair{"damaged", damaged}, std::pair{"truncated", truncated},
+                               std::pair{"foreign", foreign}, std::pair{"version", version},
+                               std::pair{"text", text}, std::pair{"empty", Bytes{}}}) {
+        WriteFile(tmp.File(name), bytes);
+        std::string reply = c.Run(std::string("configure ") + tmp.File(name));
+        EXPECT_EQ(reply.rfind("error ", 0), 0u) << name << ": " << reply;
+    }
+    EXPECT_EQ(c.Run("configure " + tmp.Path()).rfind("error ", 0), 0u); // a directory
+}
+
+TEST(DesignFile, BuiltFileValidatesAndNamesTheBoard) {
+    Bytes d = TDesignFile::Build();
+    EXPECT_EQ(TDesignFile::Validate(d), "");
+    EXPECT_EQ(TDesignFile::InfoValue(d, "board"), "KBR_370");
+    EXPECT_EQ(TDesignFile::InfoValue(d, "device"), "EP3C120/EP4CE115");
+    EXPECT_EQ(TDesignFile::ValidateFile(TestVBoard::DesignFile()), "");
+    // Every single-byte corruption is caught.
+    for (size_t i = 0; i < d.size(); i += 97) {
+        Bytes bad = d;
+        bad[i] ^= 0x40;
+        EXPECT_NE(TDesignFile::Validate(bad), "") << "byte " << i;
+    }
+    Bytes longer = d;
+    longer.push_back(0);
+    EXPECT_NE(TDesignFile::Validate(longer), "");
+}

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include "vboard/Pacer.h"
+#include "vboard/SparseMemory.h"
+
+using namespace std::chrono;
+using vboard::TPacer;
+
+TEST(Pacer, HoldsTheRateOverABusyPeriodWhateverTheWakeUps) {
+    TPacer p;
+    EXPECT_EQ(p.Allowance(TPacer::Clock::now()), SIZE_MAX);
+    p.SetRate(1000000);
+    auto t0 = TPacer::Clock::now();
+    size_t sent = 0;
+    auto t = t0;
+    EXPECT_EQ(p.Allowance(t), 0u);
+    // Irregular wake-ups over one second.
+    for (int i = 0; i < 700; ++i) {
+        t += microseconds(500 + (i * 37) % 2000);
+        size_t a = p.Allowance(t);
+        p.Consumed(a);
+        sent += a;
+    }
+    double elapsed = duration<double>(t - t0).count();
+    EXPECT_NEAR(double(sent) / elapsed, 1e6, 1e6 * 0.001);
+    // The next wake-up is at least a tick away and not after the next byte is due.
+    auto next = p.NextAt(t);
+    EXPECT_GE(next, t + TPacer::kTick);
+    EXPECT_LE(next, t + TPacer::kTick + microseconds(2));
+    // Idle time earns nothing.
+    p.Idle();
+    EXPECT_EQ(p.Allowance(t + seconds(10)), 0u);
+}
+
+TEST(SparseMemory, EraseFreesWholePagesAndFillsPartOnes) {
+    vboard::TSparseMemory m(1 << 20, 0xFF);
+    std::vector<uint8_t> zeros(3 * 4096, 0);
+    m.Write(100, zeros.data(), zeros.size());
+    EXPECT_EQ(m.PagesInUse(), 4u);
+    m.Erase(4096, 2 * 4096 + 10);
+    EXPECT_EQ(m.PagesInUse(), 2u);
+    uint8_t b[3];
+    m.Read(4095, b, 3);
+    EXPECT_EQ(b[0], 0x00);
+    EXPECT_EQ(b[1], 0xFF);
+    m.Read(3 * 4096 + 9, b, 2);
+    EXPECT_EQ(b[0], 0xFF);
+    EXPECT_EQ(b[1], 0x00);
+    EXPECT_TRUE(m.Contains(0, 1 << 20));
+    EXPECT_FALSE(m.Contains(1, 1 << 20));
+    EXPECT_FALSE(m.Contains(UINT64_MAX, 2));
+}

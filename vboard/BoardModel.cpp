@@ -1,0 +1,390 @@
+#include "vboard/BoardModel.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "vboard/Wire.h"
+
+namespace vboard {
+
+using wire::GetU32;
+using wire::PutU32;
+
+namespace {
+
+constexpr uint8_t kOk = 0x00;
+constexpr uint8_t kRefused = 0x01;
+constexpr char kBoardName[] = "KBR_370";
+
+struct TMemoryInfo {
+    uint8_t code;
+    uint32_t size;
+    uint8_t fill;
+};
+// Code, size and erased value of each memory on the board.
+constexpr TMemoryInfo kMemories[] = {
+    {3, 8u << 20, 0xFF},   // flash
+    {5, 4u << 10, 0x00},   // EEPROM
+    {6, 2u << 20, 0x00},   // SRAM
+    {7, 128u << 20, 0x00}, // SDRAM
+};
+
+// A 7579 MB SDHC card (C_SIZE 15159) and a made-up identity; byte 15 is CRC7.
+constexpr std::array<uint8_t, 16> kDefaultCsd = {0x40, 0x0E, 0x00, 0x32, 0x5B, 0x59, 0x00, 0x00,
+                                                 0x3B, 0x37, 0x7F, 0x80, 0x0A, 0x40, 0x00, 0x00};
+constexpr std::array<uint8_t, 16> kDefaultCid = {0x1D, 'S',  'D',  'V',  'B',  '8',  'G',  'B',
+                                                 0x10, 0x4B, 0x52, 0x37, 0x30, 0x01, 0x63, 0x00};
+constexpr uint8_t kDefaultFileSystem = 2; // FAT32
+
+uint8_t Crc7(const uint8_t* data, size_t count) {
+    uint8_t crc = 0;
+    for (size_t i = 0; i < count; ++i) {
+        uint8_t byte = data[i];
+        for (int bit = 7; bit >= 0; --bit) {
+            bool in = ((byte >> bit) & 1) ^ ((crc >> 6) & 1);
+            crc = uint8_t((crc << 1) & 0x7F);
+            if (in)
+                crc ^= 0x09;
+        }
+    }
+    return uint8_t(crc << 1 | 1);
+}
+
+TBoardModel::TReply Status(uint32_t replyLength, uint8_t status) {
+    TBoardModel::TReply r;
+    r.payload.assign(replyLength, 0);
+    r.payload[0] = status;
+    return r;
+}
+
+} // namespace
+
+// Request layouts and reply lengths of every command the design answers.
+const TBoardModel::TCommand TBoardModel::kCommands[] = {
+    {0, 0, 17, &TBoardModel::BoardName},        {1, 0, 1, &TBoardModel::KeepAlive},
+    {5, 4, 1, &TBoardModel::SetLeds},           {6, 0, 13, &TBoardModel::ReadSwitchesAndKeys},
+    {7, 5, 1, &TBoardModel::SetSeg7},           {9, 0, 36, &TBoardModel::ReadSdCardInfo},
+    {10, 0, 5, &TBoardModel::QueryEraseStatus}, {11, 4, 1, &TBoardModel::StartErase},
+    {13, -1, 1, &TBoardModel::WriteMemory},     {14, 9, 1, &TBoardModel::ReadMemory},
+    {24, 1, 17, &TBoardModel::RunLoopbackTest}, {31, 130, 1, &TBoardModel::SendDeviceData},
+    {32, 1, 130, &TBoardModel::ReadDeviceData}, {33, 2, 1, &TBoardModel::SetDeviceMode},
+};
+
+TBoardModel::TBoardModel()
+    : flash(kMemories[0].size, kMemories[0].fill), eeprom(kMemories[1].size, kMemories[1].fill),
+      sram(kMemories[2].size, kMemories[2].fill), sdram(kMemories[3].size, kMemories[3].fill) {}
+
+TBoardModel::TSdCard TBoardModel::DefaultCard() {
+    TSdCard card;
+    card.inserted = true;
+    card.csd = kDefaultCsd;
+    card.cid = kDefaultCid;
+    card.csd[15] = Crc7(card.csd.data(), 15);
+    card.cid[15] = Crc7(card.cid.data(), 15);
+    card.fileSystem = kDefaultFileSystem;
+    return card;
+}
+
+void TBoardModel::ResetDesign() {
+    leds = 0;
+    seg7Value = 0;
+    seg7Extra = 0;
+    lcdLine[0].clear();
+    lcdLine[1].clear();
+    lcdText.clear();
+    vgaPattern = 0;
+    irMode = rs232Mode = ps2Mode = false;
+    irQueue.clear();
+    rs232Rx.clear();
+    ps2Queue.clear();
+    rs232Tx.clear();
+}
+
+void TBoardModel::Reset() {
+    ResetDesign();
+    inputs = 0;
+    irPresent = ps2Present = true;
+    rs232Loopback = false;
+    usbKind = 0;
+    hsmcAdapter = true;
+    hsmcFail40 = 0;
+    hsmcFail8 = 0;
+    sd = DefaultCard();
+    eraseSteps = 64;
+    eraseStepMs = 100;
+    flash.Clear();
+    eeprom.Clear();
+    sram.Clear();
+    sdram.Clear();
+    requestLog.clear();
+}
+
+bool TBoardModel::IsMemoryCode(uint8_t code) {
+    return std::any_of(std::begin(kMemories), std::end(kMemories),
+                       [code](const TMemoryInfo& m) { return m.code == code; });
+}
+
+TSparseMemory* TBoardModel::Memory(uint8_t code) {
+    switch (code) {
+    case 3:
+        return &flash;
+    case 5:
+        return &eeprom;
+    case 6:
+        return &sram;
+    case 7:
+        return &sdram;
+    default:
+        return nullptr;
+    }
+}
+
+std::vector<uint8_t> TBoardModel::TakeRequestLog() {
+    std::vector<uint8_t> out(requestLog.begin(), requestLog.end());
+    requestLog.clear();
+    return out;
+}
+
+bool TBoardModel::PushRs232Rx(const uint8_t* data, size_t count) {
+    if (rs232Rx.size() + count > kRs232QueueMax)
+        return false;
+    rs232Rx.insert(rs232Rx.end(), data, data + count);
+    return true;
+}
+
+const TBoardModel::TCommand* TBoardModel::Find(uint8_t id) {
+    for (const auto& c : kCommands)
+        if (c.id == id)
+            return &c;
+    return nullptr;
+}
+
+TBoardModel::TReply TBoardModel::Handle(uint8_t command, const uint8_t* payload, size_t length) {
+    if (requestLog.size() >= kRequestLogMax)
+        requestLog.pop_front();
+    requestLog.push_back(command);
+    const TCommand* c = Find(command);
+    if (!c)
+        return Status(1, kRefused);
+    if (c->requestLength >= 0 && length != size_t(c->requestLength))
+        return Status(c->replyLength, kRefused);
+    return (this->*c->handler)(payload, length);
+}
+
+TBoardModel::TReply TBoardModel::BoardName(const uint8_t*, size_t) {
+    TReply r = Status(17, kOk);
+    std::memcpy(r.payload.data() + 1, kBoardName, sizeof kBoardName - 1);
+    return r;
+}
+
+TBoardModel::TReply TBoardModel::KeepAlive(const uint8_t*, size_t) {
+    return Status(1, kOk);
+}
+
+TBoardModel::TReply TBoardModel::SetLeds(const uint8_t* p, size_t) {
+    leds = GetU32(p);
+    return Status(1, kOk);
+}
+
+TBoardModel::TReply TBoardModel::ReadSwitchesAndKeys(const uint8_t*, size_t) {
+    TReply r = Status(13, kOk);
+    PutU32(r.payload.data() + 1, inputs & 0xF);
+    PutU32(r.payload.data() + 9, (inputs >> 4) & 0x3FFFF);
+    return r;
+}
+
+TBoardModel::TReply TBoardModel::SetSeg7(const uint8_t* p, size_t) {
+    seg7Value = GetU32(p);
+    seg7Extra = p[4];
+    return Status(1, kOk);
+}
+
+TBoardModel::TReply TBoardModel::ReadSdCardInfo(const uint8_t*, size_t) {
+    if (!sd.inserted)
+        return Status(36, kRefused);
+    TReply r = Status(36, kOk);
+    std::copy(sd.csd.begin(), sd.csd.end(), r.payload.begin() + 1);
+    std::copy(sd.cid.begin(), sd.cid.end(), r.payload.begin() + 18);
+    r.payload[35] = sd.fileSystem;
+    return r;
+}
+
+TBoardModel::TReply TBoardModel::QueryEraseStatus(const uint8_t*, size_t) {
+    TReply r = Status(5, kOk);
+    PutU32(r.payload.data() + 1, eraseSteps);
+    return r;
+}
+
+TBoardModel::TReply TBoardModel::StartErase(const uint8_t* p, size_t) {
+    uint32_t index = GetU32(p);
+    if (index >= eraseSteps)
+        return Status(1, kRefused);
+    uint64_t begin = uint64_t(kFlashSize) * index / eraseSteps;
+    uint64_t end = uint64_t(kFlashSize) * (index + 1) / eraseSteps;
+    flash.Erase(begin, end - begin);
+    TReply r = Status(1, kOk);
+    r.delayMs = eraseStepMs;
+    return r;
+}
+
+TBoardModel::TReply TBoardModel::WriteMemory(const uint8_t* p, size_t length) {
+    if (length < 5)
+        return Status(1, kRefused);
+    uint8_t code = p[0];
+    uint32_t address = GetU32(p + 1);
+    size_t count = length - 5;
+    TSparseMemory* m = Memory(code);
+    if (!m || !m->Contains(address, count))
+        return Status(1, kRefused);
+    if (code == 3)
+        m->AndWrite(address, p + 5, count);
+    else
+        m->Write(address, p + 5, count);
+    return Status(1, kOk);
+}
+
+TBoardModel::TReply TBoardModel::ReadMemory(const uint8_t* p, size_t) {
+    uint8_t code = p[0];
+    uint32_t address = GetU32(p + 1);
+    uint32_t count = GetU32(p + 5);
+    // A reply longer than one frame cannot be sent at all.
+    if (count > wire::kMaxPayload - 1)
+        return Status(1, kRefused);
+    TSparseMemory* m = Memory(code);
+    if (!m || !m->Contains(address, count))
+        return Status(count + 1, kRefused);
+    TReply r = Status(count + 1, kOk);
+    m->Read(address, r.payload.data() + 1, count);
+    return r;
+}
+
+TBoardModel::TReply TBoardModel::RunLoopbackTest(const uint8_t*, size_t) {
+    uint64_t m40 = hsmcAdapter ? hsmcFail40 : 0xFFFFFFFFFFull;
+    uint8_t m8 = hsmcAdapter ? hsmcFail8 : 0x0F;
+    // The wire spreads the 40 pin pairs over three words: A bits 0-17, B bits
+    // 20-37, and C holds 18, 19, 38, 39 in its bits 0-3.
+    uint32_t a = uint32_t(m40 & 0x3FFFF);
+    uint32_t b = uint32_t((m40 >> 20) & 0x3FFFF);
+    uint32_t c = uint32_t((m40 >> 18) & 0x3) | uint32_t(((m40 >> 38) & 0x3) << 2);
+    TReply r = Status(17, kOk);
+    PutU32(r.payload.data() + 1, a);
+    PutU32(r.payload.data() + 5, b);
+    PutU32(r.payload.data() + 9, c);
+    PutU32(r.payload.data() + 13, m8);
+    return r;
+}
+
+void TBoardModel::ShowLcdText() {
+    size_t stop = lcdText.find('\0');
+    std::string text = lcdText.substr(0, stop);
+    size_t lf = text.find('\n');
+    lcdLine[0] = text.substr(0, lf);
+    if (lf == std::string::npos) {
+        lcdLine[1].clear();
+    } else {
+        std::string rest = text.substr(lf + 1);
+        lcdLine[1] = rest.substr(0, rest.find('\n'));
+    }
+    if (stop != std::string::npos)
+        lcdText.clear();
+}
+
+TBoardModel::TReply TBoardModel::SendDeviceData(const uint8_t* p, size_t) {
+    uint8_t channel = p[0];
+    size_t count = p[1];
+    const uint8_t* data = p + 2;
+    if (count > kDeviceChunk)
+        return Status(1, kRefused);
+    switch (channel) {
+    case kLcd:
+        // A long text may come in several chunks; the zero byte ends it.
+        if (lcdText.size() + count > kLcdTextMax)
+            lcdText.clear();
+        lcdText.append(reinterpret_cast<const char*>(data), count);
+        ShowLcdText();
+        return Status(1, kOk);
+    case kVga:
+        if (count < 1)
+            return Status(1, kRefused);
+        vgaPattern = data[0];
+        return Status(1, kOk);
+    case kRs232:
+        if (rs232Tx.size() + count > kRs232TxMax)
+            rs232Tx.erase(0, rs232Tx.size() + count - kRs232TxMax);
+        rs232Tx.append(reinterpret_cast<const char*>(data), count);
+        if (rs232Loopback) {
+            // A full receive buffer overruns, as a real UART would.
+            size_t room = kRs232QueueMax - std::min(kRs232QueueMax, rs232Rx.size());
+            rs232Rx.insert(rs232Rx.end(), data, data + std::min(room, count));
+        }
+        return Status(1, kOk);
+    default:
+        return Status(1, kRefused);
+    }
+}
+
+TBoardModel::TReply TBoardModel::ReadDeviceData(const uint8_t* p, size_t) {
+    TReply r = Status(130, kOk);
+    uint8_t* out = r.payload.data() + 2;
+    size_t n = 0;
+    auto drain = [&](std::deque<uint8_t>& q, size_t max) {
+        n = std::min(q.size(), max);
+        std::copy_n(q.begin(), n, out);
+        q.erase(q.begin(), q.begin() + long(n));
+    };
+    switch (p[0]) {
+    case kIr:
+        if (!irPresent)
+            return Status(130, kRefused);
+        if (irMode)
+            drain(irQueue, kDeviceChunk);
+        break;
+    case kLcd:
+    case kVga:
+        break;
+    case kRs232:
+        if (rs232Mode)
+            drain(rs232Rx, kDeviceChunk);
+        break;
+    case kPs2:
+        if (ps2Mode && ps2Present)
+            drain(ps2Queue, kDeviceChunk); // whole reports: the queue holds multiples of 4
+        break;
+    case kUsb:
+        out[0] = usbKind;
+        n = 1;
+        break;
+    default:
+        return Status(130, kRefused);
+    }
+    r.payload[1] = uint8_t(n);
+    return r;
+}
+
+TBoardModel::TReply TBoardModel::SetDeviceMode(const uint8_t* p, size_t) {
+    uint8_t channel = p[0];
+    uint8_t mode = p[1];
+    if (mode > 1)
+        return Status(1, kRefused);
+    bool on = mode == 1;
+    switch (channel) {
+    case kIr:
+        if (!irPresent)
+            return Status(1, kRefused);
+        irMode = on;
+        break;
+    case kRs232:
+        rs232Mode = on;
+        break;
+    case kPs2:
+        if (on && !ps2Present)
+            return Status(1, kRefused);
+        ps2Mode = on;
+        break;
+    default:
+        return Status(1, kRefused);
+    }
+    return Status(1, kOk);
+}
+
+} // namespace vboard

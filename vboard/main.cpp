@@ -1,0 +1,260 @@
+// kbr370-vboard: the virtual KBR-370 board.
+#include <CLI/CLI.hpp>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <iostream>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "platform/UnixSocket.h"
+#include "platform/VBoardDir.h"
+#include "vboard/Daemon.h"
+
+namespace {
+
+vboard::TDaemon* gDaemon = nullptr;
+
+void OnSignal(int) {
+    if (gDaemon)
+        gDaemon->RequestStop();
+}
+
+void InstallSignals() {
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+    // Whoever started us may have blocked them; `stop` relies on SIGTERM.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGHUP);
+    sigprocmask(SIG_UNBLOCK, &stopSignals, nullptr);
+}
+
+// Tells the parent of a daemonised server how starting went.
+void Report(int fd, char what) {
+    if (fd < 0)
+        return;
+    if (write(fd, &what, 1) < 0) {
+    }
+    close(fd);
+}
+
+constexpr char kReady = 'R', kAlready = 'A', kFailed = 'F';
+
+// Tests that configure many boards may shorten the ~1.5 s download.
+void ApplyEnvironment(vboard::TDaemon& daemon) {
+    const char* ms = std::getenv("KBR370_VBOARD_CONFIGURE_MS");
+    if (!ms || !*ms)
+        return;
+    char* end = nullptr;
+    unsigned long v = std::strtoul(ms, &end, 10);
+    if (*end == '\0' && v <= 10000)
+        daemon.SetConfigureMs(uint32_t(v));
+}
+
+int ServeHere(const std::string& dir, int readyFd) {
+    vboard::TDaemon daemon(dir);
+    std::string error;
+    switch (daemon.Open(error)) {
+    case vboard::TDaemon::OpenResult::AlreadyRunning:
+        Report(readyFd, kAlready);
+        std::cerr << "kbr370-vboard: " << error << "\n";
+        return 0;
+    case vboard::TDaemon::OpenResult::Failed:
+        Report(readyFd, kFailed);
+        std::cerr << "kbr370-vboard: " << error << "\n";
+        return 1;
+    case vboard::TDaemon::OpenResult::Ok:
+        break;
+    }
+    ApplyEnvironment(daemon);
+    gDaemon = &daemon;
+    InstallSignals();
+    Report(readyFd, kReady);
+    daemon.Run();
+    gDaemon = nullptr;
+    return 0;
+}
+
+int Serve(const std::string& dir, bool foreground) {
+    if (foreground)
+        return ServeHere(dir, -1);
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
+        std::perror("kbr370-vboard: pipe");
+        return 1;
+    }
+    pid_t pid = fork();
+    if (pid < 0) {
+        std::perror("kbr370-vboard: fork");
+        return 1;
+    }
+    if (pid == 0) {
+        close(pipeFds[0]);
+        // Whoever started us may have left descriptors open; the daemon keeps none of them.
+        int keep = pipeFds[1];
+        if (keep > 3)
+            close_range(3, unsigned(keep) - 1, 0);
+        close_range(unsigned(keep) + 1, ~0u, 0);
+        setsid();
+        // A second fork, so the daemon is no session leader and never gets a terminal.
+        pid_t inner = fork();
+        if (inner != 0)
+            _exit(inner < 0 ? 1 : 0);
+        int null = open("/dev/null", O_RDWR);
+        if (null >= 0) {
+            dup2(null, 0);
+            dup2(null, 1);
+            // Keep stderr until the start is reported, so "already serving" can be said.
+            if (null > 2)
+                close(null);
+        }
+        if (chdir("/") != 0) {
+        }
+        vboard::TDaemon daemon(dir);
+        std::string error;
+        switch (daemon.Open(error)) {
+        case vboard::TDaemon::OpenResult::AlreadyRunning:
+            Report(pipeFds[1], kAlready);
+            _exit(0);
+        case vboard::TDaemon::OpenResult::Failed: {
+            std::string msg = "kbr370-vboard: " + error + "\n";
+            if (write(2, msg.data(), msg.size()) < 0) {
+            }
+            Report(pipeFds[1], kFailed);
+            _exit(1);
+        }
+        case vboard::TDaemon::OpenResult::Ok:
+            break;
+        }
+        int devNull = open("/dev/null", O_RDWR);
+        if (devNull >= 0) {
+            dup2(devNull, 2);
+            close(devNull);
+        }
+        ApplyEnvironment(daemon);
+        gDaemon = &daemon;
+        InstallSignals();
+        Report(pipeFds[1], kReady);
+        daemon.Run();
+        gDaemon = nullptr;
+        return 0;
+    }
+    close(pipeFds[1]);
+    char what = 0;
+    ssize_t n;
+    do {
+        n = read(pipeFds[0], &what, 1);
+    } while (n < 0 && errno == EINTR);
+    close(pipeFds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (n == 1 && what == kReady)
+        return 0;
+    if (n == 1 && what == kAlready) {
+        std::cerr << "kbr370-vboard: a virtual board already serves " << dir << "\n";
+        return 0;
+    }
+    if (n != 1)
+        std::cerr << "kbr370-vboard: the daemon did not start\n";
+    return 1;
+}
+
+int Ctl(const std::string& dir, const std::vector<std::string>& words) {
+    if (words.empty()) {
+        std::cerr << "kbr370-vboard ctl: no command given\n";
+        return 1;
+    }
+    std::string line;
+    for (const auto& w : words)
+        line += (line.empty() ? "" : " ") + w;
+    // The daemon runs in "/", so a relative design path is made absolute here.
+    if (words[0] == "configure" && line.size() > 10 && line[10] != '/') {
+        char cwd[4096];
+        if (getcwd(cwd, sizeof cwd))
+            line = "configure " + std::string(cwd) + "/" + line.substr(10);
+    }
+    std::string reply;
+    if (!platform::ControlRequest(platform::VBoardControlSocket(dir), line, reply, 15000)) {
+        std::cerr << "kbr370-vboard: no virtual board answers in " << dir << "\n";
+        return 1;
+    }
+    std::cout << reply << "\n";
+    return reply == "ok" || reply.rfind("ok ", 0) == 0 ? 0 : 1;
+}
+
+// Whether someone holds the daemon's lock; the kernel drops it when the daemon dies.
+bool LockHeld(const std::string& dir) {
+    int fd = open(vboard::TDaemon::LockPath(dir).c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool held = flock(fd, LOCK_EX | LOCK_NB) != 0;
+    close(fd);
+    return held;
+}
+
+int Stop(const std::string& dir) {
+    if (!LockHeld(dir))
+        return 0;
+    pid_t pid = 0;
+    std::ifstream(vboard::TDaemon::PidPath(dir)) >> pid;
+    if (pid <= 0) {
+        std::cerr << "kbr370-vboard: no pid file in " << dir << "\n";
+        return 1;
+    }
+    kill(pid, SIGTERM);
+    using namespace std::chrono;
+    auto deadline = steady_clock::now() + seconds(5);
+    while (LockHeld(dir)) {
+        if (steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            deadline = steady_clock::now() + seconds(5);
+        }
+        std::this_thread::sleep_for(milliseconds(5));
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"kbr370-vboard: the virtual KBR-370 board"};
+    app.require_subcommand(1);
+    std::string dir = platform::VBoardDirectory();
+
+    auto* serve = app.add_subcommand("serve", "start the virtual board");
+    bool foreground = false;
+    serve->add_option("--dir", dir, "private directory of the sockets");
+    serve->add_flag("--foreground", foreground, "stay in the foreground");
+
+    auto* ctl = app.add_subcommand("ctl", "send one control command and print the reply");
+    ctl->add_option("--dir", dir, "private directory of the sockets");
+    ctl->prefix_command();
+
+    auto* stop = app.add_subcommand("stop", "end the virtual board");
+    stop->add_option("--dir", dir, "private directory of the sockets");
+
+    CLI11_PARSE(app, argc, argv);
+
+    if (*serve)
+        return Serve(dir, foreground);
+    if (*ctl)
+        return Ctl(dir, ctl->remaining());
+    if (*stop)
+        return Stop(dir);
+    return 1;
+}
