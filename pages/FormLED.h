@@ -1,0 +1,52 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "pages/HiddenButton.h"
+#include "pages/Page.h"
+
+class TBitmapManager;
+class TButtonManager;
+
+// The LED page: 9 green and 18 red LEDs as toggle pictures. Every change sends
+// all 27 states in one SetLeds; nothing is read back.
+class TFormLED : public TPage {
+    Q_OBJECT
+  public:
+    static constexpr int kLedCount = 27;
+
+    explicit TFormLED(QWidget* parent);
+    ~TFormLED() override;
+
+    void AttachBoard(TBoard* session) override;
+    void DetachBoard() override;
+
+    void ButtonLedLightAllClick();
+    void ButtonLedUnlightAllClick();
+
+    // Bit n is LED button n checked; bits 27 to 31 stay 0.
+    uint32_t LedMask() const;
+
+    TButtonManager& LedButtons() { return *ledButtons; }
+    TButtonManager& CommandButtons() { return *commandButtons; }
+
+    THiddenButton ButtonLedLightAll;
+    THiddenButton ButtonLedUnlightAll;
+
+  protected:
+    void FormPaint() override;
+    void FormMouseDown(int x, int y) override;
+    void FormMouseMove(int x, int y) override;
+    void FormMouseUp(int x, int y) override;
+
+  private:
+    void SetPageEnabled(bool on);
+    void SetAllLeds(bool lit);
+    void SendLeds();
+    bool BoardConnected() const;
+
+    TBoard* board = nullptr;
+    std::unique_ptr<TBitmapManager> bitmaps;
+    std::unique_ptr<TButtonManager> ledButtons;
+    std::unique_ptr<TButtonManager> commandButtons;
+};

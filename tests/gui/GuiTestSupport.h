@@ -1,0 +1,37 @@
+#pragma once
+#include <QImage>
+#include <QPoint>
+#include <QString>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "tests/support/TestVBoard.h"
+
+class QWidget;
+class TDialogRecorder;
+
+// Processes events until `done` holds; false when `timeoutMs` ran out first.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs);
+// Processes events for about `ms` milliseconds.
+void Pump(int ms);
+
+// A left click (press and release) at client coordinates of a skinned window.
+void ClickAt(QWidget* window, int x, int y);
+
+// One face of a button strip, as the skin draws it.
+QImage Face(const QString& strip, int face);
+// Whether `canvas` holds `expected` pixel for pixel with its top-left at `at`.
+bool RegionMatches(const QImage& canvas, QPoint at, const QImage& expected);
+
+// Every GUI test: a private runtime directory (so the single-instance lock of
+// one test never meets another's) and recorded message boxes.
+class GuiTest : public ::testing::Test {
+  protected:
+    GuiTest();
+    ~GuiTest() override;
+
+    TempDir runtimeDir;
+    TDialogRecorder* dialogs = nullptr; // owned by the installed dialogs
+};

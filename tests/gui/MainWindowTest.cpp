@@ -1,0 +1,389 @@
+// The main window against a real virtual board: connection sequence, LED
+// commands, lost link, user disconnect and page switching, About.
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "app/Colours.h"
+#include "app/FormAbout.h"
+#include "app/FormMain.h"
+#include "board/Board.h"
+#include "pages/DialogRecorder.h"
+#include "pages/FormLED.h"
+#include "pages/PlaceholderPage.h"
+#include "pages/ShowInfo.h"
+#include "platform/Assert.h"
+#include "skin/Animate.h"
+#include "skin/ButtonManager.h"
+#include "skin/CustomButton.h"
+#include "skin/SkinResources.h"
+#include "skin/WinColor.h"
+#include "tests/gui/GuiTestSupport.h"
+#include <QApplication>
+
+namespace {
+
+struct Line {
+    std::string text;
+    uint32_t colour;
+};
+
+// Centre of a skinned button, in its window's client coordinates.
+QPoint Centre(TButtonManager& manager, int id) {
+    TCustomButton* b = manager.FindButton(id);
+    EXPECT_NE(b, nullptr);
+    if (!b)
+        return {};
+    return {b->X() + b->Width() / 2, b->Y() + b->FaceHeight() / 2};
+}
+
+uint32_t Hex(const std::string& text) {
+    return static_cast<uint32_t>(std::stoul(text, nullptr, 16));
+}
+
+class MainWindowTest : public GuiTest {
+  protected:
+    ~MainWindowTest() override {
+        form.reset();
+        SetInfoSink({});
+    }
+
+    // Starts the window and waits for the first connection sequence to end.
+    void Start(bool configuredBoard) {
+        board = std::make_unique<TestVBoard>(configuredBoard);
+        created.start();
+        form = std::make_unique<TFormMain>();
+        SetInfoSink([this](const std::string& text, uint32_t colour) {
+            if (firstInfoMs < 0)
+                firstInfoMs = created.elapsed();
+            if (!text.empty())
+                infos.push_back({text, colour});
+            form->SetInfoText(text, colour);
+        });
+        form->OnStatusChanged = [this](const std::string& text, uint32_t colour) {
+            statuses.push_back({text, colour});
+        };
+        form->OnConnectSequenceDone = [this] { ++sequences; };
+        form->show();
+        ASSERT_TRUE(WaitFor([this] { return sequences == 1; }, 30000));
+    }
+
+    // Presses a skinned button of the main window and waits for what it started.
+    void ClickSystem(int id) {
+        const int before = sequences;
+        const QPoint p = Centre(form->SystemButtons(), id);
+        ClickAt(form.get(), p.x(), p.y());
+        if (id == BTN_CONNECT)
+            ASSERT_TRUE(WaitFor([&] { return sequences > before; }, 30000));
+    }
+
+    void ClickTab(int id) {
+        const QPoint p = Centre(form->TabButtons(), id);
+        ClickAt(form.get(), p.x(), p.y());
+    }
+
+    TFormLED* Led() { return static_cast<TFormLED*>(form->Page(PAGE_LED)); }
+
+    void ClickLedCommand(int id) {
+        const QPoint p = Centre(Led()->CommandButtons(), id);
+        ClickAt(Led(), p.x(), p.y());
+    }
+
+    std::string Status() const { return form->StatusLabel()->text().toStdString(); }
+    QColor StatusColour() const {
+        return form->StatusLabel()->palette().color(QPalette::WindowText);
+    }
+    uint32_t BoardLeds() const { return Hex(board->CtlOk("get leds")); }
+
+    bool AllTabsEnabled(bool enabled) {
+        for (int id = 0; id < kPageCount; ++id)
+            if (form->TabButtons().FindButton(id)->Enabled() != enabled)
+                return false;
+        return true;
+    }
+
+    std::unique_ptr<TestVBoard> board;
+    std::unique_ptr<TFormMain> form;
+    std::vector<Line> infos;
+    std::vector<Line> statuses;
+    int sequences = 0;
+    QElapsedTimer created;
+    qint64 firstInfoMs = -1;
+};
+
+TEST_F(MainWindowTest, BlankBoardIsConfiguredThenConnected) {
+    Start(false);
+    // The first connect waits for the start-up timer.
+    EXPECT_GE(firstInfoMs, 290);
+
+    // Repeated texts (the configuration names its stage twice) count once.
+    std::vector<Line> seen;
+    for (const Line& l : infos)
+        if (seen.empty() || seen.back().text != l.text)
+            seen.push_back(l);
+    const std::vector<Line> expected = {
+        {"Connecting Board...", colours::Yellow},      {"Detect board type...", colours::Yellow},
+        {"Fail to connect FPGA borad.", colours::Red}, {"Configure FPGA...", colours::Yellow},
+        {"Configure FPGA success", colours::Green},    {"Connecting Board...", colours::Yellow},
+        {"Detect board type...", colours::Yellow},     {"Check board ID...", colours::Yellow},
+    };
+    ASSERT_EQ(seen.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(seen[i].text, expected[i].text) << i;
+        EXPECT_EQ(seen[i].colour, expected[i].colour) << seen[i].text;
+    }
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_EQ(statuses.back().text, "Connected");
+    EXPECT_EQ(statuses.back().colour, colours::Green);
+    EXPECT_EQ(Status(), "Connected");
+    EXPECT_EQ(StatusColour(), WinColor(colours::Green));
+    EXPECT_TRUE(dialogs->Boxes.empty());
+
+    EXPECT_NE(board->CtlOk("status").find("configured=1"), std::string::npos);
+    EXPECT_EQ(form->CurrentPage(), PAGE_LED);
+    EXPECT_TRUE(form->TabButtons().IsButtonChecked(PAGE_LED));
+    EXPECT_TRUE(Led()->isVisible());
+    EXPECT_FALSE(form->Welcome()->isVisible());
+    EXPECT_FALSE(form->Gauge()->isVisible());
+    EXPECT_EQ(form->ButtonConnect.Caption, "Disconnect");
+    EXPECT_TRUE(form->FrameVisible(0)); // ShapeLed
+    // Attaching the LED page sends nothing: the board keeps its power-on LEDs.
+    EXPECT_EQ(BoardLeds(), 0u);
+}
+
+TEST_F(MainWindowTest, LedButtonsDriveTheBoardAndTheirPictures) {
+    Start(true);
+    ASSERT_EQ(Status(), "Connected");
+    TButtonManager& leds = Led()->LedButtons();
+    TCustomButton* led3 = leds.FindButton(3);
+    const QPoint at3(led3->X(), led3->Y());
+    // Lit after construction, enabled once connected.
+    EXPECT_TRUE(RegionMatches(Led()->GetCanvas().Image(), at3, Face("LEDG_LIGHT_BTN", 0)));
+
+    ClickLedCommand(1); // Unlight All
+    EXPECT_EQ(BoardLeds(), 0u);
+    EXPECT_TRUE(RegionMatches(Led()->GetCanvas().Image(), at3, Face("LEDG_UNLIGHT_BTN", 0)));
+
+    ClickLedCommand(0); // Light All
+    EXPECT_EQ(BoardLeds(), 0x07FFFFFFu);
+
+    const QPoint p = Centre(leds, 3);
+    ClickAt(Led(), p.x(), p.y());
+    EXPECT_EQ(BoardLeds(), 0x07FFFFF7u);
+    EXPECT_FALSE(leds.IsButtonChecked(3));
+    EXPECT_TRUE(RegionMatches(Led()->GetCanvas().Image(), at3, Face("LEDG_UNLIGHT_BTN", 0)));
+
+    // A red LED of the upper row: id 9 is bit 9.
+    const QPoint r0 = Centre(leds, 9);
+    ClickAt(Led(), r0.x(), r0.y());
+    EXPECT_EQ(BoardLeds(), 0x07FFFDF7u);
+}
+
+TEST_F(MainWindowTest, FailedCommandLosesTheLinkUntilConnectIsPressed) {
+    Start(true);
+    board->CtlOk("fault status:1");
+    ClickLedCommand(1);
+
+    EXPECT_EQ(Status(), "Disconnected");
+    EXPECT_EQ(StatusColour(), WinColor(colours::Red));
+    EXPECT_FALSE(form->Board().IsConnected());
+    EXPECT_TRUE(AllTabsEnabled(false));
+    EXPECT_TRUE(Led()->isVisible());
+    EXPECT_EQ(form->CurrentPage(), PAGE_LED);
+    EXPECT_EQ(form->ButtonConnect.Caption, "Connect");
+    EXPECT_TRUE(form->ButtonConnect.Enabled);
+    // A disabled tab shows its disabled face (with its grey caption).
+    form->RepaintNow();
+    TCustomButton* tab = form->TabButtons().FindButton(PAGE_SEG7);
+    QWidget scratchOwner;
+    Canvas expected(&scratchOwner, form->GetCanvas().Size());
+    expected.Image() = form->GetCanvas().Image().copy();
+    tab->DrawFace(expected, bfDisabled);
+    EXPECT_TRUE(
+        RegionMatches(form->GetCanvas().Image(), {tab->X(), tab->Y()},
+                      expected.Image().copy(tab->X(), tab->Y(), tab->Width(), tab->FaceHeight())));
+    EXPECT_FALSE(
+        RegionMatches(form->GetCanvas().Image(), {tab->X(), tab->Y()}, Face("TAB_BUTTON", 0)));
+
+    // The page keeps its session, which is closed now: clicks send nothing.
+    board->Ctl("log requests");
+    Led()->ButtonLedLightAllClick();
+    EXPECT_EQ(board->CtlOk("log requests"), "");
+    EXPECT_EQ(Status(), "Disconnected");
+
+    ClickSystem(BTN_CONNECT);
+    EXPECT_EQ(Status(), "Connected");
+    EXPECT_TRUE(AllTabsEnabled(true));
+    EXPECT_EQ(form->CurrentPage(), PAGE_LED);
+    ClickLedCommand(1);
+    EXPECT_EQ(BoardLeds(), 0u);
+}
+
+TEST_F(MainWindowTest, SilentBoardLosesTheLink) {
+    Start(true);
+    board->CtlOk("fault drop");
+    ClickLedCommand(0);
+    EXPECT_EQ(Status(), "Disconnected");
+    EXPECT_TRUE(AllTabsEnabled(false));
+}
+
+TEST_F(MainWindowTest, UserDisconnectLeavesPagesDetachedAndTabsUsable) {
+    Start(true);
+    ClickSystem(BTN_CONNECT);
+    EXPECT_EQ(Status(), "Disconnected");
+    EXPECT_EQ(StatusColour(), WinColor(colours::Red));
+    EXPECT_FALSE(form->Board().IsConnected());
+    EXPECT_TRUE(Led()->isVisible());
+    EXPECT_FALSE(Led()->LedButtons().FindButton(0)->Enabled());
+    EXPECT_TRUE(AllTabsEnabled(true));
+    EXPECT_EQ(form->ButtonConnect.Caption, "Connect");
+
+    ClickTab(PAGE_BUTTON);
+    EXPECT_EQ(form->CurrentPage(), PAGE_BUTTON);
+    auto* switches = static_cast<TPlaceholderPage*>(form->Page(PAGE_BUTTON));
+    EXPECT_TRUE(switches->isVisible());
+    EXPECT_FALSE(Led()->isVisible());
+    EXPECT_EQ(switches->Board(), &form->Board());
+    EXPECT_FALSE(form->Board().IsConnected());
+    EXPECT_TRUE(form->FrameVisible(2)); // ShapeButtonSw
+    EXPECT_TRUE(form->FrameVisible(3)); // ShapeButton
+    EXPECT_FALSE(form->FrameVisible(0));
+
+    // Back on the LED page while disconnected: attached, but still disabled.
+    ClickTab(PAGE_LED);
+    EXPECT_EQ(form->CurrentPage(), PAGE_LED);
+    EXPECT_EQ(switches->Board(), nullptr);
+    EXPECT_FALSE(Led()->LedButtons().FindButton(0)->Enabled());
+    Led()->ButtonLedUnlightAllClick();
+    EXPECT_EQ(BoardLeds(), 0u);
+    EXPECT_EQ(Status(), "Disconnected");
+
+    // Connecting again shows the LED page with its tab checked.
+    ClickTab(PAGE_VGA);
+    ClickSystem(BTN_CONNECT);
+    EXPECT_EQ(Status(), "Connected");
+    EXPECT_EQ(form->CurrentPage(), PAGE_LED);
+    EXPECT_TRUE(form->TabButtons().IsButtonChecked(PAGE_LED));
+    EXPECT_FALSE(form->TabButtons().IsButtonChecked(PAGE_VGA));
+    EXPECT_TRUE(Led()->LedButtons().FindButton(0)->Enabled());
+}
+
+TEST_F(MainWindowTest, AboutIsModalAndClosesWithItsButton) {
+    Start(true);
+    bool sawDialog = false;
+    QTimer::singleShot(50, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* about = qobject_cast<TFormAbout*>(w);
+            if (!about || !about->isVisible())
+                continue;
+            sawDialog = true;
+            EXPECT_EQ(about->windowTitle(), "About Control Panel");
+            EXPECT_EQ(about->size(), QSize(300, 300));
+            const QPoint p = Centre(about->Buttons(), 0);
+            ClickAt(about, p.x(), p.y());
+        }
+    });
+    ClickSystem(BTN_ABOUT); // returns once the dialog has closed
+    EXPECT_TRUE(sawDialog);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<TFormAbout*>(w), nullptr);
+}
+
+TEST_F(MainWindowTest, DeviceFramesFollowThePage) {
+    Start(true);
+    const QImage background = LoadSkinBitmap("MAIN_UI").convertToFormat(QImage::Format_RGB32);
+    const QColor yellow = WinColor(colours::Frame);
+    auto pixel = [&](int x, int y) { return form->GetCanvas().Pixel(x, y); };
+    auto onBackground = [&](int x, int y) {
+        return pixel(x, y).rgb() == QColor(background.pixel(x, y)).rgb();
+    };
+
+    form->RepaintNow();
+    // ShapeLed 159, 244, 292 x 12: a solid outline two pixels wide, clear inside.
+    EXPECT_EQ(pixel(159, 244), yellow);
+    EXPECT_EQ(pixel(160, 245), yellow);
+    EXPECT_EQ(pixel(450, 255), yellow);
+    EXPECT_TRUE(onBackground(300, 250));
+
+    // ShapeSDCARD 144, 174, 39 x 46 is dotted.
+    form->HighlightDevice(PAGE_SDCARD);
+    form->RepaintNow();
+    EXPECT_TRUE(onBackground(159, 244));
+    int lit = 0, clear = 0;
+    for (int x = 144; x < 144 + 39; ++x)
+        (pixel(x, 174) == yellow ? lit : clear) += 1;
+    EXPECT_GT(lit, 5);
+    EXPECT_GT(clear, 5);
+
+    // The memory page frames the memory it shows; kinds without a page still have frames.
+    form->HighlightDevice(PAGE_MEMORY);
+    EXPECT_TRUE(form->FrameVisible(4));  // ShapeSRAM
+    EXPECT_FALSE(form->FrameVisible(6)); // ShapeSDRAM
+    form->HighlightDevice(PAGE_GPIO);
+    EXPECT_TRUE(form->FrameVisible(17));
+    form->HighlightDevice(PAGE_WELCOME);
+    for (int i = 0; i < kFrameCount; ++i)
+        EXPECT_FALSE(form->FrameVisible(i)) << i;
+}
+
+TEST_F(MainWindowTest, ProgrammingContractsAreGuarded) {
+    Start(true);
+    EXPECT_THROW(form->ConfigureFpga(1), platform::AssertionFailure);
+    EXPECT_THROW(form->BindPage(12, true), platform::AssertionFailure);
+    EXPECT_THROW(form->BindPage(-1, false), platform::AssertionFailure);
+    EXPECT_THROW(form->ShowPage(PAGE_AUDIO), platform::AssertionFailure);
+    EXPECT_EQ(form->CurrentPage(), PAGE_LED);
+    EXPECT_TRUE(Led()->isVisible());
+}
+
+TEST_F(MainWindowTest, GaugeAdvancesByElapsedTimeUpToItsEnd) {
+    Start(true);
+    QProgressBar* gauge = form->Gauge();
+    form->StartProgress(2000, 10, 40);
+    EXPECT_TRUE(gauge->isVisible());
+    EXPECT_EQ(gauge->value(), 0);
+    Pump(500); // a quarter of the way: 17.5 %, give or take a slow machine
+    EXPECT_GE(gauge->value(), 15);
+    EXPECT_LT(gauge->value(), 40);
+    Pump(1700);
+    EXPECT_EQ(gauge->value(), 40);
+    form->EndProgress();
+    EXPECT_FALSE(gauge->isVisible());
+}
+
+TEST_F(MainWindowTest, DraggedFromOutsideButtonsAndMinimised) {
+    Start(true);
+    auto drag = [&](QPoint from, QPoint to) {
+        const QPoint before = form->pos();
+        QTest::mousePress(form.get(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(form.get(), to);
+        QTest::mouseRelease(form.get(), Qt::LeftButton, {}, to);
+        return form->pos() - before;
+    };
+    // The title area holds no skinned button: the window follows the mouse.
+    EXPECT_EQ(drag({300, 10}, {340, 40}), QPoint(40, 30));
+    // Over a tab the press belongs to the button.
+    const QPoint tab = Centre(form->TabButtons(), PAGE_LCD);
+    EXPECT_EQ(drag(tab, tab + QPoint(5, 3)), QPoint(0, 0));
+    EXPECT_EQ(form->CurrentPage(), PAGE_LCD);
+
+    ClickSystem(BTN_MINI);
+    EXPECT_TRUE(form->windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(MainWindowTest, ReleaseOverTheShownTabChangesNothing) {
+    Start(true);
+    const size_t before = infos.size();
+    int attaches = 0;
+    SetInfoSink([&](const std::string&, uint32_t) { ++attaches; });
+    ClickTab(PAGE_LED);
+    EXPECT_EQ(attaches, 0);
+    EXPECT_EQ(infos.size(), before);
+    EXPECT_TRUE(form->TabButtons().IsButtonChecked(PAGE_LED));
+    EXPECT_TRUE(Led()->LedButtons().FindButton(0)->Enabled());
+}
+
+} // namespace
