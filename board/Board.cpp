@@ -1,5 +1,6 @@
 #include "board/Board.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -79,6 +80,8 @@ bool TBoard::IsConnected() const { return port && port->IsOpen(); }
 // ---- transaction ---------------------------------------------------------
 
 bool TBoard::ReadExact(uint8_t* buffer, uint32_t count, uint32_t timeoutMs) {
+    if (!port)
+        return false;
     uint32_t got = 0;
     const uint32_t start = platform::GetTickCount();
     while (got < count) {

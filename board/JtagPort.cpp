@@ -65,11 +65,15 @@ uint32_t TJtagPort::Read(uint8_t* buffer, uint32_t count, uint32_t timeoutMs) {
         return 0;
     uint32_t got = 0;
     const uint32_t start = platform::GetTickCount();
-    // Polls without sleeping: the library's read never blocks.
-    while (got < count && platform::GetTickCount() - start < timeoutMs) {
+    // Polls without sleeping: the library's read never blocks. The library is
+    // asked at least once, or a 1 ms read whose tick moves on at once would
+    // report nothing while bytes are waiting, and FlushInput would stop early.
+    while (got < count) {
         int32_t n = fnRead(linkHandle, buffer + got, count - got);
         if (n > 0)
             got += static_cast<uint32_t>(n) <= count - got ? static_cast<uint32_t>(n) : count - got;
+        if (platform::GetTickCount() - start >= timeoutMs)
+            break;
     }
     return got;
 }

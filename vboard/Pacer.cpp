@@ -18,7 +18,9 @@ size_t TPacer::Allowance(Clock::time_point now) {
         return SIZE_MAX;
     if (!active) {
         active = true;
-        start = now;
+        // Back-date the period by one FIFO's worth, so a short frame leaves at
+        // once instead of a tick later.
+        start = now - nanoseconds(static_cast<int64_t>(kFifoBytes * 1000000000u / rate));
         sent = 0;
     }
     auto elapsed = duration_cast<nanoseconds>(now - start).count();

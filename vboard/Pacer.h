@@ -7,13 +7,16 @@ namespace vboard {
 
 // Lets bytes pass at a fixed rate, like a slow UART. A busy period starts with
 // the first byte that waits; allowances are counted from its start, so the
-// rate is exact whatever the wake-up jitter. While nothing waits the
+// rate is exact whatever the wake-up jitter. Like the UART's FIFO, a busy
+// period may begin with one FIFO's worth at once. While nothing waits the
 // period ends and no credit piles up.
 class TPacer {
   public:
     using Clock = std::chrono::steady_clock;
     // Waiting bytes go out in bursts about this far apart.
     static constexpr std::chrono::microseconds kTick{1000};
+    // Bytes a busy period may start with at once (the JTAG UART's FIFO depth).
+    static constexpr uint64_t kFifoBytes = 64;
 
     void SetRate(uint32_t bytesPerSecond); // 0: no limit
     uint32_t Rate() const { return rate; }

@@ -1,0 +1,13 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Memory content files: binary, or HEX text when the extension is .hex in any
+// case. Errors are usage errors naming the file.
+
+// Bytes of memory the file stands for, from its size alone.
+uint64_t ContentFileByteCount(const std::string& path);
+
+// The memory bytes the file holds (HEX text decoded; an odd last digit is padded with 0).
+std::vector<uint8_t> ReadContentFile(const std::string& path);

@@ -1,0 +1,27 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+// An output file that appears under its name only when complete: the bytes go
+// to a temporary file in the same directory, which Commit renames into place.
+// Without Commit the temporary file is removed, so a failed run leaves nothing.
+class TOutputFile {
+public:
+    // Throws a usage error when the temporary file cannot be created.
+    explicit TOutputFile(const std::string& name);
+    ~TOutputFile();
+    TOutputFile(const TOutputFile&) = delete;
+    TOutputFile& operator=(const TOutputFile&) = delete;
+
+    // Throw a failure (exit 1) on any error.
+    void Write(const void* data, size_t count);
+    void Commit();
+
+    const std::string& TempPath() const { return tempPath; }
+
+private:
+    void Discard();
+    std::string path;
+    std::string tempPath;
+    int fd = -1;
+};

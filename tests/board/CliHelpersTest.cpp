@@ -1,0 +1,143 @@
+// The plain helpers of kbr370: numbers, the memory table, content files and
+// the output file that appears only when complete.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sys/stat.h>
+
+#include "cli/CliError.h"
+#include "cli/ContentFile.h"
+#include "cli/HexNumber.h"
+#include "cli/MemoryTable.h"
+#include "cli/OutputFile.h"
+#include "tests/support/TestVBoard.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+ExitCode CodeOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const TCliError& e) {
+        return e.Code();
+    }
+    return kExitOk;
+}
+
+TEST(CliHexNumber, PrefixDigitsAndRange) {
+    EXPECT_EQ(ParseHexNumber("0x0", true), 0u);
+    EXPECT_EQ(ParseHexNumber("0X1fFf", true), 0x1FFFu);
+    EXPECT_EQ(ParseHexNumber("0xFFFFFFFF", true), 0xFFFFFFFFu);
+    EXPECT_EQ(ParseHexNumber("0x000000000010", true), 0x10u) << "leading zeros do not overflow";
+    EXPECT_EQ(ParseHexNumber("7FFFFFF", false), 0x7FFFFFFu);
+    EXPECT_EQ(ParseHexNumber("0x10", false), 0x10u);
+    for (const char* bad : {"10", "0x", "", "0x100000000", "0x12 ", " 0x12", "0x-1", "0x1g", "-0x1"})
+        EXPECT_FALSE(ParseHexNumber(bad, true)) << '"' << bad << '"';
+    EXPECT_FALSE(ParseHexNumber("", false));
+    EXPECT_FALSE(ParseHexNumber("12z", false));
+}
+
+TEST(CliMemoryTable, CodesSizesAndRanges) {
+    ASSERT_NE(FindMemory("SDRAM"), nullptr);
+    EXPECT_EQ(FindMemory("sram")->code, 6);
+    EXPECT_EQ(FindMemory("Eeprom")->code, 5);
+    EXPECT_EQ(FindMemory("sdram")->code, 7);
+    EXPECT_EQ(FindMemory("flash")->code, 3);
+    EXPECT_EQ(FindMemory("flash")->size, 0x800000u);
+    EXPECT_EQ(FindMemory("epcs"), nullptr);
+    EXPECT_EQ(FindMemory("sram "), nullptr);
+
+    const TMemoryInfo& eeprom = *FindMemory("eeprom");
+    EXPECT_EQ(CodeOf([&] { CheckMemoryRange(eeprom, 0, 0x1000); }), kExitOk);
+    EXPECT_EQ(CodeOf([&] { CheckMemoryRange(eeprom, 0xFFF, 1); }), kExitOk);
+    EXPECT_EQ(CodeOf([&] { CheckMemoryRange(eeprom, 0xFFF, 2); }), kExitUsage);
+    EXPECT_EQ(CodeOf([&] { CheckMemoryRange(eeprom, 0x1000, 0); }), kExitUsage);
+    EXPECT_EQ(CodeOf([&] { CheckMemoryRange(eeprom, 0, 0x100000000ull); }), kExitUsage);
+    EXPECT_EQ(CodeOf([&] { CheckMemoryRange(eeprom, 0xFFFFFFFF, 1); }), kExitUsage);
+}
+
+TEST(CliContentFile, BinaryAndHexFiles) {
+    TempDir dir;
+    WriteFile(dir.File("a.bin"), std::string("\x00\x01\xFF", 3));
+    EXPECT_EQ(ContentFileByteCount(dir.File("a.bin")), 3u);
+    EXPECT_EQ(ReadContentFile(dir.File("a.bin")), (std::vector<uint8_t>{0x00, 0x01, 0xFF}));
+
+    WriteFile(dir.File("b.HeX"), "00aBf");
+    EXPECT_EQ(ContentFileByteCount(dir.File("b.HeX")), 3u);
+    EXPECT_EQ(ReadContentFile(dir.File("b.HeX")), (std::vector<uint8_t>{0x00, 0xAB, 0xF0}));
+
+    WriteFile(dir.File("c.hex"), "0011\n");
+    try {
+        ReadContentFile(dir.File("c.hex"));
+        ADD_FAILURE() << "accepted a line end";
+    } catch (const TCliError& e) {
+        EXPECT_EQ(e.Code(), kExitUsage);
+        EXPECT_NE(std::string(e.what()).find("invalid hex file."), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("offset 4"), std::string::npos) << e.what();
+    }
+    WriteFile(dir.File("empty.hex"), "");
+    EXPECT_TRUE(ReadContentFile(dir.File("empty.hex")).empty());
+
+    EXPECT_EQ(CodeOf([&] { ContentFileByteCount(dir.File("missing.bin")); }), kExitUsage);
+    EXPECT_EQ(CodeOf([&] { ReadContentFile(dir.Path()); }), kExitUsage) << "a directory";
+}
+
+TEST(CliOutputFile, AppearsOnlyOnCommit) {
+    TempDir dir;
+    const std::string path = dir.File("out.bin");
+    WriteFile(path, "old contents");
+    {
+        TOutputFile out(path);
+        out.Write("new", 3);
+        EXPECT_TRUE(fs::exists(out.TempPath()));
+        EXPECT_TRUE(fs::equivalent(fs::path(out.TempPath()).parent_path(), dir.Path())) << "beside it";
+        EXPECT_EQ(ReadFile(path), "old contents");
+    }
+    EXPECT_EQ(ReadFile(path), "old contents") << "abandoned: the old file stays";
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1)
+        << "no temporary file left behind";
+
+    {
+        TOutputFile out(path);
+        out.Write("new", 3);
+        out.Write(" bytes", 6);
+        out.Commit();
+    }
+    EXPECT_EQ(ReadFile(path), "new bytes");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
+
+    // Permissions follow the umask as for any created file, not mkstemp's 0600.
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+
+    EXPECT_EQ(CodeOf([&] { TOutputFile bad(dir.File("no/such/dir/out.bin")); }), kExitUsage);
+    EXPECT_EQ(CodeOf([&] { TOutputFile bad("/dev/null"); }), kExitUsage) << "never renamed over";
+    EXPECT_EQ(CodeOf([&] { TOutputFile bad(dir.Path()); }), kExitUsage);
+
+    // Through a symbolic link the file it names is replaced, and the link stays.
+    fs::create_symlink(path, dir.File("link.bin"));
+    {
+        TOutputFile out(dir.File("link.bin"));
+        out.Write("via link", 8);
+        out.Commit();
+    }
+    EXPECT_TRUE(fs::is_symlink(dir.File("link.bin")));
+    EXPECT_EQ(ReadFile(path), "via link");
+}
+
+} // namespace

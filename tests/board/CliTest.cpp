@@ -1,0 +1,285 @@
+// The built kbr370 against a real virtual board: output, exit statuses and
+// the files it writes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "tests/support/TestVBoard.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int code = -1;
+    std::string out, err;
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class CliRun {
+public:
+    // Starts kbr370 with `args`; its output goes to files in a scratch folder.
+    explicit CliRun(const std::vector<std::string>& args, const std::string& cwd = "") {
+        pid = fork();
+        if (pid == 0) {
+            if (!cwd.empty() && chdir(cwd.c_str()) != 0)
+                _exit(126);
+            const int out = open(outDir.File("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int err = open(outDir.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            dup2(out, 1);
+            dup2(err, 2);
+            const std::string exe = TestVBoard::BinDir() + "/kbr370";
+            std::vector<char*> argv{const_cast<char*>(exe.c_str())};
+            for (const auto& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(exe.c_str(), argv.data());
+            _exit(127);
+        }
+    }
+    void Signal(int signal) const { kill(pid, signal); }
+    Result Wait() {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        Result r;
+        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        r.out = ReadFile(outDir.File("out"));
+        r.err = ReadFile(outDir.File("err"));
+        return r;
+    }
+
+private:
+    TempDir outDir;
+    pid_t pid = -1;
+};
+
+Result Cli(const std::vector<std::string>& args, const std::string& cwd = "") {
+    return CliRun(args, cwd).Wait();
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+size_t FilesIn(const std::string& dir) {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+}
+
+TEST(Cli, BoardCommandsPrintAndReachTheBoard) {
+    TestVBoard vb;
+    Result r = Cli({"info"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "board: KBR_370\nlink: KBR-370 virtual board at " + vb.Dir() + "\n");
+
+    r = Cli({"leds", "0x7FFFFFF"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(vb.CtlOk("get leds"), "0x07FFFFFF");
+    r = Cli({"seg7", "12345678"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(vb.CtlOk("get seg7"), "0x12345678 0x00");
+    r = Cli({"seg7", "0xCAFE", "A5"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(vb.CtlOk("get seg7"), "0x0000CAFE 0xA5");
+
+    vb.CtlOk("set inputs 0x20000A");
+    r = Cli({"inputs"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "0x0020000A\n");
+
+    r = Cli({"sd"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "Card Identification\n-Manufacturer ID:")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "-Memory Capacity:7579MB\n")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "File System: FAT32\n")) << r.out;
+    // Each run: the name query, then its own command.
+    EXPECT_EQ(vb.CtlOk("log requests"), "00 00 05 00 07 00 07 00 06 00 09");
+
+    vb.CtlOk("sd remove");
+    r = Cli({"sd"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(Contains(r.err, "Please make sure a SDCARD is pluged into the KBR-370.")) << r.err;
+    EXPECT_TRUE(r.out.empty());
+
+    vb.CtlOk("fault status:1");
+    r = Cli({"leds", "1"});
+    EXPECT_EQ(r.code, 1) << "the board refused its name query";
+    EXPECT_TRUE(Contains(r.err, "name")) << r.err;
+    EXPECT_EQ(vb.CtlOk("log requests"), "00 09 00") << "nothing sent after a refused name";
+}
+
+TEST(Cli, BadUsageIsRefusedBeforeTheBoardIsTouched) {
+    TestVBoard vb;
+    TempDir dir;
+    WriteFile(dir.File("five.bin"), "12345");
+    WriteFile(dir.File("bad.hex"), "0011\n");
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"bogus"},
+        {"leds"},
+        {"leds", "zz"},
+        {"leds", "0x100000000"},
+        {"seg7", "1", "0x100"},
+        {"mem", "read", "dram", "0x0", "0x10", "-o", dir.File("x.bin")},
+        {"mem", "read", "sram", "10", "0x10", "-o", dir.File("x.bin")},
+        {"mem", "read", "sram", "0x0", "16", "-o", dir.File("x.bin")},
+        {"mem", "read", "sram", "0x0", "0x0", "-o", dir.File("x.bin")},
+        {"mem", "read", "eeprom", "0xFF0", "0x11", "-o", dir.File("x.bin")},
+        {"mem", "read", "eeprom", "0x1000", "0x1", "-o", dir.File("x.bin")},
+        {"mem", "read", "sram", "0x0", "0x10"},
+        {"mem", "read", "sram", "0x0", "0x10", "-o", dir.File("no/such/dir/x.bin")},
+        {"mem", "write", "sram", "0x0", dir.File("missing.bin")},
+        {"mem", "write", "eeprom", "0xFFC", dir.File("five.bin")},
+        {"mem", "write", "sram", "0x0", dir.File("bad.hex")},
+        {"mem", "write", "sram", "0x0", dir.Path()},
+        {"configure", dir.File("nosuch.sof")},
+    };
+    for (const auto& args : cases) {
+        std::string line;
+        for (const auto& a : args)
+            line += a + " ";
+        SCOPED_TRACE(line);
+        Result r = Cli(args);
+        EXPECT_EQ(r.code, 2) << r.err;
+        EXPECT_FALSE(r.err.empty());
+    }
+    EXPECT_EQ(vb.CtlOk("log requests"), "");
+    EXPECT_EQ(FilesIn(dir.Path()), 2u) << "no output file or temporary file";
+
+    EXPECT_TRUE(Contains(Cli({"mem", "write", "sram", "0x0", dir.File("bad.hex")}).err,
+                         "invalid hex file."));
+    EXPECT_TRUE(Contains(Cli({"configure", dir.File("nosuch.sof")}).err,
+                         "Can not find the file: nosuch.sof"));
+    Result help = Cli({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(Contains(help.out, "mem")) << help.out;
+}
+
+TEST(Cli, MemoryRoundTripsThroughHexAndBinaryFiles) {
+    TestVBoard vb;
+    TempDir dir;
+    std::string digits;
+    for (int i = 0; i < 32; ++i)
+        digits += "0123456789abcdefFEDCBA9876543210"[i] + std::string(1, "fedcba98765432100123456789ABCDEF"[i]);
+    WriteFile(dir.File("in.hex"), digits);
+    Result r = Cli({"mem", "write", "sram", "0x200", dir.File("in.hex")});
+    ASSERT_EQ(r.code, 0) << r.err;
+
+    r = Cli({"mem", "read", "sram", "0x200", "0x20", "-o", dir.File("out.HEX")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::string upper = digits;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(ReadFile(dir.File("out.HEX")), upper) << "64 upper-case digits, no line end";
+
+    r = Cli({"mem", "read", "sram", "0x200", "0x20", "-o", dir.File("out.bin")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::string bin = ReadFile(dir.File("out.bin"));
+    ASSERT_EQ(bin.size(), 32u);
+    EXPECT_EQ(static_cast<uint8_t>(bin[0]), 0x0F);
+    EXPECT_EQ(static_cast<uint8_t>(bin[31]), 0x0F);
+    EXPECT_EQ(vb.CtlOk("mem read 6 0x200 2"), "0F1E");
+
+    // Binary in, at an odd byte address, up to the last byte of the EEPROM.
+    WriteFile(dir.File("five.bin"), "ABCDE");
+    r = Cli({"mem", "write", "eeprom", "0xFFB", dir.File("five.bin")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(vb.CtlOk("mem read 5 0xFFB 5"), "4142434445");
+
+    // A read over several chunks into an existing file replaces it whole.
+    WriteFile(dir.File("big.bin"), "old");
+    vb.CtlOk("mem write 7 0x10000 0102");
+    vb.CtlOk("mem write 7 0x20000 0304");
+    r = Cli({"mem", "read", "sdram", "0x10000", "0x10002", "-o", dir.File("big.bin")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::string big = ReadFile(dir.File("big.bin"));
+    ASSERT_EQ(big.size(), 0x10002u);
+    EXPECT_EQ(big[0], 1);
+    EXPECT_EQ(big[0x10000], 3);
+    EXPECT_EQ(big[0x10001], 4);
+    EXPECT_EQ(FilesIn(dir.Path()), 5u);
+
+    // Names relative to where kbr370 was started, although opening the link
+    // moves the current directory.
+    r = Cli({"mem", "read", "eeprom", "0xFFB", "0x5", "-o", "rel.bin"}, dir.Path());
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(ReadFile(dir.File("rel.bin")), "ABCDE");
+    r = Cli({"mem", "write", "sram", "0x0", "rel.bin"}, dir.Path());
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(vb.CtlOk("mem read 6 0x0 5"), "4142434445");
+}
+
+TEST(Cli, BoardDyingDuringAReadLeavesNoFile) {
+    TestVBoard vb;
+    TempDir dir;
+    vb.CtlOk("link rate 4000000");
+    WriteFile(dir.File("keep.bin"), "previous");
+    CliRun run({"mem", "read", "sdram", "0x0", "0x800000", "-o", dir.File("keep.bin")});
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto killedAt = std::chrono::steady_clock::now();
+    vb.Kill();
+    Result r = run.Wait();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - killedAt)
+                        .count();
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_TRUE(Contains(r.err, "reading sdram failed")) << r.err;
+    EXPECT_LT(ms, 7000);
+    EXPECT_EQ(ReadFile(dir.File("keep.bin")), "previous");
+    EXPECT_EQ(FilesIn(dir.Path()), 1u) << "the temporary file is gone";
+}
+
+TEST(Cli, InterruptedReadRemovesItsTemporaryFile) {
+    TestVBoard vb;
+    TempDir dir;
+    vb.CtlOk("link rate 2000000");
+    CliRun run({"mem", "read", "sdram", "0x0", "0x800000", "-o", dir.File("dump.hex")});
+    // Wait until the read is under way, its temporary file beside the target.
+    for (int i = 0; i < 200 && FilesIn(dir.Path()) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(FilesIn(dir.Path()), 1u);
+    run.Signal(SIGINT);
+    const Result r = run.Wait();
+    EXPECT_EQ(r.code, 128 + SIGINT);
+    EXPECT_EQ(FilesIn(dir.Path()), 0u);
+}
+
+TEST(Cli, BlankBoardNamesConfigureAndConfigureMendsIt) {
+    TestVBoard vb(false);
+    Result r = Cli({"info"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(Contains(r.err, "kbr370 configure")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "configured")) << r.err;
+
+    TempDir dir;
+    WriteFile(dir.File("bad.sof"), "not a design");
+    r = Cli({"configure", dir.File("bad.sof")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(Contains(r.err, "download SOPC file (bad.sof) fail!")) << r.err;
+
+    r = Cli({"configure"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "Configure FPGA success")) << r.out;
+    EXPECT_EQ(vb.CtlOk("status").substr(0, 12), "configured=1");
+    r = Cli({"info"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 15), "board: KBR_370\n");
+}
+
+} // namespace
