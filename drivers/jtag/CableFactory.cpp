@@ -1,17 +1,13 @@
 #include "drivers/jtag/CableFactory.h"
 
+#include "drivers/common/KindTable.h"
 #include "drivers/jtag/VirtualCable.h"
 
 namespace drivers {
 
 namespace {
 
-struct CableKind {
-    const char* name;
-    std::unique_ptr<Cable> (*make)(const std::string& dllDir);
-};
-
-const CableKind kCables[] = {
+const TKind<Cable> kCables[] = {
     {"virtual", [](const std::string& dllDir) -> std::unique_ptr<Cable> {
          return std::make_unique<VirtualCable>(dllDir);
      }},
@@ -21,18 +17,9 @@ const CableKind kCables[] = {
 
 std::unique_ptr<Cable> CableFactory::Make(const std::string& name, const std::string& dllDir,
                                           std::string& error) {
-    for (const auto& kind : kCables)
-        if (name == kind.name)
-            return kind.make(dllDir);
-    error = "unknown cable \"" + name + "\" in KBR370_CABLE (known: " + KnownNames() + ")";
-    return nullptr;
+    return MakeKind(kCables, name, dllDir, error);
 }
 
-std::string CableFactory::KnownNames() {
-    std::string names;
-    for (const auto& kind : kCables)
-        names += (names.empty() ? "" : ", ") + std::string(kind.name);
-    return names;
-}
+std::string CableFactory::KnownNames() { return drivers::KnownNames(kCables); }
 
 } // namespace drivers

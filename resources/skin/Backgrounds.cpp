@@ -210,17 +210,8 @@ QImage PaintAboutBackground(int w, int h) {
         p.drawEllipse(QPointF(280 - (i * 29) % 80, y), 1.5, 1.5);
     }
     const QRectF chip(110, 30, 80, 80);
-    p.setPen(QPen(QColor(0x5a, 0x62, 0x70), 1));
-    QLinearGradient cg(chip.topLeft(), chip.bottomRight());
-    cg.setColorAt(0, QColor(0x3a, 0x3f, 0x48));
-    cg.setColorAt(1, QColor(0x18, 0x1a, 0x1e));
-    p.setBrush(cg);
-    p.drawRoundedRect(chip, 5, 5);
-    p.setPen(Qt::NoPen);
-    p.setBrush(pal::kAccent);
-    p.drawRoundedRect(chip.adjusted(22, 22, -22, -22), 4, 4);
-    p.setBrush(QColor(0x18, 0x1a, 0x1e));
-    p.drawRect(chip.adjusted(30, 30, -30, -30));
+    LogoChip(p, chip, 22, 30, QColor(0x3a, 0x3f, 0x48), QColor(0x18, 0x1a, 0x1e),
+             QColor(0x5a, 0x62, 0x70));
     Text(p, QRect(0, 120, w, 34), QStringLiteral("KBR-370"), 28, QColor(0xf0, 0xf4, 0xfa),
          Qt::AlignCenter, true);
     Text(p, QRect(0, 152, w, 16), QStringLiteral("FPGA DEVELOPMENT BOARD"), 10,

@@ -94,6 +94,21 @@ void GroupPanel(QPainter& p, const QRect& r) {
     p.restore();
 }
 
+void LogoChip(QPainter& p, const QRectF& chip, qreal ringInset, qreal coreInset,
+              const QColor& top, const QColor& bottom, const QColor& edge) {
+    QLinearGradient g(chip.topLeft(), chip.bottomRight());
+    g.setColorAt(0, top);
+    g.setColorAt(1, bottom);
+    p.setPen(QPen(edge, 1));
+    p.setBrush(g);
+    p.drawRoundedRect(chip, 5, 5);
+    p.setPen(Qt::NoPen);
+    p.setBrush(pal::kAccent);
+    p.drawRoundedRect(chip.adjusted(ringInset, ringInset, -ringInset, -ringInset), 4, 4);
+    p.setBrush(bottom);
+    p.drawRect(chip.adjusted(coreInset, coreInset, -coreInset, -coreInset));
+}
+
 void Crisp(QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setRenderHint(QPainter::TextAntialiasing, false);

@@ -47,6 +47,10 @@ void Text(QPainter& p, const QRect& r, const QString& text, int pixelSize, const
 void Chip(QPainter& p, const QRect& body, const QString& label, const QString& pinSides);
 // A flat panel of the page colour with a fine edge, where a page groups controls.
 void GroupPanel(QPainter& p, const QRect& r);
+// The product's logo: a dark chip with an accent ring and a dark core, the ring
+// and the core inset from the chip's edge by the given amounts.
+void LogoChip(QPainter& p, const QRectF& chip, qreal ringInset, qreal coreInset,
+              const QColor& top, const QColor& bottom, const QColor& edge);
 // Draws through the image without antialiasing, so sprites keep a clean key colour.
 void Crisp(QPainter& p);
 

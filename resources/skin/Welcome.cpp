@@ -98,17 +98,8 @@ QImage PaintWelcomeFrame(int index, int count, int w, int h) {
     p.setPen(Qt::NoPen);
     p.setBrush(halo);
     p.drawEllipse(kChipCentre, kChipHalf * 2, kChipHalf * 2);
-    QLinearGradient cg(chip.topLeft(), chip.bottomRight());
-    cg.setColorAt(0, QColor(0x3c, 0x42, 0x4c));
-    cg.setColorAt(1, QColor(0x16, 0x18, 0x1c));
-    p.setPen(QPen(QColor(0x60, 0x68, 0x76), 1));
-    p.setBrush(cg);
-    p.drawRoundedRect(chip, 5, 5);
-    p.setPen(Qt::NoPen);
-    p.setBrush(pal::kAccent);
-    p.drawRoundedRect(chip.adjusted(20, 20, -20, -20), 4, 4);
-    p.setBrush(QColor(0x16, 0x18, 0x1c));
-    p.drawRect(chip.adjusted(27, 27, -27, -27));
+    LogoChip(p, chip, 20, 27, QColor(0x3c, 0x42, 0x4c), QColor(0x16, 0x18, 0x1c),
+             QColor(0x60, 0x68, 0x76));
 
     Text(p, QRect(0, 180, w, 30), QStringLiteral("KBR-370"), 24, QColor(0xf0, 0xf4, 0xfa),
          Qt::AlignCenter, true);
