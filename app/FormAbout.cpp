@@ -8,6 +8,7 @@
 #include "skin/BitmapManager.h"
 #include "skin/ButtonManager.h"
 #include "skin/SkinFont.h"
+#include "skin/StandardControls.h"
 #include "skin/WinColor.h"
 
 namespace {
@@ -41,15 +42,12 @@ TFormAbout::TFormAbout(QWidget* parent)
     setFixedSize(size);
 
     buttons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
-    buttons->AddButton(0, ButtonExit.Caption, "NORMAL_BTN", ButtonExit.Left, ButtonExit.Top);
+    router.AddManager(buttons.get());
+    router.Bind(*buttons, 0, ButtonExit, "NORMAL_BTN");
 
-    QPalette palette;
-    palette.setColor(QPalette::WindowText, WinColor(0xFFFFFF));
     for (const AboutText& t : kTexts) {
-        auto* label = new QLabel(t.text, this);
-        label->setFont(SkinFontPixels(t.family, 13, t.bold));
-        label->setPalette(palette);
-        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        QLabel* label = MakeLabel(
+            this, {}, t.text, {.face = t.family, .colour = 0xFFFFFF, .bold = t.bold, .pixels = 13});
         label->adjustSize();
         label->move(kTextLeft, t.top);
     }
@@ -81,22 +79,21 @@ void TFormAbout::closeEvent(QCloseEvent* event) {
 
 void TFormAbout::FormPaint() {
     bitmaps->DrawBitmap(0, 0, 0);
-    buttons->PaintButtons();
+    router.PaintButtons();
 }
 
 bool TFormAbout::IsOverSkinButton(int x, int y) const {
-    return buttons->IsOverButton(x, y);
+    return router.IsOverButton(x, y);
 }
 
 void TFormAbout::FormMouseDown(int x, int y) {
-    buttons->ButtonsMouseDown(x, y);
+    router.MouseDown(x, y);
 }
 
 void TFormAbout::FormMouseMove(int x, int y) {
-    buttons->ButtonsMouseMove(x, y, true);
+    router.MouseMove(x, y);
 }
 
 void TFormAbout::FormMouseUp(int x, int y) {
-    if (buttons->ButtonsMouseUp(x, y) == 0)
-        ButtonExit.Click();
+    router.MouseUp(x, y); // id 0 runs ButtonExit's handler
 }

@@ -1,7 +1,8 @@
 #pragma once
 #include <memory>
 
-#include "pages/HiddenButton.h"
+#include "skin/ButtonRouter.h"
+#include "skin/HiddenButton.h"
 #include "skin/SkinWindow.h"
 
 class QEventLoop;
@@ -34,5 +35,6 @@ class TFormAbout : public TSkinWindow {
   private:
     std::unique_ptr<TBitmapManager> bitmaps;
     std::unique_ptr<TButtonManager> buttons;
+    TButtonRouter router;
     QEventLoop* modalLoop = nullptr;
 };

@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/Colours.h"
 #include "app/FormAbout.h"
 #include "config/Download.h"
 #include "pages/Dialogs.h"
@@ -18,8 +17,10 @@
 #include "skin/Animate.h"
 #include "skin/BitmapManager.h"
 #include "skin/ButtonManager.h"
+#include "skin/Colours.h"
 #include "skin/ScreenCursor.h"
 #include "skin/SkinFont.h"
+#include "skin/StandardControls.h"
 #include "skin/WinColor.h"
 
 namespace {
@@ -44,22 +45,6 @@ const char* DesignFileFor(uint8_t fpgaType) {
     return nullptr;
 }
 
-void SetLabelColour(QLabel* label, uint32_t colour) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, WinColor(colour));
-    label->setPalette(palette);
-}
-
-QLabel* MakeLabel(QWidget* parent, const QRect& geometry, const QFont& font,
-                  Qt::Alignment alignment) {
-    auto* label = new QLabel(parent);
-    label->setGeometry(geometry);
-    label->setFont(font);
-    label->setAlignment(alignment);
-    label->setAttribute(Qt::WA_TransparentForMouseEvents);
-    return label;
-}
-
 } // namespace
 
 TFormMain::TFormMain(QWidget* parent) : TSkinWindow(parent, Qt::Window | Qt::FramelessWindowHint) {
@@ -75,20 +60,22 @@ TFormMain::TFormMain(QWidget* parent) : TSkinWindow(parent, Qt::Window | Qt::Fra
     AnimateWelcome = new TAnimate(this);
     AnimateWelcome->setGeometry(204, 288, 387, 296);
 
-    LabelCaption = MakeLabel(this, {164, 8, 292, 16}, SkinFontPixels("MS Sans Serif", 13),
+    LabelCaption = MakeLabel(this, {164, 8, 292, 16}, QString(),
+                             {.face = "MS Sans Serif", .colour = 0x00FF00, .pixels = 13},
                              Qt::AlignHCenter | Qt::AlignTop);
-    SetLabelColour(LabelCaption, 0x00FF00);
     LabelConnectStatus =
-        MakeLabel(this, {33, 530, 98, 22}, SkinFontPixels("Arial", 13), Qt::AlignCenter);
+        MakeLabel(this, {33, 530, 98, 22}, QString(),
+                  {.face = "Arial", .colour = colours::StatusStart, .pixels = 13}, Qt::AlignCenter);
     CGaugeConfig = new QProgressBar(this);
     CGaugeConfig->setGeometry(32, 529, 100, 21);
     CGaugeConfig->setRange(0, 100);
     CGaugeConfig->setTextVisible(true);
     CGaugeConfig->setAlignment(Qt::AlignCenter);
     CGaugeConfig->setFont(SkinFontPixels("Arial", 11));
-    LabelInfo = MakeLabel(this, {245, 562, 329, 16}, SkinFontPixels("Arial", 11),
+    LabelInfo = MakeLabel(this, {245, 562, 329, 16}, QString(), {.face = "Arial", .pixels = 11},
                           Qt::AlignLeft | Qt::AlignVCenter);
-    ImageInfo = MakeLabel(this, {227, 564, 14, 14}, font(), Qt::AlignCenter);
+    ImageInfo = MakeLabel(this, {227, 564, 14, 14}, QString(), {.face = "Arial", .pixels = 11},
+                          Qt::AlignCenter);
     ImageInfo->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(14, 14));
     ImageInfo->hide();
 
@@ -148,6 +135,9 @@ void TFormMain::BuildSkin() {
     systemButtons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
     for (const SystemButtonInfo& button : kSystemButtons)
         systemButtons->AddButton(button.id, QString(), button.bitmap, button.x, button.y);
+    router = TButtonRouter();
+    router.AddManager(tabButtons.get());
+    router.AddManager(systemButtons.get());
 
     AnimateWelcome->move(204, 288);
     AnimateWelcome->Open("WELCOME_AVI");
@@ -209,8 +199,7 @@ void TFormMain::SetInfoText(const std::string& text, uint32_t colour) {
 
 void TFormMain::FormPaint() {
     bitmaps->DrawBitmap(0, 0, 0);
-    tabButtons->PaintButtons();
-    systemButtons->PaintButtons();
+    router.PaintButtons();
     Canvas& canvas = GetCanvas();
     for (int i = 0; i < kFrameCount; ++i)
         if (frameVisible[i])
@@ -219,27 +208,25 @@ void TFormMain::FormPaint() {
 }
 
 bool TFormMain::IsOverSkinButton(int x, int y) const {
-    return tabButtons->IsOverButton(x, y) || systemButtons->IsOverButton(x, y);
+    return router.IsOverButton(x, y);
 }
 
 void TFormMain::FormMouseDown(int x, int y) {
-    if (!tabButtons->ButtonsMouseDown(x, y))
-        systemButtons->ButtonsMouseDown(x, y);
+    router.MouseDown(x, y);
 }
 
 void TFormMain::FormMouseMove(int x, int y) {
-    if (!tabButtons->ButtonsMouseMove(x, y, false))
-        systemButtons->ButtonsMouseMove(x, y, true);
+    router.MouseMove(x, y);
 }
 
 void TFormMain::FormMouseUp(int x, int y) {
-    const int tab = tabButtons->ButtonsMouseUp(x, y);
-    if (tab >= 0) {
-        if (tab != currentPage)
-            ShowPage(tab);
+    const TButtonRouter::Hit hit = router.MouseUp(x, y);
+    if (hit.manager == tabButtons.get()) {
+        if (hit.id != currentPage)
+            ShowPage(hit.id);
         return;
     }
-    switch (systemButtons->ButtonsMouseUp(x, y)) {
+    switch (hit.id) {
     case BTN_CLOSE:
         ButtonClose.Click();
         break;

@@ -7,7 +7,8 @@
 
 #include "app/PageTable.h"
 #include "board/Board.h"
-#include "pages/HiddenButton.h"
+#include "skin/ButtonRouter.h"
+#include "skin/HiddenButton.h"
 #include "skin/SkinWindow.h"
 
 class QLabel;
@@ -113,6 +114,7 @@ class TFormMain : public TSkinWindow {
     std::unique_ptr<TBitmapManager> bitmaps;
     std::unique_ptr<TButtonManager> tabButtons;
     std::unique_ptr<TButtonManager> systemButtons;
+    TButtonRouter router;
     std::array<TPage*, kPageCount> pages{};
     std::array<bool, kFrameCount> frameVisible{};
     int currentPage = PAGE_WELCOME;

@@ -1,7 +1,5 @@
 #include "pages/FormLED.h"
 
-#include <mutex>
-
 #include "board/Board.h"
 #include "pages/ShowInfo.h"
 #include "skin/BitmapManager.h"
@@ -52,16 +50,10 @@ QString LedBitmap(int id, bool lit) {
 
 } // namespace
 
-TFormLED::TFormLED(QWidget* parent) : TPage(parent) {
-    setWindowTitle("LED");
+TFormLED::TFormLED(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "LED") {
     ButtonLedLightAll = {106, 243, 64, 17, "Light All", true, [this] { ButtonLedLightAllClick(); }};
     ButtonLedUnlightAll = {
         218, 243, 64, 17, "Unlight All", true, [this] { ButtonLedUnlightAllClick(); }};
-
-    bitmaps = std::make_unique<TBitmapManager>(&GetCanvas());
-    bitmaps->AddBitmap(0, "TAB_DLG_BK", false);
-    QSize background = bitmaps->GetBitmapSize(0);
-    SetClientSize(background.width(), background.height() - 20);
 
     ledButtons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmToggle);
     for (int id = 0; id < kLedCount; ++id) {
@@ -71,10 +63,10 @@ TFormLED::TFormLED(QWidget* parent) : TPage(parent) {
     }
 
     commandButtons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
-    commandButtons->AddButton(0, ButtonLedLightAll.Caption, "NORMAL_BTN", ButtonLedLightAll.Left,
-                              ButtonLedLightAll.Top);
-    commandButtons->AddButton(1, ButtonLedUnlightAll.Caption, "NORMAL_BTN",
-                              ButtonLedUnlightAll.Left, ButtonLedUnlightAll.Top);
+    router.AddManager(ledButtons.get());
+    router.AddManager(commandButtons.get());
+    router.Bind(*commandButtons, 0, ButtonLedLightAll, "NORMAL_BTN");
+    router.Bind(*commandButtons, 1, ButtonLedUnlightAll, "NORMAL_BTN");
 
     SetPageEnabled(false);
 }
@@ -92,15 +84,9 @@ void TFormLED::DetachBoard() {
     SetPageEnabled(false);
 }
 
-bool TFormLED::BoardConnected() const {
-    return board && board->IsConnected();
-}
-
 void TFormLED::SetPageEnabled(bool on) {
-    ButtonLedLightAll.Enabled = on;
-    ButtonLedUnlightAll.Enabled = on;
-    commandButtons->SetButtonEnabled(0, on);
-    commandButtons->SetButtonEnabled(1, on);
+    router.SetEnabled(ButtonLedLightAll, on);
+    router.SetEnabled(ButtonLedUnlightAll, on);
     for (int id = 0; id < kLedCount; ++id)
         ledButtons->SetButtonEnabled(id, on);
 }
@@ -114,17 +100,8 @@ uint32_t TFormLED::LedMask() const {
 }
 
 void TFormLED::SendLeds() {
-    if (!board)
-        return;
-    bool ok = true;
-    {
-        std::lock_guard<std::recursive_mutex> lock(board->Lock);
-        if (board->IsConnected())
-            ok = board->SetLeds(LedMask());
-    }
-    // Reported only after the lock is left: the handler disconnects the session.
-    if (!ok && OnLinkLost)
-        OnLinkLost(this);
+    // Nothing is sent while the link is closed, and that is no failure here.
+    RunCommand([this](TBoard& b) { return b.SetLeds(LedMask()); }, ClosedLink::Success);
 }
 
 void TFormLED::SetAllLeds(bool lit) {
@@ -145,9 +122,8 @@ void TFormLED::ButtonLedUnlightAllClick() {
 }
 
 void TFormLED::FormPaint() {
-    bitmaps->DrawBitmap(0, 0, 0);
-    ledButtons->PaintButtons();
-    commandButtons->PaintButtons();
+    TPage::FormPaint();
+    router.PaintButtons();
 
     Canvas& canvas = GetCanvas();
     const QFont font = SkinFontPoints("Arial", 7);
@@ -162,36 +138,21 @@ void TFormLED::FormPaint() {
 }
 
 void TFormLED::FormMouseDown(int x, int y) {
-    if (!BoardConnected())
-        return;
-    ledButtons->ButtonsMouseDown(x, y);
-    commandButtons->ButtonsMouseDown(x, y);
+    if (BoardConnected())
+        router.MouseDown(x, y);
 }
 
 void TFormLED::FormMouseMove(int x, int y) {
-    if (!BoardConnected())
-        return;
-    if (!ledButtons->ButtonsMouseMove(x, y, true))
-        commandButtons->ButtonsMouseMove(x, y, true);
+    if (BoardConnected())
+        router.MouseMove(x, y);
 }
 
 void TFormLED::FormMouseUp(int x, int y) {
-    int id = ledButtons->ButtonsMouseUp(x, y);
-    if (id >= 0) {
-        // The toggle manager has already flipped the button's checked state.
-        ledButtons->SetButtonBitmap(id, LedBitmap(id, ledButtons->IsButtonChecked(id)));
-        ledButtons->PaintButtons();
-        SendLeds();
-        return;
-    }
-    switch (commandButtons->ButtonsMouseUp(x, y)) {
-    case 0:
-        ButtonLedLightAll.Click();
-        break;
-    case 1:
-        ButtonLedUnlightAll.Click();
-        break;
-    default:
-        break;
-    }
+    const TButtonRouter::Hit hit = router.MouseUp(x, y);
+    if (hit.manager != ledButtons.get())
+        return; // the command buttons ran their hidden buttons' handlers
+    // The toggle manager has already flipped the button's checked state.
+    ledButtons->SetButtonBitmap(hit.id, LedBitmap(hit.id, ledButtons->IsButtonChecked(hit.id)));
+    ledButtons->PaintButtons();
+    SendLeds();
 }

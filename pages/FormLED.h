@@ -2,10 +2,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "pages/HiddenButton.h"
 #include "pages/Page.h"
+#include "skin/ButtonRouter.h"
+#include "skin/HiddenButton.h"
 
-class TBitmapManager;
 class TButtonManager;
 
 // The LED page: 9 green and 18 red LEDs as toggle pictures. Every change sends
@@ -43,10 +43,8 @@ class TFormLED : public TPage {
     void SetPageEnabled(bool on);
     void SetAllLeds(bool lit);
     void SendLeds();
-    bool BoardConnected() const;
 
-    TBoard* board = nullptr;
-    std::unique_ptr<TBitmapManager> bitmaps;
     std::unique_ptr<TButtonManager> ledButtons;
     std::unique_ptr<TButtonManager> commandButtons;
+    TButtonRouter router;
 };

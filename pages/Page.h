@@ -1,16 +1,22 @@
 #pragma once
 #include <functional>
+#include <memory>
 
 #include "skin/SkinWindow.h"
 
+class TBitmapManager;
 class TBoard;
 
-// The contract every peripheral page keeps with the main window.
+// The contract every peripheral page keeps with the main window, and what all
+// pages share: the background as bitmap key 0 (the client area is the
+// background less its bottom 20 rows), the borrowed session, and running a
+// command the way the session requires.
 class TPage : public TSkinWindow {
     Q_OBJECT
   public:
     using PageEvent = std::function<void(TPage* sender)>;
-    explicit TPage(QWidget* parent) : TSkinWindow(parent) {}
+    TPage(QWidget* parent, const char* background, const char* caption);
+    ~TPage() override;
 
     virtual void AttachBoard(TBoard* session) = 0;
     virtual void DetachBoard() = 0;
@@ -19,9 +25,31 @@ class TPage : public TSkinWindow {
     // window can frame it on the board picture; -1 for pages without one.
     virtual int SelectedMemory() const { return -1; }
 
+    TBoard* Board() const { return board; }
+
     PageEvent OnLinkLost;
     PageEvent OnUpdateTestArea; // memory page only
 
   protected:
     bool IsDraggable() const override { return false; }
+    // Draws the background; pages draw their own pictures after it.
+    void FormPaint() override;
+
+    // What a command's result is when the attached session's link is closed
+    // and nothing could be sent.
+    enum class ClosedLink { Success, Failure };
+
+    // Enters the session's Lock, runs `command` only while the session is
+    // connected, and leaves the Lock. No session: false, nothing runs.
+    bool RunLocked(const std::function<bool(TBoard&)>& command, ClosedLink closed);
+    // The same, and raises OnLinkLost after the Lock is left when it failed
+    // (the handler disconnects the session, which needs the Lock free).
+    // Without a session nothing runs and nothing is raised.
+    bool RunCommand(const std::function<bool(TBoard&)>& command, ClosedLink closed);
+    void RaiseLinkLost();
+
+    bool BoardConnected() const;
+
+    TBoard* board = nullptr;
+    std::unique_ptr<TBitmapManager> bitmaps;
 };

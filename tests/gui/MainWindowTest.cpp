@@ -7,13 +7,13 @@
 #include <QTimer>
 #include <memory>
 
-#include "app/Colours.h"
+#include "skin/Colours.h"
 #include "app/FormAbout.h"
 #include "app/FormMain.h"
 #include "board/Board.h"
 #include "pages/DialogRecorder.h"
 #include "pages/FormLED.h"
-#include "pages/PlaceholderPage.h"
+#include "pages/Page.h"
 #include "pages/ShowInfo.h"
 #include "platform/Assert.h"
 #include "skin/Animate.h"
@@ -243,7 +243,7 @@ TEST_F(MainWindowTest, UserDisconnectLeavesPagesDetachedAndTabsUsable) {
 
     ClickTab(PAGE_BUTTON);
     EXPECT_EQ(form->CurrentPage(), PAGE_BUTTON);
-    auto* switches = static_cast<TPlaceholderPage*>(form->Page(PAGE_BUTTON));
+    TPage* switches = form->Page(PAGE_BUTTON);
     EXPECT_TRUE(switches->isVisible());
     EXPECT_FALSE(Led()->isVisible());
     EXPECT_EQ(switches->Board(), &form->Board());

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-// The shell's colours, as Windows 0x00BBGGRR values.
+// The colours of the shell and the pages, as Windows 0x00BBGGRR values.
 namespace colours {
 constexpr uint32_t Green = 0x008000;  // success, and an empty info line
 constexpr uint32_t Yellow = 0x00F6FF; // waiting and progress texts

@@ -1,0 +1,47 @@
+#include "pages/Page.h"
+
+#include <mutex>
+
+#include "board/Board.h"
+#include "skin/BitmapManager.h"
+
+TPage::TPage(QWidget* parent, const char* background, const char* caption) : TSkinWindow(parent) {
+    setWindowTitle(caption);
+    bitmaps = std::make_unique<TBitmapManager>(&GetCanvas());
+    bitmaps->AddBitmap(0, background, false);
+    const QSize size = bitmaps->GetBitmapSize(0);
+    SetClientSize(size.width(), size.height() - 20);
+}
+
+TPage::~TPage() = default;
+
+void TPage::FormPaint() {
+    bitmaps->DrawBitmap(0, 0, 0);
+}
+
+bool TPage::BoardConnected() const {
+    return board && board->IsConnected();
+}
+
+bool TPage::RunLocked(const std::function<bool(TBoard&)>& command, ClosedLink closed) {
+    if (!board)
+        return false;
+    std::lock_guard<std::recursive_mutex> lock(board->Lock);
+    if (!board->IsConnected())
+        return closed == ClosedLink::Success;
+    return command(*board);
+}
+
+bool TPage::RunCommand(const std::function<bool(TBoard&)>& command, ClosedLink closed) {
+    if (!board)
+        return false;
+    const bool ok = RunLocked(command, closed);
+    if (!ok)
+        RaiseLinkLost();
+    return ok;
+}
+
+void TPage::RaiseLinkLost() {
+    if (OnLinkLost)
+        OnLinkLost(this);
+}
