@@ -22,12 +22,13 @@
 #include "skin/SkinFont.h"
 #include "skin/StandardControls.h"
 #include "skin/WinColor.h"
+#include "wire/WireFacts.h"
 
 namespace {
 
 const char* const kWindowCaption = "KBR-370 Control Panel V2.0.0";
 const char* const kSupportedFpga = "EP3C120/EP4CE115";
-const char* const kBoardName = "KBR_370";
+const char* const kBoardName = kbr::wire::kBoardName;
 
 // Design file for each FPGA type that can be configured.
 struct DesignFile {

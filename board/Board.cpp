@@ -12,10 +12,10 @@
 
 namespace {
 
-constexpr uint8_t kStartByte = 0xAA;
-constexpr uint8_t kEndByte = 0x55;
-constexpr uint32_t kHeaderSize = 6;
-constexpr uint32_t kFrameOverhead = 8;
+constexpr uint8_t kStartByte = kbr::wire::kFrameStart;
+constexpr uint8_t kEndByte = kbr::wire::kFrameEnd;
+constexpr uint32_t kHeaderSize = kbr::wire::kHeaderSize;
+constexpr uint32_t kFrameOverhead = kbr::wire::kFrameOverhead;
 constexpr uint32_t kBodyTimeoutMs = 3000;
 constexpr uint32_t kReadSliceMs = 3000;
 constexpr unsigned kDefaultBeep = 0xFFFFFFFF;

@@ -4,10 +4,12 @@
 #include <mutex>
 #include <string>
 
+#include "wire/WireFacts.h"
+
 class TJtagPort;
 
 // Largest request payload the board accepts.
-constexpr uint32_t PKT_PC2NIOS_MAX_PL_LEN = 32748;
+constexpr uint32_t PKT_PC2NIOS_MAX_PL_LEN = kbr::wire::kMaxPayload;
 
 // The board session: one TJtagPort while connected, the packet transaction and
 // the board's command set. Every exchange blocks the calling thread.
@@ -15,26 +17,27 @@ class TBoard {
 public:
     // Command identifiers on the wire.
     enum Command : uint8_t {
-        CmdQueryBoardName = 0,
-        CmdKeepAlive = 1,
-        CmdSetLeds = 5,
-        CmdReadSwitchesAndKeys = 6,
-        CmdSetSeg7 = 7,
-        CmdReadSdCardInfo = 9,
-        CmdQueryEraseStatus = 10,
-        CmdStartErase = 11,
-        CmdWriteMemory = 13,
-        CmdReadMemory = 14,
-        CmdRunLoopbackTest = 24,
-        CmdSendDeviceData = 31,
-        CmdReadDeviceData = 32,
-        CmdSetDeviceMode = 33,
+        CmdQueryBoardName = kbr::wire::CmdQueryBoardName,
+        CmdKeepAlive = kbr::wire::CmdKeepAlive,
+        CmdSetLeds = kbr::wire::CmdSetLeds,
+        CmdReadSwitchesAndKeys = kbr::wire::CmdReadSwitchesAndKeys,
+        CmdSetSeg7 = kbr::wire::CmdSetSeg7,
+        CmdReadSdCardInfo = kbr::wire::CmdReadSdCardInfo,
+        CmdQueryEraseStatus = kbr::wire::CmdQueryEraseStatus,
+        CmdStartErase = kbr::wire::CmdStartErase,
+        CmdWriteMemory = kbr::wire::CmdWriteMemory,
+        CmdReadMemory = kbr::wire::CmdReadMemory,
+        CmdRunLoopbackTest = kbr::wire::CmdRunLoopbackTest,
+        CmdSendDeviceData = kbr::wire::CmdSendDeviceData,
+        CmdReadDeviceData = kbr::wire::CmdReadDeviceData,
+        CmdSetDeviceMode = kbr::wire::CmdSetDeviceMode,
     };
     static constexpr uint32_t kDefaultTimeoutMs = 3000;
     static constexpr uint32_t kSdCardTimeoutMs = 10000;
-    static constexpr uint32_t kMaxWriteChunk = 32743;
-    static constexpr uint32_t kMaxReadChunk = 32747;
-    static constexpr uint32_t kDeviceChunk = 128;
+    static constexpr uint32_t kMaxWriteChunk =
+        kbr::wire::kMaxPayload - kbr::wire::kMemoryWriteHeader;
+    static constexpr uint32_t kMaxReadChunk = kbr::wire::kMaxPayload - kbr::wire::kMemoryReadHeader;
+    static constexpr uint32_t kDeviceChunk = kbr::wire::kDeviceChunk;
     static constexpr uint32_t kFlushLimit = 1002;
     static constexpr uint32_t kKeepAliveSilenceMs = 120000;
 

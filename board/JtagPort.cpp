@@ -4,7 +4,7 @@
 #include "platform/System.h"
 
 namespace {
-const char* const kLibraryName = "ZOLVANE_JTAG.DLL";
+const char* const kLibraryName = kbr::wire::kJtagLibrary;
 }
 
 TJtagPort::TJtagPort(int32_t portIndex, const std::string& cableName)
@@ -14,11 +14,11 @@ TJtagPort::TJtagPort(int32_t portIndex, const std::string& cableName)
         platform::ShowMessageBox(platform::MessageKind::Error, "fail to load dll - " + path);
         return;
     }
-    fnOpen = library.Resolve<OpenFn>("ZOLVANE_JtagOpen");
-    fnClose = library.Resolve<CloseFn>("ZOLVANE_JtagClose");
-    fnWrite = library.Resolve<WriteFn>("ZOLVANE_JtagWrite");
-    fnRead = library.Resolve<ReadFn>("ZOLVANE_JtagRead");
-    fnGetInfo = library.Resolve<GetInfoFn>("ZOLVANE_JtagGetInfo");
+    fnOpen = library.Resolve<OpenFn>(kbr::wire::kJtagOpen);
+    fnClose = library.Resolve<CloseFn>(kbr::wire::kJtagClose);
+    fnWrite = library.Resolve<WriteFn>(kbr::wire::kJtagWrite);
+    fnRead = library.Resolve<ReadFn>(kbr::wire::kJtagRead);
+    fnGetInfo = library.Resolve<GetInfoFn>(kbr::wire::kJtagGetInfo);
     if (!fnOpen || !fnClose || !fnWrite || !fnRead || !fnGetInfo) {
         platform::ShowMessageBox(platform::MessageKind::Error, "fail to find some API");
         fnOpen = nullptr;

@@ -4,6 +4,7 @@
 
 #include "platform/CallConv.h"
 #include "platform/DynamicLibrary.h"
+#include "wire/WireFacts.h"
 
 // The raw byte link to the Nios II program, through ZOLVANE_JTAG.DLL loaded
 // from the program's own directory.
@@ -11,8 +12,8 @@ class TJtagPort {
 public:
     // Size reserved for the library's information record; the link text lies at
     // byte offset kInfoTextOffset.
-    static constexpr size_t kInfoRecordSize = 1024;
-    static constexpr size_t kInfoTextOffset = 112;
+    static constexpr size_t kInfoRecordSize = kbr::wire::kInfoRecordSize;
+    static constexpr size_t kInfoTextOffset = kbr::wire::kInfoTextOffset;
 
     using OpenFn = uint32_t(KBR_STDCALL*)(int32_t portIndex, const char* cableName);
     using CloseFn = void(KBR_STDCALL*)(uint32_t handle);

@@ -12,10 +12,11 @@
 #include "config/Download.h"
 #include "pages/logic/HexCodec.h"
 #include "platform/System.h"
+#include "wire/WireFacts.h"
 
 namespace {
 
-constexpr const char* kBoardName = "KBR_370";
+constexpr const char* kBoardName = kbr::wire::kBoardName;
 constexpr const char* kConfigureHint =
     "the FPGA must be configured with the control panel design first: run `kbr370 configure`";
 

@@ -3,12 +3,13 @@
 #include <fmt/format.h>
 
 #include "cli/CliError.h"
+#include "wire/WireFacts.h"
 
 const TMemoryInfo kMemories[4] = {
-    {"sram", 6, 0x200000},
-    {"eeprom", 5, 0x1000},
-    {"sdram", 7, 0x8000000},
-    {"flash", 3, 0x800000},
+    {"sram", kbr::wire::kMemorySram, kbr::wire::kSramSize},
+    {"eeprom", kbr::wire::kMemoryEeprom, kbr::wire::kEepromSize},
+    {"sdram", kbr::wire::kMemorySdram, kbr::wire::kSdramSize},
+    {"flash", kbr::wire::kMemoryFlash, kbr::wire::kFlashSize},
 };
 
 const TMemoryInfo* FindMemory(std::string_view name) {

@@ -5,33 +5,14 @@
 
 #include "platform/Hooks.h"
 #include "platform/System.h"
+#include "wire/WireFacts.h"
 
 namespace {
 
 // The library's entry points, in its own order. All must resolve.
-constexpr const char* kEntryNames[] = {
-    "ZOLVANE_DownloadEEPROMByByteBlaster",
-    "ZOLVANE_JtagDownloadByteBlaster",
-    "ZOLVANE_JtagDownload",
-    "ZOLVANE_JtagDownloadChain",
-    "ZOLVANE_Programming",
-    "ZOLVANE_DownloadNios2",
-    "ZOLVANE_DownloadNios2Ex",
-    "ZOLVANE_FlashProgrammer",
-    "ZOLVANE_AsDownload",
-    "ZOLVANE_AsDownloadPV",
-    "ZOLVANE_IsUsbBlasterDriverReady",
-    "ZOLVANE_GetQuatusVersion",
-    "ZOLVANE_SetQuartusProgrammerPath",
-    "ZOLVANE_quartus_pgm",
-    "ZOLVANE_Nios2Terminal",
-    "ZOLVANE_KillNios2Terminal",
-    "ZOLVANE_EnableBlasterII",
-    "ZOLVANE_SetUB2Name",
-    "ZOLVANE_Jtagconfig",
-};
-constexpr size_t kJtagDownload = 2;
-constexpr size_t kGetQuatusVersion = 11;
+constexpr const auto& kEntryNames = kbr::wire::kDownloadEntryNames;
+constexpr size_t kJtagDownload = kbr::wire::kDownloadJtagDownload;
+constexpr size_t kGetQuatusVersion = kbr::wire::kDownloadGetQuatusVersion;
 
 using GetQuatusVersionFn = double(KBR_STDCALL*)();
 using JtagDownloadFn = int32_t(KBR_STDCALL*)(const char* sofFile, int32_t, uint8_t, int32_t,
@@ -41,7 +22,7 @@ using JtagDownloadFn = int32_t(KBR_STDCALL*)(const char* sofFile, int32_t, uint8
 
 TDownload::TDownload() {
     static_assert(std::size(kEntryNames) == sizeof(entry) / sizeof(entry[0]));
-    const std::string path = platform::ProgramDirectory() + "ZOLVANE_DOWNLOAD.DLL";
+    const std::string path = platform::ProgramDirectory() + kbr::wire::kDownloadLibrary;
     if (!library.Load(path)) {
         platform::ShowMessageBox(platform::MessageKind::Error, "fail to load dll - " + path);
         return;

@@ -14,7 +14,7 @@ namespace {
 
 constexpr uint8_t kOk = 0x00;
 constexpr uint8_t kRefused = 0x01;
-constexpr char kBoardName[] = "KBR_370";
+constexpr const auto& kBoardName = ::kbr::wire::kBoardName;
 
 struct TMemoryInfo {
     uint8_t code;
@@ -23,10 +23,10 @@ struct TMemoryInfo {
 };
 // Code, size and erased value of each memory on the board.
 constexpr TMemoryInfo kMemories[] = {
-    {3, 8u << 20, 0xFF},   // flash
-    {5, 4u << 10, 0x00},   // EEPROM
-    {6, 2u << 20, 0x00},   // SRAM
-    {7, 128u << 20, 0x00}, // SDRAM
+    {::kbr::wire::kMemoryFlash, ::kbr::wire::kFlashSize, 0xFF},
+    {::kbr::wire::kMemoryEeprom, ::kbr::wire::kEepromSize, 0x00},
+    {::kbr::wire::kMemorySram, ::kbr::wire::kSramSize, 0x00},
+    {::kbr::wire::kMemorySdram, ::kbr::wire::kSdramSize, 0x00},
 };
 
 // A 7579 MB SDHC card (C_SIZE 15159) and a made-up identity; byte 15 is CRC7.
@@ -61,13 +61,20 @@ TBoardModel::TReply Status(uint32_t replyLength, uint8_t status) {
 
 // Request layouts and reply lengths of every command the design answers.
 const TBoardModel::TCommand TBoardModel::kCommands[] = {
-    {0, 0, 17, &TBoardModel::BoardName},        {1, 0, 1, &TBoardModel::KeepAlive},
-    {5, 4, 1, &TBoardModel::SetLeds},           {6, 0, 13, &TBoardModel::ReadSwitchesAndKeys},
-    {7, 5, 1, &TBoardModel::SetSeg7},           {9, 0, 36, &TBoardModel::ReadSdCardInfo},
-    {10, 0, 5, &TBoardModel::QueryEraseStatus}, {11, 4, 1, &TBoardModel::StartErase},
-    {13, -1, 1, &TBoardModel::WriteMemory},     {14, 9, 1, &TBoardModel::ReadMemory},
-    {24, 1, 17, &TBoardModel::RunLoopbackTest}, {31, 130, 1, &TBoardModel::SendDeviceData},
-    {32, 1, 130, &TBoardModel::ReadDeviceData}, {33, 2, 1, &TBoardModel::SetDeviceMode},
+    {::kbr::wire::CmdQueryBoardName, 0, 17, &TBoardModel::BoardName},
+    {::kbr::wire::CmdKeepAlive, 0, 1, &TBoardModel::KeepAlive},
+    {::kbr::wire::CmdSetLeds, 4, 1, &TBoardModel::SetLeds},
+    {::kbr::wire::CmdReadSwitchesAndKeys, 0, 13, &TBoardModel::ReadSwitchesAndKeys},
+    {::kbr::wire::CmdSetSeg7, 5, 1, &TBoardModel::SetSeg7},
+    {::kbr::wire::CmdReadSdCardInfo, 0, 36, &TBoardModel::ReadSdCardInfo},
+    {::kbr::wire::CmdQueryEraseStatus, 0, 5, &TBoardModel::QueryEraseStatus},
+    {::kbr::wire::CmdStartErase, 4, 1, &TBoardModel::StartErase},
+    {::kbr::wire::CmdWriteMemory, -1, 1, &TBoardModel::WriteMemory},
+    {::kbr::wire::CmdReadMemory, 9, 1, &TBoardModel::ReadMemory},
+    {::kbr::wire::CmdRunLoopbackTest, 1, 17, &TBoardModel::RunLoopbackTest},
+    {::kbr::wire::CmdSendDeviceData, 130, 1, &TBoardModel::SendDeviceData},
+    {::kbr::wire::CmdReadDeviceData, 1, 130, &TBoardModel::ReadDeviceData},
+    {::kbr::wire::CmdSetDeviceMode, 2, 1, &TBoardModel::SetDeviceMode},
 };
 
 TBoardModel::TBoardModel()
@@ -126,13 +133,13 @@ bool TBoardModel::IsMemoryCode(uint8_t code) {
 
 TSparseMemory* TBoardModel::Memory(uint8_t code) {
     switch (code) {
-    case 3:
+    case ::kbr::wire::kMemoryFlash:
         return &flash;
-    case 5:
+    case ::kbr::wire::kMemoryEeprom:
         return &eeprom;
-    case 6:
+    case ::kbr::wire::kMemorySram:
         return &sram;
-    case 7:
+    case ::kbr::wire::kMemorySdram:
         return &sdram;
     default:
         return nullptr;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "vboard/SparseMemory.h"
+#include "wire/WireFacts.h"
 
 namespace vboard {
 
@@ -28,16 +29,23 @@ class TBoardModel {
     };
 
     // Device channels of SetDeviceMode / ReadDeviceData / SendDeviceData.
-    enum Channel : uint8_t { kIr = 0, kLcd = 1, kVga = 2, kRs232 = 3, kPs2 = 4, kUsb = 5 };
+    enum Channel : uint8_t {
+        kIr = ::kbr::wire::kChannelIr,
+        kLcd = ::kbr::wire::kChannelLcd,
+        kVga = ::kbr::wire::kChannelVga,
+        kRs232 = ::kbr::wire::kChannelRs232,
+        kPs2 = ::kbr::wire::kChannelPs2,
+        kUsb = ::kbr::wire::kChannelUsb,
+    };
 
-    static constexpr size_t kDeviceChunk = 128;
+    static constexpr size_t kDeviceChunk = ::kbr::wire::kDeviceChunk;
     static constexpr size_t kIrQueueMax = 4096;
     static constexpr size_t kRs232QueueMax = 64 * 1024;
     static constexpr size_t kRs232TxMax = 1024 * 1024;
     static constexpr size_t kPs2QueueMax = 4 * 4096;
     static constexpr size_t kRequestLogMax = 65536;
     static constexpr size_t kLcdTextMax = 1024;
-    static constexpr uint32_t kFlashSize = 8u << 20;
+    static constexpr uint32_t kFlashSize = ::kbr::wire::kFlashSize;
     static constexpr uint32_t kMaxEraseSteps = 65536;
 
     TBoardModel();

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "wire/WireFacts.h"
+
 namespace vboard {
 
 // Our own format of the companion design file:
@@ -17,7 +19,7 @@ class TDesignFile {
     static constexpr uint16_t kVersion = 1;
     static constexpr size_t kHeaderSize = 16;
     static constexpr size_t kMaxFileSize = 16u << 20;
-    static constexpr char kBoard[] = "KBR_370";
+    static constexpr const auto& kBoard = ::kbr::wire::kBoardName;
 
     // The design for this board, with a bitstream of `bitstreamSize` made-up bytes.
     static std::vector<uint8_t> Build(const std::string& board = kBoard,

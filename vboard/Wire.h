@@ -3,15 +3,18 @@
 #include <cstdint>
 #include <vector>
 
-// The frame layout both directions share: AA, command, u32 length, payload,
-// 8-bit sum of command+length+payload, 55.
+#include "wire/WireFacts.h"
+
+// Building and reading frames of the layout both directions share (see
+// wire/WireFacts.h): AA, command, u32 length, payload, 8-bit sum of
+// command+length+payload, 55.
 namespace vboard::wire {
 
-inline constexpr uint8_t kStart = 0xAA;
-inline constexpr uint8_t kEnd = 0x55;
-inline constexpr size_t kHeaderSize = 6;
-inline constexpr size_t kOverhead = 8;
-inline constexpr uint32_t kMaxPayload = 32748;
+inline constexpr uint8_t kStart = ::kbr::wire::kFrameStart;
+inline constexpr uint8_t kEnd = ::kbr::wire::kFrameEnd;
+inline constexpr size_t kHeaderSize = ::kbr::wire::kHeaderSize;
+inline constexpr size_t kOverhead = ::kbr::wire::kFrameOverhead;
+inline constexpr uint32_t kMaxPayload = ::kbr::wire::kMaxPayload;
 
 inline uint32_t GetU32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;

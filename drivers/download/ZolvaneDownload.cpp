@@ -8,6 +8,7 @@
 #include "drivers/common/VBoardClient.h"
 #include "drivers/download/ProgrammerFactory.h"
 #include "platform/CallConv.h"
+#include "wire/WireFacts.h"
 
 namespace {
 
@@ -62,3 +63,6 @@ std::string DllDirectory() {
 }
 
 } // namespace
+
+// Every entry point the panel resolves is defined above.
+WIRE_DOWNLOAD_ENTRY_POINTS(WIRE_ENTRY_DEFINED)

@@ -11,13 +11,14 @@
 #include "drivers/jtag/CableFactory.h"
 #include "drivers/jtag/LinkTable.h"
 #include "platform/CallConv.h"
+#include "wire/WireFacts.h"
 
 namespace {
 
 // The caller reserves this many bytes for the information record; the text
 // lies at kInfoTextOffset.
-constexpr size_t kInfoRecordSize = 1024;
-constexpr size_t kInfoTextOffset = 112;
+constexpr size_t kInfoRecordSize = kbr::wire::kInfoRecordSize;
+constexpr size_t kInfoTextOffset = kbr::wire::kInfoTextOffset;
 
 drivers::LinkTable& Links() {
     static drivers::LinkTable table;
@@ -96,3 +97,9 @@ std::string DllDirectory() {
 }
 
 } // namespace
+
+WIRE_AGREED_ENTRY(ZOLVANE_JtagOpen, kbr::wire::kJtagOpen);
+WIRE_AGREED_ENTRY(ZOLVANE_JtagClose, kbr::wire::kJtagClose);
+WIRE_AGREED_ENTRY(ZOLVANE_JtagWrite, kbr::wire::kJtagWrite);
+WIRE_AGREED_ENTRY(ZOLVANE_JtagRead, kbr::wire::kJtagRead);
+WIRE_AGREED_ENTRY(ZOLVANE_JtagGetInfo, kbr::wire::kJtagGetInfo);
