@@ -1,11 +1,11 @@
 #include "cli/OutputFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <algorithm>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>

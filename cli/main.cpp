@@ -87,7 +87,8 @@ int Run(int argc, char** argv) {
     leds->add_option("bits", a.value, "hex, bits 0-26 (0x7FFFFFF lights all)")->required();
     auto* seg7 = app.add_subcommand("seg7", "set the 7-segment digits");
     seg7->add_option("value", a.value, "hex, eight digits: digit d in bits 4d to 4d+3")->required();
-    seg7->add_option("extra", a.extra, "hex byte sent beside the digits (default 0; the panel sends 0)");
+    seg7->add_option("extra", a.extra,
+                     "hex byte sent beside the digits (default 0; the panel sends 0)");
     auto* inputs = app.add_subcommand(
         "inputs", "print the switches and keys in hex: keys in bits 0-3, switches in bits 4-21");
     auto* sd = app.add_subcommand("sd", "print the SD card's registers, decoded");
@@ -98,11 +99,16 @@ int Run(int argc, char** argv) {
     memRead->add_option("memory", a.memory, memories)->required();
     memRead->add_option("address", a.address, "byte address, hex with 0x")->required();
     memRead->add_option("count", a.count, "byte count, hex with 0x")->required();
-    memRead->add_option("-o,--output", a.file, "output file (.hex: HEX text, two digits a byte; else binary)")->required();
+    memRead
+        ->add_option("-o,--output", a.file,
+                     "output file (.hex: HEX text, two digits a byte; else binary)")
+        ->required();
     auto* memWrite = mem->add_subcommand("write", "copy FILE into a memory");
     memWrite->add_option("memory", a.memory, memories)->required();
     memWrite->add_option("address", a.address, "byte address, hex with 0x")->required();
-    memWrite->add_option("file", a.file, "input file (.hex: HEX text, two digits a byte; else binary)")->required();
+    memWrite
+        ->add_option("file", a.file, "input file (.hex: HEX text, two digits a byte; else binary)")
+        ->required();
     auto* configure = app.add_subcommand("configure", "configure the FPGA with the panel's design");
     configure->add_option("file", a.file, "design file (default: KBR_370_ControlPanel.sof beside kbr370)");
 
@@ -118,8 +124,9 @@ int Run(int argc, char** argv) {
     else if (leds->parsed()) {
         const uint32_t bits = HexArgument(a.value, "LED bits", false);
         if (bits >> kLedCount)
-            throw UsageError(fmt::format("LED bits \"{}\" name LEDs past the {} there are (bits 0-{})",
-                                         a.value, kLedCount, kLedCount - 1));
+            throw UsageError(
+                fmt::format("LED bits \"{}\" name LEDs past the {} there are (bits 0-{})", a.value,
+                            kLedCount, kLedCount - 1));
         WithBoard([&](TBoard& b) { RunLeds(b, bits); });
     } else if (seg7->parsed()) {
         const uint32_t value = HexArgument(a.value, "value", false);

@@ -8,7 +8,9 @@ namespace platform {
 
 // Longest socket path (without its NUL) that a socket address holds.
 constexpr size_t kUnixPathMax = 107;
-inline bool UnixPathFits(const std::string& path) { return path.size() <= kUnixPathMax; }
+inline bool UnixPathFits(const std::string& path) {
+    return path.size() <= kUnixPathMax;
+}
 
 // Connects to the socket at `path`; returns the descriptor or -1.
 int ConnectUnix(const std::string& path);

@@ -66,7 +66,8 @@ bool CheckOwnSocket(const std::string& path, std::string& why) {
 }
 
 int ConnectVBoardSocket(const std::string& dir, const std::string& socketPath, std::string& why) {
-    if (CheckVBoardDirectory(dir, why) != VBoardDirState::Usable || !CheckOwnSocket(socketPath, why))
+    if (CheckVBoardDirectory(dir, why) != VBoardDirState::Usable ||
+        !CheckOwnSocket(socketPath, why))
         return -1;
     int fd = ConnectUnix(socketPath);
     if (fd < 0)

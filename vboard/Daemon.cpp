@@ -64,7 +64,8 @@ int TakeLock(const std::string& path, bool& held) {
             held = true;
             return fd;
         }
-        struct stat byFd {}, byName {};
+        struct stat byFd {
+        }, byName{};
         if (fstat(fd, &byFd) == 0 && lstat(path.c_str(), &byName) == 0 &&
             byFd.st_dev == byName.st_dev && byFd.st_ino == byName.st_ino)
             return fd;

@@ -132,7 +132,8 @@ static std::string ValidateOpenFile(int fd, const std::string& path) {
     }
     // A file that grew or shrank while we read it is not trusted either.
     if (got != bytes.size() - 1)
-        return got < bytes.size() - 1 ? "cannot read " + path : "design file changed while being read";
+        return got < bytes.size() - 1 ? "cannot read " + path
+                                      : "design file changed while being read";
     bytes.pop_back();
     return TDesignFile::Validate(bytes);
 }

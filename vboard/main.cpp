@@ -2,14 +2,14 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <memory>
 #include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <iostream>
+#include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>

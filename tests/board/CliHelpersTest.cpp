@@ -176,7 +176,8 @@ TEST(CliOutputFile, KeepsTheModeAndRefusesWhatIsNotOursToReplace) {
         ADD_FAILURE() << "followed another user's link";
     } catch (const TCliError& e) {
         EXPECT_EQ(e.Code(), kExitUsage);
-        EXPECT_NE(std::string(e.what()).find("belongs to another user"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("belongs to another user"), std::string::npos)
+            << e.what();
     }
     EXPECT_EQ(ReadFile(path), "new");
 }

@@ -2,15 +2,15 @@
 // the files it writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <thread>
-#include <csignal>
-#include <algorithm>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -219,7 +219,8 @@ TEST(Cli, HeldLinkAndFailedWritesAreNamedForWhatTheyAre) {
         ASSERT_GE(held, 0);
         Result r = Cli({"leds", "1"});
         EXPECT_EQ(r.code, 1);
-        EXPECT_TRUE(Contains(r.err, "kbr370: the board's link is in use by another program\n")) << r.err;
+        EXPECT_TRUE(Contains(r.err, "kbr370: the board's link is in use by another program\n"))
+            << r.err;
         EXPECT_FALSE(Contains(r.err, "configure")) << r.err;
         close(held);
     }

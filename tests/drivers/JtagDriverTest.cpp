@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/UnixSocket.h"

@@ -94,7 +94,8 @@ int RunVBoard(const std::string& args, std::string* output = nullptr) {
 
 size_t EntriesIn(const std::string& dir) {
     size_t n = 0;
-    for (auto it = std::filesystem::directory_iterator(dir); it != std::filesystem::directory_iterator(); ++it)
+    for (auto it = std::filesystem::directory_iterator(dir);
+         it != std::filesystem::directory_iterator(); ++it)
         ++n;
     return n;
 }
@@ -328,7 +329,8 @@ TEST(VBoardProcess, DirectoryMustBeOursAndNothingIsWrittenThroughLinks) {
     EXPECT_EQ(RunVBoard("ctl --dir " + dir + " status"), 0);
     EXPECT_EQ(RunVBoard("stop --dir " + dir), 0);
     EXPECT_EQ(ReadAll(victim), "precious");
-    EXPECT_EQ(EntriesIn(dir), 0u) << "sockets, pid and lock removed; the directory was not its own to remove";
+    EXPECT_EQ(EntriesIn(dir), 0u)
+        << "sockets, pid and lock removed; the directory was not its own to remove";
 
     // A path too long for a socket is named as such.
     std::string deep = tmp.Path() + "/" + std::string(120, 'd');
@@ -349,7 +351,8 @@ TEST(VBoardProcess, DirectoryMustBeOursAndNothingIsWrittenThroughLinks) {
 TEST(VBoardProcess, CtlSendsOneCommandAndListsThem) {
     TestVBoard vb;
     std::string out;
-    EXPECT_EQ(RunVBoard("ctl --dir " + vb.Dir() + " configure \"$(printf 'x.sof\\nblank')\"", &out), 1);
+    EXPECT_EQ(RunVBoard("ctl --dir " + vb.Dir() + " configure \"$(printf 'x.sof\\nblank')\"", &out),
+              1);
     EXPECT_NE(out.find("control characters"), std::string::npos) << out;
     EXPECT_EQ(vb.CtlOk("status"), "configured=1 link=closed");
 
@@ -370,7 +373,8 @@ TEST(VBoardProcess, ControlSocketSurvivesFloodsAndIdleClients) {
     for (int i = 0; i < 4000; ++i) // 500 MB of replies if all were kept
         burst += request;
     for (size_t sent = 0; sent < burst.size();) {
-        ssize_t n = send(flood, burst.data() + sent, burst.size() - sent, MSG_DONTWAIT | MSG_NOSIGNAL);
+        ssize_t n =
+            send(flood, burst.data() + sent, burst.size() - sent, MSG_DONTWAIT | MSG_NOSIGNAL);
         if (n <= 0)
             break; // the daemon stopped reading from us
         sent += size_t(n);
