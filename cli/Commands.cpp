@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -9,9 +10,12 @@
 #include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/OutputFile.h"
+#include "cli/TerminalText.h"
 #include "config/Download.h"
 #include "pages/logic/HexCodec.h"
 #include "platform/System.h"
+#include "platform/UnixSocket.h"
+#include "platform/VBoardDir.h"
 #include "wire/WireFacts.h"
 
 namespace {
@@ -23,24 +27,59 @@ constexpr const char* kConfigureHint =
 // Reads and writes in pieces of whole read chunks, so memory use stays small
 // however large the range.
 constexpr uint32_t kReadPiece = 32 * TBoard::kMaxReadChunk;
+constexpr int kStatusTimeoutMs = 1000;
+
+bool VirtualBoardSelected() {
+    const char* cable = std::getenv("KBR370_CABLE");
+    return !cable || !*cable || std::string(cable) == "virtual";
+}
+
+// The virtual board's directory must be ours before anything goes there; the
+// driver checks too, but one line from us says it better than its line and ours.
+void CheckVirtualBoardDirectory() {
+    if (!VirtualBoardSelected())
+        return;
+    std::string why;
+    if (platform::CheckVBoardDirectory(platform::VBoardDirectory(), why) ==
+        platform::VBoardDirState::Refused)
+        throw BoardFailure(why);
+}
+
+// Whether the virtual board is configured and its one link is held by someone
+// else, such as the panel: then the board answers fine, just not to us.
+bool LinkHeldElsewhere() {
+    if (!VirtualBoardSelected())
+        return false;
+    const std::string dir = platform::VBoardDirectory();
+    std::string why, reply;
+    const int fd = platform::ConnectVBoardSocket(dir, platform::VBoardControlSocket(dir), why);
+    if (fd < 0 || !platform::ExchangeLine(fd, "status", reply, kStatusTimeoutMs))
+        return false;
+    return reply.rfind("ok ", 0) == 0 && reply.find(" configured=1") != std::string::npos &&
+           reply.find(" link=open") != std::string::npos;
+}
 
 } // namespace
 
 void ConnectBoard(TBoard& board) {
+    CheckVirtualBoardDirectory();
     std::string error;
-    if (!board.Connect(error, 0))
+    if (!board.Connect(error, 0)) {
+        if (LinkHeldElsewhere())
+            throw BoardFailure("the board's link is in use by another program");
         throw BoardFailure(fmt::format("{} The board does not answer; {}", error, kConfigureHint));
+    }
     std::string name;
     if (!board.QueryBoardName(name))
         throw BoardFailure(fmt::format("the board does not tell its name; {}", kConfigureHint));
     if (name != kBoardName)
-        throw BoardFailure(fmt::format("the board answers as \"{}\", not {}; {}", name, kBoardName,
-                                       kConfigureHint));
+        throw BoardFailure(fmt::format("the board answers as \"{}\", not {}; {}",
+                                       TerminalSafe(name), kBoardName, kConfigureHint));
 }
 
 void RunInfo(TBoard& board, std::ostream& out) {
     out << "board: " << kBoardName << "\n"
-        << "link: " << board.LinkInfo << "\n";
+        << "link: " << TerminalSafe(board.LinkInfo) << "\n";
 }
 
 void RunLeds(TBoard& board, uint32_t bits) {
@@ -69,8 +108,8 @@ void RunSd(TBoard& board, std::ostream& out) {
         throw BoardFailure(
             "Failed to access the SDCARD. Please make sure a SDCARD is pluged into the KBR-370.");
     out << "Card Identification\n"
-        << cid << "Card Specific Data\n"
-        << csd << "File System: " << fileSystem << "\n";
+        << TerminalSafe(cid, true) << "Card Specific Data\n"
+        << TerminalSafe(csd, true) << "File System: " << TerminalSafe(fileSystem) << "\n";
 }
 
 void RunMemRead(TBoard& board, const TMemoryInfo& memory, uint32_t address, uint32_t count,
@@ -81,8 +120,9 @@ void RunMemRead(TBoard& board, const TMemoryInfo& memory, uint32_t address, uint
     for (uint32_t done = 0; done < count;) {
         const uint32_t n = std::min(kReadPiece, count - done);
         if (!board.ReadMemory(memory.code, address + done, n, bytes.data()))
-            throw BoardFailure(fmt::format("reading {} failed at 0x{:X}..0x{:X}; {} was not written",
-                                           memory.name, address + done, address + done + n - 1, file));
+            throw BoardFailure(fmt::format(
+                "reading {} failed at byte 0x{:X} of 0x{:X} (address 0x{:X}); {} was not written",
+                memory.name, done, count, address + done, file));
         if (hex) {
             EncodeHexText(bytes.data(), n, text.data());
             output.Write(text.data(), 2 * size_t{n});
@@ -99,19 +139,30 @@ void RunMemRead(TBoard& board, const TMemoryInfo& memory, uint32_t address, uint
 void RunMemWrite(TBoard& board, const TMemoryInfo& memory, uint32_t address,
                  const std::vector<uint8_t>& data, std::ostream& out) {
     const auto count = static_cast<uint32_t>(data.size());
-    if (!board.WriteMemory(memory.code, address, count, data.data()))
-        throw BoardFailure(fmt::format("writing 0x{:X} bytes to {} at 0x{:X} failed", count,
-                                       memory.name, address));
+    // One request at a time, so a failure can say how far the board got.
+    for (uint32_t done = 0; done < count;) {
+        const uint32_t n = std::min(TBoard::kMaxWriteChunk, count - done);
+        if (!board.WriteMemory(memory.code, address + done, n, data.data() + done))
+            throw BoardFailure(fmt::format(
+                "writing {} failed at byte 0x{:X} of 0x{:X} (address 0x{:X}); the memory before "
+                "it was written",
+                memory.name, done, count, address + done));
+        done += n;
+    }
     out << fmt::format("wrote 0x{:X} bytes to {} at 0x{:X}\n", count, memory.name, address);
 }
 
 void RunConfigure(const std::string& file, bool userFile, std::ostream& out) {
-    if (!platform::FileExists(file)) {
-        const std::string reason = "Can not find the file: " + platform::FileNameOf(file);
+    std::error_code ec;
+    const auto type = std::filesystem::status(file, ec).type();
+    if (type != std::filesystem::file_type::regular) {
+        const std::string reason = type == std::filesystem::file_type::not_found
+                                       ? "Can not find the file: " + platform::FileNameOf(file)
+                                       : file + " is not a file";
         throw userFile ? UsageError(reason) : BoardFailure(reason);
     }
+    CheckVirtualBoardDirectory();
     // The download tool may run from another directory: give it the full path.
-    std::error_code ec;
     const std::string fullPath = std::filesystem::absolute(file, ec).string();
     TDownload download;
     if (!download.IsLoaded())

@@ -13,9 +13,10 @@
 
 namespace {
 
-// Opens a regular file and returns its descriptor and size.
+// Opens a regular file and returns its descriptor and size. The open does not
+// wait, so a FIFO is refused at once instead of waiting for a writer.
 int OpenInput(const std::string& path, uint64_t& size) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         throw UsageError(fmt::format("cannot read {}: {}", path, std::strerror(errno)));
     struct stat st {};
@@ -27,7 +28,40 @@ int OpenInput(const std::string& path, uint64_t& size) {
     return fd;
 }
 
+[[noreturn]] void ThrowBadHex(const std::string& path, const HexDecodeError& error) {
+    const auto c = static_cast<unsigned char>(error.character);
+    throw UsageError(fmt::format("{} {}: character 0x{:02X} at offset {} is not a hex digit", path,
+                                 kInvalidHexFileText, c, error.offset));
+}
+
 } // namespace
+
+void CheckContentFile(const std::string& path) {
+    uint64_t size = 0;
+    const int fd = OpenInput(path, size);
+    if (!IsHexFileName(path)) {
+        close(fd);
+        return;
+    }
+    // In pieces, so a huge file costs no memory; an even piece keeps digit pairs whole.
+    std::vector<uint8_t> piece(64 * 1024);
+    uint64_t offset = 0;
+    for (;;) {
+        const ssize_t n = read(fd, piece.data(), piece.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        HexDecodeError error;
+        if (!DecodeHexText(piece.data(), static_cast<size_t>(n), &error)) {
+            close(fd);
+            error.offset += offset;
+            ThrowBadHex(path, error);
+        }
+        offset += static_cast<uint64_t>(n);
+    }
+    close(fd);
+}
 
 uint64_t ContentFileByteCount(const std::string& path) {
     uint64_t size = 0;
@@ -53,11 +87,8 @@ std::vector<uint8_t> ReadContentFile(const std::string& path) {
         throw UsageError(fmt::format("cannot read {}: it ended early", path));
     if (IsHexFileName(path)) {
         HexDecodeError error;
-        if (!DecodeHexText(bytes.data(), bytes.size(), &error)) {
-            const auto c = static_cast<unsigned char>(error.character);
-            throw UsageError(fmt::format("{} {}: character 0x{:02X} at offset {} is not a hex digit",
-                                         path, kInvalidHexFileText, c, error.offset));
-        }
+        if (!DecodeHexText(bytes.data(), bytes.size(), &error))
+            ThrowBadHex(path, error);
         bytes.resize(HexDecodedSize(bytes.size()));
     }
     return bytes;

@@ -6,6 +6,10 @@
 // Memory content files: binary, or HEX text when the extension is .hex in any
 // case. Errors are usage errors naming the file.
 
+// Checks that the file can be read and, for HEX text, that it holds nothing
+// but hex digits: a bad file is reported as such before any range is checked.
+void CheckContentFile(const std::string& path);
+
 // Bytes of memory the file stands for, from its size alone.
 uint64_t ContentFileByteCount(const std::string& path);
 

@@ -54,6 +54,19 @@ const TMemoryInfo& MemoryArgument(const std::string& name) {
     throw UsageError(fmt::format("unknown memory \"{}\" (sram, eeprom, sdram or flash)", name));
 }
 
+constexpr unsigned kLedCount = 27;
+
+// "sram (2 MiB), ..." for the help text.
+std::string MemoryChoices() {
+    std::string text;
+    for (const TMemoryInfo& m : kMemories) {
+        const bool mib = m.size >= (1u << 20);
+        text += fmt::format("{}{} ({} {})", text.empty() ? "" : ", ", m.name,
+                            m.size >> (mib ? 20 : 10), mib ? "MiB" : "KiB");
+    }
+    return text;
+}
+
 struct TArguments {
     std::string value, extra, memory, address, count, file;
 };
@@ -70,24 +83,32 @@ int Run(int argc, char** argv) {
     app.require_subcommand(1);
     TArguments a;
     auto* info = app.add_subcommand("info", "print the board's name and the link");
-    auto* leds = app.add_subcommand("leds", "set the LEDs (bit i is LED i)");
-    leds->add_option("bits", a.value, "LED state bits, hex")->required();
+    auto* leds = app.add_subcommand("leds", "set the 27 LEDs: bit i lights LED i");
+    leds->add_option("bits", a.value, "hex, bits 0-26 (0x7FFFFFF lights all)")->required();
     auto* seg7 = app.add_subcommand("seg7", "set the 7-segment digits");
-    seg7->add_option("value", a.value, "display value, hex")->required();
-    seg7->add_option("extra", a.extra, "extra byte, hex (default 0)");
-    auto* inputs = app.add_subcommand("inputs", "print the switches and keys as 0x%08X");
+    seg7->add_option("value", a.value, "hex, eight digits: digit d in bits 4d to 4d+3")->required();
+    seg7->add_option("extra", a.extra,
+                     "hex byte sent beside the digits (default 0; the panel sends 0)");
+    auto* inputs = app.add_subcommand(
+        "inputs", "print the switches and keys in hex: keys in bits 0-3, switches in bits 4-21");
     auto* sd = app.add_subcommand("sd", "print the SD card's registers, decoded");
     auto* mem = app.add_subcommand("mem", "read or write a memory");
     mem->require_subcommand(1);
     auto* memRead = mem->add_subcommand("read", "save a range of a memory to FILE");
-    memRead->add_option("memory", a.memory, "sram, eeprom, sdram or flash")->required();
+    const std::string memories = MemoryChoices();
+    memRead->add_option("memory", a.memory, memories)->required();
     memRead->add_option("address", a.address, "byte address, hex with 0x")->required();
     memRead->add_option("count", a.count, "byte count, hex with 0x")->required();
-    memRead->add_option("-o,--output", a.file, "output file (.hex: HEX text)")->required();
+    memRead
+        ->add_option("-o,--output", a.file,
+                     "output file (.hex: HEX text, two digits a byte; else binary)")
+        ->required();
     auto* memWrite = mem->add_subcommand("write", "copy FILE into a memory");
-    memWrite->add_option("memory", a.memory, "sram, eeprom, sdram or flash")->required();
+    memWrite->add_option("memory", a.memory, memories)->required();
     memWrite->add_option("address", a.address, "byte address, hex with 0x")->required();
-    memWrite->add_option("file", a.file, "input file (.hex: HEX text)")->required();
+    memWrite
+        ->add_option("file", a.file, "input file (.hex: HEX text, two digits a byte; else binary)")
+        ->required();
     auto* configure = app.add_subcommand("configure", "configure the FPGA with the panel's design");
     configure->add_option("file", a.file, "design file (default: KBR_370_ControlPanel.sof beside kbr370)");
 
@@ -102,6 +123,10 @@ int Run(int argc, char** argv) {
         WithBoard([&](TBoard& b) { RunInfo(b, std::cout); });
     else if (leds->parsed()) {
         const uint32_t bits = HexArgument(a.value, "LED bits", false);
+        if (bits >> kLedCount)
+            throw UsageError(
+                fmt::format("LED bits \"{}\" name LEDs past the {} there are (bits 0-{})", a.value,
+                            kLedCount, kLedCount - 1));
         WithBoard([&](TBoard& b) { RunLeds(b, bits); });
     } else if (seg7->parsed()) {
         const uint32_t value = HexArgument(a.value, "value", false);
@@ -127,7 +152,9 @@ int Run(int argc, char** argv) {
     } else if (memWrite->parsed()) {
         const TMemoryInfo& m = MemoryArgument(a.memory);
         const uint32_t address = HexArgument(a.address, "address", true);
-        // The size alone settles the range, before a large file is read.
+        // A bad file is named first; then the size alone settles the range,
+        // before a large file is read.
+        CheckContentFile(a.file);
         CheckMemoryRange(m, address, ContentFileByteCount(a.file));
         const std::vector<uint8_t> data = ReadContentFile(a.file);
         CheckMemoryRange(m, address, data.size());

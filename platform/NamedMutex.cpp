@@ -13,7 +13,8 @@ static std::string LockDirectory() {
 }
 
 NamedMutex::NamedMutex(const std::string& name) : path_(LockDirectory() + "/" + name + ".lock") {
-    int fd = open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // In /tmp another user could have put a link in the lock file's place.
+    int fd = open(path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -13,8 +13,11 @@ namespace platform {
 static bool FillAddress(const std::string& path, sockaddr_un& addr) {
     std::memset(&addr, 0, sizeof addr);
     addr.sun_family = AF_UNIX;
-    if (path.size() >= sizeof addr.sun_path)
+    static_assert(kUnixPathMax + 1 == sizeof addr.sun_path);
+    if (!UnixPathFits(path)) {
+        errno = ENAMETOOLONG;
         return false;
+    }
     std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
     return true;
 }
@@ -97,8 +100,10 @@ bool ReadLine(int fd, std::string& line, int timeoutMs) {
 bool ControlRequest(const std::string& socketPath, const std::string& command, std::string& reply,
                     int timeoutMs) {
     int fd = ConnectUnix(socketPath);
-    if (fd < 0)
-        return false;
+    return fd >= 0 && ExchangeLine(fd, command, reply, timeoutMs);
+}
+
+bool ExchangeLine(int fd, const std::string& command, std::string& reply, int timeoutMs) {
     std::string msg = command + "\n";
     bool ok = SendAll(fd, msg.data(), msg.size()) && ReadLine(fd, reply, timeoutMs);
     close(fd);

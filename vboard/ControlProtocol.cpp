@@ -110,6 +110,7 @@ const std::string kOk = "ok";
 
 // name, second word, argument counts, handler.
 const TControlProtocol::TCommand TControlProtocol::kCommands[] = {
+    {"help", nullptr, 0, 0, &TControlProtocol::Help},
     {"status", nullptr, 0, 0, &TControlProtocol::Status},
     {"blank", nullptr, 0, 0, &TControlProtocol::Blank},
     {"get", "leds", 0, 0, &TControlProtocol::GetLeds},
@@ -191,6 +192,21 @@ TControlProtocol::TResult TControlProtocol::Configure(const std::string& path) {
         return kOk;
     };
     return r;
+}
+
+// The command names, each once, in the table's order; configure is parsed apart.
+std::string TControlProtocol::Help(const Words&) {
+    std::string reply = kOk;
+    auto add = [&reply](const std::string& name) {
+        if ((reply + " ").find(" " + name + " ") == std::string::npos)
+            reply += " " + name;
+    };
+    for (const auto& c : kCommands) {
+        add(c.name);
+        if (std::string(c.name) == "status")
+            add("configure");
+    }
+    return reply;
 }
 
 std::string TControlProtocol::Status(const Words&) {

@@ -55,6 +55,7 @@ class TControlProtocol {
 
     TResult Configure(const std::string& path);
 
+    std::string Help(const Words&);
     std::string Status(const Words&);
     std::string Blank(const Words&);
     std::string GetLeds(const Words&);

@@ -24,30 +24,66 @@ void SetNonBlocking(int fd) {
     fcntl(fd, F_SETFL, flags | O_NONBLOCK);
 }
 
-// The private directory: ours alone, mode 0700, never a symlink someone planted.
-bool PrepareDirectory(const std::string& dir, std::string& error) {
+// The private directory: made here with mode 0700, or an existing one that
+// is already ours with 0700. Another directory's mode is never changed: it may
+// be a home or /tmp that someone gave us by mistake. `created` tells whether
+// the directory is ours to remove at the end.
+bool PrepareDirectory(const std::string& dir, bool& created, std::string& error) {
+    created = false;
+    switch (platform::CheckVBoardDirectory(dir, error)) {
+    case platform::VBoardDirState::Usable:
+        return true;
+    case platform::VBoardDirState::Refused:
+        return false;
+    case platform::VBoardDirState::Missing:
+        break;
+    }
     std::error_code ec;
     std::filesystem::path parent = std::filesystem::path(dir).parent_path();
     if (!parent.empty())
         std::filesystem::create_directories(parent, ec);
-    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+    if (mkdir(dir.c_str(), 0700) != 0) {
         error = "cannot create " + dir + ": " + std::strerror(errno);
         return false;
     }
-    struct stat st;
-    if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        error = dir + " is not a directory";
-        return false;
+    created = true;
+    // The umask may have taken bits away, never added any; check all the same.
+    return platform::CheckVBoardDirectory(dir, error) == platform::VBoardDirState::Usable;
+}
+
+// Takes the daemon's lock. The lock file is removed when a daemon stops, so a
+// lock taken on a file that has just been unlinked would be no lock at all:
+// hold it only when the name still leads to the same file.
+int TakeLock(const std::string& path, bool& held) {
+    held = false;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return -1;
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            held = true;
+            return fd;
+        }
+        struct stat byFd {
+        }, byName{};
+        if (fstat(fd, &byFd) == 0 && lstat(path.c_str(), &byName) == 0 &&
+            byFd.st_dev == byName.st_dev && byFd.st_ino == byName.st_ino)
+            return fd;
+        close(fd);
     }
-    if (st.st_uid != getuid()) {
-        error = dir + " belongs to another user";
+    return -1;
+}
+
+// Writes the pid file afresh: a file or link left in its place is removed, and
+// the new one is created exclusively, so nothing is ever written through a link.
+bool WritePidFile(const std::string& path) {
+    unlink(path.c_str());
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
         return false;
-    }
-    if ((st.st_mode & 0777) != 0700 && chmod(dir.c_str(), 0700) != 0) {
-        error = "cannot make " + dir + " private";
-        return false;
-    }
-    return true;
+    std::string pid = std::to_string(getpid()) + "\n";
+    bool ok = write(fd, pid.data(), pid.size()) == ssize_t(pid.size());
+    return close(fd) == 0 && ok;
 }
 
 } // namespace
@@ -66,21 +102,28 @@ TDaemon::~TDaemon() {
         unlink(platform::VBoardLinkSocket(dir).c_str());
         unlink(platform::VBoardControlSocket(dir).c_str());
         unlink(PidPath(dir).c_str());
+        // Removed while still held, so no other daemon takes it in between.
+        unlink(LockPath(dir).c_str());
     }
     platform::CloseFd(lockFd);
+    // Only empty: whatever someone else put there stays.
+    if (createdDir)
+        rmdir(dir.c_str());
     platform::CloseFd(wakeRead);
     platform::CloseFd(wakeWrite);
 }
 
 TDaemon::OpenResult TDaemon::Open(std::string& error) {
-    if (!PrepareDirectory(dir, error))
+    if (!PrepareDirectory(dir, createdDir, error))
         return OpenResult::Failed;
-    lockFd = open(LockPath(dir).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    bool held = false;
+    lockFd = TakeLock(LockPath(dir), held);
     if (lockFd < 0) {
-        error = "cannot open " + LockPath(dir);
+        error = "cannot open " + LockPath(dir) + ": " + std::strerror(errno);
         return OpenResult::Failed;
     }
-    if (flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
+    if (held) {
+        createdDir = false; // it is the other daemon's to remove
         error = "a virtual board already serves " + dir;
         return OpenResult::AlreadyRunning;
     }
@@ -100,12 +143,9 @@ TDaemon::OpenResult TDaemon::Open(std::string& error) {
     }
     SetNonBlocking(linkListen);
     SetNonBlocking(ctlListen);
-    std::string pid = std::to_string(getpid()) + "\n";
-    int pidFd = open(PidPath(dir).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (pidFd >= 0) {
-        if (write(pidFd, pid.data(), pid.size()) < 0) {
-        }
-        close(pidFd);
+    if (!WritePidFile(PidPath(dir))) {
+        error = "cannot write " + PidPath(dir) + ": " + std::strerror(errno);
+        return OpenResult::Failed;
     }
     return OpenResult::Ok;
 }
@@ -163,6 +203,9 @@ void TDaemon::RunDueTimers(Clock::time_point now) {
 
 TDaemon::Clock::time_point TDaemon::NextWake(Clock::time_point now) const {
     auto wake = now + std::chrono::seconds(60);
+    for (const auto& [id, c] : ctlClients)
+        if (!c.waiting)
+            wake = std::min(wake, c.lastActivity + ctlIdle);
     if (!timers.empty())
         wake = std::min(wake, timers.begin()->first);
     if (link.fd >= 0) {
@@ -316,13 +359,36 @@ void TDaemon::AcceptCtl() {
     int fd = accept4(ctlListen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0)
         return;
-    if (ctlClients.size() >= kCtlClientsMax) {
+    // A full table must not lock out a fresh client: the idlest one makes room.
+    if (ctlClients.size() >= kCtlClientsMax && !EvictIdlestCtl()) {
         close(fd);
         return;
     }
     TCtlClient c;
     c.fd = fd;
+    c.lastActivity = Clock::now();
     ctlClients.emplace(nextCtlId++, std::move(c));
+}
+
+bool TDaemon::EvictIdlestCtl() {
+    auto idlest = ctlClients.end();
+    for (auto it = ctlClients.begin(); it != ctlClients.end(); ++it)
+        if (!it->second.waiting &&
+            (idlest == ctlClients.end() || it->second.lastActivity < idlest->second.lastActivity))
+            idlest = it;
+    if (idlest == ctlClients.end())
+        return false;
+    CloseCtl(idlest->first);
+    return true;
+}
+
+void TDaemon::CloseIdleCtl(Clock::time_point now) {
+    for (auto it = ctlClients.begin(); it != ctlClients.end();) {
+        auto next = std::next(it);
+        if (!it->second.waiting && now - it->second.lastActivity >= ctlIdle)
+            CloseCtl(it->first);
+        it = next;
+    }
 }
 
 void TDaemon::ReadCtl(uint64_t id) {
@@ -330,6 +396,7 @@ void TDaemon::ReadCtl(uint64_t id) {
     char buf[16384];
     ssize_t n = recv(c.fd, buf, sizeof buf, 0);
     if (n > 0) {
+        c.lastActivity = Clock::now();
         c.in.append(buf, size_t(n));
         ProcessCtl(id);
         return;
@@ -349,7 +416,8 @@ void TDaemon::ProcessCtl(uint64_t id) {
     if (it == ctlClients.end())
         return;
     TCtlClient& c = it->second;
-    while (!c.waiting) {
+    // Past the backlog the rest waits until the client has read its replies.
+    while (!c.waiting && c.out.size() < kCtlBacklogMax) {
         size_t nl = c.in.find('\n');
         if (nl == std::string::npos) {
             if (c.in.size() > kCtlLineMax) {
@@ -375,6 +443,7 @@ void TDaemon::ProcessCtl(uint64_t id) {
                 return;
             found->second.out += reply + "\n";
             found->second.waiting = false;
+            found->second.lastActivity = Clock::now();
             ProcessCtl(id);
         });
     }
@@ -397,8 +466,9 @@ void TDaemon::FlushCtl(uint64_t id) {
             return;
         }
         c.out.erase(0, size_t(n));
+        c.lastActivity = Clock::now();
     }
-    if (c.closing && !c.waiting)
+    if (c.closing && !c.waiting && !c.HasLine())
         CloseCtl(id);
 }
 
@@ -418,6 +488,7 @@ void TDaemon::Run() {
     while (!stopRequested) {
         auto now = Clock::now();
         RunDueTimers(now);
+        CloseIdleCtl(now);
         PumpLink(now);
 
         fds.clear();
@@ -434,7 +505,7 @@ void TDaemon::Run() {
         }
         fds.push_back({link.fd, linkEvents, 0});
         for (auto& [id, c] : ctlClients) {
-            short ev = c.closing ? 0 : POLLIN;
+            short ev = c.Listening() ? POLLIN : 0;
             if (!c.out.empty())
                 ev |= POLLOUT;
             // A client that has hung up and waits for a deferred reply would
@@ -472,10 +543,16 @@ void TDaemon::Run() {
             const pollfd& p = fds[4 + i];
             if (!ctlClients.count(ctlIds[i]))
                 continue;
-            if (p.revents & POLLOUT)
+            if (p.revents & POLLOUT) {
                 FlushCtl(ctlIds[i]);
+                // Room again in the backlog: answer what was held back.
+                auto it = ctlClients.find(ctlIds[i]);
+                if (it != ctlClients.end() && !it->second.waiting &&
+                    it->second.out.size() < kCtlBacklogMax && it->second.HasLine())
+                    ProcessCtl(ctlIds[i]);
+            }
             auto it = ctlClients.find(ctlIds[i]);
-            if (it != ctlClients.end() && !it->second.closing &&
+            if (it != ctlClients.end() && it->second.Listening() &&
                 (p.revents & (POLLIN | POLLHUP | POLLERR)))
                 ReadCtl(ctlIds[i]);
         }

@@ -28,13 +28,20 @@ class TDaemon : public TControlProtocol::THost {
     static constexpr size_t kLinkInputMax = 64 * 1024;
     static constexpr size_t kCtlLineMax = 4u << 20;
     static constexpr size_t kCtlClientsMax = 64;
+    // Replies a ctl client may leave unread before we stop reading its
+    // requests: a client that asks and never reads must not grow us.
+    static constexpr size_t kCtlBacklogMax = 1u << 20;
+    // A ctl client that neither sends nor takes anything for this long is closed.
+    static constexpr uint32_t kCtlIdleMs = 30000;
 
     explicit TDaemon(std::string dir);
     ~TDaemon() override;
     TDaemon(const TDaemon&) = delete;
     TDaemon& operator=(const TDaemon&) = delete;
 
-    // Makes the private directory, takes its lock and starts listening.
+    // Makes the private directory (or checks that an existing one is ours
+    // with 0700), takes its lock and starts listening. What it made goes
+    // again at destruction.
     OpenResult Open(std::string& error);
     // Serves until RequestStop.
     void Run();
@@ -44,6 +51,8 @@ class TDaemon : public TControlProtocol::THost {
     const std::string& Dir() const { return dir; }
     // How long a configure takes (tests shorten it).
     void SetConfigureMs(uint32_t ms) { control.configureMs = ms; }
+    // How long a ctl client may stay idle (tests shorten it).
+    void SetCtlIdleMs(uint32_t ms) { ctlIdle = std::chrono::milliseconds(ms); }
     static std::string LockPath(const std::string& dir) { return dir + "/lock"; }
     static std::string PidPath(const std::string& dir) { return dir + "/pid"; }
 
@@ -72,6 +81,9 @@ class TDaemon : public TControlProtocol::THost {
         std::string in, out;
         bool waiting = false; // a reply is deferred (configure)
         bool closing = false;
+        Clock::time_point lastActivity;
+        bool HasLine() const { return in.find('\n') != std::string::npos; }
+        bool Listening() const { return !closing && !waiting && out.size() < kCtlBacklogMax; }
     };
 
     void AddTimer(uint32_t delayMs, std::function<void()> fn);
@@ -91,12 +103,15 @@ class TDaemon : public TControlProtocol::THost {
     void ProcessCtl(uint64_t id);
     void FlushCtl(uint64_t id);
     void CloseCtl(uint64_t id);
+    void CloseIdleCtl(Clock::time_point now);
+    bool EvictIdlestCtl();
 
     std::string dir;
     int lockFd = -1, linkListen = -1, ctlListen = -1;
     int wakeRead = -1, wakeWrite = -1;
     std::atomic<bool> stopRequested{false};
     bool ownsFiles = false;
+    bool createdDir = false;
 
     TBoardModel model;
     TFaultQueue faults;
@@ -109,6 +124,7 @@ class TDaemon : public TControlProtocol::THost {
     TPacer inPacer, outPacer;
 
     std::map<uint64_t, TCtlClient> ctlClients;
+    Clock::duration ctlIdle = std::chrono::milliseconds(kCtlIdleMs);
     uint64_t nextCtlId = 1;
     std::multimap<Clock::time_point, std::function<void()>> timers;
 };

@@ -1,9 +1,12 @@
 #include "vboard/DesignFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include "vboard/Wire.h"
@@ -109,27 +112,43 @@ std::string TDesignFile::Validate(const std::vector<uint8_t>& bytes) {
     return {};
 }
 
-std::string TDesignFile::ValidateFile(const std::string& path) {
+static std::string ValidateOpenFile(int fd, const std::string& path) {
     struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return "not a regular file: " + path;
+    if (uint64_t(st.st_size) > TDesignFile::kMaxFileSize)
+        return "design file too large";
+    std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size) + 1);
+    size_t got = 0;
+    while (got < bytes.size()) {
+        ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return "cannot read " + path;
+        if (n == 0)
+            break;
+        got += size_t(n);
+    }
+    // A file that grew or shrank while we read it is not trusted either.
+    if (got != bytes.size() - 1)
+        return got < bytes.size() - 1 ? "cannot read " + path
+                                      : "design file changed while being read";
+    bytes.pop_back();
+    return TDesignFile::Validate(bytes);
+}
+
+std::string TDesignFile::ValidateFile(const std::string& path) {
     if (path.empty())
         return "no design file given";
-    if (stat(path.c_str(), &st) != 0)
-        return "no such file: " + path;
-    if (!S_ISREG(st.st_mode))
-        return "not a regular file: " + path;
-    if (uint64_t(st.st_size) > kMaxFileSize)
-        return "design file too large";
-    std::ifstream f(path, std::ios::binary);
-    if (!f)
-        return "cannot read " + path;
-    std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
-    f.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
-    if (f.gcount() != std::streamsize(bytes.size()))
-        return "cannot read " + path;
-    // A file that grew while we read it is not trusted either.
-    if (f.peek() != std::ifstream::traits_type::eof())
-        return "design file changed while being read";
-    return Validate(bytes);
+    // Opened without waiting and checked through the descriptor: a FIFO put in
+    // the file's place must not hang the whole board.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? "no such file: " + path : "cannot read " + path;
+    std::string why = ValidateOpenFile(fd, path);
+    close(fd);
+    return why;
 }
 
 std::string TDesignFile::InfoValue(const std::vector<uint8_t>& bytes, const std::string& key) {

@@ -1,13 +1,15 @@
 // kbr370-vboard: the virtual KBR-370 board.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 #include <iostream>
+#include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -125,13 +127,14 @@ int Serve(const std::string& dir, bool foreground) {
         }
         if (chdir("/") != 0) {
         }
-        vboard::TDaemon daemon(dir);
+        auto daemon = std::make_unique<vboard::TDaemon>(dir);
         std::string error;
-        switch (daemon.Open(error)) {
+        switch (daemon->Open(error)) {
         case vboard::TDaemon::OpenResult::AlreadyRunning:
             Report(pipeFds[1], kAlready);
             _exit(0);
         case vboard::TDaemon::OpenResult::Failed: {
+            daemon.reset(); // removes what it made
             std::string msg = "kbr370-vboard: " + error + "\n";
             if (write(2, msg.data(), msg.size()) < 0) {
             }
@@ -146,11 +149,11 @@ int Serve(const std::string& dir, bool foreground) {
             dup2(devNull, 2);
             close(devNull);
         }
-        ApplyEnvironment(daemon);
-        gDaemon = &daemon;
+        ApplyEnvironment(*daemon);
+        gDaemon = daemon.get();
         InstallSignals();
         Report(pipeFds[1], kReady);
-        daemon.Run();
+        daemon->Run();
         gDaemon = nullptr;
         return 0;
     }
@@ -174,9 +177,36 @@ int Serve(const std::string& dir, bool foreground) {
     return 1;
 }
 
+// One invocation is one command: a line break in an argument would end our
+// line early and start another command of the caller's making.
+bool HasControlCharacter(const std::string& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
+// Whether `dir` may be used; says why not on standard error.
+bool UsableDirectory(const std::string& dir) {
+    std::string why;
+    switch (platform::CheckVBoardDirectory(dir, why)) {
+    case platform::VBoardDirState::Usable:
+        return true;
+    case platform::VBoardDirState::Missing:
+        std::cerr << "kbr370-vboard: no virtual board answers in " << dir << "\n";
+        return false;
+    case platform::VBoardDirState::Refused:
+        break;
+    }
+    std::cerr << "kbr370-vboard: " << why << "\n";
+    return false;
+}
+
 int Ctl(const std::string& dir, const std::vector<std::string>& words) {
     if (words.empty()) {
-        std::cerr << "kbr370-vboard ctl: no command given\n";
+        std::cerr << "kbr370-vboard ctl: no command given (`ctl help` lists them)\n";
+        return 1;
+    }
+    if (std::any_of(words.begin(), words.end(), HasControlCharacter)) {
+        std::cerr << "kbr370-vboard ctl: refusing an argument with control characters\n";
         return 1;
     }
     std::string line;
@@ -188,9 +218,14 @@ int Ctl(const std::string& dir, const std::vector<std::string>& words) {
         if (getcwd(cwd, sizeof cwd))
             line = "configure " + std::string(cwd) + "/" + line.substr(10);
     }
+    if (!UsableDirectory(dir))
+        return 1;
+    std::string why;
+    int fd = platform::ConnectVBoardSocket(dir, platform::VBoardControlSocket(dir), why);
     std::string reply;
-    if (!platform::ControlRequest(platform::VBoardControlSocket(dir), line, reply, 15000)) {
-        std::cerr << "kbr370-vboard: no virtual board answers in " << dir << "\n";
+    if (fd < 0 || !platform::ExchangeLine(fd, line, reply, 15000)) {
+        std::cerr << "kbr370-vboard: " << (fd < 0 ? why : "no virtual board answers in " + dir)
+                  << "\n";
         return 1;
     }
     std::cout << reply << "\n";
@@ -199,7 +234,7 @@ int Ctl(const std::string& dir, const std::vector<std::string>& words) {
 
 // Whether someone holds the daemon's lock; the kernel drops it when the daemon dies.
 bool LockHeld(const std::string& dir) {
-    int fd = open(vboard::TDaemon::LockPath(dir).c_str(), O_RDWR | O_CLOEXEC);
+    int fd = open(vboard::TDaemon::LockPath(dir).c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false;
     bool held = flock(fd, LOCK_EX | LOCK_NB) != 0;
@@ -207,11 +242,36 @@ bool LockHeld(const std::string& dir) {
     return held;
 }
 
+// The pid file of a directory we trust, read without following a link.
+pid_t ReadPid(const std::string& dir) {
+    int fd = open(vboard::TDaemon::PidPath(dir).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    char text[32] = {};
+    ssize_t n = read(fd, text, sizeof text - 1);
+    close(fd);
+    if (n <= 0)
+        return 0;
+    char* end = nullptr;
+    long pid = std::strtol(text, &end, 10);
+    return (*end == '\n' || *end == '\0') && pid > 0 && pid < INT32_MAX ? pid_t(pid) : 0;
+}
+
 int Stop(const std::string& dir) {
+    std::string why;
+    switch (platform::CheckVBoardDirectory(dir, why)) {
+    case platform::VBoardDirState::Missing:
+        return 0;
+    case platform::VBoardDirState::Refused:
+        // A pid file in someone else's directory names whatever they like.
+        std::cerr << "kbr370-vboard: " << why << "\n";
+        return 1;
+    case platform::VBoardDirState::Usable:
+        break;
+    }
     if (!LockHeld(dir))
         return 0;
-    pid_t pid = 0;
-    std::ifstream(vboard::TDaemon::PidPath(dir)) >> pid;
+    pid_t pid = ReadPid(dir);
     if (pid <= 0) {
         std::cerr << "kbr370-vboard: no pid file in " << dir << "\n";
         return 1;
@@ -226,6 +286,10 @@ int Stop(const std::string& dir) {
         }
         std::this_thread::sleep_for(milliseconds(5));
     }
+    // The lock goes a moment before the process has removed its directory.
+    for (deadline = steady_clock::now() + seconds(5);
+         kill(pid, 0) == 0 && steady_clock::now() < deadline;)
+        std::this_thread::sleep_for(milliseconds(5));
     return 0;
 }
 

@@ -103,7 +103,13 @@ std::string VBoardClient::LinkSocket() const { return platform::VBoardLinkSocket
 std::string VBoardClient::ControlSocket() const { return platform::VBoardControlSocket(dir); }
 
 bool VBoardClient::Request(const std::string& command, std::string& reply, int timeoutMs) const {
-    return platform::ControlRequest(ControlSocket(), command, reply, timeoutMs);
+    std::string why;
+    int fd = platform::ConnectVBoardSocket(dir, ControlSocket(), why);
+    return fd >= 0 && platform::ExchangeLine(fd, command, reply, timeoutMs);
+}
+
+int VBoardClient::ConnectLink(std::string& why) const {
+    return platform::ConnectVBoardSocket(dir, LinkSocket(), why);
 }
 
 std::optional<VBoardStatus> VBoardClient::Status(int timeoutMs) const {
@@ -114,10 +120,16 @@ std::optional<VBoardStatus> VBoardClient::Status(int timeoutMs) const {
 }
 
 bool VBoardClient::EnsureDaemon(const std::string& dllDir, std::string* error) const {
+    std::string why;
+    // A directory we may not trust gets no daemon of ours and no data either.
+    if (platform::CheckVBoardDirectory(dir, why) == platform::VBoardDirState::Refused) {
+        if (error)
+            *error = why;
+        return false;
+    }
     if (Status(kProbeTimeoutMs))
         return true;
-
-    std::string why;
+    why.clear();
     std::string exe = JoinPath(dllDir, kDaemonName);
     if (access(exe.c_str(), X_OK) != 0) {
         if (error)

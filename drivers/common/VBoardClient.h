@@ -18,14 +18,18 @@ public:
     std::string LinkSocket() const;
     std::string ControlSocket() const;
 
+    // Both go only to a directory of ours with mode 0700 and to sockets of ours.
     // One control command; false when nothing answers within `timeoutMs`.
     bool Request(const std::string& command, std::string& reply, int timeoutMs) const;
+    // Connects to the link socket; -1 with `why` set when it may not or cannot.
+    int ConnectLink(std::string& why) const;
     // The daemon's `status`; nothing when it does not answer or the reply is not understood.
     std::optional<VBoardStatus> Status(int timeoutMs = kStatusTimeoutMs) const;
 
     // Makes sure a daemon answers on ctl: when none does, runs
     // `<dllDir>/kbr370-vboard serve --dir <dir>` and waits for it, at most
-    // kStartTimeoutMs. On failure `error` (when given) says why.
+    // kStartTimeoutMs. A directory that is not ours with mode 0700 is refused
+    // at once. On failure `error` (when given) says why.
     bool EnsureDaemon(const std::string& dllDir, std::string* error = nullptr) const;
 
     static constexpr int kStatusTimeoutMs = 1000;

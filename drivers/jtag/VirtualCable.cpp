@@ -39,9 +39,11 @@ bool VirtualCable::Open(int32_t, const std::string&) {
     if (status->linkOpen && !WaitForFreeLink(client))
         return false;
 
-    fd = platform::ConnectUnix(client.LinkSocket());
-    if (fd < 0)
+    fd = client.ConnectLink(error);
+    if (fd < 0) {
+        std::fprintf(stderr, "%s: %s\n", kPrefix, error.c_str());
         return false;
+    }
     if (HungUpAtOnce()) {
         Close();
         return false;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <functional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "cli/CliError.h"
 #include "cli/ContentFile.h"
@@ -138,6 +139,47 @@ TEST(CliOutputFile, AppearsOnlyOnCommit) {
     }
     EXPECT_TRUE(fs::is_symlink(dir.File("link.bin")));
     EXPECT_EQ(ReadFile(path), "via link");
+}
+
+// A replaced file keeps its mode; a read-only one is not replaced; a link
+// that another user planted in a sticky directory is not followed.
+TEST(CliOutputFile, KeepsTheModeAndRefusesWhatIsNotOursToReplace) {
+    TempDir dir;
+    const std::string path = dir.File("private.bin");
+    WriteFile(path, "old");
+    ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+    {
+        TOutputFile out(path);
+        out.Write("new", 3);
+        out.Commit();
+    }
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    EXPECT_EQ(CodeOf([&] { TOutputFile bad(path); }), kExitUsage);
+    EXPECT_EQ(ReadFile(path), "new");
+
+    auto other = SecondUser();
+    if (!other)
+        GTEST_SKIP() << "a link of another user: only when run as root";
+    const std::string shared = dir.File("shared");
+    ASSERT_EQ(mkdir(shared.c_str(), 01777), 0);
+    ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+    const std::string planted = shared + "/dump.bin";
+    ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+    fs::create_symlink(path, planted);
+    ASSERT_EQ(lchown(planted.c_str(), other->uid, other->gid), 0);
+    try {
+        TOutputFile bad(planted);
+        ADD_FAILURE() << "followed another user's link";
+    } catch (const TCliError& e) {
+        EXPECT_EQ(e.Code(), kExitUsage);
+        EXPECT_NE(std::string(e.what()).find("belongs to another user"), std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(ReadFile(path), "new");
 }
 
 } // namespace

@@ -2,16 +2,20 @@
 // the files it writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <thread>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
+#include "platform/UnixSocket.h"
+#include "platform/VBoardDir.h"
 #include "tests/support/TestVBoard.h"
 
 namespace {
@@ -128,12 +132,14 @@ TEST(Cli, BadUsageIsRefusedBeforeTheBoardIsTouched) {
     TempDir dir;
     WriteFile(dir.File("five.bin"), "12345");
     WriteFile(dir.File("bad.hex"), "0011\n");
+    ASSERT_EQ(mkfifo(dir.File("fifo.bin").c_str(), 0600), 0);
     const std::vector<std::vector<std::string>> cases = {
         {},
         {"bogus"},
         {"leds"},
         {"leds", "zz"},
         {"leds", "0x100000000"},
+        {"leds", "0x8000000"},
         {"seg7", "1", "0x100"},
         {"mem", "read", "dram", "0x0", "0x10", "-o", dir.File("x.bin")},
         {"mem", "read", "sram", "10", "0x10", "-o", dir.File("x.bin")},
@@ -147,7 +153,9 @@ TEST(Cli, BadUsageIsRefusedBeforeTheBoardIsTouched) {
         {"mem", "write", "eeprom", "0xFFC", dir.File("five.bin")},
         {"mem", "write", "sram", "0x0", dir.File("bad.hex")},
         {"mem", "write", "sram", "0x0", dir.Path()},
+        {"mem", "write", "sram", "0x0", dir.File("fifo.bin")},
         {"configure", dir.File("nosuch.sof")},
+        {"configure", dir.Path()},
     };
     for (const auto& args : cases) {
         std::string line;
@@ -159,15 +167,83 @@ TEST(Cli, BadUsageIsRefusedBeforeTheBoardIsTouched) {
         EXPECT_FALSE(r.err.empty());
     }
     EXPECT_EQ(vb.CtlOk("log requests"), "");
-    EXPECT_EQ(FilesIn(dir.Path()), 2u) << "no output file or temporary file";
+    EXPECT_EQ(FilesIn(dir.Path()), 3u) << "no output file or temporary file";
 
     EXPECT_TRUE(Contains(Cli({"mem", "write", "sram", "0x0", dir.File("bad.hex")}).err,
                          "invalid hex file."));
+    // Too large for the EEPROM as well, but the bad character is what is wrong with it.
+    WriteFile(dir.File("big.hex"), std::string(0x3000, '0') + "x");
+    EXPECT_TRUE(Contains(Cli({"mem", "write", "eeprom", "0x0", dir.File("big.hex")}).err,
+                         "invalid hex file.: character 0x78 at offset 12288"));
+    EXPECT_TRUE(Contains(Cli({"configure", dir.Path()}).err, dir.Path() + " is not a file"));
+    EXPECT_TRUE(Contains(Cli({"leds", "0x8000000"}).err, "27"));
     EXPECT_TRUE(Contains(Cli({"configure", dir.File("nosuch.sof")}).err,
                          "Can not find the file: nosuch.sof"));
     Result help = Cli({"--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_TRUE(Contains(help.out, "mem")) << help.out;
+    help = Cli({"inputs", "--help"});
+    EXPECT_TRUE(Contains(help.out, "keys in bits 0-3, switches in bits 4-21")) << help.out;
+}
+
+// Someone else may have made the board directory first (under /tmp anyone
+// can), or left it open: then nothing of ours goes there.
+TEST(Cli, BoardDirectoryNotOursGetsNothing) {
+    TestVBoard vb;
+    TempDir dir;
+    WriteFile(dir.File("secret.bin"), "secret");
+    auto refused = [&](const std::string& why) {
+        Result r = Cli({"mem", "write", "sram", "0x0", dir.File("secret.bin")});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(Contains(r.err, why)) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    };
+    ASSERT_EQ(chmod(vb.Dir().c_str(), 0711), 0);
+    refused("has mode 0711; it must be 0700");
+    if (auto other = SecondUser()) {
+        ASSERT_EQ(chmod(vb.Dir().c_str(), 0700), 0);
+        ASSERT_EQ(chown(vb.Dir().c_str(), other->uid, other->gid), 0);
+        refused("belongs to another user");
+    }
+    EXPECT_EQ(vb.CtlOk("log requests"), "");
+    EXPECT_EQ(vb.CtlOk("mem read 6 0x0 6"), "000000000000");
+    if (!SecondUser())
+        GTEST_SKIP() << "another user's directory: only when run as root";
+}
+
+TEST(Cli, HeldLinkAndFailedWritesAreNamedForWhatTheyAre) {
+    TestVBoard vb;
+    {
+        // The panel, for instance, holds the board's one link.
+        const int held = platform::ConnectUnix(platform::VBoardLinkSocket(vb.Dir()));
+        ASSERT_GE(held, 0);
+        Result r = Cli({"leds", "1"});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(Contains(r.err, "kbr370: the board's link is in use by another program\n"))
+            << r.err;
+        EXPECT_FALSE(Contains(r.err, "configure")) << r.err;
+        close(held);
+    }
+    // The name query and the first chunk go through, the second chunk is refused.
+    TempDir dir;
+    WriteFile(dir.File("data.bin"), std::string(0x10000, 'A'));
+    vb.CtlOk("fault status:0 2");
+    vb.CtlOk("fault status:1");
+    Result r = Cli({"mem", "write", "sdram", "0x100", dir.File("data.bin")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(Contains(r.err, "failed at byte 0x7FE7 of 0x10000 (address 0x80E7); the memory "
+                                "before it was written"))
+        << r.err;
+}
+
+// What the board says is text for a terminal: no escape sequence of its own.
+TEST(Cli, BoardTextsReachTheTerminalEscaped) {
+    TestVBoard vb;
+    vb.CtlOk("sd insert 400E00325B5900003B377F800A400000 1D53441B5B33316D104B523730016300 2");
+    Result r = Cli({"sd"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "-Product Name:\\x1B[31m\n")) << r.out;
+    EXPECT_FALSE(Contains(r.out, "\x1B"));
 }
 
 TEST(Cli, MemoryRoundTripsThroughHexAndBinaryFiles) {

@@ -2,10 +2,13 @@
 // handles, the cable choice, starting the daemon, and a board that dies.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/UnixSocket.h"
@@ -189,6 +192,40 @@ TEST(JtagDriver, OneLinkAtATimeAndReopenAtOnce) {
         ExpectBoardAnswers(dll, handle);
         dll.Close(handle);
     }
+}
+
+// Someone else's board directory (made first under /tmp) would receive what
+// we send; so would one that others may write into.
+TEST(JtagDriver, UsesOnlyABoardDirectoryAndSocketsOfOurOwn) {
+    TestVBoard board;
+    JtagDll dll;
+    auto refused = [&](const std::string& why) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(dll.Open(0, ""), 0u);
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find(why), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(board.CtlOk("status"), "configured=1 link=closed");
+    };
+    ASSERT_EQ(chmod(board.Dir().c_str(), 0755), 0);
+    refused("has mode 0755; it must be 0700");
+    ASSERT_EQ(chmod(board.Dir().c_str(), 0700), 0);
+
+    if (auto other = SecondUser()) {
+        std::string link = platform::VBoardLinkSocket(board.Dir());
+        ASSERT_EQ(lchown(link.c_str(), other->uid, other->gid), 0);
+        refused("the socket " + link + " belongs to another user");
+        ASSERT_EQ(lchown(link.c_str(), 0, 0), 0);
+        ASSERT_EQ(chown(board.Dir().c_str(), other->uid, other->gid), 0);
+        refused("belongs to another user");
+        ASSERT_EQ(chown(board.Dir().c_str(), 0, 0), 0);
+    }
+    uint32_t handle = dll.Open(0, "");
+    ASSERT_NE(handle, 0u);
+    ExpectBoardAnswers(dll, handle);
+    dll.Close(handle);
+    if (!SecondUser())
+        GTEST_SKIP() << "another user's directory and socket: only when run as root";
 }
 
 TEST(JtagDriver, StartsTheDaemonWhenNoneRuns) {

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <pwd.h>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -111,4 +112,13 @@ std::string TestVBoard::CtlOk(const std::string& command) const {
     if (reply.rfind("ok ", 0) == 0)
         return reply.substr(3);
     throw std::runtime_error("ctl '" + command + "' failed: " + reply);
+}
+
+std::optional<OtherUser> SecondUser() {
+    if (geteuid() != 0)
+        return std::nullopt;
+    const passwd* pw = getpwnam("nobody");
+    if (!pw || pw->pw_uid == 0)
+        return std::nullopt;
+    return OtherUser{pw->pw_uid, pw->pw_gid};
 }

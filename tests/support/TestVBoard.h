@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <sys/types.h>
 
@@ -45,3 +46,12 @@ public:
 private:
     std::string path;
 };
+
+// An unprivileged account other than ours ("nobody"), for tests of what
+// another local user could do. Only root can act for it, so it is given only
+// when the suite runs as root (as in CI); such tests skip themselves otherwise.
+struct OtherUser {
+    uid_t uid;
+    gid_t gid;
+};
+std::optional<OtherUser> SecondUser();

@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -11,6 +13,7 @@
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
 #include "tests/support/TestVBoard.h"
+#include "vboard/Daemon.h"
 #include "vboard/Wire.h"
 
 namespace wire = vboard::wire;
@@ -74,10 +77,42 @@ Bytes Frame(uint8_t command, const Bytes& payload) {
     return wire::MakeFrame(command, payload);
 }
 
-int RunVBoard(const std::string& args) {
-    std::string cmd = TestVBoard::BinDir() + "/kbr370-vboard " + args + " >/dev/null 2>&1";
-    int status = std::system(cmd.c_str());
+int RunVBoard(const std::string& args, std::string* output = nullptr) {
+    std::string cmd = TestVBoard::BinDir() + "/kbr370-vboard " + args + " 2>&1";
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p)
+        return -1;
+    char buf[512];
+    std::string text;
+    while (size_t n = fread(buf, 1, sizeof buf, p))
+        text.append(buf, n);
+    int status = pclose(p);
+    if (output)
+        *output = text;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+size_t EntriesIn(const std::string& dir) {
+    size_t n = 0;
+    for (auto it = std::filesystem::directory_iterator(dir);
+         it != std::filesystem::directory_iterator(); ++it)
+        ++n;
+    return n;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The daemon's resident memory in KiB, from its pid file and /proc.
+long ResidentKiB(const std::string& dir) {
+    std::string pid = ReadAll(vboard::TDaemon::PidPath(dir));
+    std::ifstream status("/proc/" + pid.substr(0, pid.find('\n')) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
 }
 
 } // namespace
@@ -264,6 +299,115 @@ TEST(VBoardProcess, DaemonStartsStopsAndKeepsItsDirectoryPrivate) {
     EXPECT_EQ(RunVBoard("stop --dir " + dir), 0);
     EXPECT_FALSE(
         platform::ControlRequest(platform::VBoardControlSocket(dir), "status", reply, 500));
-    EXPECT_NE(access(platform::VBoardLinkSocket(dir).c_str(), F_OK), 0); // sockets removed
+    EXPECT_NE(access(dir.c_str(), F_OK), 0) << "the directory it made is gone with it";
     EXPECT_EQ(RunVBoard("ctl --dir " + dir + " status"), 1);
+}
+
+TEST(VBoardProcess, DirectoryMustBeOursAndNothingIsWrittenThroughLinks) {
+    TempDir tmp;
+    std::string out;
+    // Open to others: refused, and its mode left as it was.
+    std::string open = tmp.File("open");
+    ASSERT_EQ(mkdir(open.c_str(), 0755), 0);
+    ASSERT_EQ(chmod(open.c_str(), 0755), 0);
+    EXPECT_EQ(RunVBoard("serve --dir " + open, &out), 1);
+    EXPECT_NE(out.find("has mode 0755; it must be 0700"), std::string::npos) << out;
+    EXPECT_EQ(RunVBoard("ctl --dir " + open + " status", &out), 1);
+    EXPECT_NE(out.find("has mode 0755"), std::string::npos) << out;
+    EXPECT_EQ(RunVBoard("stop --dir " + open), 1);
+    struct stat st;
+    ASSERT_EQ(stat(open.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0755u);
+    EXPECT_EQ(EntriesIn(open), 0u);
+
+    // Ours, with a pid file planted as a link to a file of ours.
+    std::string dir = tmp.File("board"), victim = tmp.File("victim");
+    ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+    std::ofstream(victim) << "precious";
+    ASSERT_EQ(symlink(victim.c_str(), vboard::TDaemon::PidPath(dir).c_str()), 0);
+    ASSERT_EQ(RunVBoard("serve --dir " + dir), 0);
+    EXPECT_EQ(RunVBoard("ctl --dir " + dir + " status"), 0);
+    EXPECT_EQ(RunVBoard("stop --dir " + dir), 0);
+    EXPECT_EQ(ReadAll(victim), "precious");
+    EXPECT_EQ(EntriesIn(dir), 0u)
+        << "sockets, pid and lock removed; the directory was not its own to remove";
+
+    // A path too long for a socket is named as such.
+    std::string deep = tmp.Path() + "/" + std::string(120, 'd');
+    EXPECT_EQ(RunVBoard("serve --dir " + deep, &out), 1);
+    EXPECT_NE(out.find("too long a path for a socket"), std::string::npos) << out;
+    EXPECT_NE(access(deep.c_str(), F_OK), 0);
+
+    auto other = SecondUser();
+    if (!other)
+        GTEST_SKIP() << "another user's directory: only when run as root";
+    ASSERT_EQ(chmod(open.c_str(), 0700), 0);
+    ASSERT_EQ(chown(open.c_str(), other->uid, other->gid), 0);
+    EXPECT_EQ(RunVBoard("serve --dir " + open, &out), 1);
+    EXPECT_NE(out.find("belongs to another user"), std::string::npos) << out;
+    EXPECT_EQ(RunVBoard("ctl --dir " + open + " status"), 1);
+}
+
+TEST(VBoardProcess, CtlSendsOneCommandAndListsThem) {
+    TestVBoard vb;
+    std::string out;
+    EXPECT_EQ(RunVBoard("ctl --dir " + vb.Dir() + " configure \"$(printf 'x.sof\\nblank')\"", &out),
+              1);
+    EXPECT_NE(out.find("control characters"), std::string::npos) << out;
+    EXPECT_EQ(vb.CtlOk("status"), "configured=1 link=closed");
+
+    EXPECT_EQ(RunVBoard("ctl --dir " + vb.Dir() + " help", &out), 0);
+    for (const char* name : {"status", "configure", "get", "set", "mem", "fault", "reset"})
+        EXPECT_NE(out.find(std::string(" ") + name), std::string::npos) << name << " in " << out;
+}
+
+// Misbehaving ctl clients (one that asks and never reads, many that only sit
+// there) must not grow the daemon or shut out the link and a fresh client.
+TEST(VBoardProcess, ControlSocketSurvivesFloodsAndIdleClients) {
+    TestVBoard vb;
+    std::string ctl = platform::VBoardControlSocket(vb.Dir());
+    int flood = platform::ConnectUnix(ctl);
+    ASSERT_GE(flood, 0);
+    std::string request = "mem read 7 0x0 65536\n";
+    std::string burst;
+    for (int i = 0; i < 4000; ++i) // 500 MB of replies if all were kept
+        burst += request;
+    for (size_t sent = 0; sent < burst.size();) {
+        ssize_t n =
+            send(flood, burst.data() + sent, burst.size() - sent, MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n <= 0)
+            break; // the daemon stopped reading from us
+        sent += size_t(n);
+    }
+    std::vector<int> idle;
+    for (int i = 0; i < 80; ++i)
+        idle.push_back(platform::ConnectUnix(ctl));
+
+    EXPECT_EQ(vb.Ctl("status"), "ok configured=1 link=closed");
+    TRawLink l(vb);
+    l.Request(1);
+    EXPECT_EQ(l.Read(9), Frame(1, {0}));
+    EXPECT_LT(ResidentKiB(vb.Dir()), 64 * 1024);
+    for (int fd : idle)
+        platform::CloseFd(fd);
+    platform::CloseFd(flood);
+}
+
+// A ctl client that sends nothing is let go after the idle time.
+TEST(VBoardProcess, IdleControlClientIsClosed) {
+    TempDir tmp;
+    vboard::TDaemon daemon(tmp.File("vb"));
+    std::string error;
+    ASSERT_EQ(daemon.Open(error), vboard::TDaemon::OpenResult::Ok) << error;
+    daemon.SetCtlIdleMs(100);
+    std::thread loop([&] { daemon.Run(); });
+    int fd = platform::ConnectUnix(platform::VBoardControlSocket(daemon.Dir()));
+    ASSERT_GE(fd, 0);
+    pollfd p{fd, POLLIN, 0};
+    EXPECT_EQ(poll(&p, 1, 10000), 1);
+    char c;
+    EXPECT_EQ(recv(fd, &c, 1, MSG_DONTWAIT), 0) << "closed by the daemon";
+    platform::CloseFd(fd);
+    daemon.RequestStop();
+    loop.join();
 }
