@@ -81,8 +81,7 @@ template <typename Fn> void WithBoard(Fn&& command) {
 } // namespace
 
 void AddUsbVgaHsmcCommands(CLI::App& app) {
-    app.add_subcommand("usb", "print the device in the USB host port: none, mouse, storage, "
-                              "other, or \"kind N\" for a kind the board did not name")
+    app.add_subcommand("usb", "print the USB device: none, mouse, storage, other or \"kind N\"")
         ->callback([] { WithBoard([](TBoard& b) { RunUsb(b, std::cout); }); });
 
     auto pattern = std::make_shared<std::string>();
@@ -99,7 +98,6 @@ void AddUsbVgaHsmcCommands(CLI::App& app) {
         WithBoard([&](TBoard& b) { RunVga(b, static_cast<uint8_t>(*index)); });
     });
 
-    app.add_subcommand("hsmc", "run the HSMC loopback test (adapter plugged in): prints PASS, "
-                               "or NG and the failing pins, then ends with status 3")
+    app.add_subcommand("hsmc", "HSMC loopback test: PASS, or NG and the failing pins (status 3)")
         ->callback([] { WithBoard([](TBoard& b) { RunHsmc(b, std::cout); }); });
 }
