@@ -3,7 +3,8 @@
 #include <string>
 
 // Exit statuses of kbr370.
-enum ExitCode : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
+// kExitCheckFailed: the board answered, and the check it ran failed.
+enum ExitCode : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2, kExitCheckFailed = 3 };
 
 // A failure with its reason for standard error and the exit status it ends in.
 class TCliError : public std::runtime_error {
@@ -17,3 +18,4 @@ private:
 
 inline TCliError UsageError(const std::string& reason) { return {kExitUsage, reason}; }
 inline TCliError BoardFailure(const std::string& reason) { return {kExitFailure, reason}; }
+inline TCliError CheckFailed(const std::string& reason) { return {kExitCheckFailed, reason}; }

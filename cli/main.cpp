@@ -14,6 +14,7 @@
 #include "cli/HexNumber.h"
 #include "cli/MemoryTable.h"
 #include "cli/OutputFile.h"
+#include "cli/UsbVgaHsmcCommands.h"
 #include "platform/Hooks.h"
 #include "platform/System.h"
 
@@ -111,6 +112,8 @@ int Run(int argc, char** argv) {
         ->required();
     auto* configure = app.add_subcommand("configure", "configure the FPGA with the panel's design");
     configure->add_option("file", a.file, "design file (default: KBR_370_ControlPanel.sof beside kbr370)");
+
+    AddUsbVgaHsmcCommands(app);
 
     try {
         app.parse(argc, argv);

@@ -1,8 +1,44 @@
 #pragma once
-#include "pages/PlaceholderPage.h"
+#include <memory>
 
-// HSMC page; shows its background until its controls are built.
-class TFormHSMC : public TPlaceholderPage {
+#include "pages/Page.h"
+#include "skin/ButtonRouter.h"
+#include "skin/HiddenButton.h"
+
+class QLabel;
+class TButtonManager;
+
+// The HSMC page: Verify runs the board's loopback test of the HSMC connector
+// (a loopback adapter must be plugged in) and shows PASS or NG; for NG an
+// information box lists the failing pins. It only reports and never retries.
+class TFormHSMC : public TPage {
+    Q_OBJECT
   public:
-    explicit TFormHSMC(QWidget* parent) : TPlaceholderPage(parent, "HSMC_DLG_BK", "HSMC") {}
+    explicit TFormHSMC(QWidget* parent);
+    ~TFormHSMC() override;
+
+    void AttachBoard(TBoard* session) override;
+    void DetachBoard() override;
+
+    void ButtonVerifyClick();
+
+    THiddenButton ButtonVerify;
+    QLabel* LabelResult = nullptr;
+    QLabel* LabelInstall = nullptr;
+    QLabel* LabelReinstall = nullptr;
+
+  protected:
+    void FormPaint() override;
+    void FormMouseDown(int x, int y) override;
+    void FormMouseMove(int x, int y) override;
+    void FormMouseUp(int x, int y) override;
+
+  private:
+    void SetVerifyEnabled(bool on);
+    void ShowResult(const char* text, uint32_t colour);
+
+    std::unique_ptr<TButtonManager> buttons;
+    TButtonRouter router;
+    QLabel* LabelCaption = nullptr;
+    QLabel* LabelInstallHint = nullptr;
 };

@@ -1,0 +1,103 @@
+#include "cli/UsbVgaHsmcCommands.h"
+
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include <CLI/CLI.hpp>
+#include <fmt/format.h>
+
+#include "board/Board.h"
+#include "cli/CliError.h"
+#include "cli/Commands.h"
+#include "pages/logic/HsmcReport.h"
+#include "pages/logic/UsbDevice.h"
+#include "pages/logic/VgaPattern.h"
+
+namespace {
+
+constexpr uint8_t kVgaChannel = 2;
+constexpr uint8_t kUsbChannel = 5;
+
+void RunUsb(TBoard& board, std::ostream& out) {
+    bool done = false;
+    uint32_t count = 0;
+    uint8_t data[TBoard::kDeviceChunk];
+    if (!board.ReadDeviceData(done, kUsbChannel, count, data))
+        throw BoardFailure("reading the USB port failed");
+    if (!done || count == 0)
+        throw BoardFailure("the board did not report the USB port");
+    out << UsbKindWord(data[0]) << "\n";
+}
+
+void RunVga(TBoard& board, uint8_t pattern) {
+    bool done = false;
+    board.FlushInput();
+    if (!board.SendDeviceData(done, kVgaChannel, 1, &pattern))
+        throw BoardFailure("setting the VGA pattern failed");
+    if (!done)
+        throw BoardFailure("the board refused the VGA pattern");
+}
+
+// The report as lines for a terminal: no carriage returns, no padding.
+std::string ReportLines(const std::string& text) {
+    std::string lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        line.erase(line.find_last_not_of(' ') + 1);
+        lines += line + "\n";
+        start = end + 2;
+    }
+    return lines;
+}
+
+void RunHsmc(TBoard& board, std::ostream& out) {
+    bool done = false;
+    uint32_t mask8 = 0;
+    uint64_t mask40 = 0;
+    if (!board.RunLoopbackTest(done, 0, mask8, mask40))
+        throw BoardFailure("Failed to perform HSMC test");
+    // A refused test did not pass: the board answered, the check failed.
+    if (!done)
+        throw CheckFailed("Failed to perform HSMC test");
+    if (HsmcPassed(mask8, mask40)) {
+        out << "PASS\n";
+        return;
+    }
+    out << ReportLines(HsmcReportText(mask8, mask40));
+    throw CheckFailed("HSMC Loopback Test: NG");
+}
+
+template <typename Fn> void WithBoard(Fn&& command) {
+    TBoard board;
+    ConnectBoard(board);
+    command(board);
+}
+
+} // namespace
+
+void AddUsbVgaHsmcCommands(CLI::App& app) {
+    app.add_subcommand("usb", "print the USB device: none, mouse, storage, other or \"kind N\"")
+        ->callback([] { WithBoard([](TBoard& b) { RunUsb(b, std::cout); }); });
+
+    auto pattern = std::make_shared<std::string>();
+    auto* vga = app.add_subcommand("vga", "show a test pattern on the VGA output");
+    vga->add_option("pattern", *pattern,
+                    "0-5, or its name: Scale, Red, Green, Blue, White, Black")
+        ->required();
+    vga->callback([pattern] {
+        const std::optional<int> index = ParseVgaPattern(*pattern);
+        if (!index)
+            throw UsageError(fmt::format(
+                "unknown VGA pattern \"{}\" (0-5, Scale, Red, Green, Blue, White or Black)",
+                *pattern));
+        WithBoard([&](TBoard& b) { RunVga(b, static_cast<uint8_t>(*index)); });
+    });
+
+    app.add_subcommand("hsmc", "HSMC loopback test: PASS, or NG and the failing pins (status 3)")
+        ->callback([] { WithBoard([](TBoard& b) { RunHsmc(b, std::cout); }); });
+}
