@@ -1,8 +1,10 @@
 // Writes PNGs of the real windows: welcome, connecting, connected on the LED
-// page, and the About dialog. Usage: kbr370-screenshots <outdir>
+// page, the pages at work, and the About dialog. Usage: kbr370-screenshots <outdir>
 // Run it against a private, configured virtual board (scripts/screenshots.sh).
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QThread>
 #include <cstdio>
 #include <cstdlib>
@@ -11,8 +13,16 @@
 #include "app/FormAbout.h"
 #include "app/FormMain.h"
 #include "pages/DialogRecorder.h"
+#include "pages/FormButton.h"
+#include "pages/FormLCD.h"
+#include "pages/FormSDCARD.h"
+#include "pages/FormSeg7.h"
 #include "pages/Dialogs.h"
 #include "pages/ShowInfo.h"
+#include "platform/UnixSocket.h"
+#include "platform/VBoardDir.h"
+#include "skin/ButtonManager.h"
+#include "skin/CustomButton.h"
 
 namespace {
 
@@ -30,6 +40,79 @@ bool Save(QWidget& window, const std::string& dir, const char* name) {
     const bool ok = window.grab().save(QString::fromStdString(path), "PNG");
     std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "could not write", path.c_str());
     return ok;
+}
+
+// Presses and releases the left button at client point `at` of `window`.
+void ClickAt(QWidget* window, QPoint at) {
+    const QPointF local(at);
+    const QPointF global(window->mapToGlobal(at));
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, local, global, Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(window, &event);
+    }
+}
+
+QPoint ButtonCentre(TButtonManager& buttons, int id) {
+    const TCustomButton* b = buttons.FindButton(id);
+    return {b->X() + b->Width() / 2, b->Y() + b->FaceHeight() / 2};
+}
+
+void ShowTab(TFormMain& form, int kind) {
+    ClickAt(&form, ButtonCentre(form.TabButtons(), kind));
+    Pump(100);
+}
+
+void BoardCtl(const std::string& command) {
+    std::string reply;
+    platform::ControlRequest(platform::VBoardControlSocket(platform::VBoardDirectory()), command,
+                             reply, 2000);
+}
+
+// The 7-segment page with a few digits stepped away from 8.
+bool ShootSeg7(TFormMain& form, const std::string& out) {
+    ShowTab(form, PAGE_SEG7);
+    auto* page = static_cast<TFormSeg7*>(form.Page(PAGE_SEG7));
+    const int steps[][2] = {{0, 1}, {0, 1}, {1, 5}, {2, 3}, {5, 2}, {7, 9}};
+    for (const auto& [digit, times] : steps)
+        for (int i = 0; i < times; ++i)
+            ClickAt(page, ButtonCentre(page->Buttons(), 2 * digit + 1));
+    Pump(100);
+    return Save(form, out, "seg7-digits.png");
+}
+
+// The switches page once the board's switches and keys were moved.
+bool ShootSwitches(TFormMain& form, const std::string& out) {
+    ShowTab(form, PAGE_BUTTON);
+    constexpr uint32_t kInputs = 0x2A5A5;
+    BoardCtl("set inputs 0x2A5A5");
+    auto* page = static_cast<TFormButton*>(form.Page(PAGE_BUTTON));
+    QElapsedTimer clock;
+    clock.start();
+    while (page->InputState() != kInputs && clock.elapsed() < 5000)
+        Pump(20);
+    Pump(50);
+    return page->InputState() == kInputs && Save(form, out, "switches.png");
+}
+
+// The LCD page right after its text was sent.
+bool ShootLcd(TFormMain& form, const std::string& out) {
+    ShowTab(form, PAGE_LCD);
+    auto* page = static_cast<TFormLCD*>(form.Page(PAGE_LCD));
+    page->EditLine1->setText("Hello, LCD!");
+    ClickAt(page, ButtonCentre(page->Buttons(), 0));
+    Pump(100);
+    return Save(form, out, "lcd-set.png");
+}
+
+// The SD card page after reading the virtual board's card.
+bool ShootSdCard(TFormMain& form, const std::string& out) {
+    ShowTab(form, PAGE_SDCARD);
+    auto* page = static_cast<TFormSDCARD*>(form.Page(PAGE_SDCARD));
+    ClickAt(page, ButtonCentre(page->Buttons(), 0));
+    Pump(100);
+    return Save(form, out, "sdcard-read.png");
 }
 
 } // namespace
@@ -70,6 +153,10 @@ int main(int argc, char** argv) {
         Pump(200);
         ok &= grabbedConnecting && sequenceDone;
         ok &= Save(form, out, "connected-led.png");
+        ok &= ShootSeg7(form, out);
+        ok &= ShootSwitches(form, out);
+        ok &= ShootLcd(form, out);
+        ok &= ShootSdCard(form, out);
 
         TFormAbout about(&form);
         about.show();

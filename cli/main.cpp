@@ -11,6 +11,7 @@
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/ContentFile.h"
+#include "cli/FrontPanelCommands.h"
 #include "cli/HexNumber.h"
 #include "cli/MemoryTable.h"
 #include "cli/OutputFile.h"
@@ -56,6 +57,7 @@ const TMemoryInfo& MemoryArgument(const std::string& name) {
 
 struct TArguments {
     std::string value, extra, memory, address, count, file;
+    bool watch = false;
 };
 
 // Connects, runs one board command and disconnects.
@@ -76,6 +78,7 @@ int Run(int argc, char** argv) {
     seg7->add_option("value", a.value, "display value, hex")->required();
     seg7->add_option("extra", a.extra, "extra byte, hex (default 0)");
     auto* inputs = app.add_subcommand("inputs", "print the switches and keys as 0x%08X");
+    inputs->add_flag("--watch", a.watch, "print a line at every change, until interrupted");
     auto* sd = app.add_subcommand("sd", "print the SD card's registers, decoded");
     auto* mem = app.add_subcommand("mem", "read or write a memory");
     mem->require_subcommand(1);
@@ -90,6 +93,7 @@ int Run(int argc, char** argv) {
     memWrite->add_option("file", a.file, "input file (.hex: HEX text)")->required();
     auto* configure = app.add_subcommand("configure", "configure the FPGA with the panel's design");
     configure->add_option("file", a.file, "design file (default: KBR_370_ControlPanel.sof beside kbr370)");
+    AddFrontPanelCommands(app);
 
     try {
         app.parse(argc, argv);
@@ -110,7 +114,7 @@ int Run(int argc, char** argv) {
             throw UsageError(fmt::format("extra byte \"{}\" does not fit one byte", a.extra));
         WithBoard([&](TBoard& b) { RunSeg7(b, value, static_cast<uint8_t>(extra)); });
     } else if (inputs->parsed())
-        WithBoard([&](TBoard& b) { RunInputs(b, std::cout); });
+        WithBoard([&](TBoard& b) { a.watch ? RunInputsWatch(b, std::cout) : RunInputs(b, std::cout); });
     else if (sd->parsed())
         WithBoard([&](TBoard& b) { RunSd(b, std::cout); });
     else if (memRead->parsed()) {
