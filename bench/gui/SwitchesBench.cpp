@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
                 latencies.size());
     std::printf("  polling period, median    : %8.1f ms  (100 ms + one exchange)\n",
                 Percentile(periods, 0.5));
-    std::printf("  polling period, p99       : %8.1f ms\n", periodP99);
+    std::printf("  polling period, min / p99 : %8.1f / %.1f ms\n", Percentile(periods, 0), periodP99);
     std::printf("  one tick (exchange), median: %7.2f ms\n", exchangeMedian);
     std::printf("  ticks in flight, at most  : %8d     (target 1)          %s\n", ticks.maxInFlight,
                 ticks.maxInFlight == 1 ? "ok" : "MISSED");
