@@ -1,10 +1,11 @@
 // Writes PNGs of the real windows: welcome, connecting, connected on the LED
-// page, and the About dialog. Usage: kbr370-screenshots <outdir>
+// page, the pages at work, and the About dialog. Usage: kbr370-screenshots <outdir>
 // Run it against a private, configured virtual board (scripts/screenshots.sh).
 #include <QApplication>
 #include <QMouseEvent>
-#include <QProcess>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QThread>
 #include <cstdio>
 #include <cstdlib>
@@ -14,10 +15,16 @@
 #include "app/FormMain.h"
 #include "app/PageTable.h"
 #include "pages/DialogRecorder.h"
+#include "pages/FormButton.h"
+#include "pages/FormLCD.h"
+#include "pages/FormSDCARD.h"
+#include "pages/FormSeg7.h"
 #include "pages/Dialogs.h"
 #include "pages/FormHSMC.h"
 #include "pages/ShowInfo.h"
 #include "platform/System.h"
+#include "platform/UnixSocket.h"
+#include "platform/VBoardDir.h"
 #include "skin/ButtonManager.h"
 #include "skin/CustomButton.h"
 
@@ -39,38 +46,93 @@ bool Save(QWidget& window, const std::string& dir, const char* name) {
     return ok;
 }
 
-// Opens a page the way a user does: a click on its tab.
-void ClickTab(TFormMain& form, int kind) {
-    const TCustomButton* tab = form.TabButtons().FindButton(kind);
-    const QPointF at(tab->X() + tab->Width() / 2, tab->Y() + tab->FaceHeight() / 2);
+// Presses and releases the left button at client point `at` of `window`.
+void ClickAt(QWidget* window, QPoint at) {
+    const QPointF local(at);
+    const QPointF global(window->mapToGlobal(at));
     for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent event(type, at, form.mapToGlobal(at), Qt::LeftButton,
+        QMouseEvent event(type, local, global, Qt::LeftButton,
                           type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
                           Qt::NoModifier);
-        QApplication::sendEvent(&form, &event);
+        QApplication::sendEvent(window, &event);
     }
 }
 
-// Tells the virtual board something, as a person at its ctl socket would.
-bool VBoardCtl(const QStringList& command) {
-    const QString vboard = QString::fromStdString(platform::ProgramDirectory() + "kbr370-vboard");
-    return QProcess::execute(vboard, QStringList{"ctl"} + command) == 0;
+QPoint ButtonCentre(TButtonManager& buttons, int id) {
+    const TCustomButton* b = buttons.FindButton(id);
+    return {b->X() + b->Width() / 2, b->Y() + b->FaceHeight() / 2};
+}
+
+void ShowTab(TFormMain& form, int kind) {
+    ClickAt(&form, ButtonCentre(form.TabButtons(), kind));
+    Pump(100);
+}
+
+void BoardCtl(const std::string& command) {
+    std::string reply;
+    platform::ControlRequest(platform::VBoardControlSocket(platform::VBoardDirectory()), command,
+                             reply, 2000);
+}
+
+// The 7-segment page with a few digits stepped away from 8.
+bool ShootSeg7(TFormMain& form, const std::string& out) {
+    ShowTab(form, PAGE_SEG7);
+    auto* page = static_cast<TFormSeg7*>(form.Page(PAGE_SEG7));
+    const int steps[][2] = {{0, 1}, {0, 1}, {1, 5}, {2, 3}, {5, 2}, {7, 9}};
+    for (const auto& [digit, times] : steps)
+        for (int i = 0; i < times; ++i)
+            ClickAt(page, ButtonCentre(page->Buttons(), 2 * digit + 1));
+    Pump(100);
+    return Save(form, out, "seg7-digits.png");
+}
+
+// The switches page once the board's switches and keys were moved.
+bool ShootSwitches(TFormMain& form, const std::string& out) {
+    ShowTab(form, PAGE_BUTTON);
+    constexpr uint32_t kInputs = 0x2A5A5;
+    BoardCtl("set inputs 0x2A5A5");
+    auto* page = static_cast<TFormButton*>(form.Page(PAGE_BUTTON));
+    QElapsedTimer clock;
+    clock.start();
+    while (page->InputState() != kInputs && clock.elapsed() < 5000)
+        Pump(20);
+    Pump(50);
+    return page->InputState() == kInputs && Save(form, out, "switches.png");
+}
+
+// The LCD page right after its text was sent.
+bool ShootLcd(TFormMain& form, const std::string& out) {
+    ShowTab(form, PAGE_LCD);
+    auto* page = static_cast<TFormLCD*>(form.Page(PAGE_LCD));
+    page->EditLine1->setText("Hello, LCD!");
+    ClickAt(page, ButtonCentre(page->Buttons(), 0));
+    Pump(100);
+    return Save(form, out, "lcd-set.png");
+}
+
+// The SD card page after reading the virtual board's card.
+bool ShootSdCard(TFormMain& form, const std::string& out) {
+    ShowTab(form, PAGE_SDCARD);
+    auto* page = static_cast<TFormSDCARD*>(form.Page(PAGE_SDCARD));
+    ClickAt(page, ButtonCentre(page->Buttons(), 0));
+    Pump(100);
+    return Save(form, out, "sdcard-read.png");
 }
 
 // The USB page with a storage device plugged in, the VGA page on "Scale", and
 // the HSMC page after a failed test (its report box is in the README).
 bool SaveUsbVgaHsmcPages(TFormMain& form, const std::string& out) {
-    bool ok = VBoardCtl({"usb", "2"});
-    ClickTab(form, PAGE_USB);
-    Pump(600);
-    ok &= Save(form, out, "usb-storage.png");
+    BoardCtl("usb 2");
+    ShowTab(form, PAGE_USB);
+    Pump(500);
+    bool ok = Save(form, out, "usb-storage.png");
 
-    ClickTab(form, PAGE_VGA);
-    Pump(200);
+    ShowTab(form, PAGE_VGA);
+    Pump(100);
     ok &= Save(form, out, "vga-scale.png");
 
-    ok &= VBoardCtl({"hsmc", "fail", "0x8000000003", "0x02"});
-    ClickTab(form, PAGE_HSMC);
+    BoardCtl("hsmc fail 0x8000000003 0x02");
+    ShowTab(form, PAGE_HSMC);
     auto* recorder = static_cast<TDialogRecorder*>(&Dialogs());
     const size_t boxes = recorder->Boxes.size();
     static_cast<TFormHSMC*>(form.Page(PAGE_HSMC))->ButtonVerifyClick();
@@ -79,7 +141,7 @@ bool SaveUsbVgaHsmcPages(TFormMain& form, const std::string& out) {
     // The NG report box is what the page is meant to show; only it is expected.
     ok &= recorder->Boxes.size() == boxes + 1;
     recorder->Boxes.resize(boxes);
-    VBoardCtl({"hsmc", "fail", "0x0", "0x0"});
+    BoardCtl("hsmc fail 0x0 0x0");
     return ok;
 }
 
@@ -121,6 +183,10 @@ int main(int argc, char** argv) {
         Pump(200);
         ok &= grabbedConnecting && sequenceDone;
         ok &= Save(form, out, "connected-led.png");
+        ok &= ShootSeg7(form, out);
+        ok &= ShootSwitches(form, out);
+        ok &= ShootLcd(form, out);
+        ok &= ShootSdCard(form, out);
         ok &= SaveUsbVgaHsmcPages(form, out);
 
         TFormAbout about(&form);

@@ -11,6 +11,7 @@
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/ContentFile.h"
+#include "cli/FrontPanelCommands.h"
 #include "cli/HexNumber.h"
 #include "cli/MemoryTable.h"
 #include "cli/OutputFile.h"
@@ -70,6 +71,7 @@ std::string MemoryChoices() {
 
 struct TArguments {
     std::string value, extra, memory, address, count, file;
+    bool watch = false;
 };
 
 // Connects, runs one board command and disconnects.
@@ -92,6 +94,7 @@ int Run(int argc, char** argv) {
                      "hex byte sent beside the digits (default 0; the panel sends 0)");
     auto* inputs = app.add_subcommand(
         "inputs", "print the switches and keys in hex: keys in bits 0-3, switches in bits 4-21");
+    inputs->add_flag("--watch", a.watch, "print a line at every change, until interrupted");
     auto* sd = app.add_subcommand("sd", "print the SD card's registers, decoded");
     auto* mem = app.add_subcommand("mem", "read or write a memory");
     mem->require_subcommand(1);
@@ -112,6 +115,7 @@ int Run(int argc, char** argv) {
         ->required();
     auto* configure = app.add_subcommand("configure", "configure the FPGA with the panel's design");
     configure->add_option("file", a.file, "design file (default: KBR_370_ControlPanel.sof beside kbr370)");
+    AddFrontPanelCommands(app);
 
     AddUsbVgaHsmcCommands(app);
 
@@ -138,7 +142,7 @@ int Run(int argc, char** argv) {
             throw UsageError(fmt::format("extra byte \"{}\" does not fit one byte", a.extra));
         WithBoard([&](TBoard& b) { RunSeg7(b, value, static_cast<uint8_t>(extra)); });
     } else if (inputs->parsed())
-        WithBoard([&](TBoard& b) { RunInputs(b, std::cout); });
+        WithBoard([&](TBoard& b) { a.watch ? RunInputsWatch(b, std::cout) : RunInputs(b, std::cout); });
     else if (sd->parsed())
         WithBoard([&](TBoard& b) { RunSd(b, std::cout); });
     else if (memRead->parsed()) {

@@ -1,8 +1,42 @@
 #pragma once
-#include "pages/PlaceholderPage.h"
+#include <cstdint>
 
-// Switches page; shows its background until its controls are built.
-class TFormButton : public TPlaceholderPage {
+#include "pages/Page.h"
+
+class TPollTimer;
+
+// The switches and keys page: watches KEY0-3 and SW0-17 by polling the board
+// every 100 ms while connected, and redraws their pictures when the value
+// changes. No buttons, no mouse input.
+class TFormButton : public TPage {
+    Q_OBJECT
   public:
-    explicit TFormButton(QWidget* parent) : TPlaceholderPage(parent, "BT_DLG_BK", "Switches") {}
+    static constexpr int kPollMs = 100;
+
+    explicit TFormButton(QWidget* parent);
+    ~TFormButton() override;
+
+    void AttachBoard(TBoard* session) override;
+    void DetachBoard() override;
+
+    // Bits 0-3 keys, bits 4-21 switches, as last read.
+    uint32_t InputState() const { return inputState; }
+    TPollTimer& TimerPolling() { return *timerPolling; }
+
+    // Where the pictures of key i (0-3) and switch n (0-17) lie.
+    static QPoint KeyPos(int i);
+    static QPoint SwitchPos(int n);
+
+  protected:
+    void FormPaint() override;
+
+  private:
+    void StartPolling(bool on);
+    bool PollInputs();
+    bool TimerPollingTimer();
+    void DrawInputs();
+
+    uint32_t inputState = 0;
+    uint32_t shownState = 0;
+    TPollTimer* timerPolling;
 };

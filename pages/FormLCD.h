@@ -1,8 +1,41 @@
 #pragma once
-#include "pages/PlaceholderPage.h"
+#include <memory>
 
-// LCD page; shows its background until its controls are built.
-class TFormLCD : public TPlaceholderPage {
+#include "pages/Page.h"
+#include "skin/ButtonRouter.h"
+#include "skin/HiddenButton.h"
+
+class QLabel;
+class QLineEdit;
+class TButtonManager;
+
+// The LCD page: two edited lines of at most 16 characters, sent to the
+// board's character LCD in one text on its device channel when Set is pressed.
+class TFormLCD : public TPage {
+    Q_OBJECT
   public:
-    explicit TFormLCD(QWidget* parent) : TPlaceholderPage(parent, "TAB_DLG_BK", "LCD") {}
+    explicit TFormLCD(QWidget* parent);
+    ~TFormLCD() override;
+
+    void AttachBoard(TBoard* session) override;
+    void DetachBoard() override;
+
+    void ButtonSetClick();
+
+    TButtonManager& Buttons() { return *buttons; }
+
+    QLabel* LabelCaption;
+    QLineEdit* EditLine0;
+    QLineEdit* EditLine1;
+    THiddenButton ButtonSet;
+
+  protected:
+    void FormPaint() override;
+    void FormMouseDown(int x, int y) override;
+    void FormMouseMove(int x, int y) override;
+    void FormMouseUp(int x, int y) override;
+
+  private:
+    std::unique_ptr<TButtonManager> buttons;
+    TButtonRouter router;
 };

@@ -1,0 +1,16 @@
+#pragma once
+#include <array>
+#include <cstdint>
+
+// The eight hexadecimal digits of the 7-segment display as the board takes
+// them: digit d in bits 4d to 4d + 3, digit 7 in the top nibble.
+inline constexpr int kSeg7DigitCount = 8;
+// Every digit shows 8 until the user steps it.
+inline constexpr int kSeg7StartDigit = 8;
+
+using Seg7Digits = std::array<int, kSeg7DigitCount>;
+
+// One arrow step through 0 to F, wrapping at both ends.
+int StepSeg7Digit(int digit, bool up);
+
+uint32_t PackSeg7Digits(const Seg7Digits& digits);

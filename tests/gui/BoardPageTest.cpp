@@ -1,0 +1,58 @@
+#include "tests/gui/BoardPageTest.h"
+
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+#include "pages/Page.h"
+#include "pages/ShowInfo.h"
+#include "skin/ButtonManager.h"
+#include "skin/CustomButton.h"
+#include "skin/SkinResources.h"
+
+BoardPageTest::BoardPageTest() {
+    // The daemon inherits it: a quick configuration keeps each test short.
+    setenv("KBR370_VBOARD_CONFIGURE_MS", "50", 1);
+    vboard = std::make_unique<TestVBoard>(true);
+    std::string error;
+    EXPECT_TRUE(session.Connect(error, 0)) << error;
+    SetInfoSink([this](const std::string& text, uint32_t colour) { infos.push_back({text, colour}); });
+}
+
+BoardPageTest::~BoardPageTest() {
+    SetInfoSink({});
+    session.Disconnect();
+}
+
+void BoardPageTest::Watch(TPage& page) {
+    page.OnLinkLost = [this](TPage*) {
+        // The main window disconnects here, which needs the Lock free; the
+        // Lock is re-entrant, so only another thread can tell.
+        bool free = false;
+        std::thread([&] {
+            free = session.Lock.try_lock();
+            if (free)
+                session.Lock.unlock();
+        }).join();
+        EXPECT_TRUE(free);
+        ++linkLost;
+    };
+}
+
+void BoardPageTest::ClickButton(QWidget* page, TButtonManager& buttons, int id) {
+    const TCustomButton* b = buttons.FindButton(id);
+    ASSERT_NE(b, nullptr) << id;
+    ClickAt(page, b->X() + b->Width() / 2, b->Y() + b->FaceHeight() / 2);
+}
+
+bool BoardPageTest::SpriteAt(const QImage& canvas, QPoint at, const QString& name) {
+    const QImage sprite = LoadSkinBitmap(name).convertToFormat(QImage::Format_RGB32);
+    const QRgb clear = sprite.pixel(0, sprite.height() - 1);
+    const QImage region =
+        canvas.copy(QRect(at, sprite.size())).convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < sprite.height(); ++y)
+        for (int x = 0; x < sprite.width(); ++x)
+            if (sprite.pixel(x, y) != clear && region.pixel(x, y) != sprite.pixel(x, y))
+                return false;
+    return true;
+}

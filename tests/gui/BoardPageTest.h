@@ -1,0 +1,41 @@
+#pragma once
+#include <QImage>
+#include <QPoint>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "board/Board.h"
+#include "tests/gui/GuiTestSupport.h"
+
+class TButtonManager;
+class TPage;
+
+// A page test against its own configured virtual board, through a session
+// that is connected before the test starts. Info lines are recorded, and a
+// page's OnLinkLost is counted (and checked to come with the session's Lock free).
+class BoardPageTest : public GuiTest {
+  protected:
+    struct Info {
+        std::string text;
+        uint32_t colour;
+    };
+
+    BoardPageTest();
+    ~BoardPageTest() override;
+
+    void Watch(TPage& page);
+    // Presses and releases the mouse on the middle of skinned button `id`.
+    static void ClickButton(QWidget* page, TButtonManager& buttons, int id);
+    // Whether the sprite `name` lies at `at`, its transparent pixels aside.
+    static bool SpriteAt(const QImage& canvas, QPoint at, const QString& name);
+    // The board's control reply without "ok ", or a failed expectation.
+    std::string Ctl(const std::string& command) { return vboard->CtlOk(command); }
+
+    std::unique_ptr<TestVBoard> vboard;
+    TBoard session;
+    std::vector<Info> infos;
+    int linkLost = 0;
+};

@@ -1,0 +1,76 @@
+// The SD card page against its own virtual board: a read fills the three
+// texts; a refused read leaves them empty; a link failure loses the link.
+#include <QLabel>
+
+#include "pages/DialogRecorder.h"
+#include "pages/FormSDCARD.h"
+#include "skin/ButtonManager.h"
+#include "skin/Colours.h"
+#include "skin/CustomButton.h"
+#include "tests/gui/BoardPageTest.h"
+
+namespace {
+
+class SdCardPageTest : public BoardPageTest {
+  protected:
+    SdCardPageTest() {
+        Watch(page);
+        page.RepaintNow();
+    }
+    void ClickRead() { ClickButton(&page, page.Buttons(), 0); }
+    bool ReadEnabled() {
+        return page.Buttons().FindButton(0)->Enabled() && page.ButtonSDCARD.Enabled;
+    }
+    bool LabelsEmpty() {
+        return page.LabelSDCARD_CID->text().isEmpty() && page.LabelSDCARD_CSD->text().isEmpty() &&
+               page.LabelSDCARD_FAT->text().isEmpty();
+    }
+
+    TFormSDCARD page{nullptr};
+};
+
+TEST_F(SdCardPageTest, ReadShowsTheCardAndARefusedReadLeavesNothing) {
+    EXPECT_EQ(page.size(), QSize(387, 276));
+    EXPECT_FALSE(ReadEnabled());
+    EXPECT_TRUE(LabelsEmpty());
+    page.AttachBoard(&session);
+    ASSERT_TRUE(ReadEnabled());
+
+    ClickRead();
+    EXPECT_TRUE(page.LabelSDCARD_CID->text().contains("Manufacturer ID"));
+    EXPECT_TRUE(page.LabelSDCARD_CSD->text().contains("7579MB"));
+    EXPECT_EQ(page.LabelSDCARD_FAT->text(), "FAT32");
+    EXPECT_EQ(infos.back().text, "Read SDCARD read successfully");
+    EXPECT_EQ(infos.back().colour, colours::Green);
+    EXPECT_TRUE(dialogs->Boxes.empty());
+
+    Ctl("sd remove");
+    ClickRead();
+    EXPECT_TRUE(LabelsEmpty()) << "no texts of the earlier card";
+    EXPECT_EQ(infos.back().text, "Failed to access SDCARD.");
+    EXPECT_EQ(infos.back().colour, colours::Red);
+    ASSERT_EQ(dialogs->Boxes.size(), 1u);
+    EXPECT_EQ(dialogs->Boxes[0].kind, platform::MessageKind::Warning);
+    EXPECT_EQ(dialogs->Boxes[0].text, "Failed to access the SDCARD.\n"
+                                      "Please make sure a SDCARD is pluged into the KBR-370.");
+    EXPECT_EQ(linkLost, 0);
+    EXPECT_TRUE(ReadEnabled());
+
+    page.DetachBoard();
+    EXPECT_FALSE(ReadEnabled());
+}
+
+TEST_F(SdCardPageTest, LinkFailureClearsTheTextsAndLosesTheLink) {
+    page.AttachBoard(&session);
+    ClickRead();
+    ASSERT_FALSE(LabelsEmpty());
+    Ctl("fault wrong-command");
+    ClickRead();
+    EXPECT_TRUE(LabelsEmpty());
+    ASSERT_EQ(dialogs->Boxes.size(), 1u);
+    EXPECT_EQ(dialogs->Boxes[0].kind, platform::MessageKind::Error);
+    EXPECT_EQ(dialogs->Boxes[0].text, "Failed to access SDCARD.");
+    EXPECT_EQ(linkLost, 1);
+}
+
+} // namespace
