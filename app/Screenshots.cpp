@@ -22,7 +22,6 @@
 #include "pages/Dialogs.h"
 #include "pages/FormHSMC.h"
 #include "pages/ShowInfo.h"
-#include "platform/System.h"
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
 #include "skin/ButtonManager.h"
