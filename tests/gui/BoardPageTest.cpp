@@ -36,7 +36,20 @@ void BoardPageTest::Watch(TPage& page) {
         }).join();
         EXPECT_TRUE(free);
         ++linkLost;
+        session.Disconnect();
     };
+}
+
+std::vector<std::string> BoardPageTest::InfoTexts() const {
+    std::vector<std::string> texts;
+    for (const Info& i : infos)
+        texts.push_back(i.text);
+    return texts;
+}
+
+const BoardPageTest::Info& BoardPageTest::LastInfo() const {
+    static const Info none{"<none>", 0};
+    return infos.empty() ? none : infos.back();
 }
 
 void BoardPageTest::ClickButton(QWidget* page, TButtonManager& buttons, int id) {

@@ -26,7 +26,10 @@ class BoardPageTest : public GuiTest {
     BoardPageTest();
     ~BoardPageTest() override;
 
+    // Hooks the page's OnLinkLost as the main window does: disconnect.
     void Watch(TPage& page);
+    std::vector<std::string> InfoTexts() const;
+    const Info& LastInfo() const;
     // Presses and releases the mouse on the middle of skinned button `id`.
     static void ClickButton(QWidget* page, TButtonManager& buttons, int id);
     // Whether the sprite `name` lies at `at`, its transparent pixels aside.

@@ -1,16 +1,16 @@
 // The HSMC page against its own virtual board: Verify by pixel, the verdict
-// label, the report box and a lost link.
+// label, the report box and a linkLost link.
 #include <QLabel>
 
 #include "pages/DialogRecorder.h"
 #include "pages/FormHSMC.h"
 #include "skin/Colours.h"
 #include "skin/WinColor.h"
-#include "tests/gui/ConnectedPageTest.h"
+#include "tests/gui/BoardPageTest.h"
 
 namespace {
 
-class HsmcPageTest : public ConnectedPageTest {
+class HsmcPageTest : public BoardPageTest {
   protected:
     HsmcPageTest() {
         Watch(page);
@@ -51,7 +51,7 @@ TEST_F(HsmcPageTest, VerifyShowsPassOrTheFailingPins) {
     EXPECT_EQ(ResultColour(), WinColor(colours::Green));
     EXPECT_TRUE(dialogs->Boxes.empty());
 
-    vb.CtlOk("hsmc fail 0x8000000000 0x00");
+    vboard->CtlOk("hsmc fail 0x8000000000 0x00");
     ClickVerify();
     EXPECT_EQ(LastInfo().text, "HSMC Loopback Test: NG");
     EXPECT_EQ(Result(), "NG");
@@ -61,28 +61,28 @@ TEST_F(HsmcPageTest, VerifyShowsPassOrTheFailingPins) {
     EXPECT_EQ(dialogs->Boxes[0].text, "HSMC Test:NG\r\n<Pio Error:>\r\nHSMC Pin 157-158    \r\n");
 
     // Transceiver bits 4-7 stand for no pins: the heading alone.
-    vb.CtlOk("hsmc fail 0x0 0xF0");
+    vboard->CtlOk("hsmc fail 0x0 0xF0");
     ClickVerify();
     ASSERT_EQ(dialogs->Boxes.size(), 2u);
     EXPECT_EQ(dialogs->Boxes[1].text, "HSMC Test:NG\r\n<Transceiver Error:>\r\n");
     EXPECT_TRUE(VerifyFace(0) || VerifyFace(2)) << "enabled again after the test";
 
     // A refused test fails without a box and without losing the link.
-    vb.CtlOk("fault status:1");
+    vboard->CtlOk("fault status:1");
     ClickVerify();
     EXPECT_EQ(LastInfo().text, "Failed to perform HSMC test");
     EXPECT_EQ(Result(), "NG");
     EXPECT_EQ(dialogs->Boxes.size(), 2u);
-    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(linkLost, 0);
 
     // A cut link: error box, empty result, OnLinkLost.
-    vb.CtlOk("fault disconnect");
+    vboard->CtlOk("fault disconnect");
     ClickVerify();
     ASSERT_EQ(dialogs->Boxes.size(), 3u);
     EXPECT_EQ(dialogs->Boxes[2].kind, platform::MessageKind::Error);
     EXPECT_EQ(dialogs->Boxes[2].text, "Failed to perform HSMC test");
     EXPECT_EQ(Result(), "");
-    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(linkLost, 1);
 
     page.DetachBoard();
     EXPECT_TRUE(VerifyFace(1));

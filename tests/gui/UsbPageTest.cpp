@@ -5,11 +5,11 @@
 #include "pages/FormUSB.h"
 #include "pages/PollTimer.h"
 #include "skin/Colours.h"
-#include "tests/gui/ConnectedPageTest.h"
+#include "tests/gui/BoardPageTest.h"
 
 namespace {
 
-class UsbPageTest : public ConnectedPageTest {
+class UsbPageTest : public BoardPageTest {
   protected:
     UsbPageTest() {
         Watch(page);
@@ -19,8 +19,8 @@ class UsbPageTest : public ConnectedPageTest {
     bool Icons(const char* disk, const char* mouse, const char* other) {
         const QImage& canvas = page.GetCanvas().Image();
         const int x = TFormUSB::kIconsX, y = TFormUSB::kIconsY, step = TFormUSB::kIconStep;
-        return SpriteShown(canvas, {x, y}, disk) && SpriteShown(canvas, {x + step, y}, mouse) &&
-               SpriteShown(canvas, {x + 2 * step, y}, other);
+        return SpriteAt(canvas, {x, y}, disk) && SpriteAt(canvas, {x + step, y}, mouse) &&
+               SpriteAt(canvas, {x + 2 * step, y}, other);
     }
     std::string PortText() const { return page.LabelUsbPort->text().toStdString(); }
     bool WaitForKind(int kind) {
@@ -40,14 +40,14 @@ TEST_F(UsbPageTest, KindsAreShownUntilTheLinkIsLost) {
     EXPECT_EQ(infos[0].colour, colours::Yellow);
     EXPECT_TRUE(page.TimerPolling->IsActive());
 
-    vb.CtlOk("usb 2");
+    vboard->CtlOk("usb 2");
     ASSERT_TRUE(WaitForKind(2));
     EXPECT_TRUE(Icons("USB_DISK_ON", "USB_MOUSE_OFF", "USB_OTHER_OFF"));
     EXPECT_EQ(PortText(), "\r\nUSB Storage") << "the name stands on the second line";
     EXPECT_EQ(LastInfo().text, "A device is found in the USB Port.");
 
     // A kind the page does not know: no icon, no name, but a device all the same.
-    vb.CtlOk("usb 7");
+    vboard->CtlOk("usb 7");
     ASSERT_TRUE(WaitForKind(7));
     EXPECT_TRUE(Icons("USB_DISK_OFF", "USB_MOUSE_OFF", "USB_OTHER_OFF"));
     EXPECT_EQ(PortText(), "\r\n");
@@ -57,10 +57,10 @@ TEST_F(UsbPageTest, KindsAreShownUntilTheLinkIsLost) {
     page.DetachBoard();
     EXPECT_EQ(LastInfo().text, "");
     EXPECT_FALSE(page.TimerPolling->IsActive());
-    vb.CtlOk("usb 1");
-    vb.CtlOk("log requests");
+    vboard->CtlOk("usb 1");
+    vboard->CtlOk("log requests");
     Pump(400);
-    EXPECT_EQ(vb.CtlOk("log requests"), "");
+    EXPECT_EQ(vboard->CtlOk("log requests"), "");
     EXPECT_EQ(page.UsbDeviceKind(), 7);
 
     page.AttachBoard(&session);
@@ -68,11 +68,11 @@ TEST_F(UsbPageTest, KindsAreShownUntilTheLinkIsLost) {
     EXPECT_TRUE(Icons("USB_DISK_OFF", "USB_MOUSE_ON", "USB_OTHER_OFF"));
 
     // A cut link raises OnLinkLost once and polling stops; the kind stays shown.
-    vb.CtlOk("fault disconnect");
-    ASSERT_TRUE(WaitFor([&] { return lost == 1; }, 10000));
+    vboard->CtlOk("fault disconnect");
+    ASSERT_TRUE(WaitFor([&] { return linkLost == 1; }, 10000));
     EXPECT_FALSE(page.TimerPolling->IsActive());
     Pump(400);
-    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(linkLost, 1);
     EXPECT_EQ(PortText(), "\r\nUSB Mouse");
 }
 

@@ -5,11 +5,11 @@
 #include "pages/FormVGA.h"
 #include "pages/logic/VgaPattern.h"
 #include "skin/Colours.h"
-#include "tests/gui/ConnectedPageTest.h"
+#include "tests/gui/BoardPageTest.h"
 
 namespace {
 
-class VgaPageTest : public ConnectedPageTest {
+class VgaPageTest : public BoardPageTest {
   protected:
     VgaPageTest() {
         Watch(page);
@@ -43,31 +43,31 @@ TEST_F(VgaPageTest, PreviewAndPatternFollowTheList) {
     EXPECT_TRUE(infos.empty());
 
     // Attaching sends what the list holds, as one SendDeviceData.
-    vb.CtlOk("log requests");
+    vboard->CtlOk("log requests");
     page.AttachBoard(&session);
-    EXPECT_EQ(vb.CtlOk("get vga"), "2");
-    EXPECT_EQ(vb.CtlOk("log requests"), "1F");
+    EXPECT_EQ(vboard->CtlOk("get vga"), "2");
+    EXPECT_EQ(vboard->CtlOk("log requests"), "1F");
     ASSERT_EQ(InfoTexts(), (std::vector<std::string>{"", "VGA Setting...", "Set VGA Success"}));
     EXPECT_EQ(LastInfo().colour, colours::Green);
 
     page.ComboBoxVGA->setCurrentIndex(5);
-    EXPECT_EQ(vb.CtlOk("get vga"), "5");
+    EXPECT_EQ(vboard->CtlOk("get vga"), "5");
     EXPECT_EQ(Cell(0, 0), QColor(0, 0, 0));
 
-    // A board that refuses the pattern is no success, and no lost link.
-    vb.CtlOk("fault status:1");
+    // A board that refuses the pattern is no success, and no linkLost link.
+    vboard->CtlOk("fault status:1");
     page.ComboBoxVGA->setCurrentIndex(4);
     EXPECT_EQ(Cell(3, 39), QColor(255, 255, 255));
     EXPECT_EQ(LastInfo().text, "Set VGA Failed");
     EXPECT_EQ(LastInfo().colour, colours::Red);
-    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(linkLost, 0);
 
     // Detached, the list still works and nothing reaches the board.
     page.DetachBoard();
-    vb.CtlOk("log requests");
+    vboard->CtlOk("log requests");
     page.ComboBoxVGA->setCurrentIndex(0);
     EXPECT_EQ(Cell(1, 15), QColor(0, 240, 0));
-    EXPECT_EQ(vb.CtlOk("log requests"), "");
+    EXPECT_EQ(vboard->CtlOk("log requests"), "");
 }
 
 } // namespace
