@@ -14,6 +14,16 @@
 #include "pages/Dialogs.h"
 #include "pages/ShowInfo.h"
 
+// The monitor pages' shots.
+#include <QLineEdit>
+#include <QProcess>
+
+#include "app/PageTable.h"
+#include "pages/FormIR.h"
+#include "pages/FormPS2.h"
+#include "pages/FormRS232.h"
+#include "platform/System.h"
+
 namespace {
 
 void Pump(int ms) {
@@ -30,6 +40,43 @@ bool Save(QWidget& window, const std::string& dir, const char* name) {
     const bool ok = window.grab().save(QString::fromStdString(path), "PNG");
     std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "could not write", path.c_str());
     return ok;
+}
+
+// The monitor pages at work: what they show comes from the virtual board,
+// told through its control socket what its devices received.
+void VBoardCtl(const QStringList& command) {
+    const QString exe = QString::fromStdString(platform::ProgramDirectory()) + "kbr370-vboard";
+    QProcess ctl;
+    ctl.start(exe, QStringList{"ctl"} + command);
+    ctl.waitForFinished();
+}
+
+bool ShotPs2(TFormMain& form, const std::string& out) {
+    form.ShowPage(PAGE_PS2);
+    auto* page = static_cast<TFormPS2*>(form.Page(PAGE_PS2));
+    page->ButtonStartClick();
+    VBoardCtl({"ps2", "push", "08281400083C1E00091E0A00"});
+    Pump(200);
+    return Save(form, out, "ps2.png");
+}
+
+bool ShotRs232(TFormMain& form, const std::string& out) {
+    form.ShowPage(PAGE_RS232);
+    auto* page = static_cast<TFormRS232*>(form.Page(PAGE_RS232));
+    VBoardCtl({"rs232", "push", "4B42522D33373020726561647920B0430D0A"});
+    VBoardCtl({"rs232", "loopback", "1"});
+    page->EditSend->setText(QString::fromLatin1("Hello, board! \xE9\xE8"));
+    page->ButtonSendClick();
+    Pump(400);
+    VBoardCtl({"rs232", "loopback", "0"});
+    return Save(form, out, "rs232.png");
+}
+
+bool ShotIr(TFormMain& form, const std::string& out) {
+    form.ShowPage(PAGE_IR);
+    VBoardCtl({"ir", "push", "010203401A05"});
+    Pump(120);
+    return Save(form, out, "ir.png");
 }
 
 } // namespace
@@ -70,6 +117,8 @@ int main(int argc, char** argv) {
         Pump(200);
         ok &= grabbedConnecting && sequenceDone;
         ok &= Save(form, out, "connected-led.png");
+        ok &= ShotPs2(form, out) && ShotRs232(form, out) && ShotIr(form, out);
+        form.ShowPage(PAGE_LED);
 
         TFormAbout about(&form);
         about.show();
