@@ -43,7 +43,11 @@ TFormIR::TFormIR(QWidget* parent) : TPage(parent, "IR_DLG_BK", "IR") {
     monitor->BeforePoll = [this] { FadeKeyLights(); };
 }
 
-TFormIR::~TFormIR() = default;
+TFormIR::~TFormIR() {
+    // Closing the panel while the page is attached lets go of the channel too.
+    if (board)
+        monitor->SetMonitorMode(false);
+}
 
 void TFormIR::AttachBoard(TBoard* session) {
     ShowInfo("", kGreen);

@@ -40,7 +40,11 @@ TFormPS2::TFormPS2(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "PS2") {
     router.SetEnabled(ButtonStart, false);
 }
 
-TFormPS2::~TFormPS2() = default;
+TFormPS2::~TFormPS2() {
+    // Closing the panel while the page is attached lets go of the channel too.
+    if (board)
+        monitor->SetMonitorMode(false);
+}
 
 void TFormPS2::AttachBoard(TBoard* session) {
     ShowInfo("", kGreen);

@@ -72,7 +72,11 @@ TFormRS232::TFormRS232(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "RS232") {
     SetPageEnabled(false);
 }
 
-TFormRS232::~TFormRS232() = default;
+TFormRS232::~TFormRS232() {
+    // Closing the panel while the page is attached lets go of the channel too.
+    if (board)
+        monitor->SetMonitorMode(false);
+}
 
 void TFormRS232::SetPageEnabled(bool on) {
     // Clear is never disabled.

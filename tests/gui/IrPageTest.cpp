@@ -93,4 +93,13 @@ TEST_F(IrPageTest, ListsCodesLightsKeysAndSwitchesTheModeOffWhenLeft) {
     EXPECT_EQ(lost, 0);
 }
 
+TEST_F(IrPageTest, ClosingWhileAttachedSwitchesTheModeOff) {
+    {
+        TFormIR closing(nullptr);
+        closing.AttachBoard(&session);
+        EXPECT_EQ(Modes(), "ir=1 rs232=0 ps2=0");
+    }
+    EXPECT_EQ(Modes(), "ir=0 rs232=0 ps2=0");
+}
+
 } // namespace
