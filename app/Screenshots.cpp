@@ -27,6 +27,15 @@
 #include "skin/ButtonManager.h"
 #include "skin/CustomButton.h"
 
+// The monitor pages' shots.
+#include <QLineEdit>
+
+#include "app/PageTable.h"
+#include "pages/FormIR.h"
+#include "pages/FormPS2.h"
+#include "pages/FormRS232.h"
+#include "platform/System.h"
+
 namespace {
 
 void Pump(int ms) {
@@ -142,6 +151,36 @@ bool SaveUsbVgaHsmcPages(TFormMain& form, const std::string& out) {
     recorder->Boxes.resize(boxes);
     BoardCtl("hsmc fail 0x0 0x0");
     return ok;
+
+// The monitor pages at work: what they show comes from the virtual board,
+// told through its control socket what its devices received.
+
+bool ShotPs2(TFormMain& form, const std::string& out) {
+    form.ShowPage(PAGE_PS2);
+    auto* page = static_cast<TFormPS2*>(form.Page(PAGE_PS2));
+    page->ButtonStartClick();
+    BoardCtl("ps2 push 08281400083C1E00091E0A00");
+    Pump(200);
+    return Save(form, out, "ps2.png");
+}
+
+bool ShotRs232(TFormMain& form, const std::string& out) {
+    form.ShowPage(PAGE_RS232);
+    auto* page = static_cast<TFormRS232*>(form.Page(PAGE_RS232));
+    BoardCtl("rs232 push 4B42522D33373020726561647920B0430D0A");
+    BoardCtl("rs232 loopback 1");
+    page->EditSend->setText(QString::fromLatin1("Hello, board! \xE9\xE8"));
+    page->ButtonSendClick();
+    Pump(400);
+    BoardCtl("rs232 loopback 0");
+    return Save(form, out, "rs232.png");
+}
+
+bool ShotIr(TFormMain& form, const std::string& out) {
+    form.ShowPage(PAGE_IR);
+    BoardCtl("ir push 010203401A05");
+    Pump(120);
+    return Save(form, out, "ir.png");
 }
 
 } // namespace
@@ -187,6 +226,8 @@ int main(int argc, char** argv) {
         ok &= ShootLcd(form, out);
         ok &= ShootSdCard(form, out);
         ok &= SaveUsbVgaHsmcPages(form, out);
+        ok &= ShotPs2(form, out) && ShotRs232(form, out) && ShotIr(form, out);
+        form.ShowPage(PAGE_LED);
 
         TFormAbout about(&form);
         about.show();

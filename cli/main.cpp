@@ -14,6 +14,7 @@
 #include "cli/FrontPanelCommands.h"
 #include "cli/HexNumber.h"
 #include "cli/MemoryTable.h"
+#include "cli/MonitorCommands.h"
 #include "cli/OutputFile.h"
 #include "cli/UsbVgaHsmcCommands.h"
 #include "platform/Hooks.h"
@@ -119,6 +120,7 @@ int Run(int argc, char** argv) {
 
     AddUsbVgaHsmcCommands(app);
 
+    AddMonitorCommands(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

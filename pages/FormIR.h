@@ -1,8 +1,60 @@
 #pragma once
-#include "pages/PlaceholderPage.h"
+#include <array>
+#include <memory>
 
-// IR page; shows its background until its controls are built.
-class TFormIR : public TPlaceholderPage {
+#include "pages/Page.h"
+#include "pages/logic/IrCodes.h"
+#include "skin/ButtonRouter.h"
+#include "skin/HiddenButton.h"
+
+class QLabel;
+class TButtonManager;
+class TDeviceMonitor;
+
+// The IR page: monitoring mode goes on at attach; every 50 ms the scan codes
+// the receiver picked up are added to an eight-code history and light their
+// keys on the remote control's picture, each light fading out over the
+// following ticks.
+class TFormIR : public TPage {
+    Q_OBJECT
   public:
-    explicit TFormIR(QWidget* parent) : TPlaceholderPage(parent, "IR_DLG_BK", "IR") {}
+    static constexpr uint8_t kChannel = 0;
+    static constexpr int kPollMs = 50;
+
+    explicit TFormIR(QWidget* parent);
+    ~TFormIR() override;
+
+    void AttachBoard(TBoard* session) override;
+    void DetachBoard() override;
+
+    void ButtonClearClick();
+
+    const TIrHistory& History() const { return history; }
+    uint8_t KeyLight(int key) const { return keyLights[key]; }
+    TDeviceMonitor& Monitor() { return *monitor; }
+    TButtonManager& Buttons() { return *buttons; }
+
+    QLabel* LabelInfo = nullptr;
+    THiddenButton ButtonClear;
+
+  protected:
+    void FormPaint() override;
+    void FormMouseDown(int x, int y) override;
+    void FormMouseMove(int x, int y) override;
+    void FormMouseUp(int x, int y) override;
+
+  private:
+    bool SetMonitorMode(bool on);
+    void StartPolling(bool on);
+    void TakeReading(bool linkOk, bool done, const uint8_t* codes, uint32_t count);
+    void ShowCodes();
+    void SetAllLights(uint8_t level);
+    void FadeKeyLights();
+    void DrawKeyLights();
+
+    TIrHistory history;
+    std::array<uint8_t, kIrKeyCount> keyLights{};
+    std::unique_ptr<TButtonManager> buttons;
+    TButtonRouter router;
+    TDeviceMonitor* monitor;
 };

@@ -1,0 +1,11 @@
+#pragma once
+
+namespace CLI {
+class App;
+}
+
+// kbr370 rs232 send|receive|term, kbr370 ir watch, kbr370 ps2 watch: the
+// board's monitored channels on the command line. Each switches its channel's
+// monitoring mode off again however it ends: time up, end of input, SIGINT,
+// SIGTERM or SIGHUP.
+void AddMonitorCommands(CLI::App& app);

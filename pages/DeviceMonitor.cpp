@@ -1,0 +1,69 @@
+#include "pages/DeviceMonitor.h"
+
+#include <mutex>
+
+#include "pages/Page.h"
+#include "pages/PollTimer.h"
+
+TDeviceMonitor::TDeviceMonitor(TPage* page, uint8_t channel, int intervalMs,
+                               ReadingHandler onReading)
+    : QObject(page), page(page), channel(channel), onReading(std::move(onReading)),
+      timer(new TPollTimer(this, intervalMs, [this] { return Poll(); })) {}
+
+TDeviceMonitor::TModeResult TDeviceMonitor::SetMonitorMode(bool on) {
+    TBoard* board = page->Board();
+    if (!board)
+        return {};
+    std::lock_guard<std::recursive_mutex> lock(board->Lock);
+    if (!board->IsConnected())
+        return {true, true};
+    TModeResult result;
+    result.linkOk = board->SetDeviceMode(result.done, channel, on ? 1 : 0);
+    return result;
+}
+
+TDeviceMonitor::TReading TDeviceMonitor::Read() {
+    TReading reading;
+    TBoard* board = page->Board();
+    if (!board)
+        return reading;
+    std::lock_guard<std::recursive_mutex> lock(board->Lock);
+    reading.linkOk = board->ReadDeviceData(reading.done, channel, reading.count, reading.data.data());
+    if (!reading.linkOk || !reading.done)
+        reading.count = 0;
+    return reading;
+}
+
+void TDeviceMonitor::StartPolling(bool on) {
+    timer->StartPolling(on);
+}
+
+bool TDeviceMonitor::IsPolling() const {
+    return timer->IsActive();
+}
+
+void TDeviceMonitor::Tick() {
+    timer->Tick();
+}
+
+int TDeviceMonitor::Interval() const {
+    return timer->Interval();
+}
+
+bool TDeviceMonitor::Poll() {
+    if (BeforePoll)
+        BeforePoll();
+    if (!page->Board())
+        return false;
+    const TReading reading = Read();
+    onReading(reading);
+    if (OnPolled)
+        OnPolled();
+    if (!reading.linkOk) {
+        // The Lock is free again here: the handler disconnects the session.
+        if (page->OnLinkLost)
+            page->OnLinkLost(page);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,161 @@
+#include "pages/FormIR.h"
+
+#include <QLabel>
+#include <QPainter>
+
+#include "pages/DeviceMonitor.h"
+#include "pages/ShowInfo.h"
+#include "skin/BitmapManager.h"
+#include "skin/ButtonManager.h"
+#include "skin/StandardControls.h"
+#include "skin/WinColor.h"
+
+namespace {
+
+constexpr uint32_t kGreen = 0x008000;
+constexpr uint32_t kYellow = 0x00F6FF;
+constexpr uint32_t kRed = 0x0000FF;
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint8_t kJustPressed = 255;
+
+// The remote control's part of the background, wiped before the lights are drawn.
+const QRect kRemoteArea{QPoint(225, 57), QPoint(354, 286)};
+
+} // namespace
+
+TFormIR::TFormIR(QWidget* parent) : TPage(parent, "IR_DLG_BK", "IR") {
+    keyLights.fill(1);
+    MakeLabel(this, {32, 32, 170, 20}, "IR Receiver", {"Arial", 10, 0xFFEA00});
+    MakeLabel(this, {32, 56, 170, 20}, "Scan Code (Heximal)", {"Arial", 10, kWhite});
+    // Wider than the 20 pixels of the two-digit codes, so "IR not found" is readable.
+    LabelInfo = MakeLabel(this, {97, 96, 100, 129}, "", {"Arial", 10, kWhite});
+
+    ButtonClear = {73, 232, 64, 17, "Clear", true, [this] { ButtonClearClick(); }};
+    buttons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
+    router.AddManager(buttons.get());
+    // Not bound: the hidden button's enabled flag follows the session, but the
+    // skinned Clear works at any time.
+    buttons->AddButton(0, ButtonClear.Caption, "NORMAL_BTN", ButtonClear.Left, ButtonClear.Top);
+
+    monitor = new TDeviceMonitor(this, kChannel, kPollMs, [this](const auto& r) {
+        TakeReading(r.linkOk, r.done, r.data.data(), r.count);
+    });
+    monitor->BeforePoll = [this] { FadeKeyLights(); };
+}
+
+TFormIR::~TFormIR() {
+    // Closing the panel while the page is attached lets go of the channel too.
+    if (board)
+        monitor->SetMonitorMode(false);
+}
+
+void TFormIR::AttachBoard(TBoard* session) {
+    ShowInfo("", kGreen);
+    SetAllLights(0);
+    DrawKeyLights();
+    board = session;
+    if (BoardConnected()) {
+        ShowInfo("IR Starting...", kYellow);
+        if (SetMonitorMode(true)) {
+            ButtonClear.Enabled = true;
+            StartPolling(true);
+            ShowInfo("IR Monitor...", kYellow);
+        }
+    } else {
+        ButtonClear.Enabled = false;
+        StartPolling(false);
+    }
+}
+
+void TFormIR::DetachBoard() {
+    SetMonitorMode(false);
+    board = nullptr;
+    ButtonClear.Enabled = false;
+    // The timer runs on: its next tick finds no session and does not re-arm.
+}
+
+bool TFormIR::SetMonitorMode(bool on) {
+    // Only the exchange counts here, not the board's answer.
+    return monitor->SetMonitorMode(on).linkOk;
+}
+
+void TFormIR::StartPolling(bool on) {
+    monitor->StartPolling(on);
+}
+
+void TFormIR::TakeReading(bool linkOk, bool done, const uint8_t* codes, uint32_t count) {
+    if (!linkOk) {
+        LabelInfo->setText(""); // the history itself stays
+        SetAllLights(0);
+    } else if (!done) {
+        SetLabelColour(LabelInfo, kRed);
+        LabelInfo->setText("IR not found");
+        SetAllLights(0);
+    } else if (count != 0) {
+        AddIrCodes(history, codes, count);
+        // Every code lights its key, also those that no longer fit the history.
+        for (uint32_t i = 0; i < count; ++i)
+            if (const int key = IrKeyOfCode(codes[i]); key >= 0)
+                keyLights[key] = kJustPressed;
+        ShowCodes();
+    }
+    DrawKeyLights();
+}
+
+void TFormIR::ShowCodes() {
+    SetLabelColour(LabelInfo, kWhite);
+    LabelInfo->setText(QString::fromLatin1(IrHistoryText(history)));
+}
+
+void TFormIR::ButtonClearClick() {
+    history.count = 0;
+    ShowCodes();
+}
+
+void TFormIR::SetAllLights(uint8_t level) {
+    keyLights.fill(level);
+}
+
+void TFormIR::FadeKeyLights() {
+    for (uint8_t& level : keyLights)
+        level = FadeIrLight(level);
+}
+
+void TFormIR::DrawKeyLights() {
+    Canvas& canvas = GetCanvas();
+    canvas.CopyRect(kRemoteArea, bitmaps->GetBitmap(0)->image, kRemoteArea);
+    QPainter p(&canvas.Image());
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setBrush(Qt::NoBrush);
+    for (int key = 0; key < kIrKeyCount; ++key) {
+        const unsigned v = keyLights[key];
+        if (v == 0)
+            continue;
+        // A yellow of brightness v, the pen the wider the brighter.
+        p.setPen(QPen(WinColor(v * 257), static_cast<int>(v / 50), Qt::SolidLine));
+        const TKeyRect r = IrKeyRect(key);
+        p.drawEllipse(QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)));
+    }
+    p.end();
+    update(kRemoteArea);
+}
+
+void TFormIR::FormPaint() {
+    TPage::FormPaint();
+    router.PaintButtons();
+    DrawKeyLights();
+}
+
+void TFormIR::FormMouseDown(int x, int y) {
+    router.MouseDown(x, y);
+}
+
+void TFormIR::FormMouseMove(int x, int y) {
+    router.MouseMove(x, y);
+}
+
+void TFormIR::FormMouseUp(int x, int y) {
+    const TButtonRouter::Hit hit = router.MouseUp(x, y);
+    if (hit.manager == buttons.get() && hit.id == 0)
+        ButtonClearClick();
+}

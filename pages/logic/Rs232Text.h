@@ -1,0 +1,24 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Text over the board's serial port. Bytes are bytes: the panel shows each one
+// as the Latin-1 character of the same number, so every byte has exactly one
+// character and back.
+
+// What Send transmits: the text's bytes and its terminating zero byte.
+std::vector<uint8_t> Rs232TransmitBytes(std::string_view text);
+
+// The text of one reply as the receive box takes it: up to the first zero
+// byte, or all `count` bytes.
+std::string Rs232ReceivedText(const uint8_t* data, uint32_t count);
+
+// A stream of replies, where each zero byte only ends one sent text: the
+// bytes without their zero bytes, so nothing after a terminator is lost.
+std::string Rs232StreamText(const uint8_t* data, uint32_t count);
+
+// For a terminal: printable ASCII, line feeds and tabs as they are; a
+// backslash doubled; every other byte as \xHH.
+std::string EscapeForTerminal(std::string_view bytes);
