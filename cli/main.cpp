@@ -9,6 +9,7 @@
 
 #include "board/Board.h"
 #include "cli/CliError.h"
+#include "config/DesignPath.h"
 #include "cli/Commands.h"
 #include "cli/ContentFile.h"
 #include "cli/HexNumber.h"
@@ -89,7 +90,7 @@ int Run(int argc, char** argv) {
     memWrite->add_option("address", a.address, "byte address, hex with 0x")->required();
     memWrite->add_option("file", a.file, "input file (.hex: HEX text)")->required();
     auto* configure = app.add_subcommand("configure", "configure the FPGA with the panel's design");
-    configure->add_option("file", a.file, "design file (default: KBR_370_ControlPanel.sof beside kbr370)");
+    configure->add_option("file", a.file, "design file (default: $KBR370_DESIGN, else KBR_370_ControlPanel.sof beside kbr370)");
 
     try {
         app.parse(argc, argv);
@@ -134,7 +135,7 @@ int Run(int argc, char** argv) {
         WithBoard([&](TBoard& b) { RunMemWrite(b, m, address, data, std::cout); });
     } else if (configure->parsed()) {
         const bool userFile = !a.file.empty();
-        RunConfigure(userFile ? a.file : platform::ProgramDirectory() + "KBR_370_ControlPanel.sof",
+        RunConfigure(userFile ? a.file : DesignFilePath("KBR_370_ControlPanel.sof"),
                      userFile, std::cout);
     }
     return kExitOk;

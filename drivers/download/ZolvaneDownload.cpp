@@ -11,14 +11,24 @@
 
 namespace {
 
-// The virtual programmer needs no Quartus, so Quartus counts as installed.
-constexpr double kQuartusVersion = 20.1;
-
 std::string DllDirectory();
 
 } // namespace
 
-KBR_DLL_EXPORT double KBR_STDCALL ZOLVANE_GetQuatusVersion(void) { return kQuartusVersion; }
+// The version of the Quartus that the chosen cable's programmer drives.
+KBR_DLL_EXPORT double KBR_STDCALL ZOLVANE_GetQuatusVersion(void) {
+    try {
+        std::string error;
+        auto programmer =
+            drivers::ProgrammerFactory::Make(drivers::SelectedCable(), DllDirectory(), error);
+        if (programmer)
+            return programmer->QuartusVersion();
+        std::fprintf(stderr, "ZOLVANE_DOWNLOAD: %s\n", error.c_str());
+        return 0;
+    } catch (...) {
+        return 0;
+    }
+}
 
 // The fixed arguments after the file belong to the Quartus programmer; the
 // virtual one has no use for them.
