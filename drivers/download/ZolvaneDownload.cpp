@@ -7,6 +7,7 @@
 #include "drivers/common/ModuleDirectory.h"
 #include "drivers/common/VBoardClient.h"
 #include "drivers/download/ProgrammerFactory.h"
+#include "drivers/download/VirtualProgrammer.h"
 #include "platform/CallConv.h"
 
 namespace {
@@ -21,10 +22,8 @@ KBR_DLL_EXPORT double KBR_STDCALL ZOLVANE_GetQuatusVersion(void) {
         std::string error;
         auto programmer =
             drivers::ProgrammerFactory::Make(drivers::SelectedCable(), DllDirectory(), error);
-        if (programmer)
-            return programmer->QuartusVersion();
-        std::fprintf(stderr, "ZOLVANE_DOWNLOAD: %s\n", error.c_str());
-        return 0;
+        // An unknown cable is no missing Quartus: the download reports it.
+        return programmer ? programmer->QuartusVersion() : drivers::VirtualProgrammer::kQuartusVersion;
     } catch (...) {
         return 0;
     }
