@@ -1,8 +1,9 @@
 # Thin wrapper over CMake; the README names these targets.
 PRESET ?= default
 BUILD_DIR := $(if $(filter asan,$(PRESET)),build-asan,build)
+PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test test-asan bench screenshots clean
+.PHONY: deps configure build run test test-asan bench screenshots install package clean
 
 deps:
 	@scripts/deps.sh
@@ -27,6 +28,15 @@ bench: build
 
 screenshots: build
 	scripts/screenshots.sh $(BUILD_DIR)/bin build/screenshots
+
+# DESTDIR, when set, stages the install in that folder.
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+	@scripts/udev-rule.sh $(PREFIX)
+
+# The Debian package, into $(BUILD_DIR)/.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf build build-asan

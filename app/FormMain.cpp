@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "app/FormAbout.h"
+#include "config/DesignPath.h"
 #include "config/Download.h"
 #include "pages/Dialogs.h"
 #include "pages/Page.h"
@@ -524,7 +525,7 @@ bool TFormMain::ConfigureFpga(uint8_t type) {
         result = false;
     }
     const std::string programDir = platform::ProgramDirectory();
-    const std::string designFile = programDir + designName;
+    const std::string designFile = DesignFilePath(designName);
     ShowInfo(std::string("Configure FPGA") + "...", colours::Yellow);
     platform::SetCurrentDirectory(programDir);
     if (result && !platform::FileExists(designFile)) {

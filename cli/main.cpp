@@ -9,6 +9,7 @@
 
 #include "board/Board.h"
 #include "cli/CliError.h"
+#include "config/DesignPath.h"
 #include "cli/Commands.h"
 #include "cli/ContentFile.h"
 #include "cli/FrontPanelCommands.h"
@@ -115,7 +116,7 @@ int Run(int argc, char** argv) {
         ->add_option("file", a.file, "input file (.hex: HEX text, two digits a byte; else binary)")
         ->required();
     auto* configure = app.add_subcommand("configure", "configure the FPGA with the panel's design");
-    configure->add_option("file", a.file, "design file (default: KBR_370_ControlPanel.sof beside kbr370)");
+    configure->add_option("file", a.file, "design file (default: $KBR370_DESIGN, else KBR_370_ControlPanel.sof beside kbr370)");
     AddFrontPanelCommands(app);
 
     AddUsbVgaHsmcCommands(app);
@@ -170,7 +171,7 @@ int Run(int argc, char** argv) {
         WithBoard([&](TBoard& b) { RunMemWrite(b, m, address, data, std::cout); });
     } else if (configure->parsed()) {
         const bool userFile = !a.file.empty();
-        RunConfigure(userFile ? a.file : platform::ProgramDirectory() + "KBR_370_ControlPanel.sof",
+        RunConfigure(userFile ? a.file : DesignFilePath("KBR_370_ControlPanel.sof"),
                      userFile, std::cout);
     }
     return kExitOk;

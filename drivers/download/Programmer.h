@@ -11,6 +11,8 @@ public:
     // Configures the FPGA from `sofFile`, blocking until done; on failure
     // `error` says why.
     virtual bool Configure(const std::string& sofFile, std::string& error) = 0;
+    // The Quartus version it drives; 0 when there is none to drive.
+    virtual double QuartusVersion() = 0;
 };
 
 } // namespace drivers

@@ -1,6 +1,7 @@
 #include "drivers/download/ProgrammerFactory.h"
 
 #include "drivers/common/KindTable.h"
+#include "drivers/download/QuartusProgrammer.h"
 #include "drivers/download/VirtualProgrammer.h"
 
 namespace drivers {
@@ -10,6 +11,9 @@ namespace {
 const TKind<Programmer> kProgrammers[] = {
     {"virtual", [](const std::string& dllDir) -> std::unique_ptr<Programmer> {
          return std::make_unique<VirtualProgrammer>(dllDir);
+     }},
+    {"usb-blaster", [](const std::string&) -> std::unique_ptr<Programmer> {
+         return std::make_unique<QuartusProgrammer>();
      }},
 };
 

@@ -7,19 +7,28 @@
 #include "drivers/common/ModuleDirectory.h"
 #include "drivers/common/VBoardClient.h"
 #include "drivers/download/ProgrammerFactory.h"
+#include "drivers/download/VirtualProgrammer.h"
 #include "platform/CallConv.h"
 #include "wire/WireFacts.h"
 
 namespace {
 
-// The virtual programmer needs no Quartus, so Quartus counts as installed.
-constexpr double kQuartusVersion = 20.1;
-
 std::string DllDirectory();
 
 } // namespace
 
-KBR_DLL_EXPORT double KBR_STDCALL ZOLVANE_GetQuatusVersion(void) { return kQuartusVersion; }
+// The version of the Quartus that the chosen cable's programmer drives.
+KBR_DLL_EXPORT double KBR_STDCALL ZOLVANE_GetQuatusVersion(void) {
+    try {
+        std::string error;
+        auto programmer =
+            drivers::ProgrammerFactory::Make(drivers::SelectedCable(), DllDirectory(), error);
+        // An unknown cable is no missing Quartus: the download reports it.
+        return programmer ? programmer->QuartusVersion() : drivers::VirtualProgrammer::kQuartusVersion;
+    } catch (...) {
+        return 0;
+    }
+}
 
 // The fixed arguments after the file belong to the Quartus programmer; the
 // virtual one has no use for them.

@@ -1,6 +1,7 @@
 #include "drivers/jtag/CableFactory.h"
 
 #include "drivers/common/KindTable.h"
+#include "drivers/jtag/UsbBlasterCable.h"
 #include "drivers/jtag/VirtualCable.h"
 
 namespace drivers {
@@ -10,6 +11,9 @@ namespace {
 const TKind<Cable> kCables[] = {
     {"virtual", [](const std::string& dllDir) -> std::unique_ptr<Cable> {
          return std::make_unique<VirtualCable>(dllDir);
+     }},
+    {"usb-blaster", [](const std::string&) -> std::unique_ptr<Cable> {
+         return std::make_unique<UsbBlasterCable>();
      }},
 };
 

@@ -69,11 +69,11 @@ TEST(DownloadDriver, RefusesWhatItCannotConfigure) {
     EXPECT_FALSE(dll.JtagDownload(nullptr));
 
     ScopedEnv cable("KBR370_CABLE", "xyz");
-    EXPECT_GT(dll.GetQuatusVersion(), 0.0) << "Quartus is not a matter of the cable";
+    EXPECT_GT(dll.GetQuatusVersion(), 0.0) << "an unknown cable is the download's to report";
     testing::internal::CaptureStderr();
     EXPECT_FALSE(dll.JtagDownload(TestVBoard::DesignFile().c_str()));
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "ZOLVANE_DOWNLOAD: unknown cable \"xyz\" in KBR370_CABLE (known: virtual)\n");
+              "ZOLVANE_DOWNLOAD: unknown cable \"xyz\" in KBR370_CABLE (known: virtual, usb-blaster)\n");
     EXPECT_FALSE(Configured(board));
 }
 

@@ -166,7 +166,7 @@ TEST(JtagDriver, HandlesAndCableChoiceFailSafely) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(dll.Open(0, ""), 0u);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "ZOLVANE_JTAG: unknown cable \"xyz\" in KBR370_CABLE (known: virtual)\n");
+              "ZOLVANE_JTAG: unknown cable \"xyz\" in KBR370_CABLE (known: virtual, usb-blaster)\n");
 }
 
 TEST(JtagDriver, OneLinkAtATimeAndReopenAtOnce) {

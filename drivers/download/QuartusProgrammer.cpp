@@ -1,0 +1,125 @@
+#include "drivers/download/QuartusProgrammer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "drivers/quartus/ProgramRun.h"
+#include "drivers/quartus/QuartusFolder.h"
+
+namespace drivers {
+
+namespace {
+
+constexpr const char* kProgrammerPath = "bin/quartus_pgm";
+
+// How the virtual board's design file begins. It configures only the virtual
+// board; handed to Quartus it would fail after a long wait with an obscure error.
+constexpr char kVirtualDesignTag[8] = {'K', 'B', 'R', 'D', 'S', 'G', 'N', '\x1A'};
+
+bool IsVirtualDesign(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char head[sizeof kVirtualDesignTag] = {};
+    return in.read(head, sizeof head) && std::memcmp(head, kVirtualDesignTag, sizeof head) == 0;
+}
+
+bool IsReadableFile(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec) && std::ifstream(path, std::ios::binary).good();
+}
+
+// quartus_pgm reads "p;<file>" as an operation, a file and, after '@', a
+// device index: a name with either character would be read as something else.
+bool UnsafeForOperation(const std::string& path) {
+    return std::any_of(path.begin(), path.end(), [](char c) {
+        return c == ';' || c == '@' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+}
+
+// <Quartus>/bin/quartus_pgm, or empty with `error` set.
+std::string ProgrammerPath(std::string& error) {
+    std::string folder;
+    if (!QuartusFolder::Find(folder, error))
+        return {};
+    std::string pgm = QuartusFolder::Join(folder, kProgrammerPath);
+    if (access(pgm.c_str(), X_OK) != 0) {
+        error = "the Quartus Programmer must be installed: there is no " + pgm;
+        return {};
+    }
+    return pgm;
+}
+
+} // namespace
+
+double QuartusProgrammer::QuartusVersion() {
+    std::string error;
+    std::string pgm = ProgrammerPath(error);
+    if (pgm.empty()) {
+        std::fprintf(stderr, "ZOLVANE_DOWNLOAD: %s\n", error.c_str());
+        return 0;
+    }
+    ProgramRun run = ProgramRun::Run({pgm, "--version"}, kVersionTimeoutMs);
+    double version = run.Succeeded() ? ParseQuartusVersion(run.output) : 0;
+    if (version == 0)
+        std::fprintf(stderr, "ZOLVANE_DOWNLOAD: %s --version did not tell its version%s%s\n",
+                     pgm.c_str(), run.error.empty() ? "" : ": ", run.error.c_str());
+    return version;
+}
+
+bool QuartusProgrammer::Configure(const std::string& sofFile, std::string& error) {
+    if (sofFile.empty()) {
+        error = "no design file given";
+        return false;
+    }
+    if (!IsReadableFile(sofFile)) {
+        error = "cannot read the design file " + sofFile;
+        return false;
+    }
+    if (IsVirtualDesign(sofFile)) {
+        error = sofFile + " is the virtual board's design; a real board needs its own "
+                          "design file: set KBR370_DESIGN to it";
+        return false;
+    }
+    std::error_code ec;
+    std::string path = std::filesystem::absolute(sofFile, ec).lexically_normal().string();
+    if (ec) {
+        error = "cannot resolve the design file " + sofFile;
+        return false;
+    }
+    if (UnsafeForOperation(path)) {
+        error = "quartus_pgm cannot take a design file whose path holds ';', '@' or control "
+                "characters: " + path;
+        return false;
+    }
+    std::string pgm = ProgrammerPath(error);
+    if (pgm.empty())
+        return false;
+
+    const char* blaster = std::getenv("KBR370_BLASTER");
+    std::string cable = blaster && *blaster ? blaster : kDefaultCable;
+    ProgramRun run =
+        ProgramRun::Run({pgm, "-c", cable, "-m", "jtag", "-o", "p;" + path}, kDownloadTimeoutMs);
+    if (run.Succeeded())
+        return true;
+    if (!run.started)
+        error = run.error;
+    else if (run.timedOut)
+        error = "quartus_pgm did not finish within 2 minutes and was stopped";
+    else {
+        error = "quartus_pgm failed";
+        if (run.exitStatus >= 0)
+            error += " (exit status " + std::to_string(run.exitStatus) + ")";
+        else if (!run.error.empty())
+            error += " (" + run.error + ")";
+        std::string why = LastErrorLine(run.output);
+        if (!why.empty())
+            error += ": " + why;
+    }
+    return false;
+}
+
+} // namespace drivers

@@ -1,0 +1,203 @@
+// The real cable and programmer (KBR370_CABLE=usb-blaster) over the tests'
+// stand-ins for Quartus, which reach a virtual board: the DLLs, kbr370 and
+// the panel, along the road a real board takes and where it fails.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "drivers/quartus/ProgramRun.h"
+#include "tests/drivers/DriverTestSupport.h"
+
+#ifndef KBR_TEST_QUARTUS
+#error "KBR_TEST_QUARTUS must name the stand-in Quartus folder"
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kLinkText = "USB-Blaster [test-1], device 1, JTAG UART 0";
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class RealBoardTest : public testing::Test {
+protected:
+    RealBoardTest()
+        : cable("KBR370_CABLE", "usb-blaster"), quartus("QUARTUS_ROOTDIR", KBR_TEST_QUARTUS),
+          blaster("KBR370_BLASTER", std::nullopt), design("KBR370_DESIGN", DesignFile()),
+          runtime("XDG_RUNTIME_DIR", scratch.Path()) {
+        // The owner's design for a real board: anything but the virtual one.
+        // Its name is one a shell would misread.
+        WriteFile(DesignFile(), "a real board's design");
+    }
+
+    std::string DesignFile() const { return scratch.File("my board $(touch pwned).sof"); }
+
+    // kbr370 with `args`; its standard output and error together.
+    static drivers::ProgramRun Cli(std::vector<std::string> args) {
+        args.insert(args.begin(), TestVBoard::BinDir() + "/kbr370");
+        return drivers::ProgramRun::Run(args, 60000);
+    }
+
+    TempDir scratch;
+    ScopedEnv cable, quartus, blaster, design, runtime;
+};
+
+TEST_F(RealBoardTest, LinkOpensOnlyOnAConfiguredFreeBoardAndEndsWithIt) {
+    TestVBoard board(false);
+    JtagDll dll;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(dll.Open(0, ""), 0u);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "a blank FPGA is no error";
+
+    board.CtlOk("configure " + TestVBoard::DesignFile());
+    const uint32_t link = dll.Open(0, "");
+    ASSERT_NE(link, 0u);
+    std::vector<char> record(1024);
+    ASSERT_NE(dll.GetInfo(link, record.data()), 0);
+    EXPECT_STREQ(record.data() + 112, kLinkText);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(dll.Open(0, ""), 0u);
+    EXPECT_TRUE(Contains(testing::internal::GetCapturedStderr(), "in use by another program"));
+
+    board.Kill();
+    uint8_t reply[8];
+    EXPECT_EQ(dll.Read(link, reply, sizeof reply), 0);
+    const uint8_t frame[] = {0xAA, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x55};
+    EXPECT_EQ(dll.Write(link, frame, sizeof frame), 0) << "a vanished board fails the write";
+    EXPECT_EQ(dll.Read(link, reply, sizeof reply), 0);
+    dll.Close(link);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(dll.Open(0, ""), 0u);
+    EXPECT_TRUE(Contains(testing::internal::GetCapturedStderr(), "not connected to a board"));
+}
+
+TEST_F(RealBoardTest, CliConfiguresABlankBoardAndDrivesIt) {
+    TestVBoard board(false);
+    const std::string argsFile = scratch.File("pgm-args");
+    ScopedEnv record("KBR370_TEST_PGM_ARGS", argsFile);
+
+    auto run = Cli({"configure"});
+    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    EXPECT_TRUE(Contains(board.CtlOk("status"), "configured=1"));
+    // One argument each, untouched by any shell.
+    EXPECT_EQ(ReadFile(argsFile), "-c\nUSB-Blaster\n-m\njtag\n-o\np;" + DesignFile() + "\n");
+    EXPECT_FALSE(fs::exists(scratch.File("pwned")));
+
+    run = Cli({"info"});
+    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    EXPECT_EQ(run.output, std::string("board: KBR_370\nlink: ") + kLinkText + "\n");
+    ASSERT_EQ(Cli({"leds", "0x5A5A5A5"}).exitStatus, 0);
+    EXPECT_EQ(board.CtlOk("get leds"), "0x05A5A5A5");
+
+    // Far larger than the UART's FIFO, so every frame goes in pieces.
+    std::string data(0x3000, '\0');
+    std::mt19937 random(370);
+    for (char& c : data)
+        c = static_cast<char>(random());
+    WriteFile(scratch.File("in.bin"), data);
+    run = Cli({"mem", "write", "sdram", "0x1001", scratch.File("in.bin")});
+    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    run = Cli({"mem", "read", "sdram", "0x1001", "0x3000", "-o", scratch.File("out.bin")});
+    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    EXPECT_TRUE(ReadFile(scratch.File("out.bin")) == data);
+}
+
+TEST_F(RealBoardTest, EachFailureOnTheWaySaysWhy) {
+    TestVBoard board(false);
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        std::vector<std::string> said;
+    };
+    const std::string virtualDesign = TestVBoard::DesignFile();
+    const std::vector<Case> blank = {
+        {"the virtual design", {"configure", virtualDesign},
+         {"virtual board's design", "KBR370_DESIGN", "download SOPC file (KBR_370_ControlPanel.sof) fail!"}},
+        {"a blank FPGA, quietly", {"info"}, {"Fail to connect FPGA borad."}},
+    };
+    for (const Case& c : blank) {
+        SCOPED_TRACE(c.what);
+        auto run = Cli(c.args);
+        EXPECT_EQ(run.exitStatus, 1) << run.output;
+        for (const auto& part : c.said)
+            EXPECT_TRUE(Contains(run.output, part)) << run.output;
+        EXPECT_FALSE(Contains(run.output, "ZOLVANE_JTAG")) << run.output;
+    }
+
+    {
+        ScopedEnv fail("KBR370_TEST_PGM_FAIL", "Unexpected error in JTAG server -- error code 89");
+        auto run = Cli({"configure"});
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_TRUE(Contains(run.output, "quartus_pgm failed (exit status 1): Error (209053): "
+                                         "Unexpected error in JTAG server -- error code 89\n"))
+            << run.output;
+    }
+    {
+        ScopedEnv noRoot("QUARTUS_ROOTDIR", std::nullopt);
+        ScopedEnv path("PATH", scratch.Path());
+        auto run = Cli({"configure"});
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_TRUE(Contains(run.output, "must be installed: QUARTUS_ROOTDIR is not set")) << run.output;
+        EXPECT_TRUE(Contains(run.output, "Please make sure Quartus is installed!")) << run.output;
+        run = Cli({"info"});
+        EXPECT_TRUE(Contains(run.output, "must be installed")) << run.output;
+    }
+    EXPECT_TRUE(Contains(board.CtlOk("status"), "configured=0"));
+
+    board.CtlOk("configure " + virtualDesign);
+    {
+        JtagDll holder;
+        const uint32_t held = holder.Open(0, "");
+        ASSERT_NE(held, 0u);
+        auto run = Cli({"info"});
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_TRUE(Contains(run.output, "in use by another program")) << run.output;
+        holder.Close(held);
+    }
+    board.Kill();
+    auto run = Cli({"info"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_TRUE(Contains(run.output, "not connected to a board")) << run.output;
+}
+
+TEST_F(RealBoardTest, PanelConnectsToABlankBoardByConfiguringIt) {
+    TestVBoard board(false);
+    const std::string log = scratch.File("panel.log");
+    ScopedEnv logTo("KBR370_PANEL_TEST_LOG", log);
+    ScopedEnv quit("KBR370_PANEL_TEST_QUIT", "1");
+    auto run = drivers::ProgramRun::Run({TestVBoard::BinDir() + "/kbr370-panel"}, 60000);
+    ASSERT_EQ(run.exitStatus, 0) << run.output;
+
+    std::string lastStatus;
+    std::istringstream lines(ReadFile(log));
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> fields;
+        std::istringstream split(line);
+        for (std::string field; std::getline(split, field, '\t');)
+            fields.push_back(field);
+        EXPECT_FALSE(fields.size() > 1 && fields[1].rfind("box-", 0) == 0) << line;
+        if (fields.size() > 2 && fields[1] == "status")
+            lastStatus = fields[2];
+    }
+    EXPECT_EQ(lastStatus, "Connected");
+    EXPECT_TRUE(Contains(board.CtlOk("status"), "configured=1 link=closed"));
+}
+
+} // namespace

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# A staging install (DESTDIR) of the build in $1: every file in its place, the
+# menu entry valid, and the installed kbr370 configuring and reaching a virtual
+# board that the installed driver starts from the installed folder.
+set -euo pipefail
+build=$1
+work=$(mktemp -d "${TMPDIR:-/tmp}/kbr370-install-XXXXXX")
+board="$work/board"
+cleanup() {
+  [ -x "$work/stage/usr/bin/kbr370-vboard" ] && "$work/stage/usr/bin/kbr370-vboard" stop --dir "$board" >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+DESTDIR="$work/stage" cmake --install "$build" --prefix /usr >"$work/install.log" || { cat "$work/install.log"; fail "install"; }
+root="$work/stage/usr"
+for f in lib/kbr370/kbr370-panel lib/kbr370/kbr370 lib/kbr370/kbr370-vboard \
+         lib/kbr370/ZOLVANE_JTAG.DLL lib/kbr370/ZOLVANE_DOWNLOAD.DLL lib/kbr370/KBR_370_ControlPanel.sof \
+         share/applications/kbr370-panel.desktop share/icons/hicolor/scalable/apps/kbr370-panel.svg \
+         lib/udev/rules.d/60-kbr370-usb-blaster.rules; do
+  [ -f "$root/$f" ] || fail "$f not installed"
+done
+for p in kbr370-panel kbr370 kbr370-vboard; do
+  [ "$(readlink "$root/bin/$p")" = "../lib/kbr370/$p" ] || fail "bin/$p is not a link to lib/kbr370/$p"
+done
+for product in 6001 6002 6003 6010 6810; do
+  grep -q "ATTR{idVendor}==\"09fb\", ATTR{idProduct}==\"$product\".*uaccess" \
+    "$root/lib/udev/rules.d/60-kbr370-usb-blaster.rules" || fail "udev rule lacks 09fb:$product"
+done
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$root/share/applications/kbr370-panel.desktop" || fail "desktop entry"
+else
+  fail "desktop-file-validate is missing (scripts/deps.sh installs desktop-file-utils)"
+fi
+
+# The installed programs only: nothing of the build tree may be used.
+export KBR370_VBOARD_DIR="$board" KBR370_VBOARD_CONFIGURE_MS=50
+unset KBR370_CABLE KBR370_DESIGN
+cd "$work"
+"$root/bin/kbr370" configure >"$work/out" 2>&1 || { cat "$work/out"; fail "installed kbr370 configure"; }
+"$root/bin/kbr370" info >"$work/out" 2>&1 || { cat "$work/out"; fail "installed kbr370 info"; }
+[ "$(head -1 "$work/out")" = "board: KBR_370" ] || { cat "$work/out"; fail "kbr370 info output"; }
+grep -q "^link: KBR-370 virtual board at $board\$" "$work/out" || { cat "$work/out"; fail "link text"; }
+echo "installed kbr370 reached the board: $(tr '\n' ' ' <"$work/out")"

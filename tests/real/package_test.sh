@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The Debian package of the build in $1: its runtime dependencies, its files,
+# and that the programs it carries run from an unpacked copy.
+set -euo pipefail
+build=$1
+work=$(mktemp -d "${TMPDIR:-/tmp}/kbr370-package-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cpack -G DEB -B "$work" --config "$build/CPackConfig.cmake" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; fail "cpack"; }
+deb=$(ls "$work"/kbr370_*.deb)
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for need in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libfmt9 zlib1g fonts-liberation qt6-qpa-plugins; do
+  [[ ", $depends," == *", $need"[\ ,]* ]] || fail "Depends lacks $need"
+done
+dpkg-deb -c "$deb" >"$work/contents"
+for f in ./usr/lib/kbr370/kbr370-panel ./usr/lib/kbr370/ZOLVANE_JTAG.DLL ./usr/lib/kbr370/KBR_370_ControlPanel.sof \
+         ./usr/bin/kbr370 ./usr/share/applications/kbr370-panel.desktop ./usr/lib/udev/rules.d/60-kbr370-usb-blaster.rules; do
+  grep -q " $f\( \|$\)" "$work/contents" || fail "package lacks $f"
+done
+dpkg-deb -e "$deb" "$work/control"
+[ -x "$work/control/postinst" ] || fail "postinst missing"
+
+dpkg-deb -x "$deb" "$work/root"
+"$work/root/usr/bin/kbr370" --help >/dev/null || fail "unpacked kbr370 does not run"
+"$work/root/usr/bin/kbr370-vboard" --help >/dev/null || fail "unpacked kbr370-vboard does not run"
+echo "package $(basename "$deb") checked"
