@@ -82,8 +82,8 @@ void TFormHSMC::ButtonVerifyClick() {
     bool done = false;
     uint32_t mask8 = 0;
     uint64_t mask40 = 0;
-    const bool ok = RunLocked(
-        [&](TBoard& b) { return b.RunLoopbackTest(done, 0, mask8, mask40); }, ClosedLink::Failure);
+    const bool ok = RunLocked([&](TBoard& b) { return b.RunLoopbackTest(done, 0, mask8, mask40); },
+                              ClosedLink::Failure);
 
     bool passed = false;
     if (!ok) {
@@ -104,21 +104,4 @@ void TFormHSMC::ButtonVerifyClick() {
         ShowResult(passed ? "PASS" : "NG", passed ? colours::Green : colours::Red);
     else
         RaiseLinkLost();
-}
-
-void TFormHSMC::FormPaint() {
-    TPage::FormPaint();
-    router.PaintButtons();
-}
-
-void TFormHSMC::FormMouseDown(int x, int y) {
-    router.MouseDown(x, y);
-}
-
-void TFormHSMC::FormMouseMove(int x, int y) {
-    router.MouseMove(x, y);
-}
-
-void TFormHSMC::FormMouseUp(int x, int y) {
-    router.MouseUp(x, y); // a release over Verify runs its click
 }

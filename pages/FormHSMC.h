@@ -2,7 +2,6 @@
 #include <memory>
 
 #include "pages/Page.h"
-#include "skin/ButtonRouter.h"
 #include "skin/HiddenButton.h"
 
 class QLabel;
@@ -27,18 +26,11 @@ class TFormHSMC : public TPage {
     QLabel* LabelInstall = nullptr;
     QLabel* LabelReinstall = nullptr;
 
-  protected:
-    void FormPaint() override;
-    void FormMouseDown(int x, int y) override;
-    void FormMouseMove(int x, int y) override;
-    void FormMouseUp(int x, int y) override;
-
   private:
     void SetVerifyEnabled(bool on);
     void ShowResult(const char* text, uint32_t colour);
 
     std::unique_ptr<TButtonManager> buttons;
-    TButtonRouter router;
     QLabel* LabelCaption = nullptr;
     QLabel* LabelInstallHint = nullptr;
 };

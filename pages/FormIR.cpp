@@ -142,16 +142,7 @@ void TFormIR::DrawKeyLights() {
 
 void TFormIR::FormPaint() {
     TPage::FormPaint();
-    router.PaintButtons();
     DrawKeyLights();
-}
-
-void TFormIR::FormMouseDown(int x, int y) {
-    router.MouseDown(x, y);
-}
-
-void TFormIR::FormMouseMove(int x, int y) {
-    router.MouseMove(x, y);
 }
 
 void TFormIR::FormMouseUp(int x, int y) {

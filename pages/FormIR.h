@@ -4,7 +4,6 @@
 
 #include "pages/Page.h"
 #include "pages/logic/IrCodes.h"
-#include "skin/ButtonRouter.h"
 #include "skin/HiddenButton.h"
 
 class QLabel;
@@ -39,8 +38,6 @@ class TFormIR : public TPage {
 
   protected:
     void FormPaint() override;
-    void FormMouseDown(int x, int y) override;
-    void FormMouseMove(int x, int y) override;
     void FormMouseUp(int x, int y) override;
 
   private:
@@ -55,6 +52,5 @@ class TFormIR : public TPage {
     TIrHistory history;
     std::array<uint8_t, kIrKeyCount> keyLights{};
     std::unique_ptr<TButtonManager> buttons;
-    TButtonRouter router;
     TDeviceMonitor* monitor;
 };

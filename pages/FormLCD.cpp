@@ -60,8 +60,8 @@ void TFormLCD::ButtonSetClick() {
     ShowInfo("LCD Setting...", colours::Yellow);
 
     // One byte per character, as the display has one cell per character.
-    const std::vector<uint8_t> text =
-        LcdText(EditLine0->text().toLatin1().toStdString(), EditLine1->text().toLatin1().toStdString());
+    const std::vector<uint8_t> text = LcdText(EditLine0->text().toLatin1().toStdString(),
+                                              EditLine1->text().toLatin1().toStdString());
     bool done = false;
     const bool carried = RunLocked(
         [&](TBoard& b) {
@@ -85,21 +85,4 @@ void TFormLCD::ButtonSetClick() {
     SetScreenCursor(ScreenCursor::Default);
     if (!carried)
         RaiseLinkLost();
-}
-
-void TFormLCD::FormPaint() {
-    TPage::FormPaint();
-    router.PaintButtons();
-}
-
-void TFormLCD::FormMouseDown(int x, int y) {
-    router.MouseDown(x, y);
-}
-
-void TFormLCD::FormMouseMove(int x, int y) {
-    router.MouseMove(x, y);
-}
-
-void TFormLCD::FormMouseUp(int x, int y) {
-    router.MouseUp(x, y);
 }

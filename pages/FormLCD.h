@@ -2,7 +2,6 @@
 #include <memory>
 
 #include "pages/Page.h"
-#include "skin/ButtonRouter.h"
 #include "skin/HiddenButton.h"
 
 class QLabel;
@@ -29,13 +28,6 @@ class TFormLCD : public TPage {
     QLineEdit* EditLine1;
     THiddenButton ButtonSet;
 
-  protected:
-    void FormPaint() override;
-    void FormMouseDown(int x, int y) override;
-    void FormMouseMove(int x, int y) override;
-    void FormMouseUp(int x, int y) override;
-
   private:
     std::unique_ptr<TButtonManager> buttons;
-    TButtonRouter router;
 };

@@ -123,7 +123,6 @@ void TFormLED::ButtonLedUnlightAllClick() {
 
 void TFormLED::FormPaint() {
     TPage::FormPaint();
-    router.PaintButtons();
 
     Canvas& canvas = GetCanvas();
     const QFont font = SkinFontPoints("Arial", 7);

@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "pages/Page.h"
-#include "skin/ButtonRouter.h"
 #include "skin/HiddenButton.h"
 
 class TButtonManager;
@@ -46,5 +45,4 @@ class TFormLED : public TPage {
 
     std::unique_ptr<TButtonManager> ledButtons;
     std::unique_ptr<TButtonManager> commandButtons;
-    TButtonRouter router;
 };

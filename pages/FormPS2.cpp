@@ -128,19 +128,6 @@ void TFormPS2::DrawPointer(bool erase) {
 
 void TFormPS2::FormPaint() {
     TPage::FormPaint();
-    router.PaintButtons();
     GetCanvas().Frame(kPaintBox.adjusted(-1, -1, 1, 1), WinColor(kTraceFrame), 1);
     DrawPointer(true);
-}
-
-void TFormPS2::FormMouseDown(int x, int y) {
-    router.MouseDown(x, y);
-}
-
-void TFormPS2::FormMouseMove(int x, int y) {
-    router.MouseMove(x, y);
-}
-
-void TFormPS2::FormMouseUp(int x, int y) {
-    router.MouseUp(x, y); // runs ButtonStartClick through the hidden button
 }

@@ -4,7 +4,6 @@
 
 #include "pages/Page.h"
 #include "pages/logic/Ps2Mouse.h"
-#include "skin/ButtonRouter.h"
 #include "skin/HiddenButton.h"
 
 class QLabel;
@@ -43,9 +42,6 @@ class TFormPS2 : public TPage {
 
   protected:
     void FormPaint() override;
-    void FormMouseDown(int x, int y) override;
-    void FormMouseMove(int x, int y) override;
-    void FormMouseUp(int x, int y) override;
 
   private:
     bool SetMonitorMode(bool on);
@@ -58,6 +54,5 @@ class TFormPS2 : public TPage {
     bool tracing = false;
     bool monitorStarted = false;
     std::unique_ptr<TButtonManager> buttons;
-    TButtonRouter router;
     TDeviceMonitor* monitor;
 };

@@ -52,8 +52,8 @@ TFormRS232::TFormRS232(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "RS232") {
     palette.setColor(QPalette::Base, WinColor(kRxBackground));
     EditRx->setPalette(palette);
 
-    EditSend = MakeEdit(this, {34, 176, 320, 60}, "", {"MS Sans Serif", 0, 0x000000, false,
-                                                       kFormFontPixels});
+    EditSend = MakeEdit(this, {34, 176, 320, 60}, "",
+                        {"MS Sans Serif", 0, 0x000000, false, kFormFontPixels});
     EditSend->setValidator(new TLatin1Validator(EditSend));
 
     ButtonSend = {289, 242, 64, 17, "Send", true, [this] { ButtonSendClick(); }};
@@ -145,21 +145,4 @@ bool TFormRS232::Transmit(const std::string& text) {
 
 void TFormRS232::ButtonClearClick() {
     EditRx->Clear();
-}
-
-void TFormRS232::FormPaint() {
-    TPage::FormPaint();
-    router.PaintButtons();
-}
-
-void TFormRS232::FormMouseDown(int x, int y) {
-    router.MouseDown(x, y);
-}
-
-void TFormRS232::FormMouseMove(int x, int y) {
-    router.MouseMove(x, y);
-}
-
-void TFormRS232::FormMouseUp(int x, int y) {
-    router.MouseUp(x, y); // runs the Send or Clear handler through its hidden button
 }

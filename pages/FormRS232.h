@@ -3,7 +3,6 @@
 #include <string>
 
 #include "pages/Page.h"
-#include "skin/ButtonRouter.h"
 #include "skin/HiddenButton.h"
 
 class QLineEdit;
@@ -38,12 +37,6 @@ class TFormRS232 : public TPage {
     THiddenButton ButtonSend;
     THiddenButton ButtonClear;
 
-  protected:
-    void FormPaint() override;
-    void FormMouseDown(int x, int y) override;
-    void FormMouseMove(int x, int y) override;
-    void FormMouseUp(int x, int y) override;
-
   private:
     void SetPageEnabled(bool on);
     void StartPolling(bool on);
@@ -51,6 +44,5 @@ class TFormRS232 : public TPage {
     bool Transmit(const std::string& bytes);
 
     std::unique_ptr<TButtonManager> buttons;
-    TButtonRouter router;
     TDeviceMonitor* monitor;
 };

@@ -106,20 +106,3 @@ bool TFormSDCARD::ReadCard() {
     ShowInfo("Read SDCARD read successfully", colours::Green);
     return true;
 }
-
-void TFormSDCARD::FormPaint() {
-    TPage::FormPaint();
-    router.PaintButtons();
-}
-
-void TFormSDCARD::FormMouseDown(int x, int y) {
-    router.MouseDown(x, y);
-}
-
-void TFormSDCARD::FormMouseMove(int x, int y) {
-    router.MouseMove(x, y);
-}
-
-void TFormSDCARD::FormMouseUp(int x, int y) {
-    router.MouseUp(x, y);
-}

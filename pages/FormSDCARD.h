@@ -2,7 +2,6 @@
 #include <memory>
 
 #include "pages/Page.h"
-#include "skin/ButtonRouter.h"
 #include "skin/HiddenButton.h"
 
 class QLabel;
@@ -31,12 +30,6 @@ class TFormSDCARD : public TPage {
     QLabel* LabelSDCARD_FAT;
     THiddenButton ButtonSDCARD;
 
-  protected:
-    void FormPaint() override;
-    void FormMouseDown(int x, int y) override;
-    void FormMouseMove(int x, int y) override;
-    void FormMouseUp(int x, int y) override;
-
   private:
     void SetReadEnabled(bool on);
     void ClearValues();
@@ -44,5 +37,4 @@ class TFormSDCARD : public TPage {
     bool ReadCard();
 
     std::unique_ptr<TButtonManager> buttons;
-    TButtonRouter router;
 };

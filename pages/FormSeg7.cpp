@@ -37,6 +37,7 @@ TFormSeg7::TFormSeg7(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "Segement 7"
         bitmaps->AddBitmap(kGlyphKey + v, QString::asprintf("HEX_%x", v), true);
 
     buttons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
+    router.AddManager(buttons.get());
     for (int d = 0; d < kSeg7DigitCount; ++d) {
         const DigitColumn c = ColumnOf(d);
         buttons->AddButton(2 * d, QString(), "RIGHT_BTN", c.x0, c.buttonY);
@@ -75,7 +76,8 @@ void TFormSeg7::DrawDigits() {
         const QString label = QString("HEX%1").arg(d);
         // The label is drawn again at every change; starting from the clean
         // background keeps its smoothed edges from thickening.
-        const QRect labelRect(QPoint(at.x() + 9, at.y()), canvas.TextExtent(label, font) + QSize(4, 0));
+        const QRect labelRect(QPoint(at.x() + 9, at.y()),
+                              canvas.TextExtent(label, font) + QSize(4, 0));
         canvas.CopyRect(labelRect, background, labelRect);
         bitmaps->DrawBitmap(kGlyphKey + digits[d], at.x() + 8, at.y() + 20);
         canvas.TextOut(at.x() + 11, at.y(), label, font, WinColor(kLabelColour));
@@ -90,20 +92,11 @@ void TFormSeg7::SendDigits() {
 
 void TFormSeg7::FormPaint() {
     TPage::FormPaint();
-    buttons->PaintButtons();
     DrawDigits();
 }
 
-void TFormSeg7::FormMouseDown(int x, int y) {
-    buttons->ButtonsMouseDown(x, y);
-}
-
-void TFormSeg7::FormMouseMove(int x, int y) {
-    buttons->ButtonsMouseMove(x, y, true);
-}
-
 void TFormSeg7::FormMouseUp(int x, int y) {
-    const int id = buttons->ButtonsMouseUp(x, y);
+    const int id = router.MouseUp(x, y).id;
     if (id < 0 || id >= 2 * kSeg7DigitCount)
         return;
     const int d = id / 2;

@@ -28,8 +28,6 @@ class TFormSeg7 : public TPage {
 
   protected:
     void FormPaint() override;
-    void FormMouseDown(int x, int y) override;
-    void FormMouseMove(int x, int y) override;
     void FormMouseUp(int x, int y) override;
 
   private:

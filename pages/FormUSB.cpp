@@ -82,9 +82,9 @@ bool TFormUSB::PollUsb(bool& changed) {
     bool done = false;
     uint32_t count = 0;
     uint8_t data[TBoard::kDeviceChunk];
-    const bool ok = RunLocked(
-        [&](TBoard& b) { return b.ReadDeviceData(done, kUsbChannel, count, data); },
-        ClosedLink::Failure);
+    const bool ok =
+        RunLocked([&](TBoard& b) { return b.ReadDeviceData(done, kUsbChannel, count, data); },
+                  ClosedLink::Failure);
     if (!ok || !done || count == 0)
         return ok;
     const int previous = usbDeviceKind;

@@ -26,10 +26,9 @@ QColor ToQColor(VgaRgb c) {
 } // namespace
 
 TFormVGA::TFormVGA(QWidget* parent)
-    : TPage(parent, "TAB_DLG_BK", "VGA"),
-      preview(kImageVGA.size(), QImage::Format_RGB32) {
-    LabelCaption = MakeLabel(this, {24, 24, 200, 18}, "VGA Pattern Display",
-                             {"Arial", 10, kLightBlue});
+    : TPage(parent, "TAB_DLG_BK", "VGA"), preview(kImageVGA.size(), QImage::Format_RGB32) {
+    LabelCaption =
+        MakeLabel(this, {24, 24, 200, 18}, "VGA Pattern Display", {"Arial", 10, kLightBlue});
     LabelPattern = MakeLabel(this, {32, 56, 60, 18}, "Pattern:", {"Arial", 10, kWhite});
 
     QStringList items;

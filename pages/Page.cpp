@@ -17,6 +17,19 @@ TPage::~TPage() = default;
 
 void TPage::FormPaint() {
     bitmaps->DrawBitmap(0, 0, 0);
+    router.PaintButtons();
+}
+
+void TPage::FormMouseDown(int x, int y) {
+    router.MouseDown(x, y);
+}
+
+void TPage::FormMouseMove(int x, int y) {
+    router.MouseMove(x, y);
+}
+
+void TPage::FormMouseUp(int x, int y) {
+    router.MouseUp(x, y);
 }
 
 bool TPage::BoardConnected() const {

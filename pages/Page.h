@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 
+#include "skin/ButtonRouter.h"
 #include "skin/SkinWindow.h"
 
 class TBitmapManager;
@@ -32,8 +33,14 @@ class TPage : public TSkinWindow {
 
   protected:
     bool IsDraggable() const override { return false; }
-    // Draws the background; pages draw their own pictures after it.
+    // Draws the background and the skinned buttons; pages draw their own
+    // pictures after them.
     void FormPaint() override;
+    // Mouse events go to the page's skinned buttons; a bound hidden button's
+    // click handler runs on release.
+    void FormMouseDown(int x, int y) override;
+    void FormMouseMove(int x, int y) override;
+    void FormMouseUp(int x, int y) override;
 
     // What a command's result is when the attached session's link is closed
     // and nothing could be sent.
@@ -52,4 +59,5 @@ class TPage : public TSkinWindow {
 
     TBoard* board = nullptr;
     std::unique_ptr<TBitmapManager> bitmaps;
+    TButtonRouter router; // the page's button managers, in the order they take the mouse
 };
