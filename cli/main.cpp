@@ -12,6 +12,7 @@
 #include "cli/Commands.h"
 #include "cli/ContentFile.h"
 #include "cli/HexNumber.h"
+#include "cli/MemoryCommands.h"
 #include "cli/MemoryTable.h"
 #include "cli/OutputFile.h"
 #include "platform/Hooks.h"
@@ -91,6 +92,7 @@ int Run(int argc, char** argv) {
     auto* configure = app.add_subcommand("configure", "configure the FPGA with the panel's design");
     configure->add_option("file", a.file, "design file (default: KBR_370_ControlPanel.sof beside kbr370)");
 
+    AddMemoryCommands(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

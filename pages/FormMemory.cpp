@@ -570,24 +570,24 @@ bool TFormMemory::ReadWithProgress(uint8_t code, uint32_t byteAddress, bool& abo
     aborted = false;
     OpenProgress();
     bool ok = board && board->Ping();
-    // Steps of a twentieth set the per-cent texts; each step goes out as the
-    // exchanges ReadMemory would split it into, with the toolkit let in
-    // between, so Abort is seen within one exchange.
+    // Steps of a twentieth set the per-cent texts. The bytes go out in the
+    // largest reads the link allows, not cut at the step boundaries, so a
+    // save takes no more exchanges than its size needs; the toolkit is let in
+    // after each one, so Abort is seen within one exchange.
     const uint32_t step = TransferStep(total, 0);
-    std::vector<uint8_t> chunk(std::min(step, TBoard::kMaxReadChunk));
+    const uint32_t piece = std::min(step, TBoard::kMaxReadChunk);
+    std::vector<uint8_t> chunk(piece);
     uint32_t done = 0;
-    uint32_t stepEnd = 0;
     int last = -1;
     while (done < total && ok && !aborted) {
-        if (done == stepEnd)
-            stepEnd = done + std::min(step, total - done);
-        const uint32_t n = std::min(TBoard::kMaxReadChunk, stepEnd - done);
+        const uint32_t n = std::min(piece, total - done);
         ok = board->ReadMemory(code, byteAddress + done, n, chunk.data()) && sink(chunk.data(), n);
         if (!ok)
             break;
         done += n;
-        if (done == stepEnd)
-            ShowPercent(PercentDone(done, total), last);
+        const uint32_t reached = done == total ? total : done / step * step;
+        if (reached > 0)
+            ShowPercent(PercentDone(reached, total), last);
         aborted = PumpAndCheckAbort();
     }
     CloseProgress();
@@ -604,7 +604,11 @@ bool TFormMemory::WriteWithProgress(uint8_t code, uint32_t byteAddress, bool& ab
     int last = -1;
     while (done < total && ok && !aborted) {
         const uint32_t n = std::min(step, total - done);
-        ok = board->Ping() && board->WriteMemory(code, byteAddress + done, n, data + done);
+        ok = board->Ping();
+        // The toolkit gets its turn between the two exchanges as well.
+        if (ok && (aborted = PumpAndCheckAbort()))
+            break;
+        ok = ok && board->WriteMemory(code, byteAddress + done, n, data + done);
         if (!ok) {
             linkFailed = true;
             break;
