@@ -11,6 +11,14 @@
 #include "app/FormAbout.h"
 #include "app/FormMain.h"
 #include "pages/DialogRecorder.h"
+#include "pages/FormMemory.h"
+#include "pages/FormProgress.h"
+#include "skin/ButtonManager.h"
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTimer>
+#include <unistd.h>
 #include "pages/Dialogs.h"
 #include "pages/ShowInfo.h"
 
@@ -30,6 +38,39 @@ bool Save(QWidget& window, const std::string& dir, const char* name) {
     const bool ok = window.grab().save(QString::fromStdString(path), "PNG");
     std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "could not write", path.c_str());
     return ok;
+}
+
+// The memory page with FLASH chosen, and the progress dialog in the middle
+// of a save (grabbed from inside the save's message pump, then aborted).
+bool MemoryShots(TFormMain& form, const std::string& dir) {
+    form.TabButtons().UncheckAllButtons();
+    form.TabButtons().SetButtonChecked(PAGE_MEMORY, true);
+    form.ShowPage(PAGE_MEMORY);
+    auto* memory = static_cast<TFormMemory*>(form.Page(PAGE_MEMORY));
+    memory->ComboBoxMemType->setCurrentIndex(3);
+    Pump(100);
+    bool ok = Save(form, dir, "memory-flash.png");
+
+    memory->ComboBoxMemType->setCurrentIndex(2);
+    memory->EditMemReadAddr->setText("0");
+    memory->EditMemReadLen->setText("400000");
+    const std::string scratch = dir + "/.screenshot-save.bin";
+    static_cast<TDialogRecorder&>(Dialogs()).FileAnswers.push_back(scratch);
+    bool grabbed = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        TFormProgress* p = memory->ActiveProgress();
+        if (grabbed || !p || p->ProgressBar->value() < 40)
+            return;
+        grabbed = true;
+        ok &= Save(*p, dir, "progress-save.png");
+        p->ButtonAbortClick();
+    });
+    watch.start(0);
+    memory->ButtonMemRead2FileClick();
+    watch.stop();
+    unlink(scratch.c_str());
+    return ok && grabbed;
 }
 
 } // namespace
@@ -70,6 +111,7 @@ int main(int argc, char** argv) {
         Pump(200);
         ok &= grabbedConnecting && sequenceDone;
         ok &= Save(form, out, "connected-led.png");
+        ok &= MemoryShots(form, out);
 
         TFormAbout about(&form);
         about.show();

@@ -140,6 +140,8 @@ void TFormMemory::CreateControls() {
     EditMemRdmRead = MakeEdit(this, {274, 96, 44, 18}, "0000",
                               {.face = "Arial", .points = 8, .colour = 0xFFFFFF},
                               {.maxLength = 4, .readOnly = true, .background = 0x000000});
+    // The style paints read-only edits in the window colour; keep white on black.
+    EditMemRdmRead->setStyleSheet("QLineEdit { color: white; background: black; }");
 
     // Sequential write and read: address, length, and the check box with its label.
     struct Row {
