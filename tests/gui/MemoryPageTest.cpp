@@ -10,7 +10,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <dirent.h>
+#include <sys/resource.h>
 #include <fstream>
 #include <sstream>
 
@@ -374,7 +376,23 @@ TEST_F(MemoryPageTest, SaveNeverSpoilsTheFileItReplaces) {
     WriteFile(target, "OLD");
     const std::vector<std::string> before = Entries(files.Path());
 
-    // Abort, then a link that breaks mid-read: the old file stays, no temporary is left.
+    // A full disk (here a file-size limit), an Abort, a link that breaks
+    // mid-read: the old file stays as it was and no temporary file is left.
+    {
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = 100000;
+        setrlimit(RLIMIT_FSIZE, &small);
+        Save(target, "0", "100000");
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+    ASSERT_EQ(dialogs->Boxes.size(), 2u);
+    EXPECT_EQ(dialogs->Boxes[0].text, "Write file(" + target + ") error.");
+    EXPECT_EQ(dialogs->Boxes[0].kind, platform::MessageKind::Warning);
+    EXPECT_EQ(dialogs->Boxes[1].text.rfind("Load SRAM Content to a File Fail. (", 0), 0u);
     MidFlow abort([&] { return ProgressAtLeast(page, 10); },
                   [&] { page.ActiveProgress()->ButtonAbort->click(); });
     Save(target, "0", "100000");
@@ -383,7 +401,7 @@ TEST_F(MemoryPageTest, SaveNeverSpoilsTheFileItReplaces) {
                 [&] { vboard.CtlOk("fault disconnect"); });
     Save(target, "0", "100000");
     EXPECT_EQ(LastInfo().text.rfind("Load SRAM Content to a File Fail. (", 0), 0u);
-    ASSERT_EQ(dialogs->Boxes.size(), 1u);
+    EXPECT_EQ(dialogs->Boxes.size(), 3u);
     EXPECT_EQ(Contents(target), "OLD");
     EXPECT_EQ(Entries(files.Path()), before);
 }
