@@ -16,59 +16,12 @@
 #include "cli/ContentFile.h"
 #include "cli/HexNumber.h"
 #include "cli/MemoryTable.h"
+#include "cli/ProgressBar.h"
 
 namespace {
 
 // "The board answered, the check failed."
 const auto kExitCheckFailed = static_cast<ExitCode>(3);
-
-// A progress bar with rate and time left on standard error, drawn only when
-// that is a terminal; redrawn at most ten times a second.
-class TProgressBar {
-  public:
-    TProgressBar(std::string what, uint64_t total, const char* unit)
-        : what(std::move(what)), total(total), unit(unit), shown(isatty(STDERR_FILENO) == 1),
-          start(Clock::now()) {}
-    ~TProgressBar() {
-        if (drawn)
-            std::fputs("\r\033[K", stderr);
-    }
-
-    void Update(uint64_t done) {
-        if (!shown)
-            return;
-        const auto now = Clock::now();
-        if (drawn && done < total && now - last < std::chrono::milliseconds(100))
-            return;
-        last = now;
-        drawn = true;
-        const double seconds = std::chrono::duration<double>(now - start).count();
-        const double rate = seconds > 0 ? done / seconds : 0;
-        const int width = 30;
-        const int filled = total ? static_cast<int>(done * width / total) : width;
-        std::string rateText = std::string(unit) == "B"
-                                   ? fmt::format("{:.1f} MiB/s", rate / (1 << 20))
-                                   : fmt::format("{:.1f} {}/s", rate, unit);
-        std::string left = rate > 0 && done < total
-                               ? fmt::format("{:.0f} s left", (total - done) / rate)
-                               : std::string("");
-        std::fprintf(stderr, "\r%s [%s%s] %3d%%  %s  %s\033[K", what.c_str(),
-                     std::string(filled, '#').c_str(), std::string(width - filled, ' ').c_str(),
-                     total ? static_cast<int>(done * 100 / total) : 100, rateText.c_str(),
-                     left.c_str());
-        std::fflush(stderr);
-    }
-
-  private:
-    using Clock = std::chrono::steady_clock;
-    std::string what;
-    uint64_t total;
-    const char* unit;
-    bool shown;
-    bool drawn = false;
-    Clock::time_point start;
-    Clock::time_point last;
-};
 
 const TMemoryInfo& Memory(const std::string& name) {
     if (const TMemoryInfo* m = FindMemory(name))
