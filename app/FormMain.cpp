@@ -162,6 +162,15 @@ void TFormMain::showEvent(QShowEvent* event) {
     TSkinWindow::showEvent(event);
 }
 
+void TFormMain::closeEvent(QCloseEvent* event) {
+    // A page in the middle of a transfer or an erase lets messages in, this
+    // close among them: detaching it ends that flow before its next exchange,
+    // long before the pages and the session are destroyed.
+    if (currentPage != PAGE_WELCOME && Page(currentPage)->IsBusy())
+        BindPage(currentPage, false);
+    TSkinWindow::closeEvent(event);
+}
+
 void TFormMain::TimerRunTimer() {
     TimerRun->stop();
     PostMessage(WM_CONNECT);

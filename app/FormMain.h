@@ -102,6 +102,7 @@ class TFormMain : public TSkinWindow {
     // Outside every button the window is dragged, shown by the hand cursor.
     bool HandCursorOnDragArea() const override { return true; }
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void BuildSkin();

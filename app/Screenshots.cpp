@@ -14,6 +14,14 @@
 #include "app/FormMain.h"
 #include "app/PageTable.h"
 #include "pages/DialogRecorder.h"
+#include "pages/FormMemory.h"
+#include "pages/FormProgress.h"
+#include "skin/ButtonManager.h"
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTimer>
+#include <unistd.h>
 #include "pages/Dialogs.h"
 #include "pages/FormButton.h"
 #include "pages/FormHSMC.h"
@@ -178,6 +186,39 @@ bool ShotIr(TFormMain& form, const std::string& out) {
     return Save(form, out, "ir.png");
 }
 
+// The memory page with FLASH chosen, and the progress dialog in the middle
+// of a save (grabbed from inside the save's message pump, then aborted).
+bool MemoryShots(TFormMain& form, const std::string& dir) {
+    form.TabButtons().UncheckAllButtons();
+    form.TabButtons().SetButtonChecked(PAGE_MEMORY, true);
+    form.ShowPage(PAGE_MEMORY);
+    auto* memory = static_cast<TFormMemory*>(form.Page(PAGE_MEMORY));
+    memory->ComboBoxMemType->setCurrentIndex(3);
+    Pump(100);
+    bool ok = Save(form, dir, "memory-flash.png");
+
+    memory->ComboBoxMemType->setCurrentIndex(2);
+    memory->EditMemReadAddr->setText("0");
+    memory->EditMemReadLen->setText("400000");
+    const std::string scratch = dir + "/.screenshot-save.bin";
+    static_cast<TDialogRecorder&>(Dialogs()).FileAnswers.push_back(scratch);
+    bool grabbed = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        TFormProgress* p = memory->ActiveProgress();
+        if (grabbed || !p || p->ProgressBar->value() < 40)
+            return;
+        grabbed = true;
+        ok &= Save(*p, dir, "progress-save.png");
+        p->ButtonAbortClick();
+    });
+    watch.start(0);
+    memory->ButtonMemRead2FileClick();
+    watch.stop();
+    unlink(scratch.c_str());
+    return ok && grabbed;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -222,6 +263,7 @@ int main(int argc, char** argv) {
         ok &= ShootSdCard(form, out);
         ok &= SaveUsbVgaHsmcPages(form, out);
         ok &= ShotPs2(form, out) && ShotRs232(form, out) && ShotIr(form, out);
+        ok &= MemoryShots(form, out);
         form.ShowPage(PAGE_LED);
 
         TFormAbout about(&form);

@@ -14,6 +14,7 @@
 #include "cli/ContentFile.h"
 #include "cli/FrontPanelCommands.h"
 #include "cli/HexNumber.h"
+#include "cli/MemoryCommands.h"
 #include "cli/MemoryTable.h"
 #include "cli/MonitorCommands.h"
 #include "cli/OutputFile.h"
@@ -122,6 +123,7 @@ int Run(int argc, char** argv) {
     AddUsbVgaHsmcCommands(app);
 
     AddMonitorCommands(app);
+    AddMemoryCommands(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

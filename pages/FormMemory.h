@@ -1,9 +1,137 @@
 #pragma once
-#include "pages/PlaceholderPage.h"
+#include <QObject>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
 
-// Memory page; shows its background until its controls are built.
-class TFormMemory : public TPlaceholderPage {
+#include "pages/Page.h"
+#include "pages/logic/MemoryModel.h"
+#include "skin/ButtonRouter.h"
+#include "skin/HiddenButton.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class TButtonManager;
+class TFormProgress;
+
+// The memory page: one of the board's four memories, single 16-bit words read
+// and written, files copied into it or saved from it (binary or HEX text), and
+// the flash erased step by step. Addresses and lengths count 16-bit words.
+//
+// Transfers and the erase let the toolkit process messages between their
+// exchanges, so the progress dialog repaints and Abort is seen. Anything the
+// user can still click meanwhile must not pull the ground from under them: a
+// detach (tab switch, Disconnect, closing the window) ends the running flow as
+// aborted before its next exchange, and the flow never starts a second one.
+class TFormMemory : public TPage {
+    Q_OBJECT
   public:
-    explicit TFormMemory(QWidget* parent) : TPlaceholderPage(parent, "MEMORY_DLG_BK", "Memory") {}
-    int SelectedMemory() const override { return 0; }
+    explicit TFormMemory(QWidget* parent);
+    ~TFormMemory() override;
+
+    void AttachBoard(TBoard* session) override;
+    void DetachBoard() override;
+    int SelectedMemory() const override { return SelectedMemoryIndex(); }
+    bool IsBusy() const override { return busy; }
+
+    int SelectedMemoryIndex() const;
+    uint8_t SelectedMemoryCode() const;
+    uint32_t WordCount(uint8_t code) const { return ::WordCount(MemorySizes, code); }
+
+    // Handlers, as the controls run them (tests call them too).
+    void ComboBoxMemTypeChange();
+    void ComboBoxMemTypeSelect();
+    void ButtonMemoryRandomReadClick();
+    void ButtonMemoryRandomWriteClick();
+    void ButtonMemRdmEraseClick();
+    void ButtonMemWrite2FMemClick();
+    void ButtonMemRead2FileClick();
+    void CheckBoxMemWriteFileLenClick();
+    void CheckBoxMemReadEntireMemClick();
+    void LabelFileLengthClick();
+    void LabelEntireMemoryClick();
+
+    // The progress dialog of the running flow, if any.
+    TFormProgress* ActiveProgress() const { return progress; }
+    TButtonManager& Buttons() { return *buttons; }
+
+    THiddenButton ButtonMemoryRandomRead;
+    THiddenButton ButtonMemoryRandomWrite;
+    THiddenButton ButtonMemRdmErase;
+    THiddenButton ButtonMemWrite2FMem;
+    THiddenButton ButtonMemRead2File;
+
+    QComboBox* ComboBoxMemType = nullptr;
+    QLineEdit* EditMemRdmAddr = nullptr;
+    QLineEdit* EditMemRdmWrite = nullptr;
+    QLineEdit* EditMemRdmRead = nullptr;
+    QLineEdit* EditMemWriteAddr = nullptr;
+    QLineEdit* EditMemWriteLen = nullptr;
+    QCheckBox* CheckBoxMemWriteFileLen = nullptr;
+    QLabel* LabelFileLength = nullptr;
+    QLineEdit* EditMemReadAddr = nullptr;
+    QLineEdit* EditMemReadLen = nullptr;
+    QCheckBox* CheckBoxMemReadEntireMem = nullptr;
+    QLabel* LabelEntireMemory = nullptr;
+    QLabel* LabelMemFlashHint = nullptr;
+    QLabel* ImageFlashNote = nullptr;
+
+  protected:
+    void FormMouseDown(int x, int y) override;
+    void FormMouseMove(int x, int y) override;
+    void FormMouseUp(int x, int y) override;
+    void FormPaint() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // Receives each run of bytes a save reads; false stops the read.
+    using ReadSink = std::function<bool(const uint8_t* data, uint32_t count)>;
+
+    void CreateControls();
+    bool CheckHexInput(const QLineEdit* edit, const char* fieldName, int32_t max, int32_t min,
+                       int32_t& value);
+    void EnableActions(bool enable);
+    void UpdateEraseButton();
+    void RaiseUpdateTestArea();
+
+    // Every action runs between these two: busy, buttons off, hourglass.
+    void BeginAction();
+    void EndAction();
+
+    void RandomRead(uint8_t code, QLineEdit* addressEdit, QLineEdit* resultEdit);
+    void RandomWrite(uint8_t code, QLineEdit* addressEdit, QLineEdit* dataEdit);
+    void SaveMemoryToFile(uint8_t code, QLineEdit* addressEdit, QCheckBox* entireBox,
+                          QLineEdit* lengthEdit);
+    void WriteFileToMemory(uint8_t code, QLineEdit* addressEdit, QCheckBox* fileLengthBox,
+                           QLineEdit* lengthEdit);
+    // Reads the input file into `data`: `count` bytes to write. `warned` tells
+    // whether a size or read warning was shown.
+    bool LoadInputFile(const std::string& path, uint8_t code, uint32_t wordAddress,
+                       bool fileLength, uint32_t wordLength, std::vector<uint8_t>& data,
+                       uint32_t& count, bool& warned);
+    bool ReadWithProgress(uint8_t code, uint32_t byteAddress, bool& aborted, uint32_t total,
+                          const ReadSink& sink);
+    bool WriteWithProgress(uint8_t code, uint32_t byteAddress, bool& aborted, uint32_t total,
+                           const uint8_t* data);
+    bool EraseFlash();
+
+    // Progress dialog of one flow.
+    void OpenProgress();
+    void CloseProgress();
+    void ShowPercent(int pct, int& last);
+    // Lets the toolkit run, then tells whether the flow must stop: Abort, or
+    // the page lost its session meanwhile.
+    bool PumpAndCheckAbort();
+
+    TMemorySizes MemorySizes;
+    bool linkFailed = false;
+    bool busy = false;
+    bool detachedInFlow = false;
+    TFormProgress* progress = nullptr;
+
+    std::unique_ptr<TButtonManager> buttons;
+    TButtonRouter router;
 };

@@ -26,6 +26,10 @@ class TPage : public TSkinWindow {
     // window can frame it on the board picture; -1 for pages without one.
     virtual int SelectedMemory() const { return -1; }
 
+    // Whether the page runs a flow that lets the toolkit process messages
+    // (a memory transfer or erase); detaching it ends that flow.
+    virtual bool IsBusy() const { return false; }
+
     TBoard* Board() const { return board; }
 
     PageEvent OnLinkLost;

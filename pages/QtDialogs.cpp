@@ -15,6 +15,28 @@ QMessageBox::Icon IconOf(platform::MessageKind kind) {
     }
     return QMessageBox::Critical;
 }
+// Windows-style filters ("Text|*.txt|All|*.*") become Qt's ("Text (*.txt);;All (*)").
+// Patterns are given in both cases, as Windows matches names without regard to case.
+QString QtFilter(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split('|');
+    if (parts.size() < 2)
+        return QString::fromStdString(filter);
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        if (const int paren = description.indexOf('('); paren > 0)
+            description = description.left(paren).trimmed();
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
+            const QString pattern = p.trimmed() == "*.*" ? QString("*") : p.trimmed();
+            patterns << pattern;
+            if (pattern.toUpper() != pattern)
+                patterns << pattern.toUpper();
+        }
+        entries << QString("%1 (%2)").arg(description, patterns.join(' '));
+    }
+    return entries.join(";;");
+}
 } // namespace
 
 void TQtDialogs::MessageBox(platform::MessageKind kind, const std::string& text,
@@ -29,7 +51,7 @@ bool TQtDialogs::OpenFileName(const std::string& title, const std::string& filte
                               std::string& path) {
     QString chosen =
         QFileDialog::getOpenFileName(nullptr, QString::fromStdString(title),
-                                     QString::fromStdString(path), QString::fromStdString(filter));
+                                     QString::fromStdString(path), QtFilter(filter));
     if (chosen.isEmpty())
         return false;
     path = chosen.toStdString();
@@ -39,7 +61,7 @@ bool TQtDialogs::OpenFileName(const std::string& title, const std::string& filte
 bool TQtDialogs::SaveFileName(const std::string& title, const std::string& filter,
                               const std::string& defaultExtension, std::string& path) {
     QFileDialog dialog(nullptr, QString::fromStdString(title), QString::fromStdString(path),
-                       QString::fromStdString(filter));
+                       QtFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QString::fromStdString(defaultExtension));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -1,0 +1,30 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+// A file that replaces the one of its name only when it is complete: bytes go
+// to a temporary file beside it, and Commit renames that into place. Until
+// then an existing file of the name stays as it was; without Commit the
+// temporary file is removed, so a failed or abandoned save leaves nothing.
+class TReplacingFile {
+  public:
+    TReplacingFile() = default;
+    ~TReplacingFile();
+    TReplacingFile(const TReplacingFile&) = delete;
+    TReplacingFile& operator=(const TReplacingFile&) = delete;
+
+    // False when the temporary file cannot be made (or `path` names no regular file).
+    bool Create(const std::string& path);
+    // False on a short write (a full disk, a size limit); the caller then discards.
+    bool Write(const void* data, size_t count);
+    // Closes and renames into place; false (and nothing left behind) on failure.
+    bool Commit();
+    void Discard();
+
+    const std::string& TempPath() const { return tempPath; }
+
+  private:
+    std::string path;
+    std::string tempPath;
+    int fd = -1;
+};

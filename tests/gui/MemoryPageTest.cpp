@@ -1,0 +1,486 @@
+// The memory page against a real virtual board: word access and its limits,
+// file transfers in binary and HEX, Abort, failures on the link, the flash
+// erase, and a save never spoiling the file it replaces. The main-window
+// cases switch tabs, disconnect and close in the middle of a transfer.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <dirent.h>
+#include <sys/resource.h>
+#include <fstream>
+#include <sstream>
+
+#include <fmt/format.h>
+
+#include "app/FormMain.h"
+#include "board/Board.h"
+#include "pages/DialogRecorder.h"
+#include "pages/FormMemory.h"
+#include "pages/FormProgress.h"
+#include "pages/ShowInfo.h"
+#include "pages/logic/HexCodec.h"
+#include "skin/ButtonManager.h"
+#include "skin/Colours.h"
+#include "skin/CustomButton.h"
+#include "tests/gui/GuiTestSupport.h"
+
+namespace {
+
+struct Line {
+    std::string text;
+    uint32_t colour;
+};
+
+std::string Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> Entries(const std::string& dir) {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                names.push_back(e->d_name);
+        closedir(d);
+    }
+    return names;
+}
+
+// Runs `action` once, from inside a flow's message pump, as soon as `when` holds.
+class MidFlow {
+  public:
+    MidFlow(std::function<bool()> when, std::function<void()> action)
+        : when(std::move(when)), action(std::move(action)) {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (!fired && this->when()) {
+                fired = true;
+                timer.stop();
+                this->action();
+            }
+        });
+        timer.start(0);
+    }
+    bool fired = false;
+
+  private:
+    QTimer timer;
+    std::function<bool()> when;
+    std::function<void()> action;
+};
+
+bool ProgressAtLeast(TFormMemory& page, int pct) {
+    TFormProgress* p = page.ActiveProgress();
+    return p && p->ProgressBar->value() >= pct;
+}
+
+class MemoryPageTest : public GuiTest {
+  protected:
+    MemoryPageTest() {
+        std::string error;
+        EXPECT_TRUE(session.Connect(error, 0)) << error;
+        SetInfoSink([this](const std::string& text, uint32_t colour) {
+            if (!text.empty())
+                infos.push_back({text, colour});
+        });
+        page.OnLinkLost = [this](TPage*) {
+            events.push_back("lost");
+            session.Disconnect();
+        };
+        page.AttachBoard(&session);
+    }
+    ~MemoryPageTest() override { SetInfoSink({}); }
+
+    void Choose(int index) { page.ComboBoxMemType->setCurrentIndex(index); }
+    Line LastInfo() const { return infos.empty() ? Line{} : infos.back(); }
+    std::string Mem(int code, uint32_t address, uint32_t count) {
+        return vboard.CtlOk(fmt::format("mem read {} 0x{:X} {}", code, address, count));
+    }
+    // Presses a skinned button of the page.
+    void Press(int id) {
+        TCustomButton* b = page.Buttons().FindButton(id);
+        ClickAt(&page, b->X() + 5, b->Y() + 5);
+    }
+    void Save(const std::string& path, const char* address, const char* length) {
+        page.EditMemReadAddr->setText(address);
+        page.EditMemReadLen->setText(length);
+        dialogs->FileAnswers.push_back(path);
+        Press(4);
+    }
+    void Write(const std::string& path, const char* address) {
+        page.EditMemWriteAddr->setText(address);
+        dialogs->FileAnswers.push_back(path);
+        Press(3);
+    }
+
+    TestVBoard vboard;
+    TempDir files;
+    TBoard session;
+    TFormMemory page{nullptr};
+    std::vector<Line> infos;
+    std::vector<std::string> events;
+};
+
+TEST_F(MemoryPageTest, StartStateAndFlashNote) {
+    TFormMemory fresh{nullptr};
+    EXPECT_EQ(fresh.size(), QSize(387, 276));
+    EXPECT_EQ(fresh.ComboBoxMemType->itemText(2).toStdString(), "SDRAM (4000000h WORDS, 128 MB)");
+    EXPECT_FALSE(fresh.ButtonMemoryRandomRead.Enabled);
+    fresh.ComboBoxMemType->setCurrentIndex(3);
+    // FLASH without a session: the note shows, the erase stays off.
+    EXPECT_FALSE(fresh.LabelMemFlashHint->isHidden());
+    EXPECT_FALSE(fresh.ButtonMemRdmErase.Enabled);
+    EXPECT_EQ(fresh.Buttons().FindButton(2)->Caption().toStdString(), "Chip Erase (75 sec)");
+
+    EXPECT_TRUE(page.ButtonMemoryRandomRead.Enabled);
+    EXPECT_FALSE(page.ButtonMemRdmErase.Enabled);
+    int frames = 0;
+    page.OnUpdateTestArea = [&](TPage*) { ++frames; };
+    Choose(3);
+    EXPECT_TRUE(page.ButtonMemRdmErase.Enabled);
+    EXPECT_GE(frames, 1);
+    EXPECT_EQ(page.SelectedMemory(), 3);
+}
+
+TEST_F(MemoryPageTest, RandomAccessAndAddressLimits) {
+    // The highest word of each memory is accepted, one more is refused.
+    const char* last[] = {"FFFFF", "7FF", "3FFFFFF", "3FFFFF"};
+    for (int i = 0; i < 4; ++i) {
+        Choose(i);
+        page.EditMemRdmAddr->setText(last[i]);
+        page.ButtonMemoryRandomReadClick();
+        EXPECT_EQ(dialogs->Boxes.size(), 0u) << i;
+    }
+    Choose(0);
+    page.EditMemRdmAddr->setText("100000");
+    page.ButtonMemoryRandomReadClick();
+    ASSERT_EQ(dialogs->Boxes.size(), 1u);
+    EXPECT_EQ(dialogs->Boxes[0].text, "The input value(100000) for the field 'Address' is expected "
+                                      "to less or equal to FFFFFh.");
+    EXPECT_EQ(dialogs->Boxes[0].kind, platform::MessageKind::Error);
+    EXPECT_EQ(LastInfo().text, "SRAM Random Read Fail");
+    EXPECT_EQ(LastInfo().colour, colours::Red);
+    page.EditMemRdmAddr->setText("");
+    page.ButtonMemoryRandomWriteClick();
+    EXPECT_EQ(dialogs->Boxes.back().text, "Value '' is invalid for 'Address'");
+
+    // Word 0x10 is byte 0x20; a word travels low byte first.
+    vboard.CtlOk("mem write 6 0x20 3412");
+    page.EditMemRdmAddr->setText("10");
+    page.ButtonMemoryRandomReadClick();
+    EXPECT_EQ(page.EditMemRdmRead->text().toStdString(), "1234");
+    EXPECT_EQ(LastInfo().text, "SRAM Random Read Success");
+    EXPECT_EQ(LastInfo().colour, colours::Green);
+    page.EditMemRdmWrite->setText("ABCD");
+    page.EditMemRdmAddr->setText("11");
+    Press(1);
+    EXPECT_EQ(Mem(6, 0x22, 2), "CDAB");
+    EXPECT_EQ(LastInfo().text, "SRAM Random Write Success");
+
+    // No Ping, no lost link: a failed request only says Fail.
+    vboard.CtlOk("log requests");
+    vboard.CtlOk("fault status:1");
+    page.ButtonMemoryRandomReadClick();
+    EXPECT_EQ(LastInfo().text, "SRAM Random Read Fail");
+    EXPECT_EQ(page.EditMemRdmRead->text().toStdString(), "1234");
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(vboard.CtlOk("log requests"), "0E");
+}
+
+TEST_F(MemoryPageTest, HexSaveAndWriteBack) {
+    std::string bytes;
+    for (int i = 0; i < 32; ++i)
+        bytes += fmt::format("{:02X}", 0xA0 + i * 3);
+    vboard.CtlOk("mem write 6 0x200 " + bytes);
+
+    const std::string hex = files.File("range.HEX");
+    Save(hex, "100", "10");
+    EXPECT_EQ(Contents(hex), bytes); // 64 upper-case digits, nothing else
+    EXPECT_EQ(LastInfo().colour, colours::Green);
+    EXPECT_EQ(LastInfo().text.rfind("Load SRAM Content to a File Success. (", 0), 0u);
+    const std::string bin = files.File("range.bin");
+    Save(bin, "100", "10");
+    EXPECT_EQ(Contents(bin).size(), 32u);
+
+    vboard.CtlOk("mem write 6 0x200 " + std::string(64, '0'));
+    page.CheckBoxMemWriteFileLen->setChecked(true);
+    page.EditMemWriteLen->setText("0");
+    Write(hex, "100");
+    EXPECT_EQ(Mem(6, 0x200, 32), bytes);
+    EXPECT_EQ(page.EditMemWriteLen->text().toStdString(), "10");
+    EXPECT_EQ(LastInfo().text.rfind("Write a File to SRAM Success.[", 0), 0u);
+
+    // A line end is no hex digit: a warning, then the Fail status and box.
+    WriteFile(files.File("bad.hex"), "0102\n");
+    Write(files.File("bad.hex"), "0");
+    ASSERT_EQ(dialogs->Boxes.size(), 2u);
+    EXPECT_EQ(dialogs->Boxes[0].text, "invalid hex file.");
+    EXPECT_EQ(dialogs->Boxes[0].kind, platform::MessageKind::Warning);
+    EXPECT_EQ(dialogs->Boxes[1].text.rfind("Write a File to SRAM Fail.[", 0), 0u);
+    EXPECT_TRUE(events.empty());
+
+    // A typed length longer than the file: the warning alone, no error box.
+    page.CheckBoxMemWriteFileLen->setChecked(false);
+    page.EditMemWriteLen->setText("11");
+    Write(hex, "100");
+    ASSERT_EQ(dialogs->Boxes.size(), 3u);
+    EXPECT_EQ(dialogs->Boxes[2].text, "File(" + hex + ") size is less than the specified length.");
+    EXPECT_EQ(LastInfo().colour, colours::Red);
+}
+
+TEST_F(MemoryPageTest, FileCutAtMemoryEndAndEntireSram) {
+    Choose(1); // EEPROM, 4 KB: word 0x7F0 leaves 32 bytes
+    WriteFile(files.File("long.bin"), std::string(5000, '\x5A'));
+    page.CheckBoxMemWriteFileLen->setChecked(true);
+    Write(files.File("long.bin"), "7F0");
+    EXPECT_TRUE(dialogs->Boxes.empty());
+    EXPECT_EQ(page.EditMemWriteLen->text().toStdString(), "10");
+    std::string expected;
+    for (int i = 0; i < 32; ++i)
+        expected += "5A";
+    EXPECT_EQ(Mem(5, 0xFE0, 32), expected);
+    // Five bytes give a length of three words.
+    WriteFile(files.File("five.bin"), "12345");
+    Write(files.File("five.bin"), "0");
+    EXPECT_EQ(page.EditMemWriteLen->text().toStdString(), "3");
+
+    // "Entire Memory" ignores the fields: all of SRAM from address 0.
+    Choose(0);
+    vboard.CtlOk("mem write 6 0x1FFFFE BEEF");
+    page.EditMemReadAddr->setText("zz");
+    QTest::mouseClick(page.LabelEntireMemory, Qt::LeftButton);
+    EXPECT_TRUE(page.CheckBoxMemReadEntireMem->isChecked());
+    EXPECT_FALSE(page.EditMemReadAddr->isEnabled());
+    EXPECT_EQ(page.EditMemReadAddr->text().toStdString(), "00000");
+    EXPECT_EQ(page.EditMemReadLen->text().toStdString(), "100000");
+    dialogs->FileAnswers.push_back(files.File("sram.bin"));
+    page.ButtonMemRead2FileClick();
+    const std::string all = Contents(files.File("sram.bin"));
+    ASSERT_EQ(all.size(), 0x200000u);
+    EXPECT_EQ(all.substr(0x1FFFFE), "\xBE\xEF");
+}
+
+TEST_F(MemoryPageTest, AbortAndFailedWrite) {
+    WriteFile(files.File("mb.bin"), std::string(0x100000, '\x11'));
+    page.CheckBoxMemWriteFileLen->setChecked(true);
+    MidFlow abort([&] { return ProgressAtLeast(page, 10); },
+                  [&] { QTest::mouseClick(page.ActiveProgress()->ButtonAbort, Qt::LeftButton); });
+    Write(files.File("mb.bin"), "0");
+    EXPECT_TRUE(abort.fired);
+    EXPECT_EQ(LastInfo().text, "Write a File to SRAM Aborted.");
+    EXPECT_EQ(LastInfo().colour, colours::Red);
+    EXPECT_TRUE(dialogs->Boxes.empty());
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(Mem(6, 0xFFFFE, 2), "0000"); // stopped well before the end
+    EXPECT_EQ(page.ActiveProgress(), nullptr);
+    EXPECT_TRUE(page.ButtonMemWrite2FMem.Enabled);
+
+    // A request failing in the loop: the Fail report first, then the lost link.
+    page.OnLinkLost = [&](TPage*) { events.push_back("lost:" + LastInfo().text); };
+    MidFlow fault([&] { return ProgressAtLeast(page, 10); },
+                  [&] { vboard.CtlOk("fault status:1"); });
+    Write(files.File("mb.bin"), "0");
+    ASSERT_EQ(dialogs->Boxes.size(), 1u);
+    EXPECT_EQ(dialogs->Boxes[0].text.rfind("Write a File to SRAM Fail.[", 0), 0u);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0], "lost:" + dialogs->Boxes[0].text);
+}
+
+TEST_F(MemoryPageTest, EraseStepsInOrderWithPercents) {
+    vboard.CtlOk("erase step-ms 1");
+    Choose(3);
+    // Mark the start of every sector (8 MB / 64 steps) as written.
+    for (int s = 0; s < 64; ++s)
+        vboard.CtlOk(fmt::format("mem write 3 0x{:X} 00", s * 0x20000));
+    vboard.CtlOk("log requests");
+    std::vector<std::string> labels;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (TFormProgress* p = page.ActiveProgress()) {
+            const std::string text = p->LabelStatus->text().toStdString();
+            if (labels.empty() || labels.back() != text)
+                labels.push_back(text);
+        }
+    });
+    watch.start(0);
+    Press(2);
+    watch.stop();
+    ASSERT_GE(labels.size(), 2u);
+    EXPECT_EQ(labels.front(), "Finish Percentage: 0%");
+    EXPECT_EQ(labels.back(), "Finish Percentage: 98%");
+    std::string expected = "0A";
+    for (int s = 0; s < 64; ++s)
+        expected += " 0B";
+    EXPECT_EQ(vboard.CtlOk("log requests"), expected);
+    for (int s = 0; s < 64; ++s)
+        EXPECT_EQ(Mem(3, s * 0x20000, 1), "FF") << s;
+    // A quick erase still names its whole seconds.
+    EXPECT_EQ(LastInfo().text, "Flash Erase success (0 seconds)");
+    EXPECT_EQ(LastInfo().colour, colours::Green);
+
+    // Abort half-way: the erased sectors are exactly those from 0 on.
+    for (int s = 0; s < 64; ++s)
+        vboard.CtlOk(fmt::format("mem write 3 0x{:X} 00", s * 0x20000));
+    MidFlow abort([&] { return ProgressAtLeast(page, 50); },
+                  [&] { page.ActiveProgress()->ButtonAbort->click(); });
+    Press(2);
+    EXPECT_EQ(LastInfo().text, "Flash Erase abort");
+    int erased = 0;
+    while (erased < 64 && Mem(3, erased * 0x20000, 1) == "FF")
+        ++erased;
+    EXPECT_GT(erased, 30);
+    EXPECT_LT(erased, 64);
+    for (int s = erased; s < 64; ++s)
+        EXPECT_EQ(Mem(3, s * 0x20000, 1), "00") << s;
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(MemoryPageTest, RefusedOrMissingEraseStepsFail) {
+    vboard.CtlOk("erase step-ms 1");
+    Choose(3);
+    // The board refuses a step: not a success, and the lost link follows.
+    MidFlow refuse([&] { return ProgressAtLeast(page, 10); },
+                   [&] { vboard.CtlOk("fault status:1"); });
+    Press(2);
+    EXPECT_EQ(LastInfo().text, "Flash Erase fail");
+    EXPECT_EQ(LastInfo().colour, colours::Red);
+    ASSERT_EQ(dialogs->Boxes.size(), 1u);
+    EXPECT_EQ(events, std::vector<std::string>{"lost"});
+
+    // No steps at all: fail with a box, but the link is not blamed.
+    std::string error;
+    ASSERT_TRUE(session.Connect(error, 0)) << error;
+    vboard.CtlOk("erase steps 0");
+    vboard.CtlOk("log requests");
+    Press(2);
+    EXPECT_EQ(LastInfo().text, "Flash Erase fail");
+    EXPECT_EQ(dialogs->Boxes.size(), 2u);
+    EXPECT_EQ(events.size(), 1u);
+    EXPECT_EQ(vboard.CtlOk("log requests"), "0A");
+}
+
+TEST_F(MemoryPageTest, SaveNeverSpoilsTheFileItReplaces) {
+    const std::string target = files.File("keep.hex");
+    WriteFile(target, "OLD");
+    const std::vector<std::string> before = Entries(files.Path());
+
+    // A full disk (here a file-size limit), an Abort, a link that breaks
+    // mid-read: the old file stays as it was and no temporary file is left.
+    {
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = 100000;
+        setrlimit(RLIMIT_FSIZE, &small);
+        Save(target, "0", "100000");
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+    ASSERT_EQ(dialogs->Boxes.size(), 2u);
+    EXPECT_EQ(dialogs->Boxes[0].text, "Write file(" + target + ") error.");
+    EXPECT_EQ(dialogs->Boxes[0].kind, platform::MessageKind::Warning);
+    EXPECT_EQ(dialogs->Boxes[1].text.rfind("Load SRAM Content to a File Fail. (", 0), 0u);
+    MidFlow abort([&] { return ProgressAtLeast(page, 10); },
+                  [&] { page.ActiveProgress()->ButtonAbort->click(); });
+    Save(target, "0", "100000");
+    EXPECT_EQ(LastInfo().text, "Load SRAM Content to a File Aborted.");
+    MidFlow cut([&] { return ProgressAtLeast(page, 10); },
+                [&] { vboard.CtlOk("fault disconnect"); });
+    Save(target, "0", "100000");
+    EXPECT_EQ(LastInfo().text.rfind("Load SRAM Content to a File Fail. (", 0), 0u);
+    EXPECT_EQ(dialogs->Boxes.size(), 3u);
+    EXPECT_EQ(Contents(target), "OLD");
+    EXPECT_EQ(Entries(files.Path()), before);
+}
+
+// ---- in the main window ----
+
+class MemoryInMainWindowTest : public GuiTest {
+  protected:
+    ~MemoryInMainWindowTest() override {
+        form.reset();
+        SetInfoSink({});
+    }
+    void Start() {
+        form = std::make_unique<TFormMain>();
+        SetInfoSink([this](const std::string& text, uint32_t colour) {
+            if (!text.empty())
+                infos.push_back({text, colour});
+            form->SetInfoText(text, colour);
+        });
+        form->OnConnectSequenceDone = [this] { ++sequences; };
+        form->show();
+        ASSERT_TRUE(WaitFor([this] { return sequences == 1; }, 30000));
+        ASSERT_TRUE(form->Board().IsConnected());
+        ClickTab(PAGE_MEMORY);
+        ASSERT_EQ(form->CurrentPage(), PAGE_MEMORY);
+        Memory()->ComboBoxMemType->setCurrentIndex(2); // SDRAM
+        Memory()->EditMemReadAddr->setText("0");
+        Memory()->EditMemReadLen->setText("400000"); // 8 MB
+    }
+    void ClickTab(int id) {
+        TCustomButton* b = form->TabButtons().FindButton(id);
+        ClickAt(form.get(), b->X() + 10, b->Y() + 8);
+    }
+    TFormMemory* Memory() { return static_cast<TFormMemory*>(form->Page(PAGE_MEMORY)); }
+    void SaveWhile(const std::string& path, const std::function<void()>& action) {
+        dialogs->FileAnswers.push_back(path);
+        MidFlow mid([this] { return ProgressAtLeast(*Memory(), 10); }, action);
+        Memory()->ButtonMemRead2FileClick();
+        EXPECT_TRUE(mid.fired);
+    }
+
+    TestVBoard vboard;
+    TempDir files;
+    std::unique_ptr<TFormMain> form;
+    std::vector<Line> infos;
+    int sequences = 0;
+};
+
+TEST_F(MemoryInMainWindowTest, TabSwitchDisconnectAndCloseEndTheTransfer) {
+    Start();
+    const std::string path = files.File("dump.bin");
+
+    SaveWhile(path, [this] { ClickTab(PAGE_LED); });
+    EXPECT_EQ(form->CurrentPage(), PAGE_LED);
+    EXPECT_EQ(infos.back().text, "Load SDRAM Content to a File Aborted.");
+    EXPECT_TRUE(form->Board().IsConnected());
+    EXPECT_FALSE(Memory()->ButtonMemRead2File.Enabled); // hidden and detached
+    ClickTab(PAGE_MEMORY);
+    EXPECT_TRUE(Memory()->ButtonMemRead2File.Enabled);
+
+    SaveWhile(path, [this] {
+        TCustomButton* b = form->SystemButtons().FindButton(BTN_CONNECT);
+        ClickAt(form.get(), b->X() + 10, b->Y() + 10);
+    });
+    EXPECT_FALSE(form->Board().IsConnected());
+    EXPECT_EQ(infos.back().text, "Load SDRAM Content to a File Aborted.");
+    EXPECT_FALSE(Memory()->ButtonMemRead2File.Enabled);
+
+    // Connected again, the window is closed mid-save and then destroyed.
+    TCustomButton* connect = form->SystemButtons().FindButton(BTN_CONNECT);
+    ClickAt(form.get(), connect->X() + 10, connect->Y() + 10);
+    ASSERT_TRUE(WaitFor([this] { return sequences == 3; }, 30000));
+    ClickTab(PAGE_MEMORY);
+    Memory()->ComboBoxMemType->setCurrentIndex(2);
+    SaveWhile(path, [this] { form->close(); });
+    EXPECT_EQ(infos.back().text, "Load SDRAM Content to a File Aborted.");
+    form.reset();
+    EXPECT_TRUE(dialogs->Boxes.empty());
+    EXPECT_TRUE(Entries(files.Path()).empty());
+}
+
+} // namespace
