@@ -287,24 +287,6 @@ bool TFormMemory::CheckHexInput(const QLineEdit* edit, const char* fieldName, in
 
 // ---- painting and mouse ----
 
-void TFormMemory::FormPaint() {
-    TPage::FormPaint();
-    router.PaintButtons();
-}
-
-void TFormMemory::FormMouseDown(int x, int y) {
-    router.MouseDown(x, y);
-}
-
-void TFormMemory::FormMouseMove(int x, int y) {
-    router.MouseMove(x, y);
-}
-
-void TFormMemory::FormMouseUp(int x, int y) {
-    // A bound button has already run its hidden button's click.
-    router.MouseUp(x, y);
-}
-
 // ---- actions ----
 
 void TFormMemory::BeginAction() {

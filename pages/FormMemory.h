@@ -7,7 +7,6 @@
 
 #include "pages/Page.h"
 #include "pages/logic/MemoryModel.h"
-#include "skin/ButtonRouter.h"
 #include "skin/HiddenButton.h"
 
 class QCheckBox;
@@ -80,10 +79,6 @@ class TFormMemory : public TPage {
     QLabel* ImageFlashNote = nullptr;
 
   protected:
-    void FormMouseDown(int x, int y) override;
-    void FormMouseMove(int x, int y) override;
-    void FormMouseUp(int x, int y) override;
-    void FormPaint() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -133,5 +128,4 @@ class TFormMemory : public TPage {
     TFormProgress* progress = nullptr;
 
     std::unique_ptr<TButtonManager> buttons;
-    TButtonRouter router;
 };
