@@ -44,6 +44,8 @@ const std::vector<TLayer> kLayers = {
     {"resources", {"resources", "vboard", "platform", "wire"}, true},
     {"tests", kEverything, true},
     {"bench", kEverything, true},
+    // Install rules, the desktop entry and the udev rule: no code of its own.
+    {"packaging", {}, false},
 };
 
 // The layer a path (of a file or of an include) belongs to: the longest folder that holds it.
