@@ -2,7 +2,6 @@
 // page, the pages at work, and the About dialog. Usage: kbr370-screenshots <outdir>
 // Run it against a private, configured virtual board (scripts/screenshots.sh).
 #include <QApplication>
-#include <QMouseEvent>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -15,26 +14,21 @@
 #include "app/FormMain.h"
 #include "app/PageTable.h"
 #include "pages/DialogRecorder.h"
+#include "pages/Dialogs.h"
 #include "pages/FormButton.h"
+#include "pages/FormHSMC.h"
+#include "pages/FormIR.h"
 #include "pages/FormLCD.h"
+#include "pages/FormPS2.h"
+#include "pages/FormRS232.h"
 #include "pages/FormSDCARD.h"
 #include "pages/FormSeg7.h"
-#include "pages/Dialogs.h"
-#include "pages/FormHSMC.h"
 #include "pages/ShowInfo.h"
+#include "platform/System.h"
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
 #include "skin/ButtonManager.h"
 #include "skin/CustomButton.h"
-
-// The monitor pages' shots.
-#include <QLineEdit>
-
-#include "app/PageTable.h"
-#include "pages/FormIR.h"
-#include "pages/FormPS2.h"
-#include "pages/FormRS232.h"
-#include "platform/System.h"
 
 namespace {
 
@@ -151,6 +145,7 @@ bool SaveUsbVgaHsmcPages(TFormMain& form, const std::string& out) {
     recorder->Boxes.resize(boxes);
     BoardCtl("hsmc fail 0x0 0x0");
     return ok;
+}
 
 // The monitor pages at work: what they show comes from the virtual board,
 // told through its control socket what its devices received.
