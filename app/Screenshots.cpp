@@ -2,32 +2,30 @@
 // page, the pages at work, and the About dialog. Usage: kbr370-screenshots <outdir>
 // Run it against a private, configured virtual board (scripts/screenshots.sh).
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QThread>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <unistd.h>
 
 #include "app/FormAbout.h"
 #include "app/FormMain.h"
 #include "app/PageTable.h"
 #include "pages/DialogRecorder.h"
-#include "pages/FormMemory.h"
-#include "pages/FormProgress.h"
-#include "skin/ButtonManager.h"
-#include <QComboBox>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QTimer>
-#include <unistd.h>
 #include "pages/Dialogs.h"
 #include "pages/FormButton.h"
 #include "pages/FormHSMC.h"
 #include "pages/FormIR.h"
 #include "pages/FormLCD.h"
+#include "pages/FormMemory.h"
 #include "pages/FormPS2.h"
+#include "pages/FormProgress.h"
 #include "pages/FormRS232.h"
 #include "pages/FormSDCARD.h"
 #include "pages/FormSeg7.h"

@@ -3,7 +3,6 @@
 // included), and one full repaint of the main window.
 #include <QApplication>
 #include <QElapsedTimer>
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,22 +15,18 @@
 #include <vector>
 
 #include "app/FormMain.h"
+#include "bench/BenchStats.h"
 #include "pages/DialogRecorder.h"
 #include "pages/Dialogs.h"
 #include "tests/support/TestVBoard.h"
 
 namespace {
 
+using bench::Median;
+
 int64_t NowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-double Median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // First time stamp of a log line of `kind` (and `text`, when given); -1 if none.

@@ -7,14 +7,13 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QTimer>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
+#include "bench/BenchStats.h"
 #include "board/Board.h"
 #include "pages/DeviceMonitor.h"
 #include "pages/DialogRecorder.h"
@@ -28,13 +27,8 @@
 
 namespace {
 
-double Percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t at = std::min(v.size() - 1, static_cast<size_t>(p * static_cast<double>(v.size())));
-    return v[at];
-}
+using bench::CpuSeconds;
+using bench::Percentile;
 
 // A real, sleeping event loop, as the panel runs it.
 void RunEventsFor(int ms) {
@@ -63,13 +57,6 @@ class PaintWatch : public QObject {
   private:
     std::function<bool()> shows;
 };
-
-double CpuSeconds() {
-    rusage use{};
-    getrusage(RUSAGE_SELF, &use);
-    auto s = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return s(use.ru_utime) + s(use.ru_stime);
-}
 
 struct Figures {
     double exchangeMedian = 0, exchangeP99 = 0;

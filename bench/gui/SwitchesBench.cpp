@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchStats.h"
 #include "board/Board.h"
 #include "pages/DialogRecorder.h"
 #include "pages/Dialogs.h"
@@ -23,13 +24,7 @@
 
 namespace {
 
-double Percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t i = std::min(v.size() - 1, static_cast<size_t>(p * static_cast<double>(v.size())));
-    return v[i];
-}
+using bench::Percentile;
 
 void PumpOnce() {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 1);

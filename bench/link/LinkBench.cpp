@@ -8,11 +8,11 @@
 #include <cstring>
 #include <poll.h>
 #include <string>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
 #include <vector>
 
+#include "bench/BenchStats.h"
 #include "board/Board.h"
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
@@ -31,17 +31,8 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    auto s = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return s(u.ru_utime) + s(u.ru_stime);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
+using bench::CpuSeconds;
+using bench::Median;
 
 std::vector<uint8_t> Frame(uint8_t command, const std::vector<uint8_t>& payload) {
     std::vector<uint8_t> f(payload.size() + 8);

@@ -4,65 +4,11 @@
 
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
-#include <fstream>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
-#include <vector>
 
-#include "tests/support/TestVBoard.h"
+#include "tests/support/CliRun.h"
 
 namespace {
-
-struct Result {
-    int code = -1;
-    std::string out, err;
-};
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// kbr370 with `args`, standard input from `input`, output into files.
-class Kbr370 {
-  public:
-    explicit Kbr370(const std::vector<std::string>& args, const std::string& input = "") {
-        std::ofstream(dir.File("in"), std::ios::binary) << input;
-        pid = fork();
-        if (pid == 0) {
-            const int in = open(dir.File("in").c_str(), O_RDONLY);
-            const int out = open(dir.File("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int err = open(dir.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            dup2(in, 0);
-            dup2(out, 1);
-            dup2(err, 2);
-            const std::string exe = TestVBoard::BinDir() + "/kbr370";
-            std::vector<char*> argv{const_cast<char*>(exe.c_str())};
-            for (const auto& a : args)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(exe.c_str(), argv.data());
-            _exit(127);
-        }
-    }
-    void Signal(int signal) const { kill(pid, signal); }
-    Result Wait() {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
-                ReadFile(dir.File("out")), ReadFile(dir.File("err"))};
-    }
-
-  private:
-    TempDir dir;
-    pid_t pid = -1;
-};
-
-Result Cli(const std::vector<std::string>& args, const std::string& input = "") {
-    return Kbr370(args, input).Wait();
-}
 
 bool WaitForModes(const TestVBoard& vb, const std::string& modes) {
     for (int i = 0; i < 500; ++i) {
@@ -77,7 +23,7 @@ constexpr const char* kAllOff = "ir=0 rs232=0 ps2=0";
 
 TEST(CliStreams, Rs232SendsReceivesAndTalksThroughTheTerminal) {
     TestVBoard vb;
-    Result r = Cli({"rs232", "send", "AB"});
+    CliResult r = Cli({"rs232", "send", "AB"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(vb.CtlOk("get rs232-tx"), "414200");
 
@@ -90,7 +36,9 @@ TEST(CliStreams, Rs232SendsReceivesAndTalksThroughTheTerminal) {
 
     // Through a loopback plug, standard input comes back; the end of input ends it.
     vb.CtlOk("rs232 loopback 1");
-    r = Cli({"rs232", "term"}, "one\ntwo\n");
+    CliOptions typed;
+    typed.input = "one\ntwo\n";
+    r = Cli({"rs232", "term"}, typed);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "one\ntwo\n");
     EXPECT_EQ(vb.CtlOk("get modes"), kAllOff);
@@ -102,7 +50,7 @@ TEST(CliStreams, Rs232SendsReceivesAndTalksThroughTheTerminal) {
 TEST(CliStreams, WatchersPrintCodesAndReports) {
     TestVBoard vb;
     vb.CtlOk("ir push 0540");
-    Result r = Cli({"ir", "watch", "--seconds", "0.5"});
+    CliResult r = Cli({"ir", "watch", "--seconds", "0.5"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "05 key 5\n40\n");
 
@@ -118,10 +66,10 @@ TEST(CliStreams, WatchersPrintCodesAndReports) {
 TEST(CliStreams, SignalsEndTheStreamsWithTheModeOff) {
     TestVBoard vb;
     for (int signal : {SIGINT, SIGTERM}) {
-        Kbr370 watch({"ps2", "watch"});
+        CliRun watch({"ps2", "watch"});
         ASSERT_TRUE(WaitForModes(vb, "ir=0 rs232=0 ps2=1"));
         watch.Signal(signal);
-        const Result r = watch.Wait();
+        const CliResult r = watch.Wait();
         EXPECT_EQ(r.code, 0) << signal << r.err;
         EXPECT_EQ(vb.CtlOk("get modes"), kAllOff) << signal;
     }
@@ -130,7 +78,7 @@ TEST(CliStreams, SignalsEndTheStreamsWithTheModeOff) {
 TEST(CliStreams, ARefusedMonitoringModeIsExitThreeWithThePagesWords) {
     TestVBoard vb;
     vb.CtlOk("ps2 present 0");
-    Result r = Cli({"ps2", "watch", "--seconds", "1"});
+    CliResult r = Cli({"ps2", "watch", "--seconds", "1"});
     EXPECT_EQ(r.code, 3);
     EXPECT_NE(r.err.find("Cannot find a PS/2 mouse. Please plug one."), std::string::npos) << r.err;
     vb.CtlOk("ir present 0");

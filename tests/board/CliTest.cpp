@@ -5,27 +5,20 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
-#include "tests/support/TestVBoard.h"
+#include "tests/support/CliRun.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Result {
-    int code = -1;
-    std::string out, err;
-};
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -34,47 +27,6 @@ std::string ReadFile(const std::string& path) {
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
-}
-
-class CliRun {
-public:
-    // Starts kbr370 with `args`; its output goes to files in a scratch folder.
-    explicit CliRun(const std::vector<std::string>& args, const std::string& cwd = "") {
-        pid = fork();
-        if (pid == 0) {
-            if (!cwd.empty() && chdir(cwd.c_str()) != 0)
-                _exit(126);
-            const int out = open(outDir.File("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int err = open(outDir.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            dup2(out, 1);
-            dup2(err, 2);
-            const std::string exe = TestVBoard::BinDir() + "/kbr370";
-            std::vector<char*> argv{const_cast<char*>(exe.c_str())};
-            for (const auto& a : args)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(exe.c_str(), argv.data());
-            _exit(127);
-        }
-    }
-    void Signal(int signal) const { kill(pid, signal); }
-    Result Wait() {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        Result r;
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        r.out = ReadFile(outDir.File("out"));
-        r.err = ReadFile(outDir.File("err"));
-        return r;
-    }
-
-private:
-    TempDir outDir;
-    pid_t pid = -1;
-};
-
-Result Cli(const std::vector<std::string>& args, const std::string& cwd = "") {
-    return CliRun(args, cwd).Wait();
 }
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -87,7 +39,7 @@ size_t FilesIn(const std::string& dir) {
 
 TEST(Cli, BoardCommandsPrintAndReachTheBoard) {
     TestVBoard vb;
-    Result r = Cli({"info"});
+    CliResult r = Cli({"info"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "board: KBR_370\nlink: KBR-370 virtual board at " + vb.Dir() + "\n");
 
@@ -162,7 +114,7 @@ TEST(Cli, BadUsageIsRefusedBeforeTheBoardIsTouched) {
         for (const auto& a : args)
             line += a + " ";
         SCOPED_TRACE(line);
-        Result r = Cli(args);
+        CliResult r = Cli(args);
         EXPECT_EQ(r.code, 2) << r.err;
         EXPECT_FALSE(r.err.empty());
     }
@@ -179,7 +131,7 @@ TEST(Cli, BadUsageIsRefusedBeforeTheBoardIsTouched) {
     EXPECT_TRUE(Contains(Cli({"leds", "0x8000000"}).err, "27"));
     EXPECT_TRUE(Contains(Cli({"configure", dir.File("nosuch.sof")}).err,
                          "Can not find the file: nosuch.sof"));
-    Result help = Cli({"--help"});
+    CliResult help = Cli({"--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_TRUE(Contains(help.out, "mem")) << help.out;
     help = Cli({"inputs", "--help"});
@@ -193,7 +145,7 @@ TEST(Cli, BoardDirectoryNotOursGetsNothing) {
     TempDir dir;
     WriteFile(dir.File("secret.bin"), "secret");
     auto refused = [&](const std::string& why) {
-        Result r = Cli({"mem", "write", "sram", "0x0", dir.File("secret.bin")});
+        CliResult r = Cli({"mem", "write", "sram", "0x0", dir.File("secret.bin")});
         EXPECT_EQ(r.code, 1);
         EXPECT_TRUE(Contains(r.err, why)) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -217,7 +169,7 @@ TEST(Cli, HeldLinkAndFailedWritesAreNamedForWhatTheyAre) {
         // The panel, for instance, holds the board's one link.
         const int held = platform::ConnectUnix(platform::VBoardLinkSocket(vb.Dir()));
         ASSERT_GE(held, 0);
-        Result r = Cli({"leds", "1"});
+        CliResult r = Cli({"leds", "1"});
         EXPECT_EQ(r.code, 1);
         EXPECT_TRUE(Contains(r.err, "kbr370: the board's link is in use by another program\n"))
             << r.err;
@@ -229,7 +181,7 @@ TEST(Cli, HeldLinkAndFailedWritesAreNamedForWhatTheyAre) {
     WriteFile(dir.File("data.bin"), std::string(0x10000, 'A'));
     vb.CtlOk("fault status:0 2");
     vb.CtlOk("fault status:1");
-    Result r = Cli({"mem", "write", "sdram", "0x100", dir.File("data.bin")});
+    CliResult r = Cli({"mem", "write", "sdram", "0x100", dir.File("data.bin")});
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(Contains(r.err, "failed at byte 0x7FE7 of 0x10000 (address 0x80E7); the memory "
                                 "before it was written"))
@@ -240,7 +192,7 @@ TEST(Cli, HeldLinkAndFailedWritesAreNamedForWhatTheyAre) {
 TEST(Cli, BoardTextsReachTheTerminalEscaped) {
     TestVBoard vb;
     vb.CtlOk("sd insert 400E00325B5900003B377F800A400000 1D53441B5B33316D104B523730016300 2");
-    Result r = Cli({"sd"});
+    CliResult r = Cli({"sd"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(Contains(r.out, "-Product Name:\\x1B[31m\n")) << r.out;
     EXPECT_FALSE(Contains(r.out, "\x1B"));
@@ -253,7 +205,7 @@ TEST(Cli, MemoryRoundTripsThroughHexAndBinaryFiles) {
     for (int i = 0; i < 32; ++i)
         digits += "0123456789abcdefFEDCBA9876543210"[i] + std::string(1, "fedcba98765432100123456789ABCDEF"[i]);
     WriteFile(dir.File("in.hex"), digits);
-    Result r = Cli({"mem", "write", "sram", "0x200", dir.File("in.hex")});
+    CliResult r = Cli({"mem", "write", "sram", "0x200", dir.File("in.hex")});
     ASSERT_EQ(r.code, 0) << r.err;
 
     r = Cli({"mem", "read", "sram", "0x200", "0x20", "-o", dir.File("out.HEX")});
@@ -292,10 +244,12 @@ TEST(Cli, MemoryRoundTripsThroughHexAndBinaryFiles) {
 
     // Names relative to where kbr370 was started, although opening the link
     // moves the current directory.
-    r = Cli({"mem", "read", "eeprom", "0xFFB", "0x5", "-o", "rel.bin"}, dir.Path());
+    CliOptions inDir;
+    inDir.cwd = dir.Path();
+    r = Cli({"mem", "read", "eeprom", "0xFFB", "0x5", "-o", "rel.bin"}, inDir);
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(ReadFile(dir.File("rel.bin")), "ABCDE");
-    r = Cli({"mem", "write", "sram", "0x0", "rel.bin"}, dir.Path());
+    r = Cli({"mem", "write", "sram", "0x0", "rel.bin"}, inDir);
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(vb.CtlOk("mem read 6 0x0 5"), "4142434445");
 }
@@ -309,7 +263,7 @@ TEST(Cli, BoardDyingDuringAReadLeavesNoFile) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const auto killedAt = std::chrono::steady_clock::now();
     vb.Kill();
-    Result r = run.Wait();
+    CliResult r = run.Wait();
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                         std::chrono::steady_clock::now() - killedAt)
                         .count();
@@ -331,14 +285,14 @@ TEST(Cli, InterruptedReadRemovesItsTemporaryFile) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(FilesIn(dir.Path()), 1u);
     run.Signal(SIGINT);
-    const Result r = run.Wait();
+    const CliResult r = run.Wait();
     EXPECT_EQ(r.code, 128 + SIGINT);
     EXPECT_EQ(FilesIn(dir.Path()), 0u);
 }
 
 TEST(Cli, BlankBoardNamesConfigureAndConfigureMendsIt) {
     TestVBoard vb(false);
-    Result r = Cli({"info"});
+    CliResult r = Cli({"info"});
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(Contains(r.err, "kbr370 configure")) << r.err;
     EXPECT_TRUE(Contains(r.err, "configured")) << r.err;

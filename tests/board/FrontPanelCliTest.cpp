@@ -10,16 +10,6 @@
 
 namespace {
 
-bool WaitForOutput(const CliRun& run, const std::string& text) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (run.OutputSoFar() != text) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
 TEST(FrontPanelCli, LcdTakesTwoLinesOfAtMostSixteenCharacters) {
     TestVBoard vb;
     CliResult r = Cli({"lcd", "Hello", "0123456789ABCDEF"});
@@ -40,12 +30,12 @@ TEST(FrontPanelCli, WatchPrintsALinePerChange) {
     TestVBoard vb;
     vb.CtlOk("set inputs 0x1");
     CliRun watch({"inputs", "--watch"});
-    ASSERT_TRUE(WaitForOutput(watch, "0x00000001\n"));
+    ASSERT_TRUE(watch.WaitForOutput("0x00000001\n"));
     vb.CtlOk("set inputs 0x11");
-    ASSERT_TRUE(WaitForOutput(watch, "0x00000001\n0x00000011\n"));
+    ASSERT_TRUE(watch.WaitForOutput("0x00000001\n0x00000011\n"));
     vb.CtlOk("set inputs 0x11");
     vb.CtlOk("set inputs 0x3FFFFF");
-    ASSERT_TRUE(WaitForOutput(watch, "0x00000001\n0x00000011\n0x003FFFFF\n"));
+    ASSERT_TRUE(watch.WaitForOutput("0x00000001\n0x00000011\n0x003FFFFF\n"));
     watch.Signal(SIGINT);
     EXPECT_EQ(watch.Wait().code, 128 + SIGINT);
     // The board takes one link at a time: wait until it has seen this one go.
@@ -54,7 +44,7 @@ TEST(FrontPanelCli, WatchPrintsALinePerChange) {
 
     // A failing read ends the watch as a board failure.
     CliRun failing({"inputs", "--watch"});
-    ASSERT_TRUE(WaitForOutput(failing, "0x003FFFFF\n"));
+    ASSERT_TRUE(failing.WaitForOutput("0x003FFFFF\n"));
     vb.CtlOk("fault status:1");
     const CliResult r = failing.Wait();
     EXPECT_EQ(r.code, 1);

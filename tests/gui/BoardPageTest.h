@@ -36,6 +36,8 @@ class BoardPageTest : public GuiTest {
     static bool SpriteAt(const QImage& canvas, QPoint at, const QString& name);
     // The board's control reply without "ok ", or a failed expectation.
     std::string Ctl(const std::string& command) { return vboard->CtlOk(command); }
+    // The board's monitoring modes, as "ir=0 rs232=0 ps2=0".
+    std::string Modes() { return Ctl("get modes"); }
 
     std::unique_ptr<TestVBoard> vboard;
     TBoard session;

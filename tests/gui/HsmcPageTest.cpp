@@ -1,5 +1,5 @@
 // The HSMC page against its own virtual board: Verify by pixel, the verdict
-// label, the report box and a linkLost link.
+// label, the report box and a lost link.
 #include <QLabel>
 
 #include "pages/DialogRecorder.h"

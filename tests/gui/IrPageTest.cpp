@@ -6,13 +6,16 @@
 #include "pages/DeviceMonitor.h"
 #include "pages/FormIR.h"
 #include "skin/ButtonManager.h"
-#include "tests/gui/BoardPageSupport.h"
+#include "tests/gui/BoardPageTest.h"
 
 namespace {
 
 class IrPageTest : public BoardPageTest {
   protected:
-    IrPageTest() { page.RepaintNow(); }
+    IrPageTest() {
+        Watch(page);
+        page.RepaintNow();
+    }
 
     // A poll (timer ticks between them do no harm: they only fade lights).
     void PollOnce() { page.Monitor().Tick(); }
@@ -35,10 +38,10 @@ class IrPageTest : public BoardPageTest {
 TEST_F(IrPageTest, ListsCodesLightsKeysAndSwitchesTheModeOffWhenLeft) {
     page.AttachBoard(&session);
     EXPECT_EQ(Modes(), "ir=1 rs232=0 ps2=0");
-    EXPECT_EQ(LastInfo(), "IR Monitor...");
+    EXPECT_EQ(LastInfo().text, "IR Monitor...");
     EXPECT_EQ(LitKeys(), 0);
 
-    vb.CtlOk("ir push 05");
+    Ctl("ir push 05");
     PollOnce();
     EXPECT_EQ(Codes(), "05\n");
     EXPECT_EQ(page.KeyLight(2 * 4 + 1), 255);
@@ -46,14 +49,14 @@ TEST_F(IrPageTest, ListsCodesLightsKeysAndSwitchesTheModeOffWhenLeft) {
     EXPECT_EQ(LitKeys(), 1);
 
     // A code no key sends is listed and lights nothing.
-    vb.CtlOk("ir push 40");
+    Ctl("ir push 40");
     PollOnce();
     EXPECT_EQ(Codes(), "05\n40\n");
     EXPECT_EQ(LitKeys(), 1);
 
     // Ten codes: the last eight are kept, all ten light their keys; 00 is the
     // key in row 4, column 1.
-    vb.CtlOk("ir push 0F130102030406070800");
+    Ctl("ir push 0F130102030406070800");
     PollOnce();
     EXPECT_EQ(Codes(), "01\n02\n03\n04\n06\n07\n08\n00\n");
     EXPECT_EQ(page.KeyLight(0), 255) << "0F, which no longer fits the list";
@@ -63,7 +66,7 @@ TEST_F(IrPageTest, ListsCodesLightsKeysAndSwitchesTheModeOffWhenLeft) {
     // Clear empties the list and leaves the lights to fade: seven more ticks
     // take them down to 150, the eighth makes them dark.
     page.Monitor().StartPolling(false);
-    Press(&page, page.Buttons(), 0);
+    ClickButton(&page, page.Buttons(), 0);
     EXPECT_EQ(Codes(), "");
     EXPECT_EQ(page.KeyLight(0), 255);
     for (int tick = 1; tick <= 7; ++tick)
@@ -74,15 +77,15 @@ TEST_F(IrPageTest, ListsCodesLightsKeysAndSwitchesTheModeOffWhenLeft) {
     EXPECT_EQ(LitKeys(), 0);
 
     // No receiver: said in red in the list, lights off, polling goes on.
-    vb.CtlOk("ir push 05");
+    Ctl("ir push 05");
     PollOnce();
-    vb.CtlOk("ir present 0");
+    Ctl("ir present 0");
     PollOnce();
     EXPECT_EQ(Codes(), "IR not found");
     EXPECT_EQ(page.LabelInfo->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_EQ(LitKeys(), 0);
     EXPECT_TRUE(page.Monitor().IsPolling());
-    vb.CtlOk("ir present 1");
+    Ctl("ir present 1");
 
     // Leaving switches the mode off; the timer's next tick does not re-arm.
     page.DetachBoard();
@@ -90,7 +93,7 @@ TEST_F(IrPageTest, ListsCodesLightsKeysAndSwitchesTheModeOffWhenLeft) {
     PollOnce();
     EXPECT_FALSE(page.Monitor().IsPolling());
     EXPECT_EQ(page.History().count, 1) << "the history survives the detach";
-    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(linkLost, 0);
 }
 
 TEST_F(IrPageTest, ClosingWhileAttachedSwitchesTheModeOff) {

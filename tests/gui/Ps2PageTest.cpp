@@ -4,21 +4,24 @@
 #include "pages/FormPS2.h"
 #include "skin/ButtonManager.h"
 #include "skin/CustomButton.h"
-#include "tests/gui/BoardPageSupport.h"
+#include "tests/gui/BoardPageTest.h"
 
 namespace {
 
 class Ps2PageTest : public BoardPageTest {
   protected:
-    Ps2PageTest() { page.RepaintNow(); }
+    Ps2PageTest() {
+        Watch(page);
+        page.RepaintNow();
+    }
 
     QImage Pixels() { return page.GetCanvas().Image(); }
     // The picture at the pointer's place in the trace box, px and top inside it.
     bool Shows(int px, int top, const char* picture) {
         const QRect box = TFormPS2::kPaintBox;
-        return SpriteShown(Pixels(), {box.left() + px, box.top() + top}, picture);
+        return SpriteAt(Pixels(), {box.left() + px, box.top() + top}, picture);
     }
-    void PressStart() { Press(&page, page.Buttons(), 0); }
+    void PressStart() { ClickButton(&page, page.Buttons(), 0); }
     void PollOnce() { page.Monitor().Tick(); }
 
     TFormPS2 page{nullptr};
@@ -26,13 +29,13 @@ class Ps2PageTest : public BoardPageTest {
 
 TEST_F(Ps2PageTest, TracesTheMouseFromStartToStopAndSwitchesTheModeOffWhenLeft) {
     page.AttachBoard(&session);
-    EXPECT_EQ(LastInfo(), "Wait to start PS/2-Mouse monitor");
+    EXPECT_EQ(LastInfo().text, "Wait to start PS/2-Mouse monitor");
     EXPECT_EQ(Modes(), "ir=0 rs232=0 ps2=0") << "attaching alone does not start the mouse";
     EXPECT_TRUE(page.Buttons().FindButton(0)->Enabled());
 
     PressStart();
     EXPECT_EQ(Modes(), "ir=0 rs232=0 ps2=1");
-    EXPECT_EQ(LastInfo(), "PS/2-Mouse Monitor...");
+    EXPECT_EQ(LastInfo().text, "PS/2-Mouse Monitor...");
     EXPECT_EQ(page.ButtonStart.Caption, "Stop");
     EXPECT_TRUE(page.Monitor().IsPolling());
     EXPECT_EQ(page.Pointer().x, 512);
@@ -40,7 +43,7 @@ TEST_F(Ps2PageTest, TracesTheMouseFromStartToStopAndSwitchesTheModeOffWhenLeft) 
     EXPECT_TRUE(Shows(160, 76, "PS2_MOUSE"));
 
     // A report without bit 3 is skipped; the next moves right 5 and down 5, left held.
-    vb.CtlOk("ps2 push 000505000905FB00");
+    Ctl("ps2 push 000505000905FB00");
     PollOnce();
     EXPECT_EQ(page.Pointer().x, 517);
     EXPECT_EQ(page.Pointer().y, 379);
@@ -52,7 +55,7 @@ TEST_F(Ps2PageTest, TracesTheMouseFromStartToStopAndSwitchesTheModeOffWhenLeft) 
     std::string reports;
     for (int i = 0; i < 10; ++i)
         reports += "0A7F7F00";
-    vb.CtlOk("ps2 push " + reports);
+    Ctl("ps2 push " + reports);
     ASSERT_TRUE(WaitFor([&] { return page.Pointer().x == 1023; }, 5000));
     EXPECT_EQ(page.Pointer().y, 767);
     EXPECT_TRUE(Shows(320, 0, "PS2_MOUSE_R"));
@@ -60,7 +63,7 @@ TEST_F(Ps2PageTest, TracesTheMouseFromStartToStopAndSwitchesTheModeOffWhenLeft) 
     // Stop hides the pointer but leaves the board's mode on.
     PressStart();
     EXPECT_EQ(page.ButtonStart.Caption, "Start");
-    EXPECT_EQ(LastInfo(), "Wait to start PS/2-Mouse monitor");
+    EXPECT_EQ(LastInfo().text, "Wait to start PS/2-Mouse monitor");
     EXPECT_FALSE(page.Monitor().IsPolling());
     EXPECT_FALSE(Shows(320, 0, "PS2_MOUSE_R"));
     EXPECT_EQ(Modes(), "ir=0 rs232=0 ps2=1");
@@ -73,21 +76,21 @@ TEST_F(Ps2PageTest, TracesTheMouseFromStartToStopAndSwitchesTheModeOffWhenLeft) 
     EXPECT_FALSE(page.Monitor().IsPolling());
     EXPECT_FALSE(page.Buttons().FindButton(0)->Enabled());
     EXPECT_EQ(page.ButtonStart.Caption, "Start");
-    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(linkLost, 0);
 }
 
 TEST_F(Ps2PageTest, WithoutAMouseStartSaysSoAndDoesNotPoll) {
-    vb.CtlOk("ps2 present 0");
+    Ctl("ps2 present 0");
     page.AttachBoard(&session);
     PressStart();
-    EXPECT_EQ(LastInfo(), "Cannot find a PS/2 mouse. Please plug one.");
-    EXPECT_EQ(LastInfoColour(), 0x0000FFu);
+    EXPECT_EQ(LastInfo().text, "Cannot find a PS/2 mouse. Please plug one.");
+    EXPECT_EQ(LastInfo().colour, 0x0000FFu);
     EXPECT_FALSE(page.Tracing());
     EXPECT_EQ(page.ButtonStart.Caption, "Start");
     EXPECT_FALSE(page.Monitor().IsPolling());
 
     // Plugged in now, the next Start works.
-    vb.CtlOk("ps2 present 1");
+    Ctl("ps2 present 1");
     PressStart();
     EXPECT_TRUE(page.Tracing());
     EXPECT_EQ(Modes(), "ir=0 rs232=0 ps2=1");

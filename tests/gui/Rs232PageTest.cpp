@@ -9,12 +9,14 @@
 #include "skin/ButtonManager.h"
 #include "skin/CustomButton.h"
 #include "skin/TextLog.h"
-#include "tests/gui/BoardPageSupport.h"
+#include "tests/gui/BoardPageTest.h"
 
 namespace {
 
 class Rs232PageTest : public BoardPageTest {
   protected:
+    Rs232PageTest() { Watch(page); }
+
     void PollOnce() { page.Monitor().Tick(); }
     QString Received() const { return page.EditRx->Text(); }
     int CountOf(const std::string& ids, const std::string& id) {
@@ -30,20 +32,20 @@ class Rs232PageTest : public BoardPageTest {
 TEST_F(Rs232PageTest, SendsAndReceivesEveryByteAndSwitchesTheModeOffWhenLeft) {
     page.AttachBoard(&session);
     EXPECT_EQ(Modes(), "ir=0 rs232=1 ps2=0");
-    EXPECT_EQ(LastInfo(), "RS232 Monitor...");
+    EXPECT_EQ(LastInfo().text, "RS232 Monitor...");
     EXPECT_TRUE(page.Monitor().IsPolling());
     EXPECT_TRUE(page.Buttons().FindButton(0)->Enabled());
 
     // 200 characters and the zero byte go out as 128 + 73.
     page.EditSend->setText(QString(200, QChar('q')));
-    vb.CtlOk("log requests");
-    Press(&page, page.Buttons(), 0);
-    EXPECT_EQ(LastInfo(), "RS232 transmit successfully.");
-    EXPECT_EQ(CountOf(vb.CtlOk("log requests"), "1F"), 2);
+    Ctl("log requests");
+    ClickButton(&page, page.Buttons(), 0);
+    EXPECT_EQ(LastInfo().text, "RS232 transmit successfully.");
+    EXPECT_EQ(CountOf(Ctl("log requests"), "1F"), 2);
     std::string sent;
     for (int i = 0; i < 200; ++i)
         sent += "71";
-    EXPECT_EQ(vb.CtlOk("get rs232-tx"), sent + "00");
+    EXPECT_EQ(Ctl("get rs232-tx"), sent + "00");
     EXPECT_EQ(page.EditSend->text().size(), 200) << "the send box keeps its text";
 
     // Bytes above 0x7F are single characters both ways; the box takes none
@@ -52,29 +54,29 @@ TEST_F(Rs232PageTest, SendsAndReceivesEveryByteAndSwitchesTheModeOffWhenLeft) {
     for (const QChar c : QString::fromUtf8("A\u00e9\u20ac"))
         QTest::sendKeyEvent(QTest::Click, page.EditSend, Qt::Key_unknown, QString(c), {});
     EXPECT_EQ(page.EditSend->text(), QString::fromUtf8("A\u00e9"));
-    Press(&page, page.Buttons(), 0);
-    EXPECT_EQ(vb.CtlOk("get rs232-tx"), "41E900");
+    ClickButton(&page, page.Buttons(), 0);
+    EXPECT_EQ(Ctl("get rs232-tx"), "41E900");
 
     // What arrives is appended poll by poll, each reply up to a zero byte.
-    vb.CtlOk("rs232 push 7879");
+    Ctl("rs232 push 7879");
     PollOnce();
-    vb.CtlOk("rs232 push 7A");
+    Ctl("rs232 push 7A");
     PollOnce();
     EXPECT_EQ(Received(), "xyz");
     PollOnce();
-    vb.CtlOk("rs232 push 41004243");
+    Ctl("rs232 push 41004243");
     PollOnce();
-    vb.CtlOk("rs232 push E9FF0D0A");
+    Ctl("rs232 push E9FF0D0A");
     PollOnce();
     EXPECT_EQ(Received(), QString::fromLatin1("xyzA\xE9\xFF\r\n"));
 
     // Through a loopback plug, what is sent comes back.
-    vb.CtlOk("rs232 loopback 1");
+    Ctl("rs232 loopback 1");
     page.EditSend->setText("AB");
-    Press(&page, page.Buttons(), 0);
+    ClickButton(&page, page.Buttons(), 0);
     ASSERT_TRUE(WaitFor([&] { return Received().endsWith("AB"); }, 5000));
 
-    Press(&page, page.Buttons(), 1);
+    ClickButton(&page, page.Buttons(), 1);
     EXPECT_EQ(Received(), "");
 
     page.DetachBoard();
@@ -82,29 +84,28 @@ TEST_F(Rs232PageTest, SendsAndReceivesEveryByteAndSwitchesTheModeOffWhenLeft) {
     EXPECT_FALSE(page.Monitor().IsPolling());
     EXPECT_FALSE(page.Buttons().FindButton(0)->Enabled());
     EXPECT_TRUE(page.Buttons().FindButton(1)->Enabled()) << "Clear is never disabled";
-    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(linkLost, 0);
 }
 
 TEST_F(Rs232PageTest, RefusedMonitoringLeavesThePageIdleWithoutALostLink) {
-    page.OnLinkLost = [this](TPage*) { ++lost; };
-    vb.CtlOk("fault status:1");
+    Ctl("fault status:1");
     page.AttachBoard(&session);
-    EXPECT_EQ(LastInfo(), "Failed to start RS232");
-    EXPECT_EQ(LastInfoColour(), 0x0000FFu);
+    EXPECT_EQ(LastInfo().text, "Failed to start RS232");
+    EXPECT_EQ(LastInfo().colour, 0x0000FFu);
     EXPECT_FALSE(page.Monitor().IsPolling());
     EXPECT_FALSE(page.Buttons().FindButton(0)->Enabled());
-    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(linkLost, 0);
 
     // A refused read says so and polling goes on; a failed exchange is a lost link.
     page.DetachBoard();
     page.AttachBoard(&session);
-    vb.CtlOk("fault status:1");
+    Ctl("fault status:1");
     PollOnce();
-    EXPECT_EQ(LastInfo(), "RS232 receive fail.");
+    EXPECT_EQ(LastInfo().text, "RS232 receive fail.");
     EXPECT_TRUE(page.Monitor().IsPolling());
-    vb.CtlOk("fault drop");
+    Ctl("fault drop");
     PollOnce();
-    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(linkLost, 1);
     EXPECT_FALSE(page.Monitor().IsPolling());
 }
 

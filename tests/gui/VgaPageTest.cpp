@@ -54,7 +54,7 @@ TEST_F(VgaPageTest, PreviewAndPatternFollowTheList) {
     EXPECT_EQ(vboard->CtlOk("get vga"), "5");
     EXPECT_EQ(Cell(0, 0), QColor(0, 0, 0));
 
-    // A board that refuses the pattern is no success, and no linkLost link.
+    // A board that refuses the pattern is no success, and no lost link.
     vboard->CtlOk("fault status:1");
     page.ComboBoxVGA->setCurrentIndex(4);
     EXPECT_EQ(Cell(3, 39), QColor(255, 255, 255));

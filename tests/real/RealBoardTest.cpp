@@ -10,6 +10,7 @@
 
 #include "drivers/quartus/ProgramRun.h"
 #include "tests/drivers/DriverTestSupport.h"
+#include "tests/support/CliRun.h"
 
 #ifndef KBR_TEST_QUARTUS
 #error "KBR_TEST_QUARTUS must name the stand-in Quartus folder"
@@ -46,12 +47,6 @@ protected:
     }
 
     std::string DesignFile() const { return scratch.File("my board $(touch pwned).sof"); }
-
-    // kbr370 with `args`; its standard output and error together.
-    static drivers::ProgramRun Cli(std::vector<std::string> args) {
-        args.insert(args.begin(), TestVBoard::BinDir() + "/kbr370");
-        return drivers::ProgramRun::Run(args, 60000);
-    }
 
     TempDir scratch;
     ScopedEnv cable, quartus, blaster, design, runtime;
@@ -94,16 +89,16 @@ TEST_F(RealBoardTest, CliConfiguresABlankBoardAndDrivesIt) {
     ScopedEnv record("KBR370_TEST_PGM_ARGS", argsFile);
 
     auto run = Cli({"configure"});
-    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_TRUE(Contains(board.CtlOk("status"), "configured=1"));
     // One argument each, untouched by any shell.
     EXPECT_EQ(ReadFile(argsFile), "-c\nUSB-Blaster\n-m\njtag\n-o\np;" + DesignFile() + "\n");
     EXPECT_FALSE(fs::exists(scratch.File("pwned")));
 
     run = Cli({"info"});
-    ASSERT_EQ(run.exitStatus, 0) << run.output;
-    EXPECT_EQ(run.output, std::string("board: KBR_370\nlink: ") + kLinkText + "\n");
-    ASSERT_EQ(Cli({"leds", "0x5A5A5A5"}).exitStatus, 0);
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, std::string("board: KBR_370\nlink: ") + kLinkText + "\n");
+    ASSERT_EQ(Cli({"leds", "0x5A5A5A5"}).code, 0);
     EXPECT_EQ(board.CtlOk("get leds"), "0x05A5A5A5");
 
     // Far larger than the UART's FIFO, so every frame goes in pieces.
@@ -113,9 +108,9 @@ TEST_F(RealBoardTest, CliConfiguresABlankBoardAndDrivesIt) {
         c = static_cast<char>(random());
     WriteFile(scratch.File("in.bin"), data);
     run = Cli({"mem", "write", "sdram", "0x1001", scratch.File("in.bin")});
-    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    ASSERT_EQ(run.code, 0) << run.err;
     run = Cli({"mem", "read", "sdram", "0x1001", "0x3000", "-o", scratch.File("out.bin")});
-    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_TRUE(ReadFile(scratch.File("out.bin")) == data);
 }
 
@@ -135,29 +130,29 @@ TEST_F(RealBoardTest, EachFailureOnTheWaySaysWhy) {
     for (const Case& c : blank) {
         SCOPED_TRACE(c.what);
         auto run = Cli(c.args);
-        EXPECT_EQ(run.exitStatus, 1) << run.output;
+        EXPECT_EQ(run.code, 1) << run.err;
         for (const auto& part : c.said)
-            EXPECT_TRUE(Contains(run.output, part)) << run.output;
-        EXPECT_FALSE(Contains(run.output, "ZOLVANE_JTAG")) << run.output;
+            EXPECT_TRUE(Contains(run.err, part)) << run.err;
+        EXPECT_FALSE(Contains(run.out + run.err, "ZOLVANE_JTAG")) << run.err;
     }
 
     {
         ScopedEnv fail("KBR370_TEST_PGM_FAIL", "Unexpected error in JTAG server -- error code 89");
         auto run = Cli({"configure"});
-        EXPECT_EQ(run.exitStatus, 1);
-        EXPECT_TRUE(Contains(run.output, "quartus_pgm failed (exit status 1): Error (209053): "
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(Contains(run.err, "quartus_pgm failed (exit status 1): Error (209053): "
                                          "Unexpected error in JTAG server -- error code 89\n"))
-            << run.output;
+            << run.err;
     }
     {
         ScopedEnv noRoot("QUARTUS_ROOTDIR", std::nullopt);
         ScopedEnv path("PATH", scratch.Path());
         auto run = Cli({"configure"});
-        EXPECT_EQ(run.exitStatus, 1);
-        EXPECT_TRUE(Contains(run.output, "must be installed: QUARTUS_ROOTDIR is not set")) << run.output;
-        EXPECT_TRUE(Contains(run.output, "Please make sure Quartus is installed!")) << run.output;
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(Contains(run.err, "must be installed: QUARTUS_ROOTDIR is not set")) << run.err;
+        EXPECT_TRUE(Contains(run.err, "Please make sure Quartus is installed!")) << run.err;
         run = Cli({"info"});
-        EXPECT_TRUE(Contains(run.output, "must be installed")) << run.output;
+        EXPECT_TRUE(Contains(run.err, "must be installed")) << run.err;
     }
     EXPECT_TRUE(Contains(board.CtlOk("status"), "configured=0"));
 
@@ -167,14 +162,14 @@ TEST_F(RealBoardTest, EachFailureOnTheWaySaysWhy) {
         const uint32_t held = holder.Open(0, "");
         ASSERT_NE(held, 0u);
         auto run = Cli({"info"});
-        EXPECT_EQ(run.exitStatus, 1);
-        EXPECT_TRUE(Contains(run.output, "in use by another program")) << run.output;
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(Contains(run.err, "in use by another program")) << run.err;
         holder.Close(held);
     }
     board.Kill();
     auto run = Cli({"info"});
-    EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_TRUE(Contains(run.output, "not connected to a board")) << run.output;
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(Contains(run.err, "not connected to a board")) << run.err;
 }
 
 TEST_F(RealBoardTest, PanelConnectsToABlankBoardByConfiguringIt) {

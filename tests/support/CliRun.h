@@ -5,30 +5,42 @@
 
 #include "tests/support/TestVBoard.h"
 
-// The built kbr370 as a child process, its output captured in files.
+// The built kbr370 as a child process: its standard input from a file, its
+// output captured in files. It reaches the test's virtual board through the
+// environment it inherits.
 struct CliResult {
     int code = -1; // the exit status, or 128 + the signal that ended it
     std::string out, err;
 };
 
+struct CliOptions {
+    std::string input;      // all of its standard input
+    std::string cwd;        // where it starts; empty: where the test runs
+    int timeoutMs = 60000;  // Wait kills it after this long, counted from the start
+};
+
 class CliRun {
   public:
-    // Starts kbr370 with `args`.
-    explicit CliRun(const std::vector<std::string>& args);
+    explicit CliRun(const std::vector<std::string>& args, const CliOptions& options = {});
     ~CliRun();
     CliRun(const CliRun&) = delete;
     CliRun& operator=(const CliRun&) = delete;
 
     // What it has written to standard output so far.
     std::string OutputSoFar() const;
+    // Whether its standard output is exactly `text` within `waitMs`.
+    bool WaitForOutput(const std::string& text, int waitMs = 10000) const;
     void Signal(int signal) const;
+    // Its end; past the timeout it is killed (128 + SIGKILL, said in `err`).
     CliResult Wait();
 
   private:
-    TempDir outDir;
+    TempDir dir;
     pid_t pid = -1;
+    int timeoutMs;
+    long long startMs;
 };
 
-inline CliResult Cli(const std::vector<std::string>& args) {
-    return CliRun(args).Wait();
+inline CliResult Cli(const std::vector<std::string>& args, const CliOptions& options = {}) {
+    return CliRun(args, options).Wait();
 }
