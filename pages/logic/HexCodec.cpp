@@ -4,8 +4,9 @@ namespace {
 
 constexpr char kDigits[] = "0123456789ABCDEF";
 
-// -1 for anything that is not a hex digit.
-int DigitValue(uint8_t c) {
+} // namespace
+
+int HexDigitValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'a' && c <= 'f')
@@ -14,8 +15,6 @@ int DigitValue(uint8_t c) {
         return c - 'A' + 10;
     return -1;
 }
-
-} // namespace
 
 void EncodeHexText(const uint8_t* data, size_t count, char* out) {
     for (size_t i = 0; i < count; ++i) {
@@ -32,9 +31,9 @@ std::string EncodeHexText(const uint8_t* data, size_t count) {
 
 bool DecodeHexText(uint8_t* buffer, size_t digitCount, HexDecodeError* error) {
     for (size_t i = 0; i < digitCount; i += 2) {
-        const int high = DigitValue(buffer[i]);
+        const int high = HexDigitValue(buffer[i]);
         // The padding digit of an odd count is never read: it may lie past the buffer.
-        const int low = i + 1 < digitCount ? DigitValue(buffer[i + 1]) : 0;
+        const int low = i + 1 < digitCount ? HexDigitValue(buffer[i + 1]) : 0;
         if (high < 0 || low < 0) {
             if (error) {
                 error->offset = high < 0 ? i : i + 1;

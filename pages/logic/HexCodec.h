@@ -18,6 +18,9 @@ struct HexDecodeError {
 };
 
 // Writes 2 x count upper-case digits to `out` (no terminating NUL).
+// The value of one hex digit, either case; -1 for anything else.
+int HexDigitValue(char c);
+
 void EncodeHexText(const uint8_t* data, size_t count, char* out);
 std::string EncodeHexText(const uint8_t* data, size_t count);
 

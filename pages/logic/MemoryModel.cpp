@@ -1,5 +1,7 @@
 #include "pages/logic/MemoryModel.h"
 
+#include "pages/logic/HexCodec.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
@@ -90,20 +92,6 @@ std::string WordCountText(uint32_t wordCount) {
     return FormatText("%X", wordCount);
 }
 
-namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
-
 THexInput CheckHexInputText(const std::string& text, const std::string& fieldName, int32_t max,
                             int32_t min) {
     THexInput result;
@@ -112,7 +100,7 @@ THexInput CheckHexInputText(const std::string& text, const std::string& fieldNam
     bool valid = !text.empty();
     uint32_t value = 0;
     for (char c : text) {
-        const int digit = HexDigit(c);
+        const int digit = HexDigitValue(c);
         if (digit < 0) {
             valid = false;
             break;

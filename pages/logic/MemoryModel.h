@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "wire/WireFacts.h"
+
 // The memory page's model without pixels: the memories, their sizes in
 // bytes, word addressing, the hex fields' checks and the texts built from
 // them. Addresses and lengths typed by the user count 16-bit words.
@@ -9,11 +11,11 @@
 // Memory numbers sent in every memory command.
 enum MemoryCode : uint8_t {
     MEM_DDR2 = 1,
-    MEM_FLASH = 3,
+    MEM_FLASH = kbr::wire::kMemoryFlash,
     MEM_EPCS = 4,
-    MEM_EEPROM = 5,
-    MEM_SRAM = 6,
-    MEM_SDRAM = 7,
+    MEM_EEPROM = kbr::wire::kMemoryEeprom,
+    MEM_SRAM = kbr::wire::kMemorySram,
+    MEM_SDRAM = kbr::wire::kMemorySdram,
 };
 
 // One size in bytes per memory the page knows.
