@@ -10,6 +10,7 @@
 #include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/OutputFile.h"
+#include "cli/ProgressBar.h"
 #include "cli/TerminalText.h"
 #include "config/Download.h"
 #include "pages/logic/HexCodec.h"
@@ -117,12 +118,20 @@ void RunMemRead(TBoard& board, const TMemoryInfo& memory, uint32_t address, uint
     const bool hex = IsHexFileName(file);
     std::vector<uint8_t> bytes(std::min(count, kReadPiece));
     std::vector<char> text(hex ? 2 * bytes.size() : 0);
+    TProgressBar bar("read", count, "B");
     for (uint32_t done = 0; done < count;) {
         const uint32_t n = std::min(kReadPiece, count - done);
-        if (!board.ReadMemory(memory.code, address + done, n, bytes.data()))
-            throw BoardFailure(fmt::format(
-                "reading {} failed at byte 0x{:X} of 0x{:X} (address 0x{:X}); {} was not written",
-                memory.name, done, count, address + done, file));
+        // Chunk by chunk, so the bar moves with every exchange.
+        for (uint32_t got = 0; got < n;) {
+            const uint32_t m = std::min(TBoard::kMaxReadChunk, n - got);
+            const uint32_t at = done + got;
+            if (!board.ReadMemory(memory.code, address + at, m, bytes.data() + got))
+                throw BoardFailure(fmt::format(
+                    "reading {} failed at byte 0x{:X} of 0x{:X} (address 0x{:X}); {} was not written",
+                    memory.name, at, count, address + at, file));
+            got += m;
+            bar.Update(at + m);
+        }
         if (hex) {
             EncodeHexText(bytes.data(), n, text.data());
             output.Write(text.data(), 2 * size_t{n});
@@ -132,6 +141,7 @@ void RunMemRead(TBoard& board, const TMemoryInfo& memory, uint32_t address, uint
         done += n;
     }
     output.Commit();
+    bar.Finish();
     out << fmt::format("read 0x{:X} bytes of {} from 0x{:X} into {}\n", count, memory.name, address,
                        file);
 }
@@ -139,6 +149,7 @@ void RunMemRead(TBoard& board, const TMemoryInfo& memory, uint32_t address, uint
 void RunMemWrite(TBoard& board, const TMemoryInfo& memory, uint32_t address,
                  const std::vector<uint8_t>& data, std::ostream& out) {
     const auto count = static_cast<uint32_t>(data.size());
+    TProgressBar bar("write", count, "B");
     // One request at a time, so a failure can say how far the board got.
     for (uint32_t done = 0; done < count;) {
         const uint32_t n = std::min(TBoard::kMaxWriteChunk, count - done);
@@ -148,7 +159,9 @@ void RunMemWrite(TBoard& board, const TMemoryInfo& memory, uint32_t address,
                 "it was written",
                 memory.name, done, count, address + done));
         done += n;
+        bar.Update(done);
     }
+    bar.Finish();
     out << fmt::format("wrote 0x{:X} bytes to {} at 0x{:X}\n", count, memory.name, address);
 }
 

@@ -103,6 +103,7 @@ void RunErase(bool yes) {
                                            "partly erased", i, steps));
         bar.Update(i + 1);
     }
+    bar.Finish();
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::cout << fmt::format("erased the flash in {} steps ({:.1f} s)\n", steps, seconds);

@@ -9,9 +9,15 @@ TProgressBar::TProgressBar(std::string what, uint64_t total, const char* unit)
     : what(std::move(what)), total(total), unit(unit), shown(isatty(STDERR_FILENO) == 1),
       start(Clock::now()) {}
 
-TProgressBar::~TProgressBar() {
-    if (drawn)
+TProgressBar::~TProgressBar() { Finish(); }
+
+void TProgressBar::Finish() {
+    if (drawn) {
         std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+    }
+    drawn = false;
+    shown = false;
 }
 
 void TProgressBar::Update(uint64_t done) {

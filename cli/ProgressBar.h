@@ -15,6 +15,9 @@ class TProgressBar {
     TProgressBar& operator=(const TProgressBar&) = delete;
 
     void Update(uint64_t done);
+    // Wipes the bar before the command prints its closing line; nothing is
+    // drawn after it.
+    void Finish();
 
   private:
     using Clock = std::chrono::steady_clock;

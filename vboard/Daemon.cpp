@@ -210,9 +210,9 @@ TDaemon::Clock::time_point TDaemon::NextWake(Clock::time_point now) const {
         wake = std::min(wake, timers.begin()->first);
     if (link.fd >= 0) {
         if (link.outHead < link.out.size() && !link.sendBlocked && outPacer.Limited())
-            wake = std::min(wake, outPacer.NextAt(now));
+            wake = std::min(wake, outPacer.NextAt(now, link.out.size() - link.outHead));
         if (link.inHead < link.inEnd && inPacer.Limited() && parser.Space() > 0)
-            wake = std::min(wake, inPacer.NextAt(now));
+            wake = std::min(wake, inPacer.NextAt(now, std::min(link.inEnd - link.inHead, parser.Space())));
     }
     return wake;
 }

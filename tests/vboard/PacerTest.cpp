@@ -25,13 +25,21 @@ TEST(Pacer, HoldsTheRateOverABusyPeriodWhateverTheWakeUps) {
     }
     double elapsed = duration<double>(t - t0).count();
     EXPECT_NEAR(double(sent) / elapsed, 1e6, 1e6 * 0.001);
-    // The next wake-up is at least a tick away and not after the next byte is due.
-    auto next = p.NextAt(t);
-    EXPECT_GE(next, t + TPacer::kTick);
-    EXPECT_LE(next, t + TPacer::kTick + microseconds(2));
-    // Idle time earns nothing.
+    // With much waiting, the next wake-up is a tick away and not after the
+    // next byte is due; a frame's tail due sooner is woken for exactly then.
+    EXPECT_GE(p.NextAt(t, 100000), t + TPacer::kTick);
+    EXPECT_LE(p.NextAt(t, 100000), t + TPacer::kTick + microseconds(2));
+    auto tail = p.NextAt(t, 300);
+    EXPECT_LT(tail, t + TPacer::kTick);
+    EXPECT_EQ(p.Allowance(tail), 300u);
+    EXPECT_EQ(p.Allowance(tail - microseconds(2)), 298u);
+    p.Consumed(300);
+    // A quiet line earns one FIFO's worth at most, and only what the quiet
+    // moment is worth.
     p.Idle();
-    EXPECT_EQ(p.Allowance(t + seconds(10)), TPacer::kFifoBytes);
+    EXPECT_EQ(p.Allowance(tail + microseconds(10)), 10u);
+    p.Idle();
+    EXPECT_EQ(p.Allowance(tail + seconds(10)), TPacer::kFifoBytes);
 }
 
 TEST(SparseMemory, EraseFreesWholePagesAndFillsPartOnes) {
