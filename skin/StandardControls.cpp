@@ -41,14 +41,14 @@ void SetLabelColour(QLabel* label, uint32_t colour) {
 }
 
 QLineEdit* MakeEdit(QWidget* parent, const QRect& rect, const QString& text, const TFontSpec& font,
-                    const TEditSpec& spec) {
+                    const TEditSpec& options) {
     auto* edit = new QLineEdit(parent);
     edit->setGeometry(rect);
     edit->setFont(FontOf(font));
-    edit->setMaxLength(spec.maxLength);
-    edit->setReadOnly(spec.readOnly);
+    edit->setMaxLength(options.maxLength);
+    edit->setReadOnly(options.readOnly);
     edit->setText(text);
-    SetEditColours(edit, font.colour, spec.background);
+    SetEditColours(edit, font.colour, options.background);
     return edit;
 }
 
