@@ -157,7 +157,7 @@ bool SaveUsbVgaHsmcPages(TFormMain& form, const std::string& out) {
 // told through its control socket what its devices received.
 
 bool ShotPs2(TFormMain& form, const std::string& out) {
-    form.ShowPage(PAGE_PS2);
+    ShowTab(form, PAGE_PS2);
     auto* page = static_cast<TFormPS2*>(form.Page(PAGE_PS2));
     page->ButtonStartClick();
     BoardCtl("ps2 push 08281400083C1E00091E0A00");
@@ -166,7 +166,7 @@ bool ShotPs2(TFormMain& form, const std::string& out) {
 }
 
 bool ShotRs232(TFormMain& form, const std::string& out) {
-    form.ShowPage(PAGE_RS232);
+    ShowTab(form, PAGE_RS232);
     auto* page = static_cast<TFormRS232*>(form.Page(PAGE_RS232));
     BoardCtl("rs232 push 4B42522D33373020726561647920B0430D0A");
     BoardCtl("rs232 loopback 1");
@@ -178,7 +178,7 @@ bool ShotRs232(TFormMain& form, const std::string& out) {
 }
 
 bool ShotIr(TFormMain& form, const std::string& out) {
-    form.ShowPage(PAGE_IR);
+    ShowTab(form, PAGE_IR);
     BoardCtl("ir push 010203401A05");
     Pump(120);
     return Save(form, out, "ir.png");
@@ -187,9 +187,7 @@ bool ShotIr(TFormMain& form, const std::string& out) {
 // The memory page with FLASH chosen, and the progress dialog in the middle
 // of a save (grabbed from inside the save's message pump, then aborted).
 bool MemoryShots(TFormMain& form, const std::string& dir) {
-    form.TabButtons().UncheckAllButtons();
-    form.TabButtons().SetButtonChecked(PAGE_MEMORY, true);
-    form.ShowPage(PAGE_MEMORY);
+    ShowTab(form, PAGE_MEMORY);
     auto* memory = static_cast<TFormMemory*>(form.Page(PAGE_MEMORY));
     memory->ComboBoxMemType->setCurrentIndex(3);
     Pump(100);
@@ -262,7 +260,7 @@ int main(int argc, char** argv) {
         ok &= SaveUsbVgaHsmcPages(form, out);
         ok &= ShotPs2(form, out) && ShotRs232(form, out) && ShotIr(form, out);
         ok &= MemoryShots(form, out);
-        form.ShowPage(PAGE_LED);
+        ShowTab(form, PAGE_LED);
 
         TFormAbout about(&form);
         about.show();
