@@ -6,16 +6,13 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
+#include "platform/Spawn.h"
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
-
-extern char** environ;
 
 namespace drivers {
 
@@ -43,37 +40,7 @@ std::string JoinPath(const std::string& dir, const char* name) {
 // not hold the host's pipes (a test runner would wait for it) or its sockets.
 // Standard error stays, so a daemon that cannot start can say why.
 pid_t SpawnServe(const std::string& exe, const std::string& dir, std::string& error) {
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attr;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attr);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-
-    // The host may block or ignore signals (a GUI often ignores SIGPIPE); the
-    // daemon starts with the defaults so SIGTERM still stops it.
-    sigset_t none, defaults;
-    sigemptyset(&none);
-    sigemptyset(&defaults);
-    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGPIPE, SIGCHLD})
-        sigaddset(&defaults, sig);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    std::string serve = "serve", dirFlag = "--dir", dirArg = dir;
-    std::string exeArg = exe;
-    char* argv[] = {exeArg.data(), serve.data(), dirFlag.data(), dirArg.data(), nullptr};
-    pid_t pid = -1;
-    int rc = posix_spawn(&pid, exe.c_str(), &actions, &attr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-    if (rc != 0) {
-        error = "cannot run " + exe + ": " + std::strerror(rc);
-        return -1;
-    }
-    return pid;
+    return platform::Spawn({exe, "serve", "--dir", dir}, {}, error);
 }
 
 // Collects the serve command once it has exited; true when it has. When the
@@ -98,9 +65,13 @@ VBoardClient::VBoardClient() : dir(platform::VBoardDirectory()) {}
 
 VBoardClient::VBoardClient(std::string dir) : dir(std::move(dir)) {}
 
-std::string VBoardClient::LinkSocket() const { return platform::VBoardLinkSocket(dir); }
+std::string VBoardClient::LinkSocket() const {
+    return platform::VBoardLinkSocket(dir);
+}
 
-std::string VBoardClient::ControlSocket() const { return platform::VBoardControlSocket(dir); }
+std::string VBoardClient::ControlSocket() const {
+    return platform::VBoardControlSocket(dir);
+}
 
 bool VBoardClient::Request(const std::string& command, std::string& reply, int timeoutMs) const {
     std::string why;

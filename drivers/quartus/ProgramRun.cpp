@@ -7,11 +7,10 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
+#include "platform/Spawn.h"
 
 namespace drivers {
 
@@ -24,46 +23,6 @@ constexpr int kPollSliceMs = 50;
 int MsLeft(Clock::time_point deadline) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
-// The child gets our pipe as standard output and error and nothing else of
-// ours; it leads a process group of its own so that a kill reaches the tools
-// it starts too. Signals start at their defaults: the host may ignore some.
-pid_t Spawn(const std::vector<std::string>& argv, int writeEnd, std::string& error) {
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attr;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attr);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, writeEnd, 1);
-    posix_spawn_file_actions_adddup2(&actions, writeEnd, 2);
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-
-    sigset_t none, defaults;
-    sigemptyset(&none);
-    sigemptyset(&defaults);
-    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGPIPE, SIGCHLD})
-        sigaddset(&defaults, sig);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setpgroup(&attr, 0);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
-                                        POSIX_SPAWN_SETPGROUP);
-
-    std::vector<std::string> args = argv;
-    std::vector<char*> pointers;
-    for (auto& a : args)
-        pointers.push_back(a.data());
-    pointers.push_back(nullptr);
-    pid_t pid = -1;
-    int rc = posix_spawn(&pid, args[0].c_str(), &actions, &attr, pointers.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-    if (rc != 0) {
-        error = "cannot run " + argv[0] + ": " + std::strerror(rc);
-        return -1;
-    }
-    return pid;
 }
 
 void Keep(std::string& output, const char* bytes, size_t count) {
@@ -111,7 +70,10 @@ ProgramRun ProgramRun::Run(const std::vector<std::string>& argv, int timeoutMs) 
         run.error = std::string("cannot make a pipe: ") + std::strerror(errno);
         return run;
     }
-    pid_t pid = Spawn(argv, fds[1], run.error);
+    // The child gets our pipe as standard output and error and leads a
+    // process group of its own, so a kill reaches the tools it starts too.
+    pid_t pid = platform::Spawn(
+        argv, {.stdoutFd = fds[1], .stderrFd = fds[1], .newProcessGroup = true}, run.error);
     close(fds[1]);
     if (pid < 0) {
         close(fds[0]);
