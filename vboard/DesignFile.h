@@ -15,7 +15,7 @@ namespace vboard {
 // this board.
 class TDesignFile {
   public:
-    static constexpr char kMagic[8] = {'K', 'B', 'R', 'D', 'S', 'G', 'N', '\x1A'};
+    static constexpr const auto& kMagic = kbr::wire::kVirtualDesignMagic;
     static constexpr uint16_t kVersion = 1;
     static constexpr size_t kHeaderSize = 16;
     static constexpr size_t kMaxFileSize = 16u << 20;

@@ -39,6 +39,9 @@ enum Command : uint8_t {
 
 // What the board answers to CmdQueryBoardName.
 inline constexpr char kBoardName[] = "KBR_370";
+// The first bytes of the virtual board's design file, so a programmer for a
+// real board can tell that design from a real one.
+inline constexpr char kVirtualDesignMagic[8] = {'K', 'B', 'R', 'D', 'S', 'G', 'N', '\x1A'};
 
 // ---- device channels (SetDeviceMode, SendDeviceData, ReadDeviceData) ---------
 enum Channel : uint8_t {

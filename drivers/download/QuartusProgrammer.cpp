@@ -10,6 +10,7 @@
 
 #include "drivers/quartus/ProgramRun.h"
 #include "drivers/quartus/QuartusFolder.h"
+#include "wire/WireFacts.h"
 
 namespace drivers {
 
@@ -17,19 +18,13 @@ namespace {
 
 constexpr const char* kProgrammerPath = "bin/quartus_pgm";
 
-// How the virtual board's design file begins. It configures only the virtual
-// board; handed to Quartus it would fail after a long wait with an obscure error.
-constexpr char kVirtualDesignTag[8] = {'K', 'B', 'R', 'D', 'S', 'G', 'N', '\x1A'};
-
+// The virtual board's design configures only the virtual board; handed to
+// Quartus it would fail after a long wait with an obscure error.
 bool IsVirtualDesign(const std::string& path) {
+    using kbr::wire::kVirtualDesignMagic;
     std::ifstream in(path, std::ios::binary);
-    char head[sizeof kVirtualDesignTag] = {};
-    return in.read(head, sizeof head) && std::memcmp(head, kVirtualDesignTag, sizeof head) == 0;
-}
-
-bool IsReadableFile(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec) && std::ifstream(path, std::ios::binary).good();
+    char head[sizeof kVirtualDesignMagic] = {};
+    return in.read(head, sizeof head) && std::memcmp(head, kVirtualDesignMagic, sizeof head) == 0;
 }
 
 // quartus_pgm reads "p;<file>" as an operation, a file and, after '@', a
@@ -71,28 +66,18 @@ double QuartusProgrammer::QuartusVersion() {
 }
 
 bool QuartusProgrammer::Configure(const std::string& sofFile, std::string& error) {
-    if (sofFile.empty()) {
-        error = "no design file given";
+    std::string path;
+    if (!ResolveDesignFile(sofFile, path, error))
         return false;
-    }
-    if (!IsReadableFile(sofFile)) {
-        error = "cannot read the design file " + sofFile;
-        return false;
-    }
-    if (IsVirtualDesign(sofFile)) {
+    if (IsVirtualDesign(path)) {
         error = sofFile + " is the virtual board's design; a real board needs its own "
                           "design file: set KBR370_DESIGN to it";
         return false;
     }
-    std::error_code ec;
-    std::string path = std::filesystem::absolute(sofFile, ec).lexically_normal().string();
-    if (ec) {
-        error = "cannot resolve the design file " + sofFile;
-        return false;
-    }
     if (UnsafeForOperation(path)) {
         error = "quartus_pgm cannot take a design file whose path holds ';', '@' or control "
-                "characters: " + path;
+                "characters: " +
+                path;
         return false;
     }
     std::string pgm = ProgrammerPath(error);

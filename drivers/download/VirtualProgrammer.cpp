@@ -1,8 +1,6 @@
 #include "drivers/download/VirtualProgrammer.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 #include "drivers/common/VBoardClient.h"
 
@@ -17,38 +15,19 @@ bool HasControlCharacter(const std::string& text) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
-bool IsReadableFile(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    return in.good();
-}
-
 } // namespace
 
 VirtualProgrammer::VirtualProgrammer(std::string dllDir) : dllDir(std::move(dllDir)) {}
 
 bool VirtualProgrammer::Configure(const std::string& sofFile, std::string& error) {
-    if (sofFile.empty()) {
-        error = "no design file given";
-        return false;
-    }
     if (HasControlCharacter(sofFile)) {
         error = "refusing a design file name with control characters";
         return false;
     }
-    if (!IsReadableFile(sofFile)) {
-        error = "cannot read the design file " + sofFile;
-        return false;
-    }
     // The daemon runs elsewhere, so it needs the whole path.
-    std::error_code ec;
-    std::string path = std::filesystem::absolute(sofFile, ec).lexically_normal().string();
-    if (ec) {
-        error = "cannot resolve the design file " + sofFile;
+    std::string path;
+    if (!ResolveDesignFile(sofFile, path, error))
         return false;
-    }
 
     VBoardClient client;
     if (!client.EnsureDaemon(dllDir, &error))
