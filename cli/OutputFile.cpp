@@ -6,7 +6,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -16,18 +15,6 @@
 #include "cli/CliError.h"
 
 namespace {
-
-std::string DirectoryOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 namespace fs = std::filesystem;
 
@@ -104,64 +91,32 @@ TOutputFile::TOutputFile(const std::string& name) {
         throw UsageError(fmt::format("cannot write {}: not a regular file", name));
     if (replacing && !Writable(path, old))
         throw UsageError(fmt::format("cannot write {}: the file is read-only", name));
-    std::random_device random;
-    const std::string stem = DirectoryOf(path) + "/." + NameOf(path) + ".tmp-";
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        tempPath = stem + fmt::format("{:08x}", random());
-        // Mode 0666 under the umask: the file gets the permissions a plain create would give.
-        fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0)
-        throw UsageError(fmt::format("cannot create {}: {}", path, std::strerror(errno)));
     // The new file takes the place of the old one, and so its permissions
-    // (not set-id bits: the new file is ours, whoever owned the old one).
-    if (replacing && fchmod(fd, old.st_mode & 0777) != 0) {
-        const std::string reason = std::strerror(errno);
-        Discard();
-        throw UsageError(fmt::format("cannot create {}: {}", path, reason));
+    // (not set-id bits: the new file is ours, whoever owned the old one);
+    // a new name gets what a plain create would give.
+    mode_t mode = 0666;
+    if (replacing) {
+        mode = old.st_mode & 0777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode &= ~mask;
     }
+    if (!file.CreateBeside(path, mode))
+        throw UsageError(fmt::format("cannot create {}: {}", path, std::strerror(errno)));
 }
 
-TOutputFile::~TOutputFile() { Discard(); }
-
 void TOutputFile::Write(const void* data, size_t count) {
-    const auto* p = static_cast<const char*>(data);
-    while (count > 0) {
-        const ssize_t n = ::write(fd, p, count);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const std::string reason = std::strerror(n < 0 ? errno : ENOSPC);
-            Discard();
-            throw BoardFailure(fmt::format("writing {} failed: {}", path, reason));
-        }
-        p += n;
-        count -= static_cast<size_t>(n);
+    errno = 0;
+    if (!file.Write(data, count)) {
+        // A write that took nothing without an error means the disk is full.
+        const std::string reason = std::strerror(errno ? errno : ENOSPC);
+        file.Discard();
+        throw BoardFailure(fmt::format("writing {} failed: {}", path, reason));
     }
 }
 
 void TOutputFile::Commit() {
-    if (fd < 0)
-        throw BoardFailure(fmt::format("writing {} failed", path));
-    const bool closed = close(fd) == 0;
-    fd = -1;
-    if (!closed || std::rename(tempPath.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        Discard();
-        throw BoardFailure(fmt::format("cannot write {}: {}", path, reason));
-    }
-    tempPath.clear();
-}
-
-void TOutputFile::Discard() {
-    if (fd >= 0) {
-        close(fd);
-        fd = -1;
-    }
-    if (!tempPath.empty()) {
-        unlink(tempPath.c_str());
-        tempPath.clear();
-    }
+    if (!file.Commit())
+        throw BoardFailure(fmt::format("cannot write {}: {}", path, std::strerror(errno)));
 }

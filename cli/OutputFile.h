@@ -2,6 +2,8 @@
 #include <cstddef>
 #include <string>
 
+#include "pages/logic/ReplacingFile.h"
+
 // An output file that appears under its name only when complete: the bytes go
 // to a temporary file in the same directory, which Commit renames into place.
 // Without Commit the temporary file is removed, so a failed run leaves nothing.
@@ -9,7 +11,6 @@ class TOutputFile {
 public:
     // Throws a usage error when the temporary file cannot be created.
     explicit TOutputFile(const std::string& name);
-    ~TOutputFile();
     TOutputFile(const TOutputFile&) = delete;
     TOutputFile& operator=(const TOutputFile&) = delete;
 
@@ -17,11 +18,9 @@ public:
     void Write(const void* data, size_t count);
     void Commit();
 
-    const std::string& TempPath() const { return tempPath; }
+    const std::string& TempPath() const { return file.TempPath(); }
 
 private:
-    void Discard();
     std::string path;
-    std::string tempPath;
-    int fd = -1;
+    TReplacingFile file;
 };

@@ -29,15 +29,6 @@ bool TReplacingFile::Create(const std::string& name) {
     // A device or a pipe cannot be replaced by a rename.
     if (exists && !S_ISREG(old.st_mode))
         return false;
-    path = full.string();
-    std::string pattern =
-        (full.parent_path() / ("." + full.filename().string() + ".tmp-XXXXXX")).string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    fd = ::mkostemp(buffer.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    tempPath = buffer.data();
     // mkstemp makes 0600; give the file what a plain create (or the old file) would have.
     mode_t mode = 0666;
     if (exists) {
@@ -47,7 +38,27 @@ bool TReplacingFile::Create(const std::string& name) {
         ::umask(mask);
         mode &= ~mask;
     }
-    ::fchmod(fd, mode);
+    return CreateBeside(full.string(), mode);
+}
+
+bool TReplacingFile::CreateBeside(const std::string& resolvedPath, unsigned mode) {
+    Discard();
+    const fs::path full = resolvedPath;
+    std::string pattern =
+        (full.parent_path() / ("." + full.filename().string() + ".tmp-XXXXXX")).string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    path = resolvedPath;
+    tempPath = buffer.data();
+    if (::fchmod(fd, mode) != 0) {
+        const int error = errno;
+        Discard();
+        errno = error;
+        return false;
+    }
     return true;
 }
 
@@ -73,7 +84,9 @@ bool TReplacingFile::Commit() {
     const bool closed = ::close(fd) == 0;
     fd = -1;
     if (!closed || std::rename(tempPath.c_str(), path.c_str()) != 0) {
+        const int error = errno; // kept for the caller's message
         Discard();
+        errno = error;
         return false;
     }
     tempPath.clear();

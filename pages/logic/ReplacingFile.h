@@ -14,7 +14,11 @@ class TReplacingFile {
     TReplacingFile& operator=(const TReplacingFile&) = delete;
 
     // False when the temporary file cannot be made (or `path` names no regular file).
+    // Links in `path` are followed, and the new file takes the old one's mode.
     bool Create(const std::string& path);
+    // The temporary file beside `resolvedPath` (absolute, links already
+    // resolved by the caller), with permission bits `mode`; on failure errno says why.
+    bool CreateBeside(const std::string& resolvedPath, unsigned mode);
     // False on a short write (a full disk, a size limit); the caller then discards.
     bool Write(const void* data, size_t count);
     // Closes and renames into place; false (and nothing left behind) on failure.
