@@ -137,7 +137,6 @@ void TFormMain::BuildSkin() {
     systemButtons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
     for (const SystemButtonInfo& button : kSystemButtons)
         systemButtons->AddButton(button.id, QString(), button.bitmap, button.x, button.y);
-    router = TButtonRouter();
     router.AddManager(tabButtons.get());
     router.AddManager(systemButtons.get());
 
