@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
+#include "drivers/common/Complain.h"
 #include "drivers/quartus/QuartusFolder.h"
 
 namespace drivers {
@@ -17,8 +17,6 @@ constexpr const char* kPrefix = "ZOLVANE_JTAG";
 // The UART drains at JTAG speed; a full FIFO empties within a millisecond or two.
 constexpr auto kFifoFullPause = std::chrono::milliseconds(1);
 
-void Complain(const std::string& text) { std::fprintf(stderr, "%s: %s\n", kPrefix, text.c_str()); }
-
 } // namespace
 
 UsbBlasterCable::~UsbBlasterCable() { Close(); }
@@ -27,7 +25,7 @@ bool UsbBlasterCable::Open(int32_t, const std::string& cableName) {
     Close();
     std::string folder, error;
     if (!QuartusFolder::Find(folder, error) || !library.Load(folder, error)) {
-        Complain(error);
+        Complain(kPrefix, error);
         return false;
     }
     const char* blaster = std::getenv("KBR370_BLASTER");
@@ -40,7 +38,7 @@ bool UsbBlasterCable::Open(int32_t, const std::string& cableName) {
         // again, so that is no error worth a line.
         std::string why = AtlanticErrorText(code, detail);
         if (!why.empty())
-            Complain("cannot open the JTAG UART: " + why);
+            Complain(kPrefix, "cannot open the JTAG UART: " + why);
         return false;
     }
     broken = false;

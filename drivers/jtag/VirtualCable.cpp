@@ -4,11 +4,11 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <cstdio>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
 
+#include "drivers/common/Complain.h"
 #include "drivers/common/VBoardClient.h"
 #include "platform/UnixSocket.h"
 
@@ -28,7 +28,7 @@ bool VirtualCable::Open(int32_t, const std::string&) {
     boardDir = client.Dir();
     std::string error;
     if (!client.EnsureDaemon(dllDir, &error)) {
-        std::fprintf(stderr, "%s: %s\n", kPrefix, error.c_str());
+        Complain(kPrefix, error);
         return false;
     }
     auto status = client.Status();
@@ -41,7 +41,7 @@ bool VirtualCable::Open(int32_t, const std::string&) {
 
     fd = client.ConnectLink(error);
     if (fd < 0) {
-        std::fprintf(stderr, "%s: %s\n", kPrefix, error.c_str());
+        Complain(kPrefix, error);
         return false;
     }
     if (HungUpAtOnce()) {
@@ -64,8 +64,7 @@ bool VirtualCable::WaitForFreeLink(const VBoardClient& client) const {
         if (!status->linkOpen)
             return true;
     }
-    std::fprintf(stderr, "%s: the virtual board in %s already has a link open\n", kPrefix,
-                 boardDir.c_str());
+    Complain(kPrefix, "the virtual board in " + boardDir + " already has a link open");
     return false;
 }
 

@@ -2,9 +2,9 @@
 // their results: no exception crosses into the caller.
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
+#include "drivers/common/Complain.h"
 #include "drivers/common/Export.h"
 #include "drivers/common/ModuleDirectory.h"
 #include "drivers/common/VBoardClient.h"
@@ -34,7 +34,7 @@ KBR_DLL_EXPORT uint32_t KBR_STDCALL ZOLVANE_JtagOpen(int32_t portIndex, const ch
         std::string error;
         auto cable = drivers::CableFactory::Make(drivers::SelectedCable(), DllDirectory(), error);
         if (!cable) {
-            std::fprintf(stderr, "ZOLVANE_JTAG: %s\n", error.c_str());
+            drivers::Complain("ZOLVANE_JTAG", error);
             return 0;
         }
         if (!cable->Open(portIndex, cableName ? cableName : ""))

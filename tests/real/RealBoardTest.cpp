@@ -172,6 +172,18 @@ TEST_F(RealBoardTest, EachFailureOnTheWaySaysWhy) {
     EXPECT_TRUE(Contains(run.err, "not connected to a board")) << run.err;
 }
 
+// The programmer's words are another program's text: no escape sequence of its
+// own reaches the terminal.
+TEST_F(RealBoardTest, ProgrammerErrorReachesTheTerminalEscaped) {
+    TestVBoard board(false);
+    ScopedEnv fail("KBR370_TEST_PGM_FAIL", "cable \x1B[2J\x1B]0;owned\x07gone");
+    auto run = Cli({"configure"});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(Contains(run.err, "Error (209053): cable \\x1B[2J\\x1B]0;owned\\x07gone\n"))
+        << run.err;
+    EXPECT_FALSE(Contains(run.err, "\x1B")) << run.err;
+}
+
 TEST_F(RealBoardTest, PanelConnectsToABlankBoardByConfiguringIt) {
     TestVBoard board(false);
     const std::string log = scratch.File("panel.log");
