@@ -17,12 +17,23 @@ constexpr const char* kPrefix = "ZOLVANE_JTAG";
 // The UART drains at JTAG speed; a full FIFO empties within a millisecond or two.
 constexpr auto kFifoFullPause = std::chrono::milliseconds(1);
 
+using kbr::wire::LinkFailure;
+
+LinkFailure FailureOf(int atlanticError) {
+    switch (atlanticError) {
+    case kAtlanticNoJtagUart: return LinkFailure::NoBoard;
+    case kAtlanticInUse: return LinkFailure::InUse;
+    default: return LinkFailure::Other;
+    }
+}
+
 } // namespace
 
 UsbBlasterCable::~UsbBlasterCable() { Close(); }
 
 bool UsbBlasterCable::Open(int32_t, const std::string& cableName) {
     Close();
+    failure = LinkFailure::Other;
     std::string folder, error;
     if (!QuartusFolder::Find(folder, error) || !library.Load(folder, error)) {
         Complain(kPrefix, error);
@@ -39,8 +50,10 @@ bool UsbBlasterCable::Open(int32_t, const std::string& cableName) {
         std::string why = AtlanticErrorText(code, detail);
         if (!why.empty())
             Complain(kPrefix, "cannot open the JTAG UART: " + why);
+        failure = FailureOf(code);
         return false;
     }
+    failure = LinkFailure::None;
     broken = false;
     return true;
 }

@@ -16,7 +16,8 @@ namespace drivers {
 
 namespace {
 constexpr const char* kPrefix = "ZOLVANE_JTAG";
-}
+using kbr::wire::LinkFailure;
+} // namespace
 
 VirtualCable::VirtualCable(std::string dllDir) : dllDir(std::move(dllDir)) {}
 
@@ -24,6 +25,7 @@ VirtualCable::~VirtualCable() { Close(); }
 
 bool VirtualCable::Open(int32_t, const std::string&) {
     Close();
+    failure = LinkFailure::Other;
     VBoardClient client;
     boardDir = client.Dir();
     std::string error;
@@ -34,10 +36,14 @@ bool VirtualCable::Open(int32_t, const std::string&) {
     auto status = client.Status();
     // A blank FPGA has no Nios II program to talk to; the panel configures it
     // and opens again, so this is no error worth a line.
-    if (!status || !status->configured)
+    if (!status || !status->configured) {
+        failure = LinkFailure::NoBoard;
         return false;
-    if (status->linkOpen && !WaitForFreeLink(client))
+    }
+    if (status->linkOpen && !WaitForFreeLink(client)) {
+        failure = LinkFailure::InUse;
         return false;
+    }
 
     fd = client.ConnectLink(error);
     if (fd < 0) {
@@ -48,6 +54,7 @@ bool VirtualCable::Open(int32_t, const std::string&) {
         Close();
         return false;
     }
+    failure = LinkFailure::None;
     return true;
 }
 

@@ -164,6 +164,11 @@ TEST_F(RealBoardTest, EachFailureOnTheWaySaysWhy) {
         auto run = Cli({"info"});
         EXPECT_EQ(run.code, 1);
         EXPECT_TRUE(Contains(run.err, "in use by another program")) << run.err;
+        // The JTAG server's "in use" keeps the programmer away from the holder's board.
+        run = Cli({"configure"});
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(Contains(run.err, "in use by another program")) << run.err;
+        EXPECT_TRUE(Contains(board.CtlOk("status"), "configured=1 link=open"));
         holder.Close(held);
     }
     board.Kill();
