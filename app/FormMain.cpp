@@ -432,7 +432,12 @@ bool TFormMain::ConnectBoard() {
     StartProgress(static_cast<uint32_t>(5000 * TimeScale), 0, 5);
 
     bool result = CheckBoard(false);
-    if (!result) {
+    if (!result && board.LinkInUse()) {
+        // The FPGA answers, just not to us: configuring it would cut the
+        // other program off.
+        TimerProgress->stop();
+        Dialogs().MessageBox(platform::MessageKind::Error, TBoard::kLinkInUseText, "");
+    } else if (!result) {
         board.FlushInput();
         switch (fpgaType) {
         case FPGA_NONE:

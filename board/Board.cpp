@@ -50,8 +50,10 @@ TBoard::~TBoard() { Disconnect(); }
 bool TBoard::Connect(std::string& errorText, int32_t portIndex) {
     Disconnect();
     port = std::make_unique<TJtagPort>(portIndex, std::string());
-    if (!port->Open())
-        errorText = "Fail to connect FPGA borad.";
+    const bool opened = port->Open();
+    linkInUse = !opened && port->OpenFailure() == kbr::wire::LinkFailure::InUse;
+    if (!opened)
+        errorText = linkInUse ? kLinkInUseText : "Fail to connect FPGA borad.";
     if (port->IsOpen()) {
         std::vector<uint8_t> record(TJtagPort::kInfoRecordSize, 0);
         if (port->GetInfo(record.data())) {

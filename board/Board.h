@@ -40,6 +40,10 @@ public:
     static constexpr uint32_t kDeviceChunk = kbr::wire::kDeviceChunk;
     static constexpr uint32_t kFlushLimit = 1002;
     static constexpr uint32_t kKeepAliveSilenceMs = 120000;
+    // Connect's error text when another program holds the board's one link.
+    // Both front ends stop there: configuring the FPGA would cut that program off.
+    static constexpr const char* kLinkInUseText =
+        "The board's link is in use by another program. Close that program and try again.";
 
     TBoard();
     ~TBoard();
@@ -50,6 +54,8 @@ public:
     bool Connect(std::string& errorText, int32_t portIndex);
     void Disconnect();
     bool IsConnected() const;
+    // Whether the last Connect failed because another program holds the link.
+    bool LinkInUse() const { return linkInUse; }
     bool Transact(uint8_t command, uint8_t* replyBuffer, uint32_t timeoutMs, uint32_t payloadLength,
                   const uint8_t* payload, uint32_t replyLength);
     bool ReadExact(uint8_t* buffer, uint32_t count, uint32_t timeoutMs);
@@ -83,4 +89,5 @@ public:
 private:
     bool Keepalive();
     std::unique_ptr<TJtagPort> port;
+    bool linkInUse = false;
 };

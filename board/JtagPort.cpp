@@ -4,8 +4,24 @@
 #include "platform/System.h"
 
 namespace {
+
 const char* const kLibraryName = kbr::wire::kJtagLibrary;
+using kbr::wire::LinkFailure;
+
+// A number the library returns is trusted only when it names a known kind.
+LinkFailure ToLinkFailure(int32_t value) {
+    switch (static_cast<LinkFailure>(value)) {
+    case LinkFailure::None:
+    case LinkFailure::NoBoard:
+    case LinkFailure::InUse:
+    case LinkFailure::Other:
+        return static_cast<LinkFailure>(value);
+    default:
+        return LinkFailure::Unknown;
+    }
 }
+
+} // namespace
 
 TJtagPort::TJtagPort(int32_t portIndex, const std::string& cableName)
     : portIndex(portIndex), cableName(cableName) {
@@ -27,19 +43,26 @@ TJtagPort::TJtagPort(int32_t portIndex, const std::string& cableName)
         fnRead = nullptr;
         fnGetInfo = nullptr;
         library.Unload();
+        return;
     }
+    fnLastFailure = library.Resolve<LastFailureFn>(kbr::wire::kJtagLastFailure);
 }
 
 // The session closes the link before it destroys the port.
 TJtagPort::~TJtagPort() = default;
 
 bool TJtagPort::Open() {
+    openFailure = LinkFailure::Unknown;
     if (!library.IsLoaded() || !fnOpen)
         return false;
     Close();
     // The programmer's libraries are found relative to Quartus's bin directory.
     platform::SetCurrentDirectory(platform::QuartusInstallDirectory() + "/bin");
     linkHandle = fnOpen(portIndex, cableName.c_str());
+    if (linkHandle != 0)
+        openFailure = LinkFailure::None;
+    else if (fnLastFailure)
+        openFailure = ToLinkFailure(fnLastFailure());
     platform::SetCurrentDirectory(platform::ProgramDirectory());
     return linkHandle != 0;
 }

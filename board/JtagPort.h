@@ -20,6 +20,8 @@ public:
     using WriteFn = int32_t(KBR_STDCALL*)(uint32_t handle, const uint8_t* bytes, uint32_t count);
     using ReadFn = int32_t(KBR_STDCALL*)(uint32_t handle, uint8_t* buffer, uint32_t maxCount);
     using GetInfoFn = int32_t(KBR_STDCALL*)(uint32_t handle, void* record);
+    // Our own library's optional extra; the board maker's has none.
+    using LastFailureFn = int32_t(KBR_STDCALL*)();
 
     TJtagPort(int32_t portIndex, const std::string& cableName);
     ~TJtagPort();
@@ -34,6 +36,9 @@ public:
     bool GetInfo(void* record);
 
     bool IsLibraryLoaded() const { return library.IsLoaded(); }
+    // Why the last Open failed, as far as the library tells: Unknown from a
+    // library without the extra entry point.
+    kbr::wire::LinkFailure OpenFailure() const { return openFailure; }
 
 private:
     platform::DynamicLibrary library;
@@ -45,4 +50,6 @@ private:
     WriteFn fnWrite = nullptr;
     ReadFn fnRead = nullptr;
     GetInfoFn fnGetInfo = nullptr;
+    LastFailureFn fnLastFailure = nullptr;
+    kbr::wire::LinkFailure openFailure = kbr::wire::LinkFailure::None;
 };

@@ -15,7 +15,6 @@
 #include "config/Download.h"
 #include "pages/logic/HexCodec.h"
 #include "platform/System.h"
-#include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
 #include "wire/WireFacts.h"
 
@@ -28,7 +27,6 @@ constexpr const char* kConfigureHint =
 // Reads and writes in pieces of whole read chunks, so memory use stays small
 // however large the range.
 constexpr uint32_t kReadPiece = 32 * TBoard::kMaxReadChunk;
-constexpr int kStatusTimeoutMs = 1000;
 
 bool VirtualBoardSelected() {
     const char* cable = std::getenv("KBR370_CABLE");
@@ -46,18 +44,14 @@ void CheckVirtualBoardDirectory() {
         throw BoardFailure(why);
 }
 
-// Whether the virtual board is configured and its one link is held by someone
-// else, such as the panel: then the board answers fine, just not to us.
-bool LinkHeldElsewhere() {
-    if (!VirtualBoardSelected())
-        return false;
-    const std::string dir = platform::VBoardDirectory();
-    std::string why, reply;
-    const int fd = platform::ConnectVBoardSocket(dir, platform::VBoardControlSocket(dir), why);
-    if (fd < 0 || !platform::ExchangeLine(fd, "status", reply, kStatusTimeoutMs))
-        return false;
-    return reply.rfind("ok ", 0) == 0 && reply.find(" configured=1") != std::string::npos &&
-           reply.find(" link=open") != std::string::npos;
+// Configuring reloads the FPGA under whoever holds the link, such as the
+// panel: its program would lose the board in the middle of a command. Trying
+// the link is what tells, for every cable.
+void RefuseWhenLinkHeld() {
+    TBoard probe;
+    std::string error;
+    if (!probe.Connect(error, 0) && probe.LinkInUse())
+        throw BoardFailure(error + " (--force configures anyway)");
 }
 
 } // namespace
@@ -66,8 +60,9 @@ void ConnectBoard(TBoard& board) {
     CheckVirtualBoardDirectory();
     std::string error;
     if (!board.Connect(error, 0)) {
-        if (LinkHeldElsewhere())
-            throw BoardFailure("the board's link is in use by another program");
+        // Then the board answers fine, just not to us.
+        if (board.LinkInUse())
+            throw BoardFailure(error);
         throw BoardFailure(fmt::format("{} The board does not answer; {}", error, kConfigureHint));
     }
     std::string name;
@@ -165,7 +160,7 @@ void RunMemWrite(TBoard& board, const TMemoryInfo& memory, uint32_t address,
     out << fmt::format("wrote 0x{:X} bytes to {} at 0x{:X}\n", count, memory.name, address);
 }
 
-void RunConfigure(const std::string& file, bool userFile, std::ostream& out) {
+void RunConfigure(const std::string& file, bool userFile, bool force, std::ostream& out) {
     std::error_code ec;
     const auto type = std::filesystem::status(file, ec).type();
     if (type != std::filesystem::file_type::regular) {
@@ -175,6 +170,8 @@ void RunConfigure(const std::string& file, bool userFile, std::ostream& out) {
         throw userFile ? UsageError(reason) : BoardFailure(reason);
     }
     CheckVirtualBoardDirectory();
+    if (!force)
+        RefuseWhenLinkHeld();
     // The download tool may run from another directory: give it the full path.
     const std::string fullPath = std::filesystem::absolute(file, ec).string();
     TDownload download;

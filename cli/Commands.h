@@ -31,4 +31,5 @@ void RunMemWrite(TBoard& board, const TMemoryInfo& memory, uint32_t address,
 
 // Configures the FPGA with the design file through the download tool.
 // `userFile` tells whether the user named the file (a missing one is then a usage error).
-void RunConfigure(const std::string& file, bool userFile, std::ostream& out);
+// Unless `force` is given, a board whose link another program holds is left alone.
+void RunConfigure(const std::string& file, bool userFile, bool force, std::ostream& out);

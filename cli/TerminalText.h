@@ -1,9 +1,6 @@
 #pragma once
-#include <string>
-#include <string_view>
+// Texts from the board are printed through platform::TerminalSafe, which the
+// drivers share for what they print.
+#include "platform/TerminalText.h"
 
-// Text that comes from the board, made safe for a terminal: every byte that is
-// not printable ASCII becomes \xNN (a backslash too, as \x5C), so a board
-// cannot send escape sequences to the user's terminal. With `keepLineBreaks`
-// a '\n' stays, for texts that are laid out in lines.
-std::string TerminalSafe(std::string_view text, bool keepLineBreaks = false);
+using platform::TerminalSafe;

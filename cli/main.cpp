@@ -118,6 +118,9 @@ int Run(int argc, char** argv) {
         ->required();
     auto* configure = app.add_subcommand("configure", "configure the FPGA with the panel's design");
     configure->add_option("file", a.file, "design file (default: $KBR370_DESIGN, else KBR_370_ControlPanel.sof beside kbr370)");
+    bool force = false;
+    configure->add_flag("--force", force,
+                        "configure even while another program holds the board's link (it loses the board)");
     AddFrontPanelCommands(app);
 
     AddUsbVgaHsmcCommands(app);
@@ -174,7 +177,7 @@ int Run(int argc, char** argv) {
     } else if (configure->parsed()) {
         const bool userFile = !a.file.empty();
         RunConfigure(userFile ? a.file : DesignFilePath("KBR_370_ControlPanel.sof"),
-                     userFile, std::cout);
+                     userFile, force, std::cout);
     }
     return kExitOk;
 }

@@ -19,4 +19,23 @@ struct SpawnOptions {
 // failure.
 pid_t Spawn(const std::vector<std::string>& argv, const SpawnOptions& options, std::string& error);
 
+// While it lives, the process group `group` (a child started with
+// newProcessGroup) is killed when SIGINT, SIGTERM or SIGHUP arrives and this
+// process would end or run its own handler for it: a group of its own does not
+// get the terminal's Ctrl-C, and must not outlive us. What this process did
+// with the signal before still happens afterwards; an ignored signal changes
+// nothing. At most kMaxGroups live at once; more are not watched.
+class GroupEndsWithUs {
+public:
+    explicit GroupEndsWithUs(pid_t group);
+    ~GroupEndsWithUs();
+    GroupEndsWithUs(const GroupEndsWithUs&) = delete;
+    GroupEndsWithUs& operator=(const GroupEndsWithUs&) = delete;
+
+    static constexpr int kMaxGroups = 8;
+
+private:
+    int slot = -1;
+};
+
 } // namespace platform

@@ -82,6 +82,16 @@ inline constexpr char kJtagGetInfo[] = "ZOLVANE_JtagGetInfo";
 // NUL-terminated link text lies at kInfoTextOffset.
 inline constexpr size_t kInfoRecordSize = 1024;
 inline constexpr size_t kInfoTextOffset = 112;
+// Our own library's extra entry point, beside the five: why this thread's last
+// open failed. Optional: a library without it leaves the reason unknown.
+inline constexpr char kJtagLastFailure[] = "KBR370_JtagLastFailure";
+enum class LinkFailure : int32_t {
+    None = 0,    // the last open succeeded
+    Unknown = 1, // the library cannot tell
+    NoBoard = 2, // nothing answers the link: a blank FPGA, or no board
+    InUse = 3,   // another program holds the board's one link
+    Other = 4,   // anything else, told on standard error by the library
+};
 
 // ---- the download library ---------------------------------------------------
 inline constexpr char kDownloadLibrary[] = "ZOLVANE_DOWNLOAD.DLL";

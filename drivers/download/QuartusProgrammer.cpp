@@ -1,13 +1,13 @@
 #include "drivers/download/QuartusProgrammer.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
 
+#include "drivers/common/Complain.h"
 #include "drivers/quartus/ProgramRun.h"
 #include "drivers/quartus/QuartusFolder.h"
 #include "wire/WireFacts.h"
@@ -16,6 +16,7 @@ namespace drivers {
 
 namespace {
 
+constexpr const char* kPrefix = "ZOLVANE_DOWNLOAD";
 constexpr const char* kProgrammerPath = "bin/quartus_pgm";
 
 // The virtual board's design configures only the virtual board; handed to
@@ -54,14 +55,14 @@ double QuartusProgrammer::QuartusVersion() {
     std::string error;
     std::string pgm = ProgrammerPath(error);
     if (pgm.empty()) {
-        std::fprintf(stderr, "ZOLVANE_DOWNLOAD: %s\n", error.c_str());
+        Complain(kPrefix, error);
         return 0;
     }
     ProgramRun run = ProgramRun::Run({pgm, "--version"}, kVersionTimeoutMs);
     double version = run.Succeeded() ? ParseQuartusVersion(run.output) : 0;
     if (version == 0)
-        std::fprintf(stderr, "ZOLVANE_DOWNLOAD: %s --version did not tell its version%s%s\n",
-                     pgm.c_str(), run.error.empty() ? "" : ": ", run.error.c_str());
+        Complain(kPrefix, pgm + " --version did not tell its version" +
+                              (run.error.empty() ? "" : ": " + run.error));
     return version;
 }
 

@@ -1,8 +1,8 @@
 // The nineteen entry points of ZOLVANE_DOWNLOAD.DLL. The panel resolves all of
 // them and calls two; the rest exist so that it finds them, and fail.
 #include <cstdint>
-#include <cstdio>
 
+#include "drivers/common/Complain.h"
 #include "drivers/common/Export.h"
 #include "drivers/common/ModuleDirectory.h"
 #include "drivers/common/VBoardClient.h"
@@ -40,7 +40,7 @@ KBR_DLL_EXPORT int32_t KBR_STDCALL ZOLVANE_JtagDownload(const char* sofFile, int
             drivers::ProgrammerFactory::Make(drivers::SelectedCable(), DllDirectory(), error);
         if (programmer && programmer->Configure(sofFile ? sofFile : "", error))
             return 1;
-        std::fprintf(stderr, "ZOLVANE_DOWNLOAD: %s\n", error.c_str());
+        drivers::Complain("ZOLVANE_DOWNLOAD", error);
         return 0;
     } catch (...) {
         return 0;

@@ -99,7 +99,7 @@ std::string AtlanticErrorText(int code, const char* detail) {
     case -3: text = "no such cable; KBR370_BLASTER must be a name that jtagconfig lists"; break;
     case -4: text = "the cable is not connected to the PC"; break;
     case -5: text = "the cable is not connected to a board, or the board is switched off"; break;
-    case -6: text = "the JTAG UART is in use by another program (a nios2-terminal, or another panel)"; break;
+    case kAtlanticInUse: text = "the JTAG UART is in use by another program (a nios2-terminal, or another panel)"; break;
     case -7: text = "the device has more than one JTAG UART"; break;
     case -9: text = "the cable or the board's JTAG hardware is broken"; break;
     default: text = "the JTAG server reported error " + std::to_string(code); break;

@@ -51,5 +51,6 @@ private:
 // reason that is no error to the panel (no JTAG UART: a blank FPGA).
 std::string AtlanticErrorText(int code, const char* detail);
 constexpr int kAtlanticNoJtagUart = -8;
+constexpr int kAtlanticInUse = -6;
 
 } // namespace drivers

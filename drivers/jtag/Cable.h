@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "wire/WireFacts.h"
+
 namespace drivers {
 
 // One JTAG cable: the byte link to the Nios II program behind it. The
@@ -10,7 +12,8 @@ class Cable {
 public:
     virtual ~Cable() = default;
 
-    // Opens the link; false when there is no board to talk to (a blank FPGA included).
+    // Opens the link; false when there is no board to talk to (a blank FPGA
+    // included), and OpenFailure() then says why.
     virtual bool Open(int32_t portIndex, const std::string& cableName) = 0;
     virtual void Close() = 0;
     // Sends every byte; false when the board is gone.
@@ -19,6 +22,12 @@ public:
     virtual uint32_t ReadAvailable(uint8_t* buffer, uint32_t maxCount) = 0;
     // A line that names the link for the user.
     virtual std::string Describe() const = 0;
+
+    kbr::wire::LinkFailure OpenFailure() const { return failure; }
+
+protected:
+    // Set by Open: None on success, else the kind of failure.
+    kbr::wire::LinkFailure failure = kbr::wire::LinkFailure::None;
 };
 
 } // namespace drivers

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
+#include "drivers/common/Complain.h"
 #include "drivers/quartus/QuartusFolder.h"
 
 namespace drivers {
@@ -17,7 +17,15 @@ constexpr const char* kPrefix = "ZOLVANE_JTAG";
 // The UART drains at JTAG speed; a full FIFO empties within a millisecond or two.
 constexpr auto kFifoFullPause = std::chrono::milliseconds(1);
 
-void Complain(const std::string& text) { std::fprintf(stderr, "%s: %s\n", kPrefix, text.c_str()); }
+using kbr::wire::LinkFailure;
+
+LinkFailure FailureOf(int atlanticError) {
+    switch (atlanticError) {
+    case kAtlanticNoJtagUart: return LinkFailure::NoBoard;
+    case kAtlanticInUse: return LinkFailure::InUse;
+    default: return LinkFailure::Other;
+    }
+}
 
 } // namespace
 
@@ -25,9 +33,10 @@ UsbBlasterCable::~UsbBlasterCable() { Close(); }
 
 bool UsbBlasterCable::Open(int32_t, const std::string& cableName) {
     Close();
+    failure = LinkFailure::Other;
     std::string folder, error;
     if (!QuartusFolder::Find(folder, error) || !library.Load(folder, error)) {
-        Complain(error);
+        Complain(kPrefix, error);
         return false;
     }
     const char* blaster = std::getenv("KBR370_BLASTER");
@@ -40,9 +49,11 @@ bool UsbBlasterCable::Open(int32_t, const std::string& cableName) {
         // again, so that is no error worth a line.
         std::string why = AtlanticErrorText(code, detail);
         if (!why.empty())
-            Complain("cannot open the JTAG UART: " + why);
+            Complain(kPrefix, "cannot open the JTAG UART: " + why);
+        failure = FailureOf(code);
         return false;
     }
+    failure = LinkFailure::None;
     broken = false;
     return true;
 }

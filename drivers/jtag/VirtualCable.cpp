@@ -4,11 +4,11 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <cstdio>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
 
+#include "drivers/common/Complain.h"
 #include "drivers/common/VBoardClient.h"
 #include "platform/UnixSocket.h"
 
@@ -16,7 +16,8 @@ namespace drivers {
 
 namespace {
 constexpr const char* kPrefix = "ZOLVANE_JTAG";
-}
+using kbr::wire::LinkFailure;
+} // namespace
 
 VirtualCable::VirtualCable(std::string dllDir) : dllDir(std::move(dllDir)) {}
 
@@ -24,30 +25,36 @@ VirtualCable::~VirtualCable() { Close(); }
 
 bool VirtualCable::Open(int32_t, const std::string&) {
     Close();
+    failure = LinkFailure::Other;
     VBoardClient client;
     boardDir = client.Dir();
     std::string error;
     if (!client.EnsureDaemon(dllDir, &error)) {
-        std::fprintf(stderr, "%s: %s\n", kPrefix, error.c_str());
+        Complain(kPrefix, error);
         return false;
     }
     auto status = client.Status();
     // A blank FPGA has no Nios II program to talk to; the panel configures it
     // and opens again, so this is no error worth a line.
-    if (!status || !status->configured)
+    if (!status || !status->configured) {
+        failure = LinkFailure::NoBoard;
         return false;
-    if (status->linkOpen && !WaitForFreeLink(client))
+    }
+    if (status->linkOpen && !WaitForFreeLink(client)) {
+        failure = LinkFailure::InUse;
         return false;
+    }
 
     fd = client.ConnectLink(error);
     if (fd < 0) {
-        std::fprintf(stderr, "%s: %s\n", kPrefix, error.c_str());
+        Complain(kPrefix, error);
         return false;
     }
     if (HungUpAtOnce()) {
         Close();
         return false;
     }
+    failure = LinkFailure::None;
     return true;
 }
 
@@ -64,8 +71,7 @@ bool VirtualCable::WaitForFreeLink(const VBoardClient& client) const {
         if (!status->linkOpen)
             return true;
     }
-    std::fprintf(stderr, "%s: the virtual board in %s already has a link open\n", kPrefix,
-                 boardDir.c_str());
+    Complain(kPrefix, "the virtual board in " + boardDir + " already has a link open");
     return false;
 }
 

@@ -1,10 +1,11 @@
-// The five entry points of ZOLVANE_JTAG.DLL. Nothing may escape them but
-// their results: no exception crosses into the caller.
+// The five entry points of ZOLVANE_JTAG.DLL, and our one extra that says why
+// an open failed. Nothing may escape them but their results: no exception
+// crosses into the caller.
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
+#include "drivers/common/Complain.h"
 #include "drivers/common/Export.h"
 #include "drivers/common/ModuleDirectory.h"
 #include "drivers/common/VBoardClient.h"
@@ -20,29 +21,44 @@ namespace {
 constexpr size_t kInfoRecordSize = kbr::wire::kInfoRecordSize;
 constexpr size_t kInfoTextOffset = kbr::wire::kInfoTextOffset;
 
+using kbr::wire::LinkFailure;
+
 drivers::LinkTable& Links() {
     static drivers::LinkTable table;
     return table;
 }
+
+// Per thread, as the caller asks right after its own open.
+thread_local LinkFailure lastFailure = LinkFailure::None;
 
 std::string DllDirectory();
 
 } // namespace
 
 KBR_DLL_EXPORT uint32_t KBR_STDCALL ZOLVANE_JtagOpen(int32_t portIndex, const char* cableName) {
+    lastFailure = LinkFailure::Other;
     try {
         std::string error;
         auto cable = drivers::CableFactory::Make(drivers::SelectedCable(), DllDirectory(), error);
         if (!cable) {
-            std::fprintf(stderr, "ZOLVANE_JTAG: %s\n", error.c_str());
+            drivers::Complain("ZOLVANE_JTAG", error);
             return 0;
         }
-        if (!cable->Open(portIndex, cableName ? cableName : ""))
+        const bool opened = cable->Open(portIndex, cableName ? cableName : "");
+        lastFailure = cable->OpenFailure();
+        if (!opened)
             return 0;
         return Links().Add(std::move(cable));
     } catch (...) {
+        lastFailure = LinkFailure::Other;
         return 0;
     }
+}
+
+// Why this thread's last ZOLVANE_JtagOpen failed (a LinkFailure), None after
+// one that succeeded. The session tells a held link from a blank FPGA by it.
+KBR_DLL_EXPORT int32_t KBR_STDCALL KBR370_JtagLastFailure(void) {
+    return static_cast<int32_t>(lastFailure);
 }
 
 KBR_DLL_EXPORT void KBR_STDCALL ZOLVANE_JtagClose(uint32_t handle) {
@@ -103,3 +119,4 @@ WIRE_AGREED_ENTRY(ZOLVANE_JtagClose, kbr::wire::kJtagClose);
 WIRE_AGREED_ENTRY(ZOLVANE_JtagWrite, kbr::wire::kJtagWrite);
 WIRE_AGREED_ENTRY(ZOLVANE_JtagRead, kbr::wire::kJtagRead);
 WIRE_AGREED_ENTRY(ZOLVANE_JtagGetInfo, kbr::wire::kJtagGetInfo);
+WIRE_AGREED_ENTRY(KBR370_JtagLastFailure, kbr::wire::kJtagLastFailure);

@@ -80,6 +80,8 @@ ProgramRun ProgramRun::Run(const std::vector<std::string>& argv, int timeoutMs) 
         return run;
     }
     run.started = true;
+    // Ctrl-C reaches only our own group: the child's must end with us.
+    const platform::GroupEndsWithUs endsWithUs(pid);
 
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     int status = 0;

@@ -10,7 +10,8 @@ class ProgramRun {
 public:
     // Runs argv[0] (a path) with the rest as its arguments and waits for it,
     // at most `timeoutMs`; then it is killed with everything it started in
-    // its process group.
+    // its process group. So is that group when a signal ends the caller
+    // meanwhile.
     static ProgramRun Run(const std::vector<std::string>& argv, int timeoutMs);
 
     bool started = false;   // false: `error` says why it could not run

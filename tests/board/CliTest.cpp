@@ -171,7 +171,8 @@ TEST(Cli, HeldLinkAndFailedWritesAreNamedForWhatTheyAre) {
         ASSERT_GE(held, 0);
         CliResult r = Cli({"leds", "1"});
         EXPECT_EQ(r.code, 1);
-        EXPECT_TRUE(Contains(r.err, "kbr370: the board's link is in use by another program\n"))
+        EXPECT_TRUE(Contains(r.err, "kbr370: The board's link is in use by another program. "
+                                    "Close that program and try again.\n"))
             << r.err;
         EXPECT_FALSE(Contains(r.err, "configure")) << r.err;
         close(held);
@@ -186,6 +187,26 @@ TEST(Cli, HeldLinkAndFailedWritesAreNamedForWhatTheyAre) {
     EXPECT_TRUE(Contains(r.err, "failed at byte 0x7FE7 of 0x10000 (address 0x80E7); the memory "
                                 "before it was written"))
         << r.err;
+}
+
+// `kbr370 inputs --watch`, for instance, holds the board's one link: configuring
+// would cut it off and reset the board under it.
+TEST(Cli, ConfigureLeavesABoardWhoseLinkIsHeldAlone) {
+    TestVBoard vb;
+    ASSERT_EQ(Cli({"leds", "0x5A"}).code, 0);
+    const int held = platform::ConnectUnix(platform::VBoardLinkSocket(vb.Dir()));
+    ASSERT_GE(held, 0);
+    CliResult r = Cli({"configure"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(Contains(r.err, "in use by another program")) << r.err;
+    EXPECT_FALSE(Contains(r.out, "Configure FPGA")) << r.out;
+    EXPECT_EQ(vb.CtlOk("status"), "configured=1 link=open");
+    EXPECT_EQ(vb.CtlOk("get leds"), "0x0000005A");
+
+    r = Cli({"configure", "--force"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(vb.CtlOk("status"), "configured=1 link=closed");
+    close(held);
 }
 
 // What the board says is text for a terminal: no escape sequence of its own.

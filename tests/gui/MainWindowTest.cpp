@@ -5,7 +5,9 @@
 #include <QProgressBar>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <memory>
+#include <unistd.h>
 
 #include "skin/Colours.h"
 #include "app/FormAbout.h"
@@ -16,6 +18,8 @@
 #include "pages/Page.h"
 #include "pages/ShowInfo.h"
 #include "platform/Assert.h"
+#include "platform/UnixSocket.h"
+#include "platform/VBoardDir.h"
 #include "skin/Animate.h"
 #include "skin/ButtonManager.h"
 #include "skin/CustomButton.h"
@@ -51,9 +55,12 @@ class MainWindowTest : public GuiTest {
         SetInfoSink({});
     }
 
-    // Starts the window and waits for the first connection sequence to end.
-    void Start(bool configuredBoard) {
+    // Starts the window and waits for the first connection sequence to end;
+    // `beforeWindow` runs on the board before the window exists.
+    void Start(bool configuredBoard, const std::function<void()>& beforeWindow = {}) {
         board = std::make_unique<TestVBoard>(configuredBoard);
+        if (beforeWindow)
+            beforeWindow();
         created.start();
         form = std::make_unique<TFormMain>();
         SetInfoSink([this](const std::string& text, uint32_t colour) {
@@ -152,6 +159,27 @@ TEST_F(MainWindowTest, BlankBoardIsConfiguredThenConnected) {
     EXPECT_TRUE(form->FrameVisible(0)); // ShapeLed
     // Attaching the LED page sends nothing: the board keeps its power-on LEDs.
     EXPECT_EQ(BoardLeds(), 0u);
+}
+
+// Another program (kbr370 rs232 term, say) holds the board's one link: the
+// board answers, just not to us, and configuring would cut that program off.
+TEST_F(MainWindowTest, HeldLinkIsSaidPlainlyAndNeverConfiguredOver) {
+    int held = -1;
+    Start(true, [&] { held = platform::ConnectUnix(platform::VBoardLinkSocket(board->Dir())); });
+    ASSERT_GE(held, 0);
+
+    EXPECT_EQ(Status(), "Disconnected");
+    EXPECT_EQ(StatusColour(), WinColor(colours::Red));
+    ASSERT_EQ(dialogs->Boxes.size(), 1u);
+    EXPECT_EQ(dialogs->Boxes[0].kind, platform::MessageKind::Error);
+    EXPECT_EQ(dialogs->Boxes[0].text, "The board's link is in use by another program. Close "
+                                      "that program and try again.");
+    for (const Line& l : infos)
+        EXPECT_EQ(l.text.find("Configure FPGA"), std::string::npos) << l.text;
+    EXPECT_EQ(board->CtlOk("status"), "configured=1 link=open");
+    EXPECT_EQ(form->ButtonConnect.Caption, "Connect");
+    EXPECT_FALSE(form->Gauge()->isVisible());
+    close(held);
 }
 
 TEST_F(MainWindowTest, LedButtonsDriveTheBoardAndTheirPictures) {

@@ -5,8 +5,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <csignal>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "drivers/quartus/ProgramRun.h"
 #include "tests/drivers/DriverTestSupport.h"
@@ -164,12 +166,71 @@ TEST_F(RealBoardTest, EachFailureOnTheWaySaysWhy) {
         auto run = Cli({"info"});
         EXPECT_EQ(run.code, 1);
         EXPECT_TRUE(Contains(run.err, "in use by another program")) << run.err;
+        // The JTAG server's "in use" keeps the programmer away from the holder's board.
+        run = Cli({"configure"});
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(Contains(run.err, "in use by another program")) << run.err;
+        EXPECT_TRUE(Contains(board.CtlOk("status"), "configured=1 link=open"));
         holder.Close(held);
     }
     board.Kill();
     auto run = Cli({"info"});
     EXPECT_EQ(run.code, 1);
     EXPECT_TRUE(Contains(run.err, "not connected to a board")) << run.err;
+}
+
+// The programmer's words are another program's text: no escape sequence of its
+// own reaches the terminal.
+TEST_F(RealBoardTest, ProgrammerErrorReachesTheTerminalEscaped) {
+    TestVBoard board(false);
+    ScopedEnv fail("KBR370_TEST_PGM_FAIL", "cable \x1B[2J\x1B]0;owned\x07gone");
+    auto run = Cli({"configure"});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(Contains(run.err, "Error (209053): cable \\x1B[2J\\x1B]0;owned\\x07gone\n"))
+        << run.err;
+    EXPECT_FALSE(Contains(run.err, "\x1B")) << run.err;
+}
+
+// Members of process group `group` that still run (zombies left to a parent
+// that never reaps them do not count).
+std::vector<pid_t> LiveMembers(pid_t group) {
+    std::vector<pid_t> live;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::istringstream stat(ReadFile(entry.path().string() + "/stat"));
+        pid_t pid = 0, parent = 0, pgrp = 0;
+        std::string command;
+        char state = 0;
+        // The command is in parentheses and may hold blanks; ours do not.
+        if (stat >> pid >> command >> state >> parent >> pgrp && pgrp == group && state != 'Z')
+            live.push_back(pid);
+    }
+    return live;
+}
+
+TEST_F(RealBoardTest, InterruptedConfigureLeavesNoProgrammerBehind) {
+    TestVBoard board(false);
+    const std::string pidFile = scratch.File("pgm-pid");
+    ScopedEnv hang("KBR370_TEST_PGM_HANG", pidFile);
+    CliRun configure({"configure"});
+    pid_t programmer = 0;
+    for (int i = 0; i < 400 && programmer == 0; ++i) {
+        const std::string text = ReadFile(pidFile);
+        if (!text.empty() && text.back() == '\n')
+            programmer = std::stoi(text);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_NE(programmer, 0) << "the stand-in programmer never started";
+    ASSERT_FALSE(LiveMembers(programmer).empty());
+
+    configure.Signal(SIGINT);
+    EXPECT_EQ(configure.Wait().code, 128 + SIGINT);
+    for (int i = 0; i < 100 && !LiveMembers(programmer).empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(LiveMembers(programmer).empty()) << "quartus_pgm or its helper still runs";
 }
 
 TEST_F(RealBoardTest, PanelConnectsToABlankBoardByConfiguringIt) {
