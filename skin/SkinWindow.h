@@ -20,6 +20,9 @@ public:
     void Invalidate();
     // Runs FormPaint now, without waiting for the event loop.
     void RepaintNow();
+    // A press and release at a point without the mouse: a key that presses a
+    // skinned button runs the window's own click handling.
+    void PressAt(int x, int y);
 
 protected:
     virtual void FormPaint() {}
