@@ -9,9 +9,7 @@
 #include <QStyle>
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <mutex>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -20,6 +18,7 @@
 #include "pages/FormProgress.h"
 #include "pages/ShowInfo.h"
 #include "pages/logic/HexCodec.h"
+#include "pages/logic/InputFile.h"
 #include "pages/logic/ReplacingFile.h"
 #include "platform/System.h"
 #include "skin/ButtonManager.h"
@@ -68,7 +67,7 @@ bool ReadAll(int fd, uint8_t* buffer, size_t count) {
 // Closes the input file on every path.
 struct TInputFile {
     int fd;
-    explicit TInputFile(const std::string& path) : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    explicit TInputFile(int fd) : fd(fd) {}
     ~TInputFile() {
         if (fd >= 0)
             ::close(fd);
@@ -396,7 +395,9 @@ void TFormMemory::SaveMemoryToFile(uint8_t code, QLineEdit* addressEdit, QCheckB
         // The bytes stream into a file beside the target, which replaces the
         // target only once all of them are read and written.
         TReplacingFile file;
-        if (file.Create(path)) {
+        if (!file.Create(path)) {
+            Warning(file.Error());
+        } else {
             const bool hex = IsHexFileName(path);
             std::vector<char> text;
             bool writeFailed = false;
@@ -485,11 +486,12 @@ void TFormMemory::WriteFileToMemory(uint8_t code, QLineEdit* addressEdit, QCheck
 bool TFormMemory::LoadInputFile(const std::string& path, uint8_t code, uint32_t wordAddress,
                                 bool fileLength, uint32_t wordLength, std::vector<uint8_t>& data,
                                 uint32_t& count, bool& warned) {
-    TInputFile file(path);
-    struct stat info {};
-    if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
+    // Refused at once, as kbr370 does: a FIFO would wait for a writer.
+    uint64_t size = 0;
+    std::string reason;
+    TInputFile file(OpenInputFile(path, size, reason));
+    if (file.fd < 0)
         return false;
-    const uint64_t size = static_cast<uint64_t>(info.st_size);
     const bool hex = IsHexFileName(path);
     const uint64_t room = uint64_t{MemoryBytes(MemorySizes, code)} - uint64_t{wordAddress} * 2;
 

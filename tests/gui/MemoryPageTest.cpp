@@ -1,7 +1,8 @@
 // The memory page against a real virtual board: word access and its limits,
 // file transfers in binary and HEX, Abort, failures on the link, the flash
-// erase, and a save never spoiling the file it replaces. The main-window
-// cases switch tabs, disconnect and close in the middle of a transfer.
+// erase, a save never spoiling the file it replaces nor replacing what is not
+// ours, and the colours of its lists and edits. The main-window cases switch
+// tabs, disconnect and close in the middle of a transfer or an erase.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -10,11 +11,18 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <dirent.h>
-#include <sys/resource.h>
+#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #include <fmt/format.h>
 
@@ -404,6 +412,79 @@ TEST_F(MemoryPageTest, SaveNeverSpoilsTheFileItReplaces) {
     EXPECT_EQ(dialogs->Boxes.size(), 3u);
     EXPECT_EQ(Contents(target), "OLD");
     EXPECT_EQ(Entries(files.Path()), before);
+}
+
+// The save takes the same rules as kbr370's -o: no read-only file is
+// replaced, no set-id bit survives, no link of another user is followed.
+TEST_F(MemoryPageTest, SaveRefusesWhatIsNotOursToReplace) {
+    const std::string readOnly = files.File("keep.bin");
+    WriteFile(readOnly, "old");
+    ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+    Save(readOnly, "0", "10");
+    ASSERT_EQ(dialogs->Boxes.size(), 2u);
+    EXPECT_EQ(dialogs->Boxes[0].kind, platform::MessageKind::Warning);
+    EXPECT_EQ(dialogs->Boxes[0].text, "cannot write " + readOnly + ": the file is read-only");
+    EXPECT_EQ(dialogs->Boxes[1].text.rfind("Load SRAM Content to a File Fail. (", 0), 0u);
+    EXPECT_EQ(Contents(readOnly), "old");
+
+    const std::string setId = files.File("tool.bin");
+    WriteFile(setId, "old");
+    ASSERT_EQ(chmod(setId.c_str(), 06755), 0);
+    Save(setId, "0", "10");
+    EXPECT_EQ(Contents(setId).size(), 32u);
+    struct stat st {};
+    ASSERT_EQ(stat(setId.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0755u);
+    EXPECT_EQ(dialogs->Boxes.size(), 2u);
+
+    auto other = SecondUser();
+    if (!other)
+        GTEST_SKIP() << "a link of another user: only when run as root";
+    const std::string mine = files.File("mine.bin");
+    WriteFile(mine, "mine");
+    const std::string shared = files.File("shared");
+    ASSERT_EQ(mkdir(shared.c_str(), 01777), 0);
+    ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+    const std::string planted = shared + "/dump.bin";
+    std::filesystem::create_symlink(mine, planted);
+    ASSERT_EQ(lchown(planted.c_str(), other->uid, other->gid), 0);
+    Save(planted, "0", "10");
+    ASSERT_EQ(dialogs->Boxes.size(), 4u);
+    EXPECT_EQ(dialogs->Boxes[2].text, "refusing to write " + planted + ": " + planted +
+                                          " is a symbolic link that belongs to another user");
+    EXPECT_EQ(Contents(mine), "mine");
+}
+
+// A FIFO is no file to write from: refused at once, not waited on.
+TEST_F(MemoryPageTest, WriteFromAFifoIsRefusedAtOnce) {
+    const std::string fifo = files.File("pipe.bin");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // Should the page wait for a writer, one comes after a while, so the
+    // test fails instead of hanging.
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (!done && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        while (!done) {
+            const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    vboard.CtlOk("log requests");
+    const auto start = std::chrono::steady_clock::now();
+    page.CheckBoxMemWriteFileLen->setChecked(true);
+    Write(fifo, "0");
+    const auto took = std::chrono::steady_clock::now() - start;
+    done = true;
+    writer.join();
+    EXPECT_LT(took, std::chrono::seconds(2));
+    EXPECT_EQ(LastInfo().text.rfind("Write a File to SRAM Fail.[", 0), 0u);
+    ASSERT_EQ(dialogs->Boxes.size(), 1u);
+    EXPECT_EQ(dialogs->Boxes[0].kind, platform::MessageKind::Error);
+    EXPECT_EQ(vboard.CtlOk("log requests"), "");
 }
 
 // ---- in the main window ----
