@@ -190,14 +190,14 @@ bool TFormMemory::eventFilter(QObject* watched, QEvent* event) {
 
 void TFormMemory::AttachBoard(TBoard* session) {
     ShowInfo("", colours::Green);
+    // Back, connected, before a running flow saw the detach (a quick tab round
+    // trip): the flow goes on, and its end enables the actions.
     board = session;
-    EnableActions(BoardConnected());
+    EnableActions(BoardConnected() && !busy);
 }
 
 void TFormMemory::DetachBoard() {
     // A flow in progress finds the session gone at its next check and ends.
-    if (busy)
-        detachedInFlow = true;
     board = nullptr;
     EnableActions(false);
 }
@@ -290,7 +290,6 @@ bool TFormMemory::CheckHexInput(const QLineEdit* edit, const char* fieldName, in
 
 void TFormMemory::BeginAction() {
     busy = true;
-    detachedInFlow = false;
     SetScreenCursor(ScreenCursor::HourGlass);
     EnableActions(false);
 }
@@ -298,8 +297,7 @@ void TFormMemory::BeginAction() {
 void TFormMemory::EndAction() {
     busy = false;
     // A page detached meanwhile stays disabled until it is attached again.
-    EnableActions(!detachedInFlow);
-    detachedInFlow = false;
+    EnableActions(BoardConnected());
     SetScreenCursor(ScreenCursor::Default);
 }
 
@@ -429,7 +427,7 @@ void TFormMemory::SaveMemoryToFile(uint8_t code, QLineEdit* addressEdit, QCheckB
         aborted ? FormatText("Load %s Content to a File Aborted.", name)
                 : FormatText("Load %s Content to a File %s. (%.1fsec)", name,
                              ok ? "Success" : "Fail", Seconds(start));
-    ShowInfo(text, ok && !aborted ? colours::Green : colours::Red);
+    ShowOutcome(text, ok && !aborted ? colours::Green : colours::Red);
     if (!ok && !aborted)
         Error(text);
     EndAction();
@@ -477,7 +475,7 @@ void TFormMemory::WriteFileToMemory(uint8_t code, QLineEdit* addressEdit, QCheck
         aborted ? FormatText("Write a File to %s Aborted.", name)
                 : FormatText("Write a File to %s %s.[%.1fsec]", name, ok ? "Success" : "Fail",
                              Seconds(start));
-    ShowInfo(text, ok && !aborted ? colours::Green : colours::Red);
+    ShowOutcome(text, ok && !aborted ? colours::Green : colours::Red);
     if (!ok && !aborted && !warned)
         Error(text);
     EndAction();
@@ -548,7 +546,14 @@ void TFormMemory::ShowPercent(int pct, int& last) {
 
 bool TFormMemory::PumpAndCheckAbort() {
     QCoreApplication::processEvents();
-    return progress->IsAborted() || detachedInFlow;
+    return progress->IsAborted() || !BoardConnected();
+}
+
+void TFormMemory::ShowOutcome(const std::string& text, uint32_t colour) {
+    // The info line belongs to the page shown now; a flow that a tab switch
+    // ended has nothing to tell it.
+    if (board || !isHidden())
+        ShowInfo(text, colour);
 }
 
 bool TFormMemory::ReadWithProgress(uint8_t code, uint32_t byteAddress, bool& aborted,
@@ -651,7 +656,7 @@ bool TFormMemory::EraseFlash() {
         // Not carried, or a step the board refused: either way the flash is not erased.
         text = FormatText("%s %s", "Flash Erase", "fail");
     }
-    ShowInfo(text, colour);
+    ShowOutcome(text, colour);
     if (!aborted && !(ok && done))
         Error(text);
     return done;

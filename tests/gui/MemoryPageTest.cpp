@@ -537,7 +537,9 @@ TEST_F(MemoryInMainWindowTest, TabSwitchDisconnectAndCloseEndTheTransfer) {
 
     SaveWhile(path, [this] { ClickTab(PAGE_LED); });
     EXPECT_EQ(form->CurrentPage(), PAGE_LED);
-    EXPECT_EQ(infos.back().text, "Load SDRAM Content to a File Aborted.");
+    // Ended by the switch, the save tells the LED page's info line nothing.
+    EXPECT_NE(infos.back().text, "Load SDRAM Content to a File Aborted.");
+    EXPECT_EQ(form->InfoLabel()->text().toStdString(), "");
     EXPECT_TRUE(form->Board().IsConnected());
     EXPECT_FALSE(Memory()->ButtonMemRead2File.Enabled); // hidden and detached
     ClickTab(PAGE_MEMORY);
@@ -562,6 +564,33 @@ TEST_F(MemoryInMainWindowTest, TabSwitchDisconnectAndCloseEndTheTransfer) {
     form.reset();
     EXPECT_TRUE(dialogs->Boxes.empty());
     EXPECT_TRUE(Entries(files.Path()).empty());
+}
+
+// Away and back before the erase's next step: the erase goes on, and the page
+// is usable when it ends.
+TEST_F(MemoryInMainWindowTest, TabRoundTripDuringAnEraseLeavesThePageUsable) {
+    Start();
+    vboard.CtlOk("erase steps 4");
+    vboard.CtlOk("erase step-ms 200");
+    Memory()->ComboBoxMemType->setCurrentIndex(3);
+    MidFlow trip([this] { return Memory()->ActiveProgress() != nullptr; },
+                 [this] {
+                     ClickTab(PAGE_LED);
+                     ClickTab(PAGE_MEMORY);
+                 });
+    Memory()->ButtonMemRdmEraseClick();
+    EXPECT_TRUE(trip.fired);
+    EXPECT_EQ(infos.back().text, "Flash Erase success (0 seconds)");
+    for (const THiddenButton* b : {&Memory()->ButtonMemoryRandomRead,
+                                   &Memory()->ButtonMemoryRandomWrite, &Memory()->ButtonMemRdmErase,
+                                   &Memory()->ButtonMemWrite2FMem, &Memory()->ButtonMemRead2File})
+        EXPECT_TRUE(b->Enabled) << b->Caption.toStdString();
+
+    vboard.CtlOk("log requests");
+    TCustomButton* read = Memory()->Buttons().FindButton(0);
+    ClickAt(Memory(), read->X() + 5, read->Y() + 5);
+    EXPECT_EQ(vboard.CtlOk("log requests"), "0E");
+    EXPECT_EQ(infos.back().text, "FLASH Random Read Success");
 }
 
 } // namespace
