@@ -119,7 +119,7 @@ void TFormMemory::CreateControls() {
     }
     ComboBoxMemType = MakeDropDownList(this, {12, 26, 250, 22}, entries,
                                        {.face = "Arial", .points = 9, .colour = 0xFFFFFF});
-    ComboBoxMemType->setStyleSheet("QComboBox { color: white; background: #404040; }");
+    SetDropDownColours(ComboBoxMemType, 0xFFFFFF, 0x404040);
     ComboBoxMemType->setCurrentIndex(0);
     connect(ComboBoxMemType, &QComboBox::currentIndexChanged, this, [this] { ComboBoxMemTypeChange(); });
     connect(ComboBoxMemType, &QComboBox::activated, this, [this] { ComboBoxMemTypeSelect(); });

@@ -3,6 +3,7 @@
 // erase, a save never spoiling the file it replaces nor replacing what is not
 // ours, and the colours of its lists and edits. The main-window cases switch
 // tabs, disconnect and close in the middle of a transfer or an erase.
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -31,6 +32,7 @@
 #include "pages/DialogRecorder.h"
 #include "pages/FormMemory.h"
 #include "pages/FormProgress.h"
+#include "pages/FormVGA.h"
 #include "pages/ShowInfo.h"
 #include "pages/logic/HexCodec.h"
 #include "skin/ButtonManager.h"
@@ -412,6 +414,64 @@ TEST_F(MemoryPageTest, SaveNeverSpoilsTheFileItReplaces) {
     EXPECT_EQ(dialogs->Boxes.size(), 3u);
     EXPECT_EQ(Contents(target), "OLD");
     EXPECT_EQ(Entries(files.Path()), before);
+}
+
+// The opened list of a drop-down shows the closed box's white on dark grey.
+TEST_F(MemoryPageTest, OpenedListsKeepTheirColours) {
+    TFormVGA vga{nullptr};
+    for (QComboBox* list : {page.ComboBoxMemType, vga.ComboBoxVGA}) {
+        list->window()->show();
+        list->showPopup();
+        QAbstractItemView* view = list->view();
+        ASSERT_TRUE(WaitFor([&] { return view->isVisible(); }, 2000));
+        // Row 1 is not the current one, so it is not highlighted.
+        const QRect row = view->visualRect(view->model()->index(1, 0));
+        const QImage shot = view->viewport()->grab(row).toImage();
+        EXPECT_EQ(QColor(shot.pixel(shot.width() - 3, shot.height() / 2)), QColor(0x40, 0x40, 0x40))
+            << list->itemText(1).toStdString();
+        int brightest = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                brightest = std::max(brightest, qGray(shot.pixel(x, y)));
+        EXPECT_GT(brightest, 0xE0) << "white text";
+        list->hidePopup();
+        list->window()->hide();
+    }
+}
+
+// An edit that "Entire Memory" switches off greys out; an enabled one looks as before.
+TEST_F(MemoryPageTest, DisabledEditsLookDisabled) {
+    page.show();
+    const auto ground = [](QLineEdit* edit) {
+        return QColor(edit->grab().toImage().pixel(edit->width() - 4, edit->height() / 2));
+    };
+    const auto darkest = [](QLineEdit* edit) {
+        const QImage shot = edit->grab().toImage();
+        int value = 0xFF;
+        for (int y = 3; y < shot.height() - 3; ++y)
+            for (int x = 3; x < shot.width() / 2; ++x)
+                value = std::min(value, qGray(shot.pixel(x, y)));
+        return value;
+    };
+    EXPECT_EQ(ground(page.EditMemReadAddr), QColor(Qt::white));
+    EXPECT_LT(darkest(page.EditMemReadAddr), 0x30) << "black text";
+
+    page.LabelEntireMemoryClick();
+    ASSERT_FALSE(page.EditMemReadAddr->isEnabled());
+    const QColor disabled = ground(page.EditMemReadAddr);
+    EXPECT_LT(disabled.lightness(), 0xE8) << "a grey ground";
+    EXPECT_GT(disabled.lightness(), 0x80);
+    const int text = darkest(page.EditMemReadAddr);
+    EXPECT_GT(text, 0x50) << "grey text";
+    EXPECT_LT(text, disabled.lightness());
+    EXPECT_EQ(ground(page.EditMemReadLen), disabled);
+
+    // Labels and check boxes grey out as well.
+    page.LabelEntireMemory->setEnabled(false);
+    EXPECT_EQ(page.LabelEntireMemory->palette().color(QPalette::Disabled, QPalette::WindowText),
+              QColor(0x80, 0x80, 0x80));
+    EXPECT_EQ(page.LabelEntireMemory->palette().color(QPalette::Active, QPalette::WindowText),
+              QColor(Qt::white));
 }
 
 // The save takes the same rules as kbr370's -o: no read-only file is
