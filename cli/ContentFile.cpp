@@ -1,30 +1,22 @@
 #include "cli/ContentFile.h"
 
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fmt/format.h>
 
 #include "cli/CliError.h"
 #include "pages/logic/HexCodec.h"
+#include "pages/logic/InputFile.h"
 
 namespace {
 
-// Opens a regular file and returns its descriptor and size. The open does not
-// wait, so a FIFO is refused at once instead of waiting for a writer.
+// Opens a regular file, as the panel does, and returns its descriptor and size.
 int OpenInput(const std::string& path, uint64_t& size) {
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    std::string reason;
+    const int fd = OpenInputFile(path, size, reason);
     if (fd < 0)
-        throw UsageError(fmt::format("cannot read {}: {}", path, std::strerror(errno)));
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        throw UsageError(fmt::format("cannot read {}: not a regular file", path));
-    }
-    size = static_cast<uint64_t>(st.st_size);
+        throw UsageError(reason);
     return fd;
 }
 
