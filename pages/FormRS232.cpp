@@ -67,7 +67,7 @@ TFormRS232::TFormRS232(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "RS232") {
         if (!r.linkOk || !r.done)
             ShowInfo("RS232 receive fail.", kRed);
         else if (r.count != 0)
-            EditRx->Append(QString::fromLatin1(Rs232ReceivedText(r.data.data(), r.count)));
+            EditRx->Append(QString::fromLatin1(Rs232StreamText(r.data.data(), r.count)));
     });
     SetPageEnabled(false);
 }
