@@ -1,5 +1,6 @@
 // The SD card page against its own virtual board: a read fills the three
-// texts; a refused read leaves them empty; a link failure loses the link.
+// texts, with any name a card holds readable; a refused read leaves them
+// empty; a link failure loses the link.
 #include <QLabel>
 
 #include "pages/DialogRecorder.h"
@@ -58,6 +59,17 @@ TEST_F(SdCardPageTest, ReadShowsTheCardAndARefusedReadLeavesNothing) {
 
     page.DetachBoard();
     EXPECT_FALSE(ReadEnabled());
+}
+
+TEST_F(SdCardPageTest, TheCardsNameIsLatin1WithItsControlBytesWrittenOut) {
+    // Name bytes S D 0xE9 LF B.
+    Ctl("sd insert 400E00325B5900003B377F800A400000 1D53445344E90A42104B523730016300 2");
+    page.AttachBoard(&session);
+    ClickRead();
+    const QString cid = page.LabelSDCARD_CID->text();
+    EXPECT_TRUE(cid.contains(QString::fromUtf8("-Product Name:SD\u00e9^JB\n")))
+        << cid.toStdString();
+    EXPECT_EQ(cid.count('\n'), 6) << "one line per field";
 }
 
 TEST_F(SdCardPageTest, LinkFailureClearsTheTextsAndLosesTheLink) {
