@@ -52,6 +52,8 @@ void TFormPS2::AttachBoard(TBoard* session) {
     pointer.buttons = 0;
     board = session;
     SetStartCaption("Start");
+    // A trace left when the page was hidden is over: its pointer goes too.
+    DrawPointer(true);
     if (BoardConnected()) {
         ShowInfo(kWaitText, kYellow);
         router.SetEnabled(ButtonStart, true);

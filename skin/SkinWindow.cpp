@@ -1,5 +1,6 @@
 #include "skin/SkinWindow.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -30,6 +31,12 @@ void TSkinWindow::Invalidate() {
 void TSkinWindow::RepaintNow() {
     RunFormPaint();
     update();
+}
+
+void TSkinWindow::ShowPendingDrawing() {
+    // update() leaves an update request for the top-level window in the
+    // event queue; delivering it now paints and shows only what is pending.
+    QCoreApplication::sendPostedEvents(window(), QEvent::UpdateRequest);
 }
 
 void TSkinWindow::RunFormPaint() {

@@ -20,6 +20,10 @@ public:
     void Invalidate();
     // Runs FormPaint now, without waiting for the event loop.
     void RepaintNow();
+    // Shows at once what has been drawn anywhere in this window's top-level
+    // window but is not on screen yet. Called before a command that blocks the
+    // event loop, which would otherwise show it only after the command.
+    void ShowPendingDrawing();
 
 protected:
     virtual void FormPaint() {}
