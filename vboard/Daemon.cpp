@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -30,25 +29,9 @@ void SetNonBlocking(int fd) {
 // the directory is ours to remove at the end.
 bool PrepareDirectory(const std::string& dir, bool& created, std::string& error) {
     created = false;
-    switch (platform::CheckVBoardDirectory(dir, error)) {
-    case platform::VBoardDirState::Usable:
-        return true;
-    case platform::VBoardDirState::Refused:
+    if (platform::CheckVBoardDirectory(dir, error) == platform::VBoardDirState::Refused)
         return false;
-    case platform::VBoardDirState::Missing:
-        break;
-    }
-    std::error_code ec;
-    std::filesystem::path parent = std::filesystem::path(dir).parent_path();
-    if (!parent.empty())
-        std::filesystem::create_directories(parent, ec);
-    if (mkdir(dir.c_str(), 0700) != 0) {
-        error = "cannot create " + dir + ": " + std::strerror(errno);
-        return false;
-    }
-    created = true;
-    // The umask may have taken bits away, never added any; check all the same.
-    return platform::CheckVBoardDirectory(dir, error) == platform::VBoardDirState::Usable;
+    return platform::MakePrivateDirectory(dir, platform::kVBoardDirName, created, error);
 }
 
 // Takes the daemon's lock. The lock file is removed when a daemon stops, so a
