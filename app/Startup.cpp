@@ -56,9 +56,17 @@ int RunPanel(int argc, char** argv) {
     const bool quitAfterConnect = !Env("KBR370_PANEL_TEST_QUIT").empty();
 
     platform::NamedMutex mutex(kMutexName);
-    if (!mutex.Acquired()) {
+    if (mutex.GetState() == platform::NamedMutex::State::Held) {
         Dialogs().MessageBox(platform::MessageKind::Information, "The application is running.", "");
         return 0;
+    }
+    if (!mutex.Acquired()) {
+        // Not another copy: something is wrong with the lock itself, and the
+        // user can only mend it when told what.
+        Dialogs().MessageBox(platform::MessageKind::Error,
+                             "Cannot make sure that only one copy runs: " + mutex.Error() + ".",
+                             "");
+        return 1;
     }
 
     int rc = 0;
