@@ -11,6 +11,7 @@
 #include "pages/Dialogs.h"
 #include "pages/ShowInfo.h"
 #include "platform/NamedMutex.h"
+#include "platform/System.h"
 
 namespace {
 
@@ -44,6 +45,7 @@ void AttachTestLog(TFormMain& form, TTestLog* log, bool quitAfterConnect) {
 } // namespace
 
 int RunPanel(int argc, char** argv) {
+    platform::MakePathVariablesAbsolute();
     TPanelApplication app(argc, argv);
     InstallPlatformHooks();
 

@@ -185,6 +185,7 @@ int Run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::MakePathVariablesAbsolute();
     // The libraries' message boxes become lines on standard error.
     platform::SetMessageBoxHandler([](platform::MessageKind, const std::string& text, const std::string&) {
         std::cerr << "kbr370: " << text << "\n";

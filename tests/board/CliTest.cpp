@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -161,6 +162,31 @@ TEST(Cli, BoardDirectoryNotOursGetsNothing) {
     EXPECT_EQ(vb.CtlOk("mem read 6 0x0 6"), "000000000000");
     if (!SecondUser())
         GTEST_SKIP() << "another user's directory: only when run as root";
+}
+
+// Paths in the environment and on the command line are taken from where the
+// program started, though the working directory changes on the way.
+TEST(Cli, RelativePathsLeadWhereTheyStarted) {
+    TestVBoard vb;
+    const fs::path dir = vb.Dir();
+    setenv("KBR370_VBOARD_DIR", dir.filename().c_str(), 1);
+    CliOptions here;
+    here.cwd = dir.parent_path().string();
+    CliResult r = Cli({"info"}, here);
+    setenv("KBR370_VBOARD_DIR", vb.Dir().c_str(), 1);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "board: KBR_370")) << r.out;
+    // Had the name been taken from "/", a daemon of its own would serve there.
+    const std::string vboard = TestVBoard::BinDir() + "/kbr370-vboard";
+    EXPECT_EQ(std::system((vboard + " stop --dir /" + dir.filename().string()).c_str()), 0);
+
+    TempDir tmp;
+    const std::string inTmp = "cd " + tmp.Path() + " && " + vboard;
+    ASSERT_EQ(std::system((inTmp + " serve --dir rel").c_str()), 0);
+    EXPECT_TRUE(fs::exists(tmp.File("rel/ctl")));
+    EXPECT_EQ(std::system((inTmp + " stop --dir rel").c_str()), 0);
+    EXPECT_FALSE(fs::exists("/rel"));
+    EXPECT_EQ(std::system((vboard + " stop --dir /rel").c_str()), 0);
 }
 
 TEST(Cli, HeldLinkAndFailedWritesAreNamedForWhatTheyAre) {
