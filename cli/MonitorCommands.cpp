@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <ctime>
 #include <functional>
@@ -243,10 +244,25 @@ ReadingHandler PrintMouseReports() {
     };
 }
 
+// The longest wait --seconds may ask for: about 31 years, far inside what the
+// clock can count.
+constexpr double kMaxSeconds = 1e9;
+
+// A time to wait: finite, above 0 and not past kMaxSeconds ("nan" and "inf"
+// parse as numbers).
+std::string CheckSeconds(std::string& text) {
+    double value = 0;
+    if (!CLI::detail::lexical_cast(text, value) || !std::isfinite(value) || value <= 0 ||
+        value > kMaxSeconds)
+        return fmt::format("--seconds needs a number above 0 and at most {:.0f}, not \"{}\"",
+                           kMaxSeconds, text);
+    return {};
+}
+
 CLI::App* AddStream(CLI::App& parent, const char* name, const char* help, double& seconds) {
     CLI::App* sub = parent.add_subcommand(name, help);
     sub->add_option("--seconds", seconds, "stop after N seconds (default: until interrupted)")
-        ->check(CLI::PositiveNumber);
+        ->check(CLI::Validator(CheckSeconds, "SECONDS"));
     return sub;
 }
 

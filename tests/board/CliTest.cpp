@@ -109,6 +109,11 @@ TEST(Cli, BadUsageIsRefusedBeforeTheBoardIsTouched) {
         {"mem", "write", "sram", "0x0", dir.File("fifo.bin")},
         {"configure", dir.File("nosuch.sof")},
         {"configure", dir.Path()},
+        {"ps2", "watch", "--seconds", "nan"},
+        {"ps2", "watch", "--seconds", "inf"},
+        {"ps2", "watch", "--seconds", "1e19"},
+        {"ps2", "watch", "--seconds", "0"},
+        {"ps2", "watch", "--seconds", "-1"},
     };
     for (const auto& args : cases) {
         std::string line;
