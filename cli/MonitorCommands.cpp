@@ -18,6 +18,7 @@
 #include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/EndingSignals.h"
 #include "pages/logic/IrCodes.h"
 #include "pages/logic/Ps2Mouse.h"
 #include "pages/logic/Rs232Text.h"
@@ -52,25 +53,18 @@ class TStopSignals {
         struct sigaction action {};
         action.sa_handler = NoteStopSignal;
         sigemptyset(&action.sa_mask);
-        sigset_t stops;
         sigemptyset(&stops);
-        for (int signal : kSignals) {
+        for (int signal : signals) {
             sigaction(signal, &action, nullptr);
             sigaddset(&stops, signal);
         }
-        // A closed standard output ends the stream at the next write instead.
-        std::signal(SIGPIPE, SIG_IGN);
+        // A closed standard output raises SIGPIPE while it is held back: the
+        // write fails, and the stream ends there.
         sigprocmask(SIG_BLOCK, &stops, &waitMask);
-        for (int signal : kSignals)
+        for (int signal : signals)
             sigdelset(&waitMask, signal);
     }
-    ~TStopSignals() {
-        sigset_t stops;
-        sigemptyset(&stops);
-        for (int signal : kSignals)
-            sigaddset(&stops, signal);
-        sigprocmask(SIG_UNBLOCK, &stops, nullptr);
-    }
+    ~TStopSignals() { sigprocmask(SIG_UNBLOCK, &stops, nullptr); }
     TStopSignals(const TStopSignals&) = delete;
     TStopSignals& operator=(const TStopSignals&) = delete;
 
@@ -86,7 +80,8 @@ class TStopSignals {
     }
 
   private:
-    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    const std::vector<int> signals = EndingSignals();
+    sigset_t stops;
     sigset_t waitMask;
 };
 

@@ -12,6 +12,7 @@
 #include "config/DesignPath.h"
 #include "cli/Commands.h"
 #include "cli/ContentFile.h"
+#include "cli/EndingSignals.h"
 #include "cli/FrontPanelCommands.h"
 #include "cli/HexNumber.h"
 #include "cli/MemoryCommands.h"
@@ -41,7 +42,7 @@ void RemoveTempFileOnSignals(const std::string& path) {
     struct sigaction action {};
     action.sa_handler = RemoveTempFileAndExit;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (int signal : EndingSignals())
         sigaction(signal, &action, nullptr);
 }
 

@@ -327,20 +327,23 @@ TEST(Cli, BoardDyingDuringAReadLeavesNoFile) {
     EXPECT_EQ(FilesIn(dir.Path()), 1u) << "the temporary file is gone";
 }
 
+// Every signal that would end the program cleans up as SIGINT does.
 TEST(Cli, InterruptedReadRemovesItsTemporaryFile) {
     TestVBoard vb;
     TempDir dir;
     vb.CtlOk("link rate 2000000");
-    CliRun run({"mem", "read", "sdram", "0x0", "0x800000", "-o", dir.File("dump.hex")});
-    // Wait until the read is under way, its temporary file beside the target.
-    for (int i = 0; i < 200 && FilesIn(dir.Path()) == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_EQ(FilesIn(dir.Path()), 1u);
-    run.Signal(SIGINT);
-    const CliResult r = run.Wait();
-    EXPECT_EQ(r.code, 128 + SIGINT);
-    EXPECT_EQ(FilesIn(dir.Path()), 0u);
+    for (int signal : {SIGINT, SIGQUIT, SIGUSR1, SIGALRM}) {
+        CliRun run({"mem", "read", "sdram", "0x0", "0x800000", "-o", dir.File("dump.hex")});
+        // Wait until the read is under way, its temporary file beside the target.
+        for (int i = 0; i < 200 && FilesIn(dir.Path()) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        EXPECT_EQ(FilesIn(dir.Path()), 1u) << signal;
+        run.Signal(signal);
+        const CliResult r = run.Wait();
+        EXPECT_EQ(r.code, 128 + signal);
+        EXPECT_EQ(FilesIn(dir.Path()), 0u) << signal;
+    }
 }
 
 TEST(Cli, BlankBoardNamesConfigureAndConfigureMendsIt) {
