@@ -257,15 +257,15 @@ TEST(Cli, MemoryRoundTripsThroughHexAndBinaryFiles) {
     std::string digits;
     for (int i = 0; i < 32; ++i)
         digits += "0123456789abcdefFEDCBA9876543210"[i] + std::string(1, "fedcba98765432100123456789ABCDEF"[i]);
-    WriteFile(dir.File("in.hex"), digits);
+    std::string upper = digits;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    WriteFile(dir.File("in.hex"), upper);
     CliResult r = Cli({"mem", "write", "sram", "0x200", dir.File("in.hex")});
     ASSERT_EQ(r.code, 0) << r.err;
 
     r = Cli({"mem", "read", "sram", "0x200", "0x20", "-o", dir.File("out.HEX")});
     ASSERT_EQ(r.code, 0) << r.err;
-    std::string upper = digits;
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     EXPECT_EQ(ReadFile(dir.File("out.HEX")), upper) << "64 upper-case digits, no line end";
 
     r = Cli({"mem", "read", "sram", "0x200", "0x20", "-o", dir.File("out.bin")});
