@@ -629,8 +629,9 @@ bool TFormMemory::EraseFlash() {
     const uint32_t start = platform::GetTickCount();
     OpenProgress();
     int last = -1;
-    const auto steps = static_cast<int32_t>(board ? board->QueryEraseStatus() : 0);
-    bool ok = steps > 0;
+    const uint32_t reported = board ? board->QueryEraseStatus() : 0;
+    const auto steps = static_cast<int32_t>(reported);
+    bool ok = EraseStepCountValid(reported);
     bool done = true;
     bool aborted = false;
     for (int32_t i = 0; i < steps && ok && done && !aborted; ++i) {
