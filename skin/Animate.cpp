@@ -28,6 +28,7 @@ bool TAnimate::Open(const QString& resourceName) {
     SetActive(false);
     frames.clear();
     current = 0;
+    resource = resourceName;
     // The frames are numbered resources NAME_00, NAME_01, ... without gaps.
     for (int i = 0; SkinBitmapExists(FrameName(resourceName, i)); ++i)
         frames.push_back(LoadSkinBitmap(FrameName(resourceName, i)));
@@ -51,7 +52,11 @@ void TAnimate::paintEvent(QPaintEvent*) {
         return;
     }
     const QImage& frame = frames[current];
-    p.drawImage(0, 0, frame);
+    // A finer screen shows the 2x drawing of the frame, shrunk smoothly to a
+    // ratio between 1 and 2.
+    const qreal dpr = devicePixelRatioF();
+    p.setRenderHint(QPainter::SmoothPixmapTransform, dpr > 1 && dpr < 2);
+    p.drawImage(0, 0, SkinBitmapAt(FrameName(resource, current), frame, dpr));
     // Whatever the frame does not cover stays dark rather than undefined.
     if (width() > frame.width())
         p.fillRect(frame.width(), 0, width() - frame.width(), height(), Qt::black);
