@@ -81,6 +81,13 @@ QImage LoadSkinBitmap(const QString& name) {
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
+qint64 SkinBitmaps2xDecodedBytes() {
+    qint64 bytes = 0;
+    for (const QImage& image : Decoded2x())
+        bytes += image.sizeInBytes();
+    return bytes;
+}
+
 QImage SkinBitmapAt(const QString& name, const QImage& image, qreal dpr) {
     if (dpr <= 1)
         return image;

@@ -17,3 +17,5 @@ bool SkinBitmapExists(const QString& name);
 // 2x (device pixel ratio 2), decoded on the first such request and kept for
 // the run. `image` again when the 2x set has no such bitmap.
 QImage SkinBitmapAt(const QString& name, const QImage& image, qreal dpr);
+// The bytes of the 2x pictures decoded so far (none at 1x).
+qint64 SkinBitmaps2xDecodedBytes();
