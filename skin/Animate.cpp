@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "skin/Canvas.h"
 #include "skin/SkinResources.h"
 
 namespace {
@@ -52,11 +53,12 @@ void TAnimate::paintEvent(QPaintEvent*) {
         return;
     }
     const QImage& frame = frames[current];
-    // A finer screen shows the 2x drawing of the frame, shrunk smoothly to a
-    // ratio between 1 and 2.
+    // A finer screen shows the 2x drawing of the frame.
     const qreal dpr = devicePixelRatioF();
-    p.setRenderHint(QPainter::SmoothPixmapTransform, dpr > 1 && dpr < 2);
-    p.drawImage(0, 0, SkinBitmapAt(FrameName(resource, current), frame, dpr));
+    const QImage shown = SkinBitmapAt(FrameName(resource, current), frame, dpr);
+    p.setRenderHint(QPainter::SmoothPixmapTransform,
+                    Canvas::ScalesSmoothly(shown.devicePixelRatio(), dpr));
+    p.drawImage(0, 0, shown);
     // Whatever the frame does not cover stays dark rather than undefined.
     if (width() > frame.width())
         p.fillRect(frame.width(), 0, width() - frame.width(), height(), Qt::black);

@@ -1,6 +1,7 @@
 #include "skin/Canvas.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -76,6 +77,11 @@ void Canvas::SetDevicePixelRatio(qreal ratio) {
     Changed(ClientRect());
 }
 
+bool Canvas::ScalesSmoothly(qreal from, qreal to) {
+    const qreal factor = to / from;
+    return factor < 1 || !qFuzzyCompare(factor, std::round(factor));
+}
+
 QRect Canvas::DeviceRect(int x, int y) const {
     const QPoint from(qRound(x * dpr), qRound(y * dpr));
     const QPoint to(qRound((x + 1) * dpr), qRound((y + 1) * dpr));
@@ -117,10 +123,10 @@ void Canvas::DrawImage(int x, int y, const QImage& src, bool transparent) {
             }
         }
     } else {
-        // Another ratio than the canvas's: the painter scales, smoothly when
-        // it shrinks a finer picture, by whole pixels when it enlarges one.
+        // Another ratio than the canvas's: the painter scales.
         QPainter p(&image);
-        p.setRenderHint(QPainter::SmoothPixmapTransform, src.devicePixelRatio() > dpr);
+        p.setRenderHint(QPainter::SmoothPixmapTransform,
+                        ScalesSmoothly(src.devicePixelRatio(), dpr));
         if (transparent) {
             p.drawImage(QPoint(x, y), KeyedOut(src));
         } else {
@@ -139,7 +145,7 @@ void Canvas::CopyRect(const QRect& dst, const QImage& src, const QRect& srcRect)
                       srcRect.height() * ratio);
     QPainter p(&image);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.setRenderHint(QPainter::SmoothPixmapTransform, ratio > dpr);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, ScalesSmoothly(ratio, dpr));
     p.drawImage(QRectF(dst), src, from);
     p.end();
     Changed(dst);

@@ -26,6 +26,9 @@ public:
     qreal DevicePixelRatio() const { return dpr; }
     // Redraws what is there at the new ratio; the owner paints it anew.
     void SetDevicePixelRatio(qreal ratio);
+    // Whether a picture of ratio `from` shown at ratio `to` is best scaled
+    // smoothly: when shrunk, or enlarged by other than whole pixels.
+    static bool ScalesSmoothly(qreal from, qreal to);
 
     // Draws an image whole, or without the pixels of its lower-left pixel's
     // colour. The image covers its size divided by its own device pixel ratio.
