@@ -120,7 +120,8 @@ void TFormPS2::TakeReports(const uint8_t* data, uint32_t count) {
 
 void TFormPS2::DrawPointer(bool erase) {
     if (erase)
-        GetCanvas().CopyRect(kPaintBox, bitmaps->GetBitmap(0)->image, kPaintBox);
+        GetCanvas().CopyRect(kPaintBox, bitmaps->GetBitmap(0)->At(GetCanvas().DevicePixelRatio()),
+                             kPaintBox);
     if (!monitorStarted)
         return;
     const TPicturePosition at =

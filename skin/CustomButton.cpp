@@ -16,8 +16,10 @@ const QColor kCaptionDisabled(0x96, 0x96, 0x96);
 TCustomButton::TCustomButton(int id, const QString& caption, const QString& resourceName, int x,
                              int y, bool transparent)
     : id(id), x(x), y(y), caption(caption), transparent(transparent) {
-    if (!resourceName.isEmpty())
+    if (!resourceName.isEmpty()) {
         m_pBitmap = std::make_unique<QImage>(LoadSkinBitmap(resourceName));
+        bitmapName = resourceName;
+    }
 }
 
 void TCustomButton::SetCaption(const QString& text) {
@@ -30,6 +32,7 @@ void TCustomButton::LoadBitmap(const QString& resourceName) {
         return;
     KBR_ASSERT(m_pBitmap != nullptr, "m_pBitmap");
     *m_pBitmap = LoadSkinBitmap(resourceName);
+    bitmapName = resourceName;
 }
 
 int TCustomButton::Width() const {
@@ -51,7 +54,8 @@ void TCustomButton::DrawFace(Canvas& c, TButtonFace face) const {
         return;
     const int w = Width();
     const int h4 = FaceHeight();
-    c.CopyRect(QRect(x, y, w, h4), *m_pBitmap, QRect(0, static_cast<int>(face) * h4, w, h4));
+    c.CopyRect(QRect(x, y, w, h4), SkinBitmapAt(bitmapName, *m_pBitmap, c.DevicePixelRatio()),
+               QRect(0, static_cast<int>(face) * h4, w, h4));
     if (caption.isEmpty())
         return;
     const QFont font = SkinFontPoints(QStringLiteral("Arial"), 8);

@@ -55,13 +55,19 @@ void TSkinWindow::resizeEvent(QResizeEvent* event) {
 void TSkinWindow::paintEvent(QPaintEvent* event) {
     // Only a whole repaint runs FormPaint. An ordinary update() merely shows
     // the canvas, so a hot or pressed face drawn a moment ago stays on screen.
-    if (needsFormPaint) {
+    // A screen of another device pixel ratio (the window moved, or the
+    // platform scaled it) wants the canvas at its own resolution.
+    if (needsFormPaint || devicePixelRatioF() != canvas.DevicePixelRatio()) {
         canvas.SetNotifyOwner(false);
+        canvas.SetDevicePixelRatio(devicePixelRatioF());
         RunFormPaint();
         canvas.SetNotifyOwner(true);
     }
     QPainter p(this);
-    p.drawImage(event->rect(), canvas.Image(), event->rect());
+    const QRectF shown(event->rect());
+    const qreal dpr = canvas.DevicePixelRatio();
+    p.drawImage(shown, canvas.Image(),
+                QRectF(shown.topLeft() * dpr, shown.size() * dpr));
 }
 
 void TSkinWindow::mousePressEvent(QMouseEvent* event) {
