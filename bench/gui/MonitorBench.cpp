@@ -133,7 +133,7 @@ void Print(const char* page, int interval, double cpuTarget, const Figures& f) {
                 "  (target p99 <= %d ms)  %s\n",
                 page, f.latencyMedian, f.latencyP99, f.trials, interval + 20,
                 latencyOk ? "ok" : "MISSED");
-    std::printf("  %-5s CPU, idle board : %6.1f %% of one core  (target <= %.1f %%)  %s\n", page,
+    std::printf("  %-5s CPU, idle board : %6.2f %% of one core  (target <= %.1f %%)  %s\n", page,
                 f.cpuPercent, cpuTarget, f.cpuPercent <= cpuTarget ? "ok" : "MISSED");
 }
 
