@@ -1,6 +1,8 @@
 // Writes PNGs of the real windows: welcome, connecting, connected on the LED
 // page, the pages at work, and the About dialog. Usage: kbr370-screenshots <outdir>
 // Run it against a private, configured virtual board (scripts/screenshots.sh).
+// On a screen of device pixel ratio 2 (QT_SCALE_FACTOR=2) it writes only the
+// connected window and two pages, named with "@2x".
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -48,7 +50,10 @@ void Pump(int ms) {
 }
 
 bool Save(QWidget& window, const std::string& dir, const char* name) {
-    const std::string path = dir + "/" + name;
+    std::string file = name;
+    if (qApp->devicePixelRatio() > 1)
+        file.insert(file.rfind('.'), "@" + QString::number(qApp->devicePixelRatio()).toStdString() + "x");
+    const std::string path = dir + "/" + file;
     const bool ok = window.grab().save(QString::fromStdString(path), "PNG");
     std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "could not write", path.c_str());
     return ok;
@@ -255,6 +260,10 @@ int main(int argc, char** argv) {
         ok &= Save(form, out, "connected-led.png");
         ok &= ShootSeg7(form, out);
         ok &= ShootSwitches(form, out);
+        if (app.devicePixelRatio() > 1) {
+            SetInfoSink({});
+            return ok ? 0 : 1;
+        }
         ok &= ShootLcd(form, out);
         ok &= ShootSdCard(form, out);
         ok &= SaveUsbVgaHsmcPages(form, out);

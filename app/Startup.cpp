@@ -11,6 +11,7 @@
 #include "pages/Dialogs.h"
 #include "pages/ShowInfo.h"
 #include "platform/NamedMutex.h"
+#include "platform/System.h"
 
 namespace {
 
@@ -44,6 +45,7 @@ void AttachTestLog(TFormMain& form, TTestLog* log, bool quitAfterConnect) {
 } // namespace
 
 int RunPanel(int argc, char** argv) {
+    platform::MakePathVariablesAbsolute();
     TPanelApplication app(argc, argv);
     InstallPlatformHooks();
 
@@ -56,9 +58,17 @@ int RunPanel(int argc, char** argv) {
     const bool quitAfterConnect = !Env("KBR370_PANEL_TEST_QUIT").empty();
 
     platform::NamedMutex mutex(kMutexName);
-    if (!mutex.Acquired()) {
+    if (mutex.GetState() == platform::NamedMutex::State::Held) {
         Dialogs().MessageBox(platform::MessageKind::Information, "The application is running.", "");
         return 0;
+    }
+    if (!mutex.Acquired()) {
+        // Not another copy: something is wrong with the lock itself, and the
+        // user can only mend it when told what.
+        Dialogs().MessageBox(platform::MessageKind::Error,
+                             "Cannot make sure that only one copy runs: " + mutex.Error() + ".",
+                             "");
+        return 1;
     }
 
     int rc = 0;

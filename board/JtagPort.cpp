@@ -88,7 +88,7 @@ uint32_t TJtagPort::Read(uint8_t* buffer, uint32_t count, uint32_t timeoutMs) {
         return 0;
     uint32_t got = 0;
     const uint32_t start = platform::GetTickCount();
-    // Polls without sleeping: the library's read never blocks. The library is
+    // The library's read returns at once or after a short wait for data. It is
     // asked at least once, or a 1 ms read whose tick moves on at once would
     // report nothing while bytes are waiting, and FlushInput would stop early.
     while (got < count) {

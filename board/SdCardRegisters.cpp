@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include "board/VisibleText.h"
+
 namespace {
 
 // The card's time and rate multipliers 1.0 to 8.0, times ten; index 0 is reserved.
@@ -60,8 +62,10 @@ std::string CidText(const uint8_t cid[16]) {
     std::string s;
     s += fmt::format("-Manufacturer ID:{:02X}h\n", cid[0]);
     s += fmt::format("-OEM/Application ID:{:02X}{:02X}h\n", cid[2], cid[1]);
-    s += fmt::format("-Product Name:{}{}{}{}{}\n", static_cast<char>(cid[3]), static_cast<char>(cid[4]),
-                     static_cast<char>(cid[5]), static_cast<char>(cid[6]), static_cast<char>(cid[7]));
+    // The name's five bytes are whatever the card holds: a line feed there must
+    // not start a line of its own.
+    s += fmt::format("-Product Name:{}\n",
+                     VisibleLatin1({reinterpret_cast<const char*>(cid + 3), 5}));
     s += fmt::format("-Product Revision:{:02X}h\n", cid[8]);
     s += fmt::format("-Serial No.:{:02X}{:02X}{:02X}{:02X}h\n", cid[9], cid[10], cid[11], cid[12]);
     s += fmt::format("-Date Code:{:01X}{:02X}h\n", cid[13] & 0x0F, cid[14]);

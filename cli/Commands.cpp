@@ -103,8 +103,10 @@ void RunSd(TBoard& board, std::ostream& out) {
     if (!done)
         throw BoardFailure(
             "Failed to access the SDCARD. Please make sure a SDCARD is pluged into the KBR-370.");
+    // The CID text is readable already (the card's name as Latin-1, its control
+    // bytes written out); escaping its UTF-8 would spoil an accented letter.
     out << "Card Identification\n"
-        << TerminalSafe(cid, true) << "Card Specific Data\n"
+        << cid << "Card Specific Data\n"
         << TerminalSafe(csd, true) << "File System: " << TerminalSafe(fileSystem) << "\n";
 }
 

@@ -1,37 +1,42 @@
 #include "cli/ContentFile.h"
 
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fmt/format.h>
 
 #include "cli/CliError.h"
 #include "pages/logic/HexCodec.h"
+#include "pages/logic/InputFile.h"
 
 namespace {
 
-// Opens a regular file and returns its descriptor and size. The open does not
-// wait, so a FIFO is refused at once instead of waiting for a writer.
+// Opens a regular file, as the panel does, and returns its descriptor and size.
 int OpenInput(const std::string& path, uint64_t& size) {
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    std::string reason;
+    const int fd = OpenInputFile(path, size, reason);
     if (fd < 0)
-        throw UsageError(fmt::format("cannot read {}: {}", path, std::strerror(errno)));
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        throw UsageError(reason);
+    // Nothing to write is a mistake of the caller's, not a write of 0 bytes.
+    if (size == 0) {
         close(fd);
-        throw UsageError(fmt::format("cannot read {}: not a regular file", path));
+        throw UsageError(fmt::format("{} is empty", path));
     }
-    size = static_cast<uint64_t>(st.st_size);
     return fd;
+}
+
+// After the characters: a line end at the end is named as such, not as an odd count.
+void CheckDigitCount(const std::string& path, uint64_t digits) {
+    if (digits % 2 != 0)
+        throw UsageError(fmt::format("{} {}: {} digits, an odd number; a byte is two digits", path,
+                                     kInvalidHexFileText, digits));
 }
 
 [[noreturn]] void ThrowBadHex(const std::string& path, const HexDecodeError& error) {
     const auto c = static_cast<unsigned char>(error.character);
-    throw UsageError(fmt::format("{} {}: character 0x{:02X} at offset {} is not a hex digit", path,
-                                 kInvalidHexFileText, c, error.offset));
+    throw UsageError(fmt::format(
+        "{} {}: character 0x{:02X} at offset {} is not an upper-case hex digit", path,
+        kInvalidHexFileText, c, error.offset));
 }
 
 } // namespace
@@ -43,7 +48,7 @@ void CheckContentFile(const std::string& path) {
         close(fd);
         return;
     }
-    // In pieces, so a huge file costs no memory; an even piece keeps digit pairs whole.
+    // In pieces, so a huge file costs no memory.
     std::vector<uint8_t> piece(64 * 1024);
     uint64_t offset = 0;
     for (;;) {
@@ -53,7 +58,7 @@ void CheckContentFile(const std::string& path) {
         if (n <= 0)
             break;
         HexDecodeError error;
-        if (!DecodeHexText(piece.data(), static_cast<size_t>(n), &error)) {
+        if (!IsUpperHexText(piece.data(), static_cast<size_t>(n), &error)) {
             close(fd);
             error.offset += offset;
             ThrowBadHex(path, error);
@@ -61,6 +66,7 @@ void CheckContentFile(const std::string& path) {
         offset += static_cast<uint64_t>(n);
     }
     close(fd);
+    CheckDigitCount(path, offset);
 }
 
 uint64_t ContentFileByteCount(const std::string& path) {
@@ -87,9 +93,11 @@ std::vector<uint8_t> ReadContentFile(const std::string& path) {
         throw UsageError(fmt::format("cannot read {}: it ended early", path));
     if (IsHexFileName(path)) {
         HexDecodeError error;
-        if (!DecodeHexText(bytes.data(), bytes.size(), &error))
+        if (!IsUpperHexText(bytes.data(), bytes.size(), &error))
             ThrowBadHex(path, error);
-        bytes.resize(HexDecodedSize(bytes.size()));
+        CheckDigitCount(path, bytes.size());
+        DecodeHexText(bytes.data(), bytes.size());
+        bytes.resize(bytes.size() / 2);
     }
     return bytes;
 }

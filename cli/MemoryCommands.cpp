@@ -17,6 +17,7 @@
 #include "cli/HexNumber.h"
 #include "cli/MemoryTable.h"
 #include "cli/ProgressBar.h"
+#include "pages/logic/MemoryModel.h"
 
 namespace {
 
@@ -90,8 +91,9 @@ void RunErase(bool yes) {
     ConnectBoard(board);
     const auto start = std::chrono::steady_clock::now();
     const uint32_t steps = board.QueryEraseStatus();
-    if (steps == 0)
-        throw BoardFailure("the board reports no erase steps for the flash");
+    if (!EraseStepCountValid(steps))
+        throw BoardFailure(fmt::format("the board reports {} erase steps for the flash; it can "
+                                       "have 1 to {}", steps, kMaxEraseSteps));
     TProgressBar bar("erase", steps, "steps");
     for (uint32_t i = 0; i < steps; ++i) {
         bool done = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <ctime>
 #include <functional>
@@ -17,6 +18,7 @@
 #include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/EndingSignals.h"
 #include "pages/logic/IrCodes.h"
 #include "pages/logic/Ps2Mouse.h"
 #include "pages/logic/Rs232Text.h"
@@ -51,25 +53,18 @@ class TStopSignals {
         struct sigaction action {};
         action.sa_handler = NoteStopSignal;
         sigemptyset(&action.sa_mask);
-        sigset_t stops;
         sigemptyset(&stops);
-        for (int signal : kSignals) {
+        for (int signal : signals) {
             sigaction(signal, &action, nullptr);
             sigaddset(&stops, signal);
         }
-        // A closed standard output ends the stream at the next write instead.
-        std::signal(SIGPIPE, SIG_IGN);
+        // A closed standard output raises SIGPIPE while it is held back: the
+        // write fails, and the stream ends there.
         sigprocmask(SIG_BLOCK, &stops, &waitMask);
-        for (int signal : kSignals)
+        for (int signal : signals)
             sigdelset(&waitMask, signal);
     }
-    ~TStopSignals() {
-        sigset_t stops;
-        sigemptyset(&stops);
-        for (int signal : kSignals)
-            sigaddset(&stops, signal);
-        sigprocmask(SIG_UNBLOCK, &stops, nullptr);
-    }
+    ~TStopSignals() { sigprocmask(SIG_UNBLOCK, &stops, nullptr); }
     TStopSignals(const TStopSignals&) = delete;
     TStopSignals& operator=(const TStopSignals&) = delete;
 
@@ -85,7 +80,8 @@ class TStopSignals {
     }
 
   private:
-    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    const std::vector<int> signals = EndingSignals();
+    sigset_t stops;
     sigset_t waitMask;
 };
 
@@ -243,10 +239,25 @@ ReadingHandler PrintMouseReports() {
     };
 }
 
+// The longest wait --seconds may ask for: about 31 years, far inside what the
+// clock can count.
+constexpr double kMaxSeconds = 1e9;
+
+// A time to wait: finite, above 0 and not past kMaxSeconds ("nan" and "inf"
+// parse as numbers).
+std::string CheckSeconds(std::string& text) {
+    double value = 0;
+    if (!CLI::detail::lexical_cast(text, value) || !std::isfinite(value) || value <= 0 ||
+        value > kMaxSeconds)
+        return fmt::format("--seconds needs a number above 0 and at most {:.0f}, not \"{}\"",
+                           kMaxSeconds, text);
+    return {};
+}
+
 CLI::App* AddStream(CLI::App& parent, const char* name, const char* help, double& seconds) {
     CLI::App* sub = parent.add_subcommand(name, help);
     sub->add_option("--seconds", seconds, "stop after N seconds (default: until interrupted)")
-        ->check(CLI::PositiveNumber);
+        ->check(CLI::Validator(CheckSeconds, "SECONDS"));
     return sub;
 }
 

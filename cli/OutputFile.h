@@ -9,7 +9,8 @@
 // Without Commit the temporary file is removed, so a failed run leaves nothing.
 class TOutputFile {
 public:
-    // Throws a usage error when the temporary file cannot be created.
+    // Throws a usage error, with the reason, when the name is refused or the
+    // temporary file cannot be created.
     explicit TOutputFile(const std::string& name);
     TOutputFile(const TOutputFile&) = delete;
     TOutputFile& operator=(const TOutputFile&) = delete;
@@ -21,6 +22,5 @@ public:
     const std::string& TempPath() const { return file.TempPath(); }
 
 private:
-    std::string path;
     TReplacingFile file;
 };

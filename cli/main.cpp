@@ -12,6 +12,7 @@
 #include "config/DesignPath.h"
 #include "cli/Commands.h"
 #include "cli/ContentFile.h"
+#include "cli/EndingSignals.h"
 #include "cli/FrontPanelCommands.h"
 #include "cli/HexNumber.h"
 #include "cli/MemoryCommands.h"
@@ -41,7 +42,7 @@ void RemoveTempFileOnSignals(const std::string& path) {
     struct sigaction action {};
     action.sa_handler = RemoveTempFileAndExit;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (int signal : EndingSignals())
         sigaction(signal, &action, nullptr);
 }
 
@@ -108,13 +109,13 @@ int Run(int argc, char** argv) {
     memRead->add_option("count", a.count, "byte count, hex with 0x")->required();
     memRead
         ->add_option("-o,--output", a.file,
-                     "output file (.hex: HEX text, two digits a byte; else binary)")
+                     "output file (.hex: HEX text, two upper-case digits a byte; else binary)")
         ->required();
     auto* memWrite = mem->add_subcommand("write", "copy FILE into a memory");
     memWrite->add_option("memory", a.memory, memories)->required();
     memWrite->add_option("address", a.address, "byte address, hex with 0x")->required();
     memWrite
-        ->add_option("file", a.file, "input file (.hex: HEX text, two digits a byte; else binary)")
+        ->add_option("file", a.file, "input file (.hex: HEX text, two upper-case digits a byte; else binary)")
         ->required();
     auto* configure = app.add_subcommand("configure", "configure the FPGA with the panel's design");
     configure->add_option("file", a.file, "design file (default: $KBR370_DESIGN, else KBR_370_ControlPanel.sof beside kbr370)");
@@ -185,6 +186,7 @@ int Run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::MakePathVariablesAbsolute();
     // The libraries' message boxes become lines on standard error.
     platform::SetMessageBoxHandler([](platform::MessageKind, const std::string& text, const std::string&) {
         std::cerr << "kbr370: " << text << "\n";

@@ -85,7 +85,7 @@ bool TFormButton::TimerPollingTimer() {
 
 void TFormButton::DrawInputs() {
     Canvas& canvas = GetCanvas();
-    const QImage& background = bitmaps->GetBitmap(0)->image;
+    const QImage background = bitmaps->GetBitmap(0)->At(canvas.DevicePixelRatio());
     const QFont font = SkinFontPoints("Arial", 8);
     // Labels are written again at every change: start each from the clean
     // background so their smoothed edges do not thicken.

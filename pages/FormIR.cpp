@@ -123,7 +123,7 @@ void TFormIR::FadeKeyLights() {
 
 void TFormIR::DrawKeyLights() {
     Canvas& canvas = GetCanvas();
-    canvas.CopyRect(kRemoteArea, bitmaps->GetBitmap(0)->image, kRemoteArea);
+    canvas.CopyRect(kRemoteArea, bitmaps->GetBitmap(0)->At(canvas.DevicePixelRatio()), kRemoteArea);
     QPainter p(&canvas.Image());
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setBrush(Qt::NoBrush);

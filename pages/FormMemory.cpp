@@ -9,9 +9,7 @@
 #include <QStyle>
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <mutex>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -20,6 +18,7 @@
 #include "pages/FormProgress.h"
 #include "pages/ShowInfo.h"
 #include "pages/logic/HexCodec.h"
+#include "pages/logic/InputFile.h"
 #include "pages/logic/ReplacingFile.h"
 #include "platform/System.h"
 #include "skin/ButtonManager.h"
@@ -68,7 +67,7 @@ bool ReadAll(int fd, uint8_t* buffer, size_t count) {
 // Closes the input file on every path.
 struct TInputFile {
     int fd;
-    explicit TInputFile(const std::string& path) : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    explicit TInputFile(int fd) : fd(fd) {}
     ~TInputFile() {
         if (fd >= 0)
             ::close(fd);
@@ -120,7 +119,7 @@ void TFormMemory::CreateControls() {
     }
     ComboBoxMemType = MakeDropDownList(this, {12, 26, 250, 22}, entries,
                                        {.face = "Arial", .points = 9, .colour = 0xFFFFFF});
-    ComboBoxMemType->setStyleSheet("QComboBox { color: white; background: #404040; }");
+    SetDropDownColours(ComboBoxMemType, 0xFFFFFF, 0x404040);
     ComboBoxMemType->setCurrentIndex(0);
     connect(ComboBoxMemType, &QComboBox::currentIndexChanged, this, [this] { ComboBoxMemTypeChange(); });
     connect(ComboBoxMemType, &QComboBox::activated, this, [this] { ComboBoxMemTypeSelect(); });
@@ -191,14 +190,14 @@ bool TFormMemory::eventFilter(QObject* watched, QEvent* event) {
 
 void TFormMemory::AttachBoard(TBoard* session) {
     ShowInfo("", colours::Green);
+    // Back, connected, before a running flow saw the detach (a quick tab round
+    // trip): the flow goes on, and its end enables the actions.
     board = session;
-    EnableActions(BoardConnected());
+    EnableActions(BoardConnected() && !busy);
 }
 
 void TFormMemory::DetachBoard() {
     // A flow in progress finds the session gone at its next check and ends.
-    if (busy)
-        detachedInFlow = true;
     board = nullptr;
     EnableActions(false);
 }
@@ -291,7 +290,6 @@ bool TFormMemory::CheckHexInput(const QLineEdit* edit, const char* fieldName, in
 
 void TFormMemory::BeginAction() {
     busy = true;
-    detachedInFlow = false;
     SetScreenCursor(ScreenCursor::HourGlass);
     EnableActions(false);
 }
@@ -299,8 +297,7 @@ void TFormMemory::BeginAction() {
 void TFormMemory::EndAction() {
     busy = false;
     // A page detached meanwhile stays disabled until it is attached again.
-    EnableActions(!detachedInFlow);
-    detachedInFlow = false;
+    EnableActions(BoardConnected());
     SetScreenCursor(ScreenCursor::Default);
 }
 
@@ -396,7 +393,9 @@ void TFormMemory::SaveMemoryToFile(uint8_t code, QLineEdit* addressEdit, QCheckB
         // The bytes stream into a file beside the target, which replaces the
         // target only once all of them are read and written.
         TReplacingFile file;
-        if (file.Create(path)) {
+        if (!file.Create(path)) {
+            Warning(file.Error());
+        } else {
             const bool hex = IsHexFileName(path);
             std::vector<char> text;
             bool writeFailed = false;
@@ -428,7 +427,7 @@ void TFormMemory::SaveMemoryToFile(uint8_t code, QLineEdit* addressEdit, QCheckB
         aborted ? FormatText("Load %s Content to a File Aborted.", name)
                 : FormatText("Load %s Content to a File %s. (%.1fsec)", name,
                              ok ? "Success" : "Fail", Seconds(start));
-    ShowInfo(text, ok && !aborted ? colours::Green : colours::Red);
+    ShowOutcome(text, ok && !aborted ? colours::Green : colours::Red);
     if (!ok && !aborted)
         Error(text);
     EndAction();
@@ -476,7 +475,7 @@ void TFormMemory::WriteFileToMemory(uint8_t code, QLineEdit* addressEdit, QCheck
         aborted ? FormatText("Write a File to %s Aborted.", name)
                 : FormatText("Write a File to %s %s.[%.1fsec]", name, ok ? "Success" : "Fail",
                              Seconds(start));
-    ShowInfo(text, ok && !aborted ? colours::Green : colours::Red);
+    ShowOutcome(text, ok && !aborted ? colours::Green : colours::Red);
     if (!ok && !aborted && !warned)
         Error(text);
     EndAction();
@@ -485,11 +484,12 @@ void TFormMemory::WriteFileToMemory(uint8_t code, QLineEdit* addressEdit, QCheck
 bool TFormMemory::LoadInputFile(const std::string& path, uint8_t code, uint32_t wordAddress,
                                 bool fileLength, uint32_t wordLength, std::vector<uint8_t>& data,
                                 uint32_t& count, bool& warned) {
-    TInputFile file(path);
-    struct stat info {};
-    if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
+    // Refused at once, as kbr370 does: a FIFO would wait for a writer.
+    uint64_t size = 0;
+    std::string reason;
+    TInputFile file(OpenInputFile(path, size, reason));
+    if (file.fd < 0)
         return false;
-    const uint64_t size = static_cast<uint64_t>(info.st_size);
     const bool hex = IsHexFileName(path);
     const uint64_t room = uint64_t{MemoryBytes(MemorySizes, code)} - uint64_t{wordAddress} * 2;
 
@@ -546,7 +546,14 @@ void TFormMemory::ShowPercent(int pct, int& last) {
 
 bool TFormMemory::PumpAndCheckAbort() {
     QCoreApplication::processEvents();
-    return progress->IsAborted() || detachedInFlow;
+    return progress->IsAborted() || !BoardConnected();
+}
+
+void TFormMemory::ShowOutcome(const std::string& text, uint32_t colour) {
+    // The info line belongs to the page shown now; a flow that a tab switch
+    // ended has nothing to tell it.
+    if (board || !isHidden())
+        ShowInfo(text, colour);
 }
 
 bool TFormMemory::ReadWithProgress(uint8_t code, uint32_t byteAddress, bool& aborted,
@@ -622,8 +629,9 @@ bool TFormMemory::EraseFlash() {
     const uint32_t start = platform::GetTickCount();
     OpenProgress();
     int last = -1;
-    const auto steps = static_cast<int32_t>(board ? board->QueryEraseStatus() : 0);
-    bool ok = steps > 0;
+    const uint32_t reported = board ? board->QueryEraseStatus() : 0;
+    const auto steps = static_cast<int32_t>(reported);
+    bool ok = EraseStepCountValid(reported);
     bool done = true;
     bool aborted = false;
     for (int32_t i = 0; i < steps && ok && done && !aborted; ++i) {
@@ -649,7 +657,7 @@ bool TFormMemory::EraseFlash() {
         // Not carried, or a step the board refused: either way the flash is not erased.
         text = FormatText("%s %s", "Flash Erase", "fail");
     }
-    ShowInfo(text, colour);
+    ShowOutcome(text, colour);
     if (!aborted && !(ok && done))
         Error(text);
     return done;

@@ -24,7 +24,8 @@ class TFormProgress;
 // exchanges, so the progress dialog repaints and Abort is seen. Anything the
 // user can still click meanwhile must not pull the ground from under them: a
 // detach (tab switch, Disconnect, closing the window) ends the running flow as
-// aborted before its next exchange, and the flow never starts a second one.
+// aborted before its next exchange, unless the page was attached again by
+// then, and the flow never starts a second one.
 class TFormMemory : public TPage {
     Q_OBJECT
   public:
@@ -118,13 +119,14 @@ class TFormMemory : public TPage {
     void CloseProgress();
     void ShowPercent(int pct, int& last);
     // Lets the toolkit run, then tells whether the flow must stop: Abort, or
-    // the page lost its session meanwhile.
+    // the page is no longer attached to a connected session.
     bool PumpAndCheckAbort();
+    // The final status of a flow.
+    void ShowOutcome(const std::string& text, uint32_t colour);
 
     TMemorySizes MemorySizes;
     bool linkFailed = false;
     bool busy = false;
-    bool detachedInFlow = false;
     TFormProgress* progress = nullptr;
 
     std::unique_ptr<TButtonManager> buttons;

@@ -52,6 +52,8 @@ void TFormPS2::AttachBoard(TBoard* session) {
     pointer.buttons = 0;
     board = session;
     SetStartCaption("Start");
+    // A trace left when the page was hidden is over: its pointer goes too.
+    DrawPointer(true);
     if (BoardConnected()) {
         ShowInfo(kWaitText, kYellow);
         router.SetEnabled(ButtonStart, true);
@@ -118,7 +120,8 @@ void TFormPS2::TakeReports(const uint8_t* data, uint32_t count) {
 
 void TFormPS2::DrawPointer(bool erase) {
     if (erase)
-        GetCanvas().CopyRect(kPaintBox, bitmaps->GetBitmap(0)->image, kPaintBox);
+        GetCanvas().CopyRect(kPaintBox, bitmaps->GetBitmap(0)->At(GetCanvas().DevicePixelRatio()),
+                             kPaintBox);
     if (!monitorStarted)
         return;
     const TPicturePosition at =

@@ -4,6 +4,7 @@
 #include <QValidator>
 
 #include "board/Board.h"
+#include "board/VisibleText.h"
 #include "pages/DeviceMonitor.h"
 #include "pages/ShowInfo.h"
 #include "pages/logic/Rs232Text.h"
@@ -21,6 +22,7 @@ constexpr uint32_t kRed = 0x0000FF;
 constexpr uint32_t kWhite = 0xFFFFFF;
 // White text needs a dark box to be read on.
 constexpr uint32_t kRxBackground = 0x000000;
+constexpr uint32_t kCaptionColour = 0xFFEA00;
 constexpr int kFormFontPixels = 16;
 
 // The send box takes only characters that are one byte each, and no zero
@@ -40,7 +42,7 @@ class TLatin1Validator : public QValidator {
 
 TFormRS232::TFormRS232(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "RS232") {
     const TFontSpec formFont{"MS Sans Serif", 0, kWhite, false, kFormFontPixels};
-    MakeLabel(this, {32, 24, 200, 20}, "RS232 TX/RX", {"Arial", 10, 0xFFEA00});
+    MakeLabel(this, {32, 24, 200, 20}, "RS232 TX/RX", {"Arial", 10, kCaptionColour});
     MakeLabel(this, {32, 48, 200, 20}, "Receive:", formFont);
     MakeLabel(this, {32, 152, 200, 20}, "Send:", formFont);
 
@@ -51,6 +53,10 @@ TFormRS232::TFormRS232(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "RS232") {
     palette.setColor(QPalette::Text, WinColor(kWhite));
     palette.setColor(QPalette::Base, WinColor(kRxBackground));
     EditRx->setPalette(palette);
+    // Control bytes have no glyph in any font here: they are written out, in
+    // the caption's colour so they never pass for received text.
+    EditRx->SetNotation([](uint8_t byte) { return QString::fromStdString(ControlNotation(byte)); },
+                        WinColor(kCaptionColour));
 
     EditSend = MakeEdit(this, {34, 176, 320, 60}, "",
                         {"MS Sans Serif", 0, 0x000000, false, kFormFontPixels});
@@ -67,7 +73,7 @@ TFormRS232::TFormRS232(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "RS232") {
         if (!r.linkOk || !r.done)
             ShowInfo("RS232 receive fail.", kRed);
         else if (r.count != 0)
-            EditRx->Append(QString::fromLatin1(Rs232ReceivedText(r.data.data(), r.count)));
+            EditRx->Append(QString::fromLatin1(Rs232StreamText(r.data.data(), r.count)));
     });
     SetPageEnabled(false);
 }

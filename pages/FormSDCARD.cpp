@@ -22,7 +22,11 @@ QLabel* Title(QWidget* parent, int x, int y, const char* text) {
 }
 
 QLabel* Value(QWidget* parent, const QRect& rect) {
-    return MakeLabel(parent, rect, QString(), kValueFont, Qt::AlignLeft | Qt::AlignTop, true);
+    QLabel* label =
+        MakeLabel(parent, rect, QString(), kValueFont, Qt::AlignLeft | Qt::AlignTop, true);
+    // The texts carry what the card holds; a '<' in its name is no markup.
+    label->setTextFormat(Qt::PlainText);
+    return label;
 }
 
 } // namespace

@@ -70,7 +70,7 @@ void TFormSeg7::SetPageEnabled(bool on) {
 void TFormSeg7::DrawDigits() {
     Canvas& canvas = GetCanvas();
     const QFont font = SkinFontPoints("MS Sans Serif", 10);
-    const QImage& background = bitmaps->GetBitmap(0)->image;
+    const QImage background = bitmaps->GetBitmap(0)->At(canvas.DevicePixelRatio());
     for (int d = 0; d < kSeg7DigitCount; ++d) {
         const QPoint at = digitPos[d];
         const QString label = QString("HEX%1").arg(d);

@@ -104,7 +104,7 @@ void TFormUSB::ShowUsbDevice() {
 void TFormUSB::DrawUsbIcons() {
     // The icons are sprites: put the background back under them first, so a
     // lit icon never shows through an unlit one.
-    const QImage& background = bitmaps->GetBitmap(0)->image;
+    const QImage background = bitmaps->GetBitmap(0)->At(GetCanvas().DevicePixelRatio());
     const QSize icon = bitmaps->GetBitmapSize(DiskOff);
     const QRect under(kIconsX, kIconsY, 2 * kIconStep + icon.width(), icon.height());
     GetCanvas().CopyRect(under, background, under);

@@ -9,7 +9,6 @@
 #include "pages/logic/VgaPattern.h"
 #include "skin/Colours.h"
 #include "skin/StandardControls.h"
-#include "skin/WinColor.h"
 
 namespace {
 
@@ -35,12 +34,7 @@ TFormVGA::TFormVGA(QWidget* parent)
     for (const char* name : kVgaPatternNames)
         items << name;
     ComboBoxVGA = MakeDropDownList(this, {88, 50, 120, 21}, items, {"Arial", 8, kWhite});
-    QPalette palette = ComboBoxVGA->palette();
-    for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button, QPalette::Window})
-        palette.setColor(role, WinColor(kDarkGrey));
-    for (QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
-        palette.setColor(role, WinColor(kWhite));
-    ComboBoxVGA->setPalette(palette);
+    SetDropDownColours(ComboBoxVGA, kWhite, kDarkGrey);
     ComboBoxVGA->setCursor(Qt::PointingHandCursor);
     ComboBoxVGA->setCurrentIndex(0);
     connect(ComboBoxVGA, &QComboBox::currentIndexChanged, this, [this] { ComboBoxVGAChange(); });

@@ -41,6 +41,7 @@ bool TPage::BoardConnected() const {
 bool TPage::RunLocked(const std::function<bool(TBoard&)>& command, ClosedLink closed) {
     if (!board)
         return false;
+    ShowPendingDrawing(); // a greyed button must look greyed while the command blocks
     std::lock_guard<std::recursive_mutex> lock(board->Lock);
     if (!board->IsConnected())
         return closed == ClosedLink::Success;

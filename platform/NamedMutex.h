@@ -3,23 +3,36 @@
 
 namespace platform {
 
-// A system-wide named mutex: an exclusive flock on a lock file named after the
-// mutex in $XDG_RUNTIME_DIR (else /tmp). The kernel drops it when the process ends.
+// A per-user named mutex: an exclusive flock on a lock file named after the
+// mutex in the user's private place, $XDG_RUNTIME_DIR, else a 0700 folder of
+// the user's in /tmp. The kernel drops it when the process ends.
 class NamedMutex {
 public:
+    enum class State {
+        Acquired, // this process owns the mutex
+        Held,     // another process of this user owns it
+        Failed,   // it could not be taken; Error() says why
+    };
+
     explicit NamedMutex(const std::string& name);
     ~NamedMutex();
     NamedMutex(const NamedMutex&) = delete;
     NamedMutex& operator=(const NamedMutex&) = delete;
 
-    // True when this process owns the mutex; false when another one has it
-    // or the lock file could not be made.
+    State GetState() const { return state_; }
     bool Acquired() const { return fd_ >= 0; }
+    // One line on what went wrong, for Failed.
+    const std::string& Error() const { return error_; }
     void Release();
     const std::string& Path() const { return path_; }
 
+    // Where the lock files lie for the current user.
+    static std::string LockDirectory();
+
 private:
     std::string path_;
+    std::string error_;
+    State state_ = State::Failed;
     int fd_ = -1;
 };
 

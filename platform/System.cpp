@@ -35,6 +35,21 @@ std::string QuartusInstallDirectory() {
     return v ? std::string(v) : std::string();
 }
 
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty() || path[0] == '/')
+        return path;
+    const std::string here = CurrentDirectory();
+    return here.empty() ? path : here + (here.back() == '/' ? "" : "/") + path;
+}
+
+void MakePathVariablesAbsolute() {
+    for (const char* name : {"KBR370_VBOARD_DIR", "QUARTUS_ROOTDIR", "KBR370_DESIGN"}) {
+        const char* value = std::getenv(name);
+        if (value && *value && *value != '/')
+            setenv(name, AbsolutePath(value).c_str(), 1);
+    }
+}
+
 bool FileExists(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

@@ -17,6 +17,16 @@ bool SetCurrentDirectory(const std::string& path);
 // Quartus's install directory ($QUARTUS_ROOTDIR), empty when not installed.
 std::string QuartusInstallDirectory();
 
+// `path` made absolute against the current directory (lexically, links kept).
+std::string AbsolutePath(const std::string& path);
+
+// Makes the paths that the environment hands the programs and their libraries
+// ($KBR370_VBOARD_DIR, $QUARTUS_ROOTDIR, $KBR370_DESIGN) absolute. Each program
+// calls it once at start: the current directory changes later (to Quartus's
+// bin while the link opens, to "/" in the daemon), and a relative path would
+// then lead elsewhere.
+void MakePathVariablesAbsolute();
+
 // Whether a file exists (and is a regular file).
 bool FileExists(const std::string& path);
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,33 +20,66 @@ std::string VBoardDirectory() {
     return "/tmp/kbr370-vboard-" + std::to_string(getuid());
 }
 
-VBoardDirState CheckVBoardDirectory(const std::string& dir, std::string& why) {
-    // Both sockets must fit a socket address; "link" and "ctl" differ in length.
-    if (!UnixPathFits(VBoardLinkSocket(dir)) || !UnixPathFits(VBoardControlSocket(dir))) {
-        why = "the board directory " + dir + " has too long a path for a socket (at most " +
-              std::to_string(kUnixPathMax - 6) + " characters)";
-        return VBoardDirState::Refused;
-    }
+PrivateDirState CheckPrivateDirectory(const std::string& dir, const std::string& what,
+                                      std::string& why) {
     struct stat st {};
     if (lstat(dir.c_str(), &st) != 0) {
-        why = "cannot use the board directory " + dir + ": " + std::strerror(errno);
-        return errno == ENOENT ? VBoardDirState::Missing : VBoardDirState::Refused;
+        why = "cannot use " + what + " " + dir + ": " + std::strerror(errno);
+        return errno == ENOENT ? PrivateDirState::Missing : PrivateDirState::Refused;
     }
     if (!S_ISDIR(st.st_mode)) {
-        why = "the board directory " + dir + " is not a directory";
-        return VBoardDirState::Refused;
+        why = what + " " + dir + " is not a directory";
+        return PrivateDirState::Refused;
     }
     if (st.st_uid != geteuid()) {
-        why = "the board directory " + dir + " belongs to another user";
-        return VBoardDirState::Refused;
+        why = what + " " + dir + " belongs to another user";
+        return PrivateDirState::Refused;
     }
     if ((st.st_mode & 07777) != 0700) {
         char mode[8];
         std::snprintf(mode, sizeof mode, "%04o", unsigned(st.st_mode & 07777));
-        why = "the board directory " + dir + " has mode " + mode + "; it must be 0700";
+        why = what + " " + dir + " has mode " + mode + "; it must be 0700";
+        return PrivateDirState::Refused;
+    }
+    return PrivateDirState::Usable;
+}
+
+bool MakePrivateDirectory(const std::string& dir, const std::string& what, bool& created,
+                          std::string& why) {
+    created = false;
+    switch (CheckPrivateDirectory(dir, what, why)) {
+    case PrivateDirState::Usable:
+        return true;
+    case PrivateDirState::Refused:
+        return false;
+    case PrivateDirState::Missing:
+        break;
+    }
+    std::error_code ec;
+    const std::filesystem::path parent = std::filesystem::path(dir).parent_path();
+    if (!parent.empty())
+        std::filesystem::create_directories(parent, ec);
+    if (mkdir(dir.c_str(), 0700) != 0) {
+        // Another process of ours may have made it just now; the check decides.
+        if (errno == EEXIST)
+            return CheckPrivateDirectory(dir, what, why) == PrivateDirState::Usable;
+        why = "cannot create " + dir + ": " + std::strerror(errno);
+        return false;
+    }
+    created = true;
+    // The umask may have taken bits away, never added any; check all the same.
+    return CheckPrivateDirectory(dir, what, why) == PrivateDirState::Usable;
+}
+
+VBoardDirState CheckVBoardDirectory(const std::string& dir, std::string& why) {
+    // Both sockets must fit a socket address; "link" and "ctl" differ in length.
+    if (!UnixPathFits(VBoardLinkSocket(dir)) || !UnixPathFits(VBoardControlSocket(dir))) {
+        why = std::string(kVBoardDirName) + " " + dir +
+              " has too long a path for a socket (at most " + std::to_string(kUnixPathMax - 6) +
+              " characters)";
         return VBoardDirState::Refused;
     }
-    return VBoardDirState::Usable;
+    return CheckPrivateDirectory(dir, kVBoardDirName, why);
 }
 
 bool CheckOwnSocket(const std::string& path, std::string& why) {

@@ -10,13 +10,26 @@ std::string VBoardDirectory();
 inline std::string VBoardLinkSocket(const std::string& dir) { return dir + "/link"; }
 inline std::string VBoardControlSocket(const std::string& dir) { return dir + "/ctl"; }
 
-// Whether a board directory may be trusted. Under /tmp another user may have
-// made it first and serve a board there that would receive our data, so the
-// daemon and every client use it only when it is a real directory of ours
-// with mode 0700.
-enum class VBoardDirState { Missing, Usable, Refused };
-// `why` says in one line what is wrong, for Missing and Refused.
+// Whether a private directory may be trusted. Under /tmp another user may
+// have made it first, to read or hold what we put there, so it is used only
+// when it is a real directory of ours with mode 0700. `what` names it in
+// `why` ("the board directory"), which says in one line what is wrong, for
+// Missing and Refused.
+enum class PrivateDirState { Missing, Usable, Refused };
+PrivateDirState CheckPrivateDirectory(const std::string& dir, const std::string& what,
+                                      std::string& why);
+
+// Makes `dir` with mode 0700 (and its missing parents) when it is missing, or
+// takes an existing one that passes the check; never changes another
+// directory's mode. `created` tells whether it is ours to remove at the end.
+bool MakePrivateDirectory(const std::string& dir, const std::string& what, bool& created,
+                          std::string& why);
+
+// The board directory: a private directory whose sockets' paths must also fit
+// a socket address. The daemon and every client use it only when it passes.
+using VBoardDirState = PrivateDirState;
 VBoardDirState CheckVBoardDirectory(const std::string& dir, std::string& why);
+inline constexpr const char* kVBoardDirName = "the board directory";
 
 // Whether `path` is a socket that belongs to the current user; `why` otherwise.
 bool CheckOwnSocket(const std::string& path, std::string& why);

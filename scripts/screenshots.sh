@@ -1,6 +1,8 @@
 #!/bin/sh
 # Writes PNGs of the panel's windows (welcome, connecting, connected on the LED
-# page, About) into <outdir>, against a private virtual board.
+# page, the pages, About) into <outdir>, against a private virtual board; then
+# the main window and two pages again at scale 2 (NAME@2x.png), against a
+# fresh board so both runs start from the same state.
 # Usage: scripts/screenshots.sh <bindir> <outdir>
 set -eu
 if [ $# -ne 2 ]; then
@@ -20,10 +22,14 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-"$bin/kbr370-vboard" serve --dir "$vboard"
-"$bin/kbr370-vboard" ctl --dir "$vboard" configure "$bin/KBR_370_ControlPanel.sof" >/dev/null
-
 # A private runtime dir keeps the single-instance lock away from a running panel.
 mkdir -m 0700 "$work/runtime"
-KBR370_VBOARD_DIR="$vboard" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen \
-    "$bin/kbr370-screenshots" "$out"
+shoot() {
+    "$bin/kbr370-vboard" serve --dir "$vboard"
+    "$bin/kbr370-vboard" ctl --dir "$vboard" configure "$bin/KBR_370_ControlPanel.sof" >/dev/null
+    KBR370_VBOARD_DIR="$vboard" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen \
+        QT_SCALE_FACTOR="$1" "$bin/kbr370-screenshots" "$out"
+    "$bin/kbr370-vboard" stop --dir "$vboard" >/dev/null
+}
+shoot 1
+shoot 2

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "skin/Canvas.h"
 #include "skin/SkinResources.h"
 
 namespace {
@@ -28,6 +29,7 @@ bool TAnimate::Open(const QString& resourceName) {
     SetActive(false);
     frames.clear();
     current = 0;
+    resource = resourceName;
     // The frames are numbered resources NAME_00, NAME_01, ... without gaps.
     for (int i = 0; SkinBitmapExists(FrameName(resourceName, i)); ++i)
         frames.push_back(LoadSkinBitmap(FrameName(resourceName, i)));
@@ -51,7 +53,12 @@ void TAnimate::paintEvent(QPaintEvent*) {
         return;
     }
     const QImage& frame = frames[current];
-    p.drawImage(0, 0, frame);
+    // A finer screen shows the 2x drawing of the frame.
+    const qreal dpr = devicePixelRatioF();
+    const QImage shown = SkinBitmapAt(FrameName(resource, current), frame, dpr);
+    p.setRenderHint(QPainter::SmoothPixmapTransform,
+                    Canvas::ScalesSmoothly(shown.devicePixelRatio(), dpr));
+    p.drawImage(0, 0, shown);
     // Whatever the frame does not cover stays dark rather than undefined.
     if (width() > frame.width())
         p.fillRect(frame.width(), 0, width() - frame.width(), height(), Qt::black);

@@ -21,6 +21,7 @@ protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
+    QString resource;
     std::vector<QImage> frames;
     int current = 0;
     QTimer timer;

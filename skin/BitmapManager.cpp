@@ -13,6 +13,10 @@ void FreeBitmap(TBitmap* pBitmap) {
 
 } // namespace
 
+QImage TBitmap::At(qreal dpr) const {
+    return SkinBitmapAt(name, image, dpr);
+}
+
 TBitmapManager::TBitmapManager(Canvas* canvas) : canvas(canvas) {}
 
 TBitmapManager::~TBitmapManager() {
@@ -22,7 +26,7 @@ TBitmapManager::~TBitmapManager() {
 
 void TBitmapManager::AddBitmap(int key, const QString& resourceName, bool transparent) {
     // Load first: a missing resource throws before any entry exists.
-    auto* bitmap = new TBitmap{LoadSkinBitmap(resourceName), transparent};
+    auto* bitmap = new TBitmap{LoadSkinBitmap(resourceName), transparent, resourceName};
     entries.push_back(Entry{key, bitmap});
 }
 
@@ -38,7 +42,7 @@ void TBitmapManager::DrawBitmap(int key, int x, int y, Canvas* target) const {
     Canvas* dst = target ? target : canvas;
     if (!e || !dst)
         return;
-    dst->DrawImage(x, y, e->pBitmap->image, e->pBitmap->transparent);
+    dst->DrawImage(x, y, e->pBitmap->At(dst->DevicePixelRatio()), e->pBitmap->transparent);
 }
 
 QSize TBitmapManager::GetBitmapSize(int key) const {

@@ -6,12 +6,15 @@
 
 class Canvas;
 
-// A loaded bitmap with its transparent flag.
+// A loaded bitmap with its transparent flag. `image` is the 1x picture; a
+// surface of a higher device pixel ratio draws `At` its ratio instead.
 struct TBitmap {
     QImage image;
     bool transparent = false;
+    QString name;
     int Width() const { return image.width(); }
     int Height() const { return image.height(); }
+    QImage At(qreal dpr) const;
 };
 
 // The bitmaps of one window under small integer keys; the first entry with a key wins.

@@ -18,8 +18,10 @@ constexpr int kFocusInset = 2;
 TCustomButton::TCustomButton(int id, const QString& caption, const QString& resourceName, int x,
                              int y, bool transparent)
     : id(id), x(x), y(y), caption(caption), transparent(transparent) {
-    if (!resourceName.isEmpty())
+    if (!resourceName.isEmpty()) {
         m_pBitmap = std::make_unique<QImage>(LoadSkinBitmap(resourceName));
+        bitmapName = resourceName;
+    }
 }
 
 void TCustomButton::SetCaption(const QString& text) {
@@ -32,6 +34,7 @@ void TCustomButton::LoadBitmap(const QString& resourceName) {
         return;
     KBR_ASSERT(m_pBitmap != nullptr, "m_pBitmap");
     *m_pBitmap = LoadSkinBitmap(resourceName);
+    bitmapName = resourceName;
 }
 
 int TCustomButton::Width() const {
@@ -53,7 +56,8 @@ void TCustomButton::DrawFace(Canvas& c, TButtonFace face) const {
         return;
     const int w = Width();
     const int h4 = FaceHeight();
-    c.CopyRect(QRect(x, y, w, h4), *m_pBitmap, QRect(0, static_cast<int>(face) * h4, w, h4));
+    c.CopyRect(QRect(x, y, w, h4), SkinBitmapAt(bitmapName, *m_pBitmap, c.DevicePixelRatio()),
+               QRect(0, static_cast<int>(face) * h4, w, h4));
     DrawCaption(c, face);
     if (focused && enabled)
         c.Frame(QRect(x, y, w, h4).adjusted(kFocusInset, kFocusInset, -kFocusInset, -kFocusInset),

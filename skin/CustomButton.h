@@ -42,6 +42,7 @@ private:
     int x, y;
     QString caption;
     std::unique_ptr<QImage> m_pBitmap;
+    QString bitmapName;
     bool transparent = false;
     bool checked = false;
     bool focused = false;

@@ -1,5 +1,6 @@
 #include "skin/SkinWindow.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -32,6 +33,12 @@ void TSkinWindow::RepaintNow() {
     update();
 }
 
+void TSkinWindow::ShowPendingDrawing() {
+    // update() leaves an update request for the top-level window in the
+    // event queue; delivering it now paints and shows only what is pending.
+    QCoreApplication::sendPostedEvents(window(), QEvent::UpdateRequest);
+}
+
 void TSkinWindow::RunFormPaint() {
     needsFormPaint = false;
     FormPaint();
@@ -48,13 +55,19 @@ void TSkinWindow::resizeEvent(QResizeEvent* event) {
 void TSkinWindow::paintEvent(QPaintEvent* event) {
     // Only a whole repaint runs FormPaint. An ordinary update() merely shows
     // the canvas, so a hot or pressed face drawn a moment ago stays on screen.
-    if (needsFormPaint) {
+    // A screen of another device pixel ratio (the window moved, or the
+    // platform scaled it) wants the canvas at its own resolution.
+    if (needsFormPaint || devicePixelRatioF() != canvas.DevicePixelRatio()) {
         canvas.SetNotifyOwner(false);
+        canvas.SetDevicePixelRatio(devicePixelRatioF());
         RunFormPaint();
         canvas.SetNotifyOwner(true);
     }
     QPainter p(this);
-    p.drawImage(event->rect(), canvas.Image(), event->rect());
+    const QRectF shown(event->rect());
+    const qreal dpr = canvas.DevicePixelRatio();
+    p.drawImage(shown, canvas.Image(),
+                QRectF(shown.topLeft() * dpr, shown.size() * dpr));
 }
 
 void TSkinWindow::mousePressEvent(QMouseEvent* event) {

@@ -20,6 +20,10 @@ public:
     void Invalidate();
     // Runs FormPaint now, without waiting for the event loop.
     void RepaintNow();
+    // Shows at once what has been drawn anywhere in this window's top-level
+    // window but is not on screen yet. Called before a command that blocks the
+    // event loop, which would otherwise show it only after the command.
+    void ShowPendingDrawing();
     // A press and release at a point without the mouse: a key that presses a
     // skinned button runs the window's own click handling.
     void PressAt(int x, int y);

@@ -1,5 +1,6 @@
 #include "skin/StandardControls.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -15,9 +16,25 @@ QFont FontOf(const TFontSpec& font) {
                            : SkinFontPoints(font.face, font.points, font.bold);
 }
 
+// A disabled control greys out, as the standard ones do: grey text, and a
+// darker ground where the control paints its own.
+const QColor kDisabledText(0x80, 0x80, 0x80);
+
+QColor DisabledGround(uint32_t colour) {
+    return WinColor(colour).darker(120);
+}
+
+// The colour of an enabled control; `disabled` for the disabled one.
+void SetRoleColour(QPalette& palette, QPalette::ColorRole role, const QColor& enabled,
+                   const QColor& disabled) {
+    palette.setColor(QPalette::Active, role, enabled);
+    palette.setColor(QPalette::Inactive, role, enabled);
+    palette.setColor(QPalette::Disabled, role, disabled);
+}
+
 void SetTextColour(QWidget* widget, QPalette::ColorRole role, uint32_t colour) {
     QPalette palette = widget->palette();
-    palette.setColor(role, WinColor(colour));
+    SetRoleColour(palette, role, WinColor(colour), kDisabledText);
     widget->setPalette(palette);
 }
 
@@ -54,8 +71,8 @@ QLineEdit* MakeEdit(QWidget* parent, const QRect& rect, const QString& text, con
 
 void SetEditColours(QLineEdit* edit, uint32_t text, uint32_t background) {
     QPalette palette = edit->palette();
-    palette.setColor(QPalette::Text, WinColor(text));
-    palette.setColor(QPalette::Base, WinColor(background));
+    SetRoleColour(palette, QPalette::Text, WinColor(text), kDisabledText);
+    SetRoleColour(palette, QPalette::Base, WinColor(background), DisabledGround(background));
     edit->setPalette(palette);
 }
 
@@ -67,6 +84,20 @@ QComboBox* MakeDropDownList(QWidget* parent, const QRect& rect, const QStringLis
     combo->setEditable(false);
     combo->addItems(items);
     return combo;
+}
+
+void SetDropDownColours(QComboBox* combo, uint32_t text, uint32_t background) {
+    // The opened list is a window of its own, which takes nothing from the box.
+    for (QWidget* widget : {static_cast<QWidget*>(combo), combo->view()->window(),
+                            static_cast<QWidget*>(combo->view())}) {
+        QPalette palette = widget->palette();
+        for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button, QPalette::Window})
+            palette.setColor(role, WinColor(background));
+        for (QPalette::ColorRole role :
+             {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+            palette.setColor(role, WinColor(text));
+        widget->setPalette(palette);
+    }
 }
 
 QCheckBox* MakeCheckBox(QWidget* parent, const QRect& rect, const QString& caption,

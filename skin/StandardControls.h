@@ -12,7 +12,8 @@ class QWidget;
 
 // The standard controls of a window's layout, laid over its canvas at their
 // pixel positions. Fonts are named as on Windows and sized in points; colours
-// are Windows 0x00BBGGRR values.
+// are Windows 0x00BBGGRR values, those of the enabled control: a disabled one
+// greys out.
 struct TFontSpec {
     const char* face = "Arial";
     int points = 8;
@@ -38,6 +39,8 @@ void SetEditColours(QLineEdit* edit, uint32_t text, uint32_t background);
 // A drop-down list: the user picks one of `items`, typing is not possible.
 QComboBox* MakeDropDownList(QWidget* parent, const QRect& rect, const QStringList& items,
                             const TFontSpec& font);
+// Text and background of the list, closed and opened alike.
+void SetDropDownColours(QComboBox* combo, uint32_t text, uint32_t background);
 
 // A check box whose caption is drawn in the font's colour over the canvas.
 QCheckBox* MakeCheckBox(QWidget* parent, const QRect& rect, const QString& caption,

@@ -46,7 +46,9 @@ class TBoardModel {
     static constexpr size_t kRequestLogMax = 65536;
     static constexpr size_t kLcdTextMax = 1024;
     static constexpr uint32_t kFlashSize = ::kbr::wire::kFlashSize;
-    static constexpr uint32_t kMaxEraseSteps = 65536;
+    // Any count a board may report, also one no flash can have (tests of the
+    // clients' checks); a step covers 8 MiB / steps, rounded.
+    static constexpr uint32_t kMaxEraseSteps = 0xFFFFFFFF;
 
     TBoardModel();
 

@@ -388,7 +388,7 @@ std::string TControlProtocol::MemWrite(const Words& a) {
 std::string TControlProtocol::EraseSteps(const Words& a) {
     uint64_t v;
     if (!ParseDec(a[0], TBoardModel::kMaxEraseSteps, v))
-        return Error("steps must be 0-65536");
+        return Error("steps must be 0-4294967295");
     model.eraseSteps = uint32_t(v);
     return kOk;
 }

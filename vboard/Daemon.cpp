@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -30,25 +29,9 @@ void SetNonBlocking(int fd) {
 // the directory is ours to remove at the end.
 bool PrepareDirectory(const std::string& dir, bool& created, std::string& error) {
     created = false;
-    switch (platform::CheckVBoardDirectory(dir, error)) {
-    case platform::VBoardDirState::Usable:
-        return true;
-    case platform::VBoardDirState::Refused:
+    if (platform::CheckVBoardDirectory(dir, error) == platform::VBoardDirState::Refused)
         return false;
-    case platform::VBoardDirState::Missing:
-        break;
-    }
-    std::error_code ec;
-    std::filesystem::path parent = std::filesystem::path(dir).parent_path();
-    if (!parent.empty())
-        std::filesystem::create_directories(parent, ec);
-    if (mkdir(dir.c_str(), 0700) != 0) {
-        error = "cannot create " + dir + ": " + std::strerror(errno);
-        return false;
-    }
-    created = true;
-    // The umask may have taken bits away, never added any; check all the same.
-    return platform::CheckVBoardDirectory(dir, error) == platform::VBoardDirState::Usable;
+    return platform::MakePrivateDirectory(dir, platform::kVBoardDirName, created, error);
 }
 
 // Takes the daemon's lock. The lock file is removed when a daemon stops, so a
@@ -204,8 +187,7 @@ void TDaemon::RunDueTimers(Clock::time_point now) {
 TDaemon::Clock::time_point TDaemon::NextWake(Clock::time_point now) const {
     auto wake = now + std::chrono::seconds(60);
     for (const auto& [id, c] : ctlClients)
-        if (!c.waiting)
-            wake = std::min(wake, c.lastActivity + ctlIdle);
+        wake = std::min(wake, c.lastActivity + ctlIdle);
     if (!timers.empty())
         wake = std::min(wake, timers.begin()->first);
     if (link.fd >= 0) {
@@ -360,32 +342,30 @@ void TDaemon::AcceptCtl() {
     if (fd < 0)
         return;
     // A full table must not lock out a fresh client: the idlest one makes room.
-    if (ctlClients.size() >= kCtlClientsMax && !EvictIdlestCtl()) {
-        close(fd);
-        return;
-    }
+    if (ctlClients.size() >= kCtlClientsMax)
+        EvictIdlestCtl();
     TCtlClient c;
     c.fd = fd;
     c.lastActivity = Clock::now();
     ctlClients.emplace(nextCtlId++, std::move(c));
 }
 
-bool TDaemon::EvictIdlestCtl() {
-    auto idlest = ctlClients.end();
-    for (auto it = ctlClients.begin(); it != ctlClients.end(); ++it)
-        if (!it->second.waiting &&
-            (idlest == ctlClients.end() || it->second.lastActivity < idlest->second.lastActivity))
-            idlest = it;
-    if (idlest == ctlClients.end())
-        return false;
-    CloseCtl(idlest->first);
-    return true;
+// A client waiting on a deferred reply counts like any other: otherwise a few
+// that ask for slow work again and again would hold every place. What it
+// asked for is still done when it has gone.
+void TDaemon::EvictIdlestCtl() {
+    auto idlest = std::min_element(ctlClients.begin(), ctlClients.end(),
+                                   [](const auto& a, const auto& b) {
+                                       return a.second.lastActivity < b.second.lastActivity;
+                                   });
+    if (idlest != ctlClients.end())
+        CloseCtl(idlest->first);
 }
 
 void TDaemon::CloseIdleCtl(Clock::time_point now) {
     for (auto it = ctlClients.begin(); it != ctlClients.end();) {
         auto next = std::next(it);
-        if (!it->second.waiting && now - it->second.lastActivity >= ctlIdle)
+        if (now - it->second.lastActivity >= ctlIdle)
             CloseCtl(it->first);
         it = next;
     }

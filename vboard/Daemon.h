@@ -104,7 +104,7 @@ class TDaemon : public TControlProtocol::THost {
     void FlushCtl(uint64_t id);
     void CloseCtl(uint64_t id);
     void CloseIdleCtl(Clock::time_point now);
-    bool EvictIdlestCtl();
+    void EvictIdlestCtl();
 
     std::string dir;
     int lockFd = -1, linkListen = -1, ctlListen = -1;

@@ -16,6 +16,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/System.h"
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
 #include "vboard/Daemon.h"
@@ -296,6 +297,7 @@ int Stop(const std::string& dir) {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::MakePathVariablesAbsolute();
     CLI::App app{"kbr370-vboard: the virtual KBR-370 board"};
     app.require_subcommand(1);
     std::string dir = platform::VBoardDirectory();
@@ -313,6 +315,8 @@ int main(int argc, char** argv) {
     stop->add_option("--dir", dir, "private directory of the sockets");
 
     CLI11_PARSE(app, argc, argv);
+    // The daemon works in "/": a relative --dir would lead there.
+    dir = platform::AbsolutePath(dir);
 
     if (*serve)
         return Serve(dir, foreground);

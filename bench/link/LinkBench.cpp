@@ -138,6 +138,19 @@ TransferFigures Transfer(TBoard& board, bool write, std::vector<uint8_t>& buffer
     return f;
 }
 
+// CPU share of one command that runs out the session's limit: the board keeps
+// silent (`drop`) or cuts the link instead of replying (`disconnect`).
+double WaitingCpuPercent(TBoard& board, const TestVBoard& vb, const std::string& fault) {
+    vb.CtlOk("fault " + fault);
+    const double cpu = CpuSeconds();
+    const auto start = Clock::now();
+    const bool answered = board.Ping();
+    const double percent = 100.0 * (CpuSeconds() - cpu) / SecondsSince(start);
+    if (answered)
+        std::printf("  (the board answered in spite of `fault %s`)\n", fault.c_str());
+    return percent;
+}
+
 void PrintTransfer(const char* what, const TransferFigures& f) {
     std::printf("  %-28s %s %7.3f s  %7.2f MB/s  CPU %6.3f s\n", what, f.ok ? "ok  " : "FAIL",
                 f.seconds, f.MbPerSecond(), f.cpuSeconds);
@@ -189,6 +202,12 @@ int main() {
     const TransferFigures readPaced = Transfer(board, false, buffer);
     PrintTransfer("ReadMemory, link rate 1e6", readPaced);
     vb.CtlOk("link rate off");
+
+    std::printf("\n(e) one command that waits out the limit (CPU: this process)\n");
+    const double silentCpu = WaitingCpuPercent(board, vb, "drop");
+    std::printf("  silent board                %8.2f %% of one core\n", silentCpu);
+    const double cutCpu = WaitingCpuPercent(board, vb, "disconnect");
+    std::printf("  link cut by the board       %8.2f %% of one core\n", cutCpu);
     board.Disconnect();
 
     const double readExchanges = std::ceil(double(kTransferBytes) / TBoard::kMaxReadChunk);
@@ -201,6 +220,18 @@ int main() {
                 pacedShare >= 95 ? "met" : "MISSED");
     std::printf("  paced write >= 95 %% of the paced rate: %.1f %%  %s\n", pacedWriteShare,
                 pacedWriteShare >= 95 ? "met" : "MISSED");
+    auto cpuShare = [](const TransferFigures& t) { return 100.0 * t.cpuSeconds / t.seconds; };
+    auto quiet = [&](const char* what, const TransferFigures& t, double share) {
+        const bool met = cpuShare(t) <= 5 && share >= 98;
+        std::printf("  paced %s: CPU <= 5 %% of wall at >= 98 %% of the rate: %.1f %% at %.1f %%  %s\n",
+                    what, cpuShare(t), share, met ? "met" : "MISSED");
+    };
+    quiet("read", readPaced, pacedShare);
+    quiet("write", writePaced, pacedWriteShare);
+    std::printf("  silent board, CPU while waiting <= 2 %%: %.2f %%  %s\n", silentCpu,
+                silentCpu <= 2 ? "met" : "MISSED");
+    std::printf("  cut link, CPU while waiting <= 2 %%: %.2f %%  %s\n", cutCpu,
+                cutCpu <= 2 ? "met" : "MISSED");
     std::printf("  unpaced read per 32 KiB exchange <= 1 ms + 2 x raw (%.3f ms): %.3f ms  %s\n",
                 limitMs, perExchangeMs, perExchangeMs <= limitMs ? "met" : "MISSED");
     return 0;

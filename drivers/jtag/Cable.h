@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -18,8 +19,20 @@ public:
     virtual void Close() = 0;
     // Sends every byte; false when the board is gone.
     virtual bool Write(const uint8_t* bytes, uint32_t count) = 0;
-    // Copies what is waiting, up to `maxCount`; 0 when nothing is. Never waits.
+    // Copies what is waiting, up to `maxCount`. When nothing is, waits up to
+    // ReadWait() for something to arrive and returns 0 if nothing does: the
+    // caller's timed read calls this in a loop, which must not spin a core
+    // while the board is silent, yet sees data the moment it lands.
     virtual uint32_t ReadAvailable(uint8_t* buffer, uint32_t maxCount) = 0;
+
+    // Until the next whole millisecond of the steady clock. Callers time their
+    // reads in whole milliseconds of that clock, so a wait that ends there
+    // never holds them past a deadline, and a silent link costs one wake-up
+    // a millisecond.
+    static std::chrono::nanoseconds ReadWait() {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        return std::chrono::floor<std::chrono::milliseconds>(now) + std::chrono::milliseconds(1) - now;
+    }
     // A line that names the link for the user.
     virtual std::string Describe() const = 0;
 

@@ -92,17 +92,28 @@ bool UsbBlasterCable::Write(const uint8_t* bytes, uint32_t count) {
 }
 
 uint32_t UsbBlasterCable::ReadAvailable(uint8_t* buffer, uint32_t maxCount) {
-    if (!link || broken || !buffer || maxCount == 0)
+    if (!link || !buffer || maxCount == 0)
         return 0;
+    // The library's read never blocks: one short pause between two empty
+    // reads keeps a silent board from costing a core.
+    int n = broken ? 0 : ReadNow(buffer, maxCount);
+    if (n == 0) {
+        std::this_thread::sleep_for(ReadWait());
+        n = broken ? 0 : ReadNow(buffer, maxCount);
+    }
+    return static_cast<uint32_t>(n);
+}
+
+int UsbBlasterCable::ReadNow(uint8_t* buffer, uint32_t maxCount) {
     // The caller's count comes back as a signed 32-bit number.
-    unsigned limit = std::min<uint32_t>(maxCount, INT_MAX);
-    int n = library.Read(link, reinterpret_cast<char*>(buffer), limit);
+    const unsigned limit = std::min<uint32_t>(maxCount, INT_MAX);
+    const int n = library.Read(link, reinterpret_cast<char*>(buffer), limit);
     if (n < 0) {
         // From now on nothing arrives, so the session's time limits end the exchange.
         broken = true;
         return 0;
     }
-    return std::min<uint32_t>(static_cast<uint32_t>(n), limit);
+    return static_cast<int>(std::min<unsigned>(static_cast<unsigned>(n), limit));
 }
 
 std::string UsbBlasterCable::Describe() const {

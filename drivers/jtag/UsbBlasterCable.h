@@ -27,6 +27,8 @@ public:
     static constexpr const char* kAppName = "kbr370";
 
 private:
+    int ReadNow(uint8_t* buffer, uint32_t maxCount);
+
     AtlanticLibrary library;
     JTAGATLANTIC* link = nullptr;
     bool broken = false;

@@ -90,6 +90,7 @@ bool VirtualCable::HungUpAtOnce() const {
 void VirtualCable::Close() {
     platform::CloseFd(fd);
     fd = -1;
+    broken = false;
 }
 
 bool VirtualCable::Write(const uint8_t* bytes, uint32_t count) {
@@ -123,18 +124,40 @@ bool VirtualCable::Write(const uint8_t* bytes, uint32_t count) {
 uint32_t VirtualCable::ReadAvailable(uint8_t* buffer, uint32_t maxCount) {
     if (fd < 0 || !buffer || maxCount == 0)
         return 0;
+    if (broken) {
+        // A closed socket is always readable, so waiting on it would spin;
+        // a plain pause keeps the caller's time limits as cheap as a silence.
+        std::this_thread::sleep_for(ReadWait());
+        return 0;
+    }
+    const uint32_t n = ReceiveNow(buffer, maxCount);
+    if (n > 0 || broken || !WaitReadable())
+        return n;
+    return ReceiveNow(buffer, maxCount);
+}
+
+// What the socket holds now, without waiting; marks the link broken when the
+// board has closed it. A cut link also shows itself on the next write.
+uint32_t VirtualCable::ReceiveNow(uint8_t* buffer, uint32_t maxCount) {
     // The caller's count comes back as a signed 32-bit number.
-    size_t limit = std::min<uint32_t>(maxCount, INT32_MAX);
+    const size_t limit = std::min<uint32_t>(maxCount, INT32_MAX);
     for (;;) {
-        ssize_t n = recv(fd, buffer, limit, MSG_DONTWAIT);
+        const ssize_t n = recv(fd, buffer, limit, MSG_DONTWAIT);
         if (n > 0)
             return static_cast<uint32_t>(n);
         if (n < 0 && errno == EINTR)
             continue;
-        // 0 is a cut link, EAGAIN just nothing yet; either way nothing to give.
-        // A cut link shows itself on the next write.
+        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+            broken = true;
         return 0;
     }
+}
+
+// Whether bytes (or the board's hang-up) arrived within ReadWait().
+bool VirtualCable::WaitReadable() const {
+    pollfd pfd{fd, POLLIN, 0};
+    const timespec timeout{0, static_cast<long>(ReadWait().count())};
+    return ppoll(&pfd, 1, &timeout, nullptr) > 0;
 }
 
 std::string VirtualCable::Describe() const { return "KBR-370 virtual board at " + boardDir; }

@@ -28,10 +28,14 @@ public:
 private:
     bool WaitForFreeLink(const VBoardClient& client) const;
     bool HungUpAtOnce() const;
+    uint32_t ReceiveNow(uint8_t* buffer, uint32_t maxCount);
+    bool WaitReadable() const;
 
     std::string dllDir;
     std::string boardDir;
     int fd = -1;
+    // The board side has closed the link: nothing will arrive any more.
+    bool broken = false;
 };
 
 } // namespace drivers

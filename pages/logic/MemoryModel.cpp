@@ -144,6 +144,8 @@ uint32_t TransferStep(uint32_t total, uint32_t cap) {
     return step;
 }
 
+bool EraseStepCountValid(uint32_t steps) { return steps > 0 && steps <= kMaxEraseSteps; }
+
 uint64_t ContentBytesOfFile(uint64_t fileSize, bool hex) {
     return hex ? (fileSize + 1) / 2 : fileSize;
 }

@@ -61,6 +61,12 @@ int PercentDone(uint64_t done, uint64_t total);
 // never above `cap` (0: no cap).
 uint32_t TransferStep(uint32_t total, uint32_t cap);
 
+// Whether the flash can have `steps` erase steps, as QueryEraseStatus reports
+// them: at least one, and no more than the 16-bit step index can name. A
+// count past that would wrap the index and never end.
+constexpr uint32_t kMaxEraseSteps = 0x10000;
+bool EraseStepCountValid(uint32_t steps);
+
 // Bytes a content file of `fileSize` bytes stands for (HEX: half its digits,
 // rounded up).
 uint64_t ContentBytesOfFile(uint64_t fileSize, bool hex);

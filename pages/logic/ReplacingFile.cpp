@@ -3,11 +3,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+
+#include "pages/logic/OutputTarget.h"
 
 namespace fs = std::filesystem;
 
@@ -17,28 +20,14 @@ TReplacingFile::~TReplacingFile() {
 
 bool TReplacingFile::Create(const std::string& name) {
     Discard();
-    if (name.empty() || name.back() == '/')
+    TOutputTarget target;
+    if (!ResolveOutputTarget(name, target, error))
         return false;
-    std::error_code ec;
-    // A symbolic link is followed, so the rename replaces the file it names.
-    const fs::path full = fs::weakly_canonical(fs::absolute(name, ec), ec);
-    if (ec)
+    if (!CreateBeside(target.path, target.mode)) {
+        error = "cannot create " + target.path + ": " + std::strerror(errno);
         return false;
-    struct stat old {};
-    const bool exists = ::stat(full.c_str(), &old) == 0;
-    // A device or a pipe cannot be replaced by a rename.
-    if (exists && !S_ISREG(old.st_mode))
-        return false;
-    // mkstemp makes 0600; give the file what a plain create (or the old file) would have.
-    mode_t mode = 0666;
-    if (exists) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
     }
-    return CreateBeside(full.string(), mode);
+    return true;
 }
 
 bool TReplacingFile::CreateBeside(const std::string& resolvedPath, unsigned mode) {

@@ -13,9 +13,9 @@ class TReplacingFile {
     TReplacingFile(const TReplacingFile&) = delete;
     TReplacingFile& operator=(const TReplacingFile&) = delete;
 
-    // False when the temporary file cannot be made (or `path` names no regular file).
-    // Links in `path` are followed, and the new file takes the old one's mode.
-    bool Create(const std::string& path);
+    // The temporary file for `name`, where the output rules allow it
+    // (pages/logic/OutputTarget.h); false with the reason in Error() otherwise.
+    bool Create(const std::string& name);
     // The temporary file beside `resolvedPath` (absolute, links already
     // resolved by the caller), with permission bits `mode`; on failure errno says why.
     bool CreateBeside(const std::string& resolvedPath, unsigned mode);
@@ -26,9 +26,14 @@ class TReplacingFile {
     void Discard();
 
     const std::string& TempPath() const { return tempPath; }
+    // The file that Commit replaces, as resolved by Create.
+    const std::string& Path() const { return path; }
+    // Why Create failed.
+    const std::string& Error() const { return error; }
 
   private:
     std::string path;
     std::string tempPath;
+    std::string error;
     int fd = -1;
 };

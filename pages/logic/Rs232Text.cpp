@@ -9,11 +9,6 @@ std::vector<uint8_t> Rs232TransmitBytes(std::string_view text) {
     return bytes;
 }
 
-std::string Rs232ReceivedText(const uint8_t* data, uint32_t count) {
-    const uint8_t* end = std::find(data, data + count, 0);
-    return {data, end};
-}
-
 std::string Rs232StreamText(const uint8_t* data, uint32_t count) {
     std::string text;
     text.reserve(count);

@@ -11,12 +11,9 @@
 // What Send transmits: the text's bytes and its terminating zero byte.
 std::vector<uint8_t> Rs232TransmitBytes(std::string_view text);
 
-// The text of one reply as the receive box takes it: up to the first zero
-// byte, or all `count` bytes.
-std::string Rs232ReceivedText(const uint8_t* data, uint32_t count);
-
-// A stream of replies, where each zero byte only ends one sent text: the
-// bytes without their zero bytes, so nothing after a terminator is lost.
+// What one reply adds to the received text. A zero byte only ends one sent
+// text, and the next may follow it in the same reply: the bytes without their
+// zero bytes, so nothing after a terminator is lost.
 std::string Rs232StreamText(const uint8_t* data, uint32_t count);
 
 // For a terminal: printable ASCII, line feeds and tabs as they are; a

@@ -4,8 +4,18 @@
 
 namespace skingen {
 
+namespace {
+int drawScale = 1;
+} // namespace
+
+void SetDrawScale(int scale) {
+    drawScale = scale;
+}
+
 QImage NewImage(int w, int h, const QColor& fill) {
-    QImage image(w, h, QImage::Format_RGB32);
+    QImage image(w * drawScale, h * drawScale, QImage::Format_RGB32);
+    if (drawScale != 1)
+        image.setDevicePixelRatio(drawScale);
     image.fill(fill);
     return image;
 }

@@ -36,6 +36,10 @@ inline const QColor kPlate(0x10, 0x16, 0x22);
 inline const QColor kKey(0xff, 0x00, 0xff);
 } // namespace pal
 
+// Every picture is drawn in its 1x coordinates. At scale 2 a new image has
+// twice the pixels each way and its painters draw through the device pixel
+// ratio, so the same drawing comes out at the finer resolution.
+void SetDrawScale(int scale);
 QImage NewImage(int w, int h, const QColor& fill);
 QFont GenFont(int pixelSize, bool bold = false, const QString& family = QStringLiteral("Liberation Sans"));
 // A raised (or sunken) panel with a one-pixel light and dark edge.

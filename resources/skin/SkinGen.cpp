@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "resources/skin/Draw.h"
 #include "resources/skin/Pictures.h"
 
 using namespace skingen;
@@ -101,9 +102,9 @@ QImage Paint(const Picture& p) {
     return {};
 }
 
-bool Save(const QImage& image, const QString& dir, const QString& name, int w, int h,
+bool Save(const QImage& image, const QString& dir, const QString& name, QSize size,
           QStringList& files) {
-    if (image.width() != w || image.height() != h) {
+    if (image.size() != size) {
         std::fprintf(stderr, "skin generator: %s drawn at the wrong size\n", qPrintable(name));
         return false;
     }
@@ -117,44 +118,57 @@ bool Save(const QImage& image, const QString& dir, const QString& name, int w, i
     return true;
 }
 
-bool WriteQrc(const QString& path, const QStringList& files) {
+bool WriteQrc(const QString& path, const QString& prefix, const QStringList& files) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         return false;
     QTextStream out(&f);
-    out << "<!DOCTYPE RCC><RCC version=\"1.0\">\n<qresource prefix=\"/skin\">\n";
+    out << "<!DOCTYPE RCC><RCC version=\"1.0\">\n<qresource prefix=\"" << prefix << "\">\n";
     for (const QString& file : files)
         out << "  <file>" << file << "</file>\n";
     out << "</qresource>\n</RCC>\n";
     return true;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
-        return 2;
-    }
-    const QString dir = QString::fromLocal8Bit(argv[1]);
+// Draws the whole set at one scale into `dir`, with its resource list.
+bool WriteSet(const QString& dir, int scale, const QString& qrcName, const QString& prefix) {
     if (!QDir().mkpath(dir)) {
-        std::fprintf(stderr, "skin generator: cannot create %s\n", argv[1]);
-        return 1;
+        std::fprintf(stderr, "skin generator: cannot create %s\n", qPrintable(dir));
+        return false;
     }
+    SetDrawScale(scale);
     QStringList files;
     for (const Picture& p : kPictures)
-        if (!Save(Paint(p), dir, QString::fromLatin1(p.name), p.width, p.height, files))
-            return 1;
+        if (!Save(Paint(p), dir, QString::fromLatin1(p.name), QSize(p.width, p.height) * scale,
+                  files))
+            return false;
     for (int i = 0; i < kWelcomeFrames; ++i) {
         const QString name = QStringLiteral("WELCOME_AVI_%1").arg(i, 2, 10, QLatin1Char('0'));
         if (!Save(PaintWelcomeFrame(i, kWelcomeFrames, kWelcomeWidth, kWelcomeHeight), dir, name,
-                  kWelcomeWidth, kWelcomeHeight, files))
-            return 1;
+                  QSize(kWelcomeWidth, kWelcomeHeight) * scale, files))
+            return false;
     }
-    if (!WriteQrc(dir + QStringLiteral("/skin.qrc"), files)) {
-        std::fprintf(stderr, "skin generator: cannot write skin.qrc\n");
-        return 1;
+    if (!WriteQrc(dir + '/' + qrcName, prefix, files)) {
+        std::fprintf(stderr, "skin generator: cannot write %s\n", qPrintable(qrcName));
+        return false;
     }
-    return 0;
+    return true;
+}
+
+} // namespace
+
+// The 1x set is what every window loads; the 2x set, the same drawing at
+// twice the resolution, serves screens with a device pixel ratio above 1.
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s OUTPUT_DIR OUTPUT_DIR_2X\n", argv[0]);
+        return 2;
+    }
+    const bool ok =
+        WriteSet(QString::fromLocal8Bit(argv[1]), 1, QStringLiteral("skin.qrc"),
+                 QStringLiteral("/skin")) &&
+        WriteSet(QString::fromLocal8Bit(argv[2]), 2, QStringLiteral("skin2x.qrc"),
+                 QStringLiteral("/skin2x"));
+    return ok ? 0 : 1;
 }

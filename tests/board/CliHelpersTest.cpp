@@ -75,9 +75,17 @@ TEST(CliContentFile, BinaryAndHexFiles) {
     EXPECT_EQ(ContentFileByteCount(dir.File("a.bin")), 3u);
     EXPECT_EQ(ReadContentFile(dir.File("a.bin")), (std::vector<uint8_t>{0x00, 0x01, 0xFF}));
 
-    WriteFile(dir.File("b.HeX"), "00aBf");
+    WriteFile(dir.File("b.HeX"), "00ABF0");
     EXPECT_EQ(ContentFileByteCount(dir.File("b.HeX")), 3u);
     EXPECT_EQ(ReadContentFile(dir.File("b.HeX")), (std::vector<uint8_t>{0x00, 0xAB, 0xF0}));
+    // Two upper-case digits a byte, as kbr370 writes them; nothing to write is no file.
+    for (const char* bad : {"00aB", "ABC", ""}) {
+        WriteFile(dir.File("bad.hex"), bad);
+        EXPECT_EQ(CodeOf([&] { CheckContentFile(dir.File("bad.hex")); }), kExitUsage) << bad;
+        EXPECT_EQ(CodeOf([&] { ReadContentFile(dir.File("bad.hex")); }), kExitUsage) << bad;
+    }
+    WriteFile(dir.File("empty.bin"), "");
+    EXPECT_EQ(CodeOf([&] { ContentFileByteCount(dir.File("empty.bin")); }), kExitUsage);
 
     WriteFile(dir.File("c.hex"), "0011\n");
     try {
@@ -88,8 +96,6 @@ TEST(CliContentFile, BinaryAndHexFiles) {
         EXPECT_NE(std::string(e.what()).find("invalid hex file."), std::string::npos) << e.what();
         EXPECT_NE(std::string(e.what()).find("offset 4"), std::string::npos) << e.what();
     }
-    WriteFile(dir.File("empty.hex"), "");
-    EXPECT_TRUE(ReadContentFile(dir.File("empty.hex")).empty());
 
     EXPECT_EQ(CodeOf([&] { ContentFileByteCount(dir.File("missing.bin")); }), kExitUsage);
     EXPECT_EQ(CodeOf([&] { ReadContentFile(dir.Path()); }), kExitUsage) << "a directory";

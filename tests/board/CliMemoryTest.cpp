@@ -43,4 +43,19 @@ TEST(CliMemory, EraseAndVerifiedFlashWrites) {
     EXPECT_EQ(r.err.find('\r'), std::string::npos);
 }
 
+// A step count no flash can have would wrap the 16-bit step index and erase
+// for ever: it is refused before the first step.
+TEST(CliMemory, EraseRefusesAStepCountTheFlashCannotHave) {
+    TestVBoard vboard;
+    vboard.CtlOk("erase step-ms 0");
+    vboard.CtlOk("erase steps 4294967295");
+    vboard.CtlOk("log requests");
+    CliOptions options;
+    options.timeoutMs = 20000;
+    const CliResult r = Cli({"mem", "erase", "--yes"}, options);
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_NE(r.err.find("4294967295 erase steps"), std::string::npos) << r.err;
+    EXPECT_EQ(vboard.CtlOk("log requests").find("0B"), std::string::npos) << "no step was sent";
+}
+
 } // namespace

@@ -65,9 +65,9 @@ TEST(CliStreams, WatchersPrintCodesAndReports) {
 
 TEST(CliStreams, SignalsEndTheStreamsWithTheModeOff) {
     TestVBoard vb;
-    for (int signal : {SIGINT, SIGTERM}) {
-        CliRun watch({"ps2", "watch"});
-        ASSERT_TRUE(WaitForModes(vb, "ir=0 rs232=0 ps2=1"));
+    for (int signal : {SIGINT, SIGTERM, SIGQUIT, SIGUSR1, SIGALRM, SIGPIPE}) {
+        CliRun watch({"rs232", "receive"});
+        ASSERT_TRUE(WaitForModes(vb, "ir=0 rs232=1 ps2=0"));
         watch.Signal(signal);
         const CliResult r = watch.Wait();
         EXPECT_EQ(r.code, 0) << signal << r.err;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -108,6 +109,11 @@ TEST(Cli, BadUsageIsRefusedBeforeTheBoardIsTouched) {
         {"mem", "write", "sram", "0x0", dir.File("fifo.bin")},
         {"configure", dir.File("nosuch.sof")},
         {"configure", dir.Path()},
+        {"ps2", "watch", "--seconds", "nan"},
+        {"ps2", "watch", "--seconds", "inf"},
+        {"ps2", "watch", "--seconds", "1e19"},
+        {"ps2", "watch", "--seconds", "0"},
+        {"ps2", "watch", "--seconds", "-1"},
     };
     for (const auto& args : cases) {
         std::string line;
@@ -163,6 +169,31 @@ TEST(Cli, BoardDirectoryNotOursGetsNothing) {
         GTEST_SKIP() << "another user's directory: only when run as root";
 }
 
+// Paths in the environment and on the command line are taken from where the
+// program started, though the working directory changes on the way.
+TEST(Cli, RelativePathsLeadWhereTheyStarted) {
+    TestVBoard vb;
+    const fs::path dir = vb.Dir();
+    setenv("KBR370_VBOARD_DIR", dir.filename().c_str(), 1);
+    CliOptions here;
+    here.cwd = dir.parent_path().string();
+    CliResult r = Cli({"info"}, here);
+    setenv("KBR370_VBOARD_DIR", vb.Dir().c_str(), 1);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "board: KBR_370")) << r.out;
+    // Had the name been taken from "/", a daemon of its own would serve there.
+    const std::string vboard = TestVBoard::BinDir() + "/kbr370-vboard";
+    EXPECT_EQ(std::system((vboard + " stop --dir /" + dir.filename().string()).c_str()), 0);
+
+    TempDir tmp;
+    const std::string inTmp = "cd " + tmp.Path() + " && " + vboard;
+    ASSERT_EQ(std::system((inTmp + " serve --dir rel").c_str()), 0);
+    EXPECT_TRUE(fs::exists(tmp.File("rel/ctl")));
+    EXPECT_EQ(std::system((inTmp + " stop --dir rel").c_str()), 0);
+    EXPECT_FALSE(fs::exists("/rel"));
+    EXPECT_EQ(std::system((vboard + " stop --dir /rel").c_str()), 0);
+}
+
 TEST(Cli, HeldLinkAndFailedWritesAreNamedForWhatTheyAre) {
     TestVBoard vb;
     {
@@ -209,13 +240,14 @@ TEST(Cli, ConfigureLeavesABoardWhoseLinkIsHeldAlone) {
     close(held);
 }
 
-// What the board says is text for a terminal: no escape sequence of its own.
+// What the board says is text for a terminal: no escape sequence and no line
+// of its own.
 TEST(Cli, BoardTextsReachTheTerminalEscaped) {
     TestVBoard vb;
-    vb.CtlOk("sd insert 400E00325B5900003B377F800A400000 1D53441B5B33316D104B523730016300 2");
+    vb.CtlOk("sd insert 400E00325B5900003B377F800A400000 1D53441B5B0AE96D104B523730016300 2");
     CliResult r = Cli({"sd"});
     EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_TRUE(Contains(r.out, "-Product Name:\\x1B[31m\n")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "\n-Product Name:^[[^J\u00e9m\n-Product Revision:10h\n")) << r.out;
     EXPECT_FALSE(Contains(r.out, "\x1B"));
 }
 
@@ -225,15 +257,15 @@ TEST(Cli, MemoryRoundTripsThroughHexAndBinaryFiles) {
     std::string digits;
     for (int i = 0; i < 32; ++i)
         digits += "0123456789abcdefFEDCBA9876543210"[i] + std::string(1, "fedcba98765432100123456789ABCDEF"[i]);
-    WriteFile(dir.File("in.hex"), digits);
+    std::string upper = digits;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    WriteFile(dir.File("in.hex"), upper);
     CliResult r = Cli({"mem", "write", "sram", "0x200", dir.File("in.hex")});
     ASSERT_EQ(r.code, 0) << r.err;
 
     r = Cli({"mem", "read", "sram", "0x200", "0x20", "-o", dir.File("out.HEX")});
     ASSERT_EQ(r.code, 0) << r.err;
-    std::string upper = digits;
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     EXPECT_EQ(ReadFile(dir.File("out.HEX")), upper) << "64 upper-case digits, no line end";
 
     r = Cli({"mem", "read", "sram", "0x200", "0x20", "-o", dir.File("out.bin")});
@@ -295,20 +327,23 @@ TEST(Cli, BoardDyingDuringAReadLeavesNoFile) {
     EXPECT_EQ(FilesIn(dir.Path()), 1u) << "the temporary file is gone";
 }
 
+// Every signal that would end the program cleans up as SIGINT does.
 TEST(Cli, InterruptedReadRemovesItsTemporaryFile) {
     TestVBoard vb;
     TempDir dir;
     vb.CtlOk("link rate 2000000");
-    CliRun run({"mem", "read", "sdram", "0x0", "0x800000", "-o", dir.File("dump.hex")});
-    // Wait until the read is under way, its temporary file beside the target.
-    for (int i = 0; i < 200 && FilesIn(dir.Path()) == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_EQ(FilesIn(dir.Path()), 1u);
-    run.Signal(SIGINT);
-    const CliResult r = run.Wait();
-    EXPECT_EQ(r.code, 128 + SIGINT);
-    EXPECT_EQ(FilesIn(dir.Path()), 0u);
+    for (int signal : {SIGINT, SIGQUIT, SIGUSR1, SIGALRM}) {
+        CliRun run({"mem", "read", "sdram", "0x0", "0x800000", "-o", dir.File("dump.hex")});
+        // Wait until the read is under way, its temporary file beside the target.
+        for (int i = 0; i < 200 && FilesIn(dir.Path()) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        EXPECT_EQ(FilesIn(dir.Path()), 1u) << signal;
+        run.Signal(signal);
+        const CliResult r = run.Wait();
+        EXPECT_EQ(r.code, 128 + signal);
+        EXPECT_EQ(FilesIn(dir.Path()), 0u) << signal;
+    }
 }
 
 TEST(Cli, BlankBoardNamesConfigureAndConfigureMendsIt) {

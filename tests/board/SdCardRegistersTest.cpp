@@ -109,6 +109,18 @@ TEST(SdCardRegisters, CidFieldsInTheirOrder) {
                                    "-Date Code:163h\n");
 }
 
+// The card holds any bytes in its name: each is its Latin-1 letter, and a
+// control byte is written out rather than breaking the text.
+TEST(SdCardRegisters, ProductNameIsLatin1WithControlBytesWrittenOut) {
+    Register cid{};
+    const uint8_t name[] = {0xE9, '\n', 0x7F, 0x85, 0xA0};
+    std::copy(std::begin(name), std::end(name), cid.begin() + 3);
+    EXPECT_TRUE(HasLine(CidText(cid.data()), "-Product Name:\u00e9^J^?<85>\u00a0\n"))
+        << CidText(cid.data());
+    cid[3] = 0;
+    EXPECT_TRUE(HasLine(CidText(cid.data()), "-Product Name:^@^J^?<85>\u00a0\n"));
+}
+
 TEST(SdCardRegisters, FileSystemNames) {
     EXPECT_EQ(FileSystemName(1), "FAT16");
     EXPECT_EQ(FileSystemName(2), "FAT32");

@@ -1,7 +1,9 @@
 // The memory page against a real virtual board: word access and its limits,
 // file transfers in binary and HEX, Abort, failures on the link, the flash
-// erase, and a save never spoiling the file it replaces. The main-window
-// cases switch tabs, disconnect and close in the middle of a transfer.
+// erase, a save never spoiling the file it replaces nor replacing what is not
+// ours, and the colours of its lists and edits. The main-window cases switch
+// tabs, disconnect and close in the middle of a transfer or an erase.
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -10,11 +12,18 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <dirent.h>
-#include <sys/resource.h>
+#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #include <fmt/format.h>
 
@@ -23,6 +32,7 @@
 #include "pages/DialogRecorder.h"
 #include "pages/FormMemory.h"
 #include "pages/FormProgress.h"
+#include "pages/FormVGA.h"
 #include "pages/ShowInfo.h"
 #include "pages/logic/HexCodec.h"
 #include "skin/ButtonManager.h"
@@ -406,6 +416,137 @@ TEST_F(MemoryPageTest, SaveNeverSpoilsTheFileItReplaces) {
     EXPECT_EQ(Entries(files.Path()), before);
 }
 
+// The opened list of a drop-down shows the closed box's white on dark grey.
+TEST_F(MemoryPageTest, OpenedListsKeepTheirColours) {
+    TFormVGA vga{nullptr};
+    for (QComboBox* list : {page.ComboBoxMemType, vga.ComboBoxVGA}) {
+        list->window()->show();
+        list->showPopup();
+        QAbstractItemView* view = list->view();
+        ASSERT_TRUE(WaitFor([&] { return view->isVisible(); }, 2000));
+        // Row 1 is not the current one, so it is not highlighted.
+        const QRect row = view->visualRect(view->model()->index(1, 0));
+        const QImage shot = view->viewport()->grab(row).toImage();
+        EXPECT_EQ(QColor(shot.pixel(shot.width() - 3, shot.height() / 2)), QColor(0x40, 0x40, 0x40))
+            << list->itemText(1).toStdString();
+        int brightest = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                brightest = std::max(brightest, qGray(shot.pixel(x, y)));
+        EXPECT_GT(brightest, 0xE0) << "white text";
+        list->hidePopup();
+        list->window()->hide();
+    }
+}
+
+// An edit that "Entire Memory" switches off greys out; an enabled one looks as before.
+TEST_F(MemoryPageTest, DisabledEditsLookDisabled) {
+    page.show();
+    const auto ground = [](QLineEdit* edit) {
+        return QColor(edit->grab().toImage().pixel(edit->width() - 4, edit->height() / 2));
+    };
+    const auto darkest = [](QLineEdit* edit) {
+        const QImage shot = edit->grab().toImage();
+        int value = 0xFF;
+        for (int y = 3; y < shot.height() - 3; ++y)
+            for (int x = 3; x < shot.width() / 2; ++x)
+                value = std::min(value, qGray(shot.pixel(x, y)));
+        return value;
+    };
+    EXPECT_EQ(ground(page.EditMemReadAddr), QColor(Qt::white));
+    EXPECT_LT(darkest(page.EditMemReadAddr), 0x30) << "black text";
+
+    page.LabelEntireMemoryClick();
+    ASSERT_FALSE(page.EditMemReadAddr->isEnabled());
+    const QColor disabled = ground(page.EditMemReadAddr);
+    EXPECT_LT(disabled.lightness(), 0xE8) << "a grey ground";
+    EXPECT_GT(disabled.lightness(), 0x80);
+    const int text = darkest(page.EditMemReadAddr);
+    EXPECT_GT(text, 0x50) << "grey text";
+    EXPECT_LT(text, disabled.lightness());
+    EXPECT_EQ(ground(page.EditMemReadLen), disabled);
+
+    // Labels and check boxes grey out as well.
+    page.LabelEntireMemory->setEnabled(false);
+    EXPECT_EQ(page.LabelEntireMemory->palette().color(QPalette::Disabled, QPalette::WindowText),
+              QColor(0x80, 0x80, 0x80));
+    EXPECT_EQ(page.LabelEntireMemory->palette().color(QPalette::Active, QPalette::WindowText),
+              QColor(Qt::white));
+}
+
+// The save takes the same rules as kbr370's -o: no read-only file is
+// replaced, no set-id bit survives, no link of another user is followed.
+TEST_F(MemoryPageTest, SaveRefusesWhatIsNotOursToReplace) {
+    const std::string readOnly = files.File("keep.bin");
+    WriteFile(readOnly, "old");
+    ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+    Save(readOnly, "0", "10");
+    ASSERT_EQ(dialogs->Boxes.size(), 2u);
+    EXPECT_EQ(dialogs->Boxes[0].kind, platform::MessageKind::Warning);
+    EXPECT_EQ(dialogs->Boxes[0].text, "cannot write " + readOnly + ": the file is read-only");
+    EXPECT_EQ(dialogs->Boxes[1].text.rfind("Load SRAM Content to a File Fail. (", 0), 0u);
+    EXPECT_EQ(Contents(readOnly), "old");
+
+    const std::string setId = files.File("tool.bin");
+    WriteFile(setId, "old");
+    ASSERT_EQ(chmod(setId.c_str(), 06755), 0);
+    Save(setId, "0", "10");
+    EXPECT_EQ(Contents(setId).size(), 32u);
+    struct stat st {};
+    ASSERT_EQ(stat(setId.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0755u);
+    EXPECT_EQ(dialogs->Boxes.size(), 2u);
+
+    auto other = SecondUser();
+    if (!other)
+        GTEST_SKIP() << "a link of another user: only when run as root";
+    const std::string mine = files.File("mine.bin");
+    WriteFile(mine, "mine");
+    const std::string shared = files.File("shared");
+    ASSERT_EQ(mkdir(shared.c_str(), 01777), 0);
+    ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+    const std::string planted = shared + "/dump.bin";
+    std::filesystem::create_symlink(mine, planted);
+    ASSERT_EQ(lchown(planted.c_str(), other->uid, other->gid), 0);
+    Save(planted, "0", "10");
+    ASSERT_EQ(dialogs->Boxes.size(), 4u);
+    EXPECT_EQ(dialogs->Boxes[2].text, "refusing to write " + planted + ": " + planted +
+                                          " is a symbolic link that belongs to another user");
+    EXPECT_EQ(Contents(mine), "mine");
+}
+
+// A FIFO is no file to write from: refused at once, not waited on.
+TEST_F(MemoryPageTest, WriteFromAFifoIsRefusedAtOnce) {
+    const std::string fifo = files.File("pipe.bin");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // Should the page wait for a writer, one comes after a while, so the
+    // test fails instead of hanging.
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (!done && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        while (!done) {
+            const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    vboard.CtlOk("log requests");
+    const auto start = std::chrono::steady_clock::now();
+    page.CheckBoxMemWriteFileLen->setChecked(true);
+    Write(fifo, "0");
+    const auto took = std::chrono::steady_clock::now() - start;
+    done = true;
+    writer.join();
+    EXPECT_LT(took, std::chrono::seconds(2));
+    EXPECT_EQ(LastInfo().text.rfind("Write a File to SRAM Fail.[", 0), 0u);
+    ASSERT_EQ(dialogs->Boxes.size(), 1u);
+    EXPECT_EQ(dialogs->Boxes[0].kind, platform::MessageKind::Error);
+    EXPECT_EQ(vboard.CtlOk("log requests"), "");
+}
+
 // ---- in the main window ----
 
 class MemoryInMainWindowTest : public GuiTest {
@@ -456,7 +597,9 @@ TEST_F(MemoryInMainWindowTest, TabSwitchDisconnectAndCloseEndTheTransfer) {
 
     SaveWhile(path, [this] { ClickTab(PAGE_LED); });
     EXPECT_EQ(form->CurrentPage(), PAGE_LED);
-    EXPECT_EQ(infos.back().text, "Load SDRAM Content to a File Aborted.");
+    // Ended by the switch, the save tells the LED page's info line nothing.
+    EXPECT_NE(infos.back().text, "Load SDRAM Content to a File Aborted.");
+    EXPECT_EQ(form->InfoLabel()->text().toStdString(), "");
     EXPECT_TRUE(form->Board().IsConnected());
     EXPECT_FALSE(Memory()->ButtonMemRead2File.Enabled); // hidden and detached
     ClickTab(PAGE_MEMORY);
@@ -481,6 +624,33 @@ TEST_F(MemoryInMainWindowTest, TabSwitchDisconnectAndCloseEndTheTransfer) {
     form.reset();
     EXPECT_TRUE(dialogs->Boxes.empty());
     EXPECT_TRUE(Entries(files.Path()).empty());
+}
+
+// Away and back before the erase's next step: the erase goes on, and the page
+// is usable when it ends.
+TEST_F(MemoryInMainWindowTest, TabRoundTripDuringAnEraseLeavesThePageUsable) {
+    Start();
+    vboard.CtlOk("erase steps 4");
+    vboard.CtlOk("erase step-ms 200");
+    Memory()->ComboBoxMemType->setCurrentIndex(3);
+    MidFlow trip([this] { return Memory()->ActiveProgress() != nullptr; },
+                 [this] {
+                     ClickTab(PAGE_LED);
+                     ClickTab(PAGE_MEMORY);
+                 });
+    Memory()->ButtonMemRdmEraseClick();
+    EXPECT_TRUE(trip.fired);
+    EXPECT_EQ(infos.back().text, "Flash Erase success (0 seconds)");
+    for (const THiddenButton* b : {&Memory()->ButtonMemoryRandomRead,
+                                   &Memory()->ButtonMemoryRandomWrite, &Memory()->ButtonMemRdmErase,
+                                   &Memory()->ButtonMemWrite2FMem, &Memory()->ButtonMemRead2File})
+        EXPECT_TRUE(b->Enabled) << b->Caption.toStdString();
+
+    vboard.CtlOk("log requests");
+    TCustomButton* read = Memory()->Buttons().FindButton(0);
+    ClickAt(Memory(), read->X() + 5, read->Y() + 5);
+    EXPECT_EQ(vboard.CtlOk("log requests"), "0E");
+    EXPECT_EQ(infos.back().text, "FLASH Random Read Success");
 }
 
 } // namespace

@@ -191,4 +191,22 @@ TEST_F(PanelProcessTest, SecondStartLeavesTheFirstAlone) {
     Wait(first, 10000);
 }
 
+// A lock that cannot be taken is no running copy: the box says what is wrong.
+TEST_F(PanelProcessTest, LockThatCannotBeTakenIsNamed) {
+    PanelFolder folder({});
+    const std::string runtime = getenv("XDG_RUNTIME_DIR");
+    const std::string notAFolder = logDir.File("runtime");
+    std::ofstream(notAFolder) << "a file";
+    setenv("XDG_RUNTIME_DIR", notAFolder.c_str(), 1);
+    const std::string log = logDir.File("lock.log");
+    const int code = Wait(Launch(folder, log, true), 20000);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    EXPECT_EQ(code, 1);
+    const auto lines = ReadLog(log);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].kind, "box-error");
+    EXPECT_EQ(lines[0].text, "Cannot make sure that only one copy runs: cannot open the lock file " +
+                                 notAFolder + "/ZOLVANE_KBR_370_CONTROL_PANEL.lock: Not a directory.");
+}
+
 } // namespace

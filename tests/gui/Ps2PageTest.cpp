@@ -1,9 +1,11 @@
 // The PS/2 page against its own virtual board: Start, the pointer's trace in
-// the box, Stop, a missing mouse, and the board's mode after the page is left.
+// the box, Stop, a missing mouse, the board's mode after the page is left, and
+// the box when the page comes back.
 #include "pages/DeviceMonitor.h"
 #include "pages/FormPS2.h"
 #include "skin/ButtonManager.h"
 #include "skin/CustomButton.h"
+#include "skin/SkinResources.h"
 #include "tests/gui/BoardPageTest.h"
 
 namespace {
@@ -77,6 +79,21 @@ TEST_F(Ps2PageTest, TracesTheMouseFromStartToStopAndSwitchesTheModeOffWhenLeft) 
     EXPECT_FALSE(page.Buttons().FindButton(0)->Enabled());
     EXPECT_EQ(page.ButtonStart.Caption, "Start");
     EXPECT_EQ(linkLost, 0);
+}
+
+TEST_F(Ps2PageTest, ComingBackShowsAnEmptyBoxNotTheOldPointer) {
+    page.AttachBoard(&session);
+    PressStart();
+    Ctl("ps2 push 0B000000");
+    PollOnce();
+    ASSERT_TRUE(Shows(160, 76, "PS2_MOUSE_LR"));
+
+    page.DetachBoard();
+    page.AttachBoard(&session);
+    EXPECT_EQ(page.ButtonStart.Caption, "Start");
+    const QRect box = TFormPS2::kPaintBox;
+    EXPECT_TRUE(RegionMatches(Pixels(), box.topLeft(), LoadSkinBitmap("TAB_DLG_BK").copy(box)))
+        << "the box is blank until the next Start";
 }
 
 TEST_F(Ps2PageTest, WithoutAMouseStartSaysSoAndDoesNotPoll) {

@@ -1,8 +1,15 @@
 // The RS232 page against its own virtual board: monitoring from attach, Send
 // in pieces, the receive box poll by poll, bytes above 0x7F both ways, a
-// refused start, and the board's mode after the page is left.
+// refused start, and the board's mode after the page is left. The receive box
+// as a terminal: its text selected and copied, every control byte visible.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QTest>
+#include <algorithm>
+
+#include "board/VisibleText.h"
 
 #include "pages/DeviceMonitor.h"
 #include "pages/FormRS232.h"
@@ -57,18 +64,19 @@ TEST_F(Rs232PageTest, SendsAndReceivesEveryByteAndSwitchesTheModeOffWhenLeft) {
     ClickButton(&page, page.Buttons(), 0);
     EXPECT_EQ(Ctl("get rs232-tx"), "41E900");
 
-    // What arrives is appended poll by poll, each reply up to a zero byte.
+    // What arrives is appended poll by poll. A zero byte only ends one sent
+    // text: what follows it in the same poll is kept, whatever the timing.
     Ctl("rs232 push 7879");
     PollOnce();
     Ctl("rs232 push 7A");
     PollOnce();
     EXPECT_EQ(Received(), "xyz");
     PollOnce();
-    Ctl("rs232 push 41004243");
+    Ctl("rs232 push 41410042420A");
     PollOnce();
     Ctl("rs232 push E9FF0D0A");
     PollOnce();
-    EXPECT_EQ(Received(), QString::fromLatin1("xyzA\xE9\xFF\r\n"));
+    EXPECT_EQ(Received(), QString::fromLatin1("xyzAABB\n\xE9\xFF\r\n"));
 
     // Through a loopback plug, what is sent comes back.
     Ctl("rs232 loopback 1");
@@ -85,6 +93,86 @@ TEST_F(Rs232PageTest, SendsAndReceivesEveryByteAndSwitchesTheModeOffWhenLeft) {
     EXPECT_FALSE(page.Buttons().FindButton(0)->Enabled());
     EXPECT_TRUE(page.Buttons().FindButton(1)->Enabled()) << "Clear is never disabled";
     EXPECT_EQ(linkLost, 0);
+}
+
+TEST_F(Rs232PageTest, ReceivedTextCanBeSelectedAndCopied) {
+    page.show();
+    QApplication::setActiveWindow(&page);
+    page.AttachBoard(&session);
+    Ctl("rs232 push 68656C6C6F0D0A776F726C64"); // hello CR LF world
+    PollOnce();
+    TTextLog* rx = page.EditRx;
+    QWidget* view = rx->viewport();
+    const int line = rx->fontMetrics().height();
+
+    // A click takes the focus; a drag from the first line's start to the
+    // second line's end selects both lines.
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(0, line / 2));
+    QTest::mouseMove(view, QPoint(view->width() - 1, line + line / 2));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(view->width() - 1, line + line / 2));
+    EXPECT_EQ(page.focusWidget(), rx);
+    EXPECT_EQ(rx->SelectedText(), "hello\r\nworld");
+    QTest::keyClick(rx, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "hello\r\nworld");
+
+    Ctl("rs232 push 21");
+    PollOnce();
+    QTest::keyClick(rx, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(rx, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "hello\r\nworld!");
+
+    // The context menu: Copy, only with a selection, and Select All.
+    EXPECT_EQ(rx->contextMenuPolicy(), Qt::ActionsContextMenu);
+    QStringList menu;
+    for (const QAction* action : rx->actions())
+        menu << action->text().remove('&');
+    EXPECT_EQ(menu, QStringList({"Copy", "Select All"}));
+    QGuiApplication::clipboard()->clear();
+    ClickButton(&page, page.Buttons(), 1); // Clear
+    Ctl("rs232 push 4F4B");
+    PollOnce();
+    EXPECT_FALSE(rx->CopyAction->isEnabled());
+    rx->SelectAllAction->trigger();
+    ASSERT_TRUE(rx->CopyAction->isEnabled());
+    rx->CopyAction->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "OK");
+}
+
+// The receive box's pixels for `received`, as the font installed here draws them.
+QImage Drawn(TTextLog* rx, const QString& received) {
+    rx->Clear();
+    rx->Append(received);
+    return rx->viewport()->grab().toImage();
+}
+
+TEST_F(Rs232PageTest, EveryControlByteIsDrawnVisiblyAndDistinctly) {
+    page.show();
+    TTextLog* rx = page.EditRx;
+    const QFontMetrics metrics(rx->font());
+    const QImage empty = Drawn(rx, "");
+    std::vector<QImage> seen;
+    for (int byte = 0; byte < 0xA0; ++byte) {
+        if ((byte >= 0x20 && byte < 0x7F) || byte == '\n')
+            continue;
+        SCOPED_TRACE(byte);
+        const QString shown = QString::fromStdString(ControlNotation(static_cast<uint8_t>(byte)));
+        for (const QChar c : shown)
+            EXPECT_TRUE(metrics.inFont(c)) << "the box's font draws " << int{c.unicode()};
+        const QImage image = Drawn(rx, QString(QChar(byte)));
+        EXPECT_NE(image, empty);
+        EXPECT_NE(image, Drawn(rx, shown)) << "a notation never passes for received text";
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), image), 0) << "drawn like another byte";
+        seen.push_back(image);
+    }
+
+    // A CR that ends a line with its LF is part of the break, also when the
+    // LF comes a poll later; a CR on its own shows.
+    const QImage lines = Drawn(rx, "AB\nCD");
+    EXPECT_EQ(Drawn(rx, "AB\r\nCD"), lines);
+    const QImage ab = Drawn(rx, "AB");
+    EXPECT_NE(Drawn(rx, "AB\r"), ab);
+    rx->Append("\nCD");
+    EXPECT_EQ(rx->viewport()->grab().toImage(), lines);
 }
 
 TEST_F(Rs232PageTest, RefusedMonitoringLeavesThePageIdleWithoutALostLink) {

@@ -82,4 +82,21 @@ TEST_F(BitmapManagerTest, DrawsOntoANamedCanvasAndClipsAtItsEdges) {
     EXPECT_EQ(canvas.Pixel(0, 0), kMarker);
 }
 
+TEST_F(BitmapManagerTest, OnACanvasOfRatioTwoSpritesComeFromThe2xSetKeyedAsAt1x) {
+    canvas.SetDevicePixelRatio(2);
+    canvas.FillRect(QRect(0, 0, 120, 100), kMarker);
+    bitmaps.AddBitmap(1, QStringLiteral("HEX_8"), true);
+    const QImage sprite = bitmaps.GetBitmap(1)->At(2).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(sprite.size(), bitmaps.GetBitmapSize(1) * 2);
+    const QRgb key = sprite.pixel(0, sprite.height() - 1);
+    // Overhanging the right edge: clipped in device pixels, placed in 1x ones.
+    bitmaps.DrawBitmap(1, 100, 7);
+    for (int y = 0; y < sprite.height(); ++y)
+        for (int x = 0; 200 + x < canvas.Image().width(); ++x) {
+            const QRgb want = sprite.pixel(x, y) == key ? kMarker.rgb() : sprite.pixel(x, y);
+            ASSERT_EQ(canvas.Image().pixel(200 + x, 14 + y), want) << x << "," << y;
+        }
+    EXPECT_EQ(canvas.Pixel(110, 20).rgb(), canvas.Image().pixel(220, 40)) << "1x coordinates";
+}
+
 } // namespace

@@ -139,7 +139,7 @@ TEST(ControlProtocol, RefusesBadCommandsAndArguments) {
         "mem read 5 0xFFF 2",
         "mem write 6 0x1FFFFF 0102",
         "mem write 6 0 012",
-        "erase steps 65537",
+        "erase steps 4294967296",
         "fault",
         "fault explode",
         "fault drop 0",

@@ -393,6 +393,42 @@ TEST(VBoardProcess, ControlSocketSurvivesFloodsAndIdleClients) {
     platform::CloseFd(flood);
 }
 
+// Clients that wait on slow replies (configure) hold no place for good: a full
+// table still takes a fresh client, and a waiting client goes idle like others.
+TEST(VBoardProcess, WaitingControlClientsMakeRoomAndGoIdle) {
+    TempDir tmp;
+    vboard::TDaemon daemon(tmp.File("vb"));
+    std::string error;
+    ASSERT_EQ(daemon.Open(error), vboard::TDaemon::OpenResult::Ok) << error;
+    daemon.SetConfigureMs(60000);
+    daemon.SetCtlIdleMs(5000);
+    std::thread loop([&] { daemon.Run(); });
+    const std::string ctl = platform::VBoardControlSocket(daemon.Dir());
+    std::vector<int> waiting;
+    for (size_t i = 0; i < vboard::TDaemon::kCtlClientsMax; ++i) {
+        const int fd = platform::ConnectUnix(ctl);
+        ASSERT_GE(fd, 0);
+        // The status reply shows the configure behind it has been taken up.
+        waiting.push_back(fd);
+        const std::string lines = "status\nconfigure " + TestVBoard::DesignFile() + "\n";
+        std::string reply;
+        ASSERT_TRUE(platform::SendAll(fd, lines.data(), lines.size()));
+        ASSERT_TRUE(platform::ReadLine(fd, reply, 2000));
+    }
+    std::string reply;
+    EXPECT_TRUE(platform::ControlRequest(ctl, "status", reply, 2000)) << "a fresh client";
+    EXPECT_EQ(reply, "ok configured=0 link=closed");
+
+    pollfd p{waiting.back(), POLLIN, 0};
+    EXPECT_EQ(poll(&p, 1, 15000), 1);
+    char c;
+    EXPECT_EQ(recv(waiting.back(), &c, 1, MSG_DONTWAIT), 0) << "closed while waiting";
+    for (int fd : waiting)
+        platform::CloseFd(fd);
+    daemon.RequestStop();
+    loop.join();
+}
+
 // A ctl client that sends nothing is let go after the idle time.
 TEST(VBoardProcess, IdleControlClientIsClosed) {
     TempDir tmp;
