@@ -520,7 +520,7 @@ TEST_F(MainWindowTest, F1OpensAboutWhichEscapeOrReturnCloses) {
     menuIcon.setScaledSize({48, 48});
     const QImage expected = menuIcon.read().convertToFormat(QImage::Format_ARGB32);
     ASSERT_FALSE(expected.isNull()) << menuIcon.errorString().toStdString();
-    EXPECT_EQ(icon.pixmap(48, 48).toImage().convertToFormat(QImage::Format_ARGB32), expected);
+    EXPECT_EQ(icon.pixmap(QSize(48, 48), 1.0).toImage().convertToFormat(QImage::Format_ARGB32), expected);
 }
 
 // Tab walks the skinned buttons and then the page's controls, a dotted frame
