@@ -5,11 +5,11 @@ class QKeyEvent;
 class TButtonRouter;
 class TSkinWindow;
 
-// The keyboard over a skinned window's buttons. The window joins its
-// window's Tab chain (a click does not take the focus, so clicking a skinned
-// button leaves the caret in an edit); Tab and Shift+Tab move the focus
-// through its enabled buttons and on to the next control past the last one,
-// and Space or Return presses the focused button where a click would. The
+// The keyboard over a skinned window's buttons. The window joins the Tab
+// chain of its top-level window (a click does not take the focus, so a click
+// on a skinned button leaves the caret in an edit); Tab and Shift+Tab move the
+// focus through its enabled buttons and on to the next control past the last
+// one, and Space or Return presses the focused button where a click would. The
 // focused button shows a frame, so none is seen until the keyboard is used.
 class TButtonKeys : public QObject {
     Q_OBJECT
