@@ -4,8 +4,10 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QScreen>
+#include <QShortcut>
 
 #include "skin/BitmapManager.h"
+#include "skin/ButtonKeys.h"
 #include "skin/ButtonManager.h"
 #include "skin/SkinFont.h"
 #include "skin/StandardControls.h"
@@ -44,6 +46,10 @@ TFormAbout::TFormAbout(QWidget* parent)
     buttons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
     router.AddManager(buttons.get());
     router.Bind(*buttons, 0, ButtonExit, "NORMAL_BTN");
+    keys = std::make_unique<TButtonKeys>(this, router);
+    // Escape and Return answer the one button, wherever the focus is.
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter})
+        connect(new QShortcut(key, this), &QShortcut::activated, this, [this] { ButtonExit.Click(); });
 
     for (const AboutText& t : kTexts) {
         QLabel* label = MakeLabel(

@@ -8,6 +8,7 @@
 class QEventLoop;
 class QLabel;
 class TBitmapManager;
+class TButtonKeys;
 class TButtonManager;
 
 // The About dialog: name and version over a picture, and one skinned "Close".
@@ -36,5 +37,6 @@ class TFormAbout : public TSkinWindow {
     std::unique_ptr<TBitmapManager> bitmaps;
     std::unique_ptr<TButtonManager> buttons;
     TButtonRouter router;
+    std::unique_ptr<TButtonKeys> keys;
     QEventLoop* modalLoop = nullptr;
 };

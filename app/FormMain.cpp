@@ -3,11 +3,13 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
 
 #include "app/FormAbout.h"
+#include "app/PanelApplication.h"
 #include "config/DesignPath.h"
 #include "config/Download.h"
 #include "pages/Dialogs.h"
@@ -17,6 +19,7 @@
 #include "platform/System.h"
 #include "skin/Animate.h"
 #include "skin/BitmapManager.h"
+#include "skin/ButtonKeys.h"
 #include "skin/ButtonManager.h"
 #include "skin/Colours.h"
 #include "skin/ScreenCursor.h"
@@ -51,6 +54,7 @@ const char* DesignFileFor(uint8_t fpgaType) {
 
 TFormMain::TFormMain(QWidget* parent) : TSkinWindow(parent, Qt::Window | Qt::FramelessWindowHint) {
     setWindowTitle(kWindowCaption);
+    setWindowIcon(TPanelApplication::Icon());
     setFont(SkinFontPixels("Arial", 16));
 
     // The hidden standard buttons: they place the skinned buttons and keep the handlers.
@@ -107,12 +111,14 @@ TFormMain::TFormMain(QWidget* parent) : TSkinWindow(parent, Qt::Window | Qt::Fra
 
     // Labels and the gauge stay readable over the welcome animation and the pages.
     FormCreate();
+    BuildKeys();
     for (QWidget* w : std::initializer_list<QWidget*>{LabelCaption, LabelConnectStatus,
                                                       CGaugeConfig, LabelInfo, ImageInfo})
         w->raise();
 }
 
 TFormMain::~TFormMain() {
+    keys.reset(); // before the buttons it walks go
     SetInfoSink({});
     TimerRun->stop();
     TimerProgress->stop();
@@ -230,7 +236,10 @@ void TFormMain::FormMouseMove(int x, int y) {
 }
 
 void TFormMain::FormMouseUp(int x, int y) {
-    const TButtonRouter::Hit hit = router.MouseUp(x, y);
+    ButtonClicked(router.MouseUp(x, y));
+}
+
+void TFormMain::ButtonClicked(const TButtonRouter::Hit& hit) {
     if (hit.manager == tabButtons.get()) {
         if (hit.id != currentPage)
             ShowPage(hit.id);
@@ -251,6 +260,58 @@ void TFormMain::FormMouseUp(int x, int y) {
         break;
     default:
         break;
+    }
+}
+
+// ---- keyboard ----
+
+void TFormMain::BuildKeys() {
+    keys = std::make_unique<TButtonKeys>(this, router);
+    // Window-wide: they work whichever control of the window or its page has the focus.
+    auto bind = [this](const QKeySequence& keys, const std::function<void()>& action) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    for (QKeyCombination keys : {Qt::CTRL | Qt::Key_Q, Qt::CTRL | Qt::Key_W})
+        bind(keys, [this] { PressSystemButton(BTN_CLOSE); });
+    bind(Qt::Key_F1, [this] { PressSystemButton(BTN_ABOUT); });
+    for (QKeyCombination keys : {Qt::CTRL | Qt::Key_Tab, Qt::CTRL | Qt::Key_PageDown})
+        bind(keys, [this] { StepPage(1); });
+    // Shift+Tab comes as Backtab from most keyboards.
+    for (QKeyCombination keys : {Qt::CTRL | Qt::SHIFT | Qt::Key_Tab,
+                                 Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab,
+                                 Qt::CTRL | Qt::Key_PageUp})
+        bind(keys, [this] { StepPage(-1); });
+    // Alt+1 ... Alt+9, Alt+0: the first ten tabs as they stand.
+    for (int n = 0; n < 10; ++n) {
+        const Qt::Key digit = n == 9 ? Qt::Key_0 : static_cast<Qt::Key>(Qt::Key_1 + n);
+        bind(Qt::ALT | digit, [this, n] { PressTab(kTabButtons[n].id); });
+    }
+}
+
+void TFormMain::PressSystemButton(int id) {
+    ButtonClicked(router.Click(*systemButtons, id));
+}
+
+void TFormMain::PressTab(int id) {
+    ButtonClicked(router.Click(*tabButtons, id));
+}
+
+void TFormMain::StepPage(int step) {
+    const int count = static_cast<int>(kTabButtons.size());
+    int at = count;
+    for (int i = 0; i < count; ++i)
+        if (kTabButtons[i].id == currentPage)
+            at = i;
+    if (at == count) // the welcome animation: the first or the last tab
+        at = step > 0 ? count - 1 : 0;
+    for (int i = 1; i <= count; ++i) {
+        const int id = kTabButtons[((at + i * step) % count + count) % count].id;
+        if (tabButtons->FindButton(id)->Enabled()) {
+            PressTab(id);
+            return;
+        }
     }
 }
 
@@ -291,6 +352,13 @@ void TFormMain::ShowPage(int kind) {
         return;
     if (kind != PAGE_WELCOME)
         Page(kind); // a kind outside the table stops here, before anything changes
+    // The focus of a page that goes comes to the page that comes, unseen until
+    // the next Tab; hiding would hand it on as a Tab does, framing a button.
+    QWidget* focus = focusWidget();
+    const bool focusInPage = currentPage != PAGE_WELCOME && focus &&
+                             (focus == Page(currentPage) || Page(currentPage)->isAncestorOf(focus));
+    if (focusInPage)
+        setFocus(Qt::OtherFocusReason);
     if (currentPage == PAGE_WELCOME) {
         ShowWelcome(false);
     } else {
@@ -304,6 +372,8 @@ void TFormMain::ShowPage(int kind) {
     }
     Page(kind)->show();
     BindPage(kind, true);
+    if (focusInPage)
+        Page(kind)->setFocus(Qt::OtherFocusReason);
 }
 
 void TFormMain::BindPage(int kind, bool attach) {

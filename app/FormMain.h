@@ -16,6 +16,7 @@ class QProgressBar;
 class QTimer;
 class TAnimate;
 class TBitmapManager;
+class TButtonKeys;
 class TButtonManager;
 class TPage;
 
@@ -63,6 +64,16 @@ class TFormMain : public TSkinWindow {
     void ButtonAboutClick();
     void ButtonMiniClick();
 
+    // A skinned button clicked, by the mouse or a key: a tab shows its page,
+    // a system button runs its handler.
+    void ButtonClicked(const TButtonRouter::Hit& hit);
+    // The keyboard's ways to the buttons, each as a click where it is enabled.
+    void PressSystemButton(int id);
+    void PressTab(int id);
+    // The next (+1) or previous (-1) enabled tab after the current page's, in
+    // the tabs' order, wrapping around.
+    void StepPage(int step);
+
     // The window's own messages (posted with PostMessage).
     void WndProc(int message);
     void PostMessage(int message);
@@ -106,6 +117,7 @@ class TFormMain : public TSkinWindow {
 
   private:
     void BuildSkin();
+    void BuildKeys();
     void FormCreate();
     void TimerRunTimer();
     void SetConnectButton(bool connected);
@@ -116,6 +128,7 @@ class TFormMain : public TSkinWindow {
     std::unique_ptr<TButtonManager> tabButtons;
     std::unique_ptr<TButtonManager> systemButtons;
     TButtonRouter router;
+    std::unique_ptr<TButtonKeys> keys;
     std::array<TPage*, kPageCount> pages{};
     std::array<bool, kFrameCount> frameVisible{};
     int currentPage = PAGE_WELCOME;

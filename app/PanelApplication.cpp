@@ -1,8 +1,18 @@
 #include "app/PanelApplication.h"
 
+#include <QIcon>
 #include <exception>
 
 #include "pages/Dialogs.h"
+
+TPanelApplication::TPanelApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setWindowIcon(Icon());
+    setDesktopFileName(QStringLiteral("kbr370-panel"));
+}
+
+QIcon TPanelApplication::Icon() {
+    return QIcon(QStringLiteral(":/icons/kbr370-panel.svg"));
+}
 
 bool TPanelApplication::notify(QObject* receiver, QEvent* event) {
     try {

@@ -4,6 +4,7 @@
 
 #include "board/Board.h"
 #include "skin/BitmapManager.h"
+#include "skin/ButtonKeys.h"
 
 TPage::TPage(QWidget* parent, const char* background, const char* caption) : TSkinWindow(parent) {
     setWindowTitle(caption);
@@ -11,6 +12,7 @@ TPage::TPage(QWidget* parent, const char* background, const char* caption) : TSk
     bitmaps->AddBitmap(0, background, false);
     const QSize size = bitmaps->GetBitmapSize(0);
     SetClientSize(size.width(), size.height() - 20);
+    keys = std::make_unique<TButtonKeys>(this, router);
 }
 
 TPage::~TPage() = default;

@@ -6,6 +6,7 @@
 #include "skin/SkinWindow.h"
 
 class TBitmapManager;
+class TButtonKeys;
 class TBoard;
 
 // The contract every peripheral page keeps with the main window, and what all
@@ -64,4 +65,5 @@ class TPage : public TSkinWindow {
     TBoard* board = nullptr;
     std::unique_ptr<TBitmapManager> bitmaps;
     TButtonRouter router; // the page's button managers, in the order they take the mouse
+    std::unique_ptr<TButtonKeys> keys; // Tab, Space and Return over the router's buttons
 };

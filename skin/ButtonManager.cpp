@@ -92,21 +92,45 @@ bool TButtonManager::ButtonsMouseMove(int x, int y, bool resetCursor) {
 
 int TButtonManager::ButtonsMouseUp(int x, int y) {
     TCustomButton* b = FindButtonAt(x, y);
-    int result = -1;
-    if (b) {
-        result = b->Id();
-        if (mode == bmRadio) {
-            UncheckAllButtons();
-            b->SetChecked(true);
-        } else if (mode == bmToggle) {
-            b->SetChecked(!b->Checked());
-        }
-        if (canvas)
-            b->PaintRest(*canvas);
-    }
+    const int result = b ? Click(*b) : -1;
     mouseDown = false;
     Capture(false);
     return result;
+}
+
+int TButtonManager::ClickButton(int id) {
+    TCustomButton* b = FindButton(id);
+    return b && b->Enabled() && b->HasBitmap() ? Click(*b) : -1;
+}
+
+int TButtonManager::Click(TCustomButton& b) {
+    if (mode == bmRadio) {
+        UncheckAllButtons();
+        b.SetChecked(true);
+    } else if (mode == bmToggle) {
+        b.SetChecked(!b.Checked());
+    }
+    if (canvas)
+        b.PaintRest(*canvas);
+    return b.Id();
+}
+
+TCustomButton* TButtonManager::FocusedButton() const {
+    for (const auto& b : buttons)
+        if (b->Focused())
+            return b.get();
+    return nullptr;
+}
+
+void TButtonManager::SetFocusedButton(int id) {
+    if (TCustomButton* old = FocusedButton()) {
+        old->SetFocused(false);
+        RedrawButton(old->Id());
+    }
+    if (TCustomButton* b = FindButton(id)) {
+        b->SetFocused(true);
+        RedrawButton(id);
+    }
 }
 
 void TButtonManager::RedrawButton(int id) {

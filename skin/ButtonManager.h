@@ -34,6 +34,15 @@ public:
     void UncheckAllButtons();
     void SetButtonBitmap(int id, const QString& resourceName);
     void SetButtonCaption(int id, const QString& caption);
+    // A click without the mouse (a key): the mode's effect on the checked
+    // state as for a release over the button; the id, or -1 for a disabled one.
+    int ClickButton(int id);
+
+    // The button that has the keyboard focus, or none; -1 clears it.
+    TCustomButton* FocusedButton() const;
+    void SetFocusedButton(int id);
+    // The button at `index` in adding order.
+    TCustomButton* ButtonAt(int index) const { return buttons.at(index).get(); }
 
     TButtonMode Mode() const { return mode; }
     int HotId() const { return hotId; }
@@ -41,6 +50,7 @@ public:
 
 private:
     void Capture(bool on);
+    int Click(TCustomButton& b);
     std::vector<std::unique_ptr<TCustomButton>> buttons;
     int hotId = -1;
     QWidget* owner;

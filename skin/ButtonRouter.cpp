@@ -1,6 +1,7 @@
 #include "skin/ButtonRouter.h"
 
 #include "skin/ButtonManager.h"
+#include "skin/CustomButton.h"
 #include "skin/HiddenButton.h"
 
 void TButtonRouter::AddManager(TButtonManager* manager) {
@@ -58,14 +59,75 @@ bool TButtonRouter::MouseMove(int x, int y) {
 TButtonRouter::Hit TButtonRouter::MouseUp(int x, int y) {
     for (TButtonManager* m : managers) {
         const int id = m->ButtonsMouseUp(x, y);
-        if (id < 0)
-            continue;
-        Hit hit{m, id, false};
-        if (const Binding* b = FindBinding(m, id)) {
-            hit.bound = true;
-            b->hidden->Click();
-        }
-        return hit;
+        if (id >= 0)
+            return Clicked(m, id);
     }
     return {};
+}
+
+TButtonRouter::Hit TButtonRouter::Click(TButtonManager& manager, int id) {
+    const int clicked = manager.ClickButton(id);
+    return clicked < 0 ? Hit{} : Clicked(&manager, clicked);
+}
+
+TButtonRouter::Hit TButtonRouter::Clicked(TButtonManager* manager, int id) {
+    Hit hit{manager, id, false};
+    if (const Binding* b = FindBinding(manager, id)) {
+        hit.bound = true;
+        b->hidden->Click();
+    }
+    return hit;
+}
+
+// ---- keyboard focus ----
+
+TCustomButton* TButtonRouter::FocusedButton() const {
+    for (const TButtonManager* m : managers)
+        if (TCustomButton* b = m->FocusedButton())
+            return b;
+    return nullptr;
+}
+
+void TButtonRouter::ClearFocus() {
+    for (TButtonManager* m : managers)
+        m->SetFocusedButton(-1);
+}
+
+bool TButtonRouter::Focusable(const TCustomButton& b) const {
+    // Only a button that a click on its middle reaches: a key presses it there.
+    const QPoint c = Centre(b);
+    for (const TButtonManager* m : managers)
+        if (const TCustomButton* top = m->FindButtonAt(c.x(), c.y()))
+            return top == &b;
+    return false;
+}
+
+bool TButtonRouter::FocusNext(bool forward) {
+    // Every button of every manager in one row, in the order the mouse asks them.
+    std::vector<std::pair<TButtonManager*, TCustomButton*>> row;
+    int at = -1;
+    for (TButtonManager* m : managers)
+        for (int i = 0; i < m->Count(); ++i) {
+            TCustomButton* b = m->ButtonAt(i);
+            if (b->Focused())
+                at = static_cast<int>(row.size());
+            row.emplace_back(m, b);
+        }
+    const int count = static_cast<int>(row.size());
+    if (at < 0)
+        at = forward ? -1 : count;
+    for (int i = at + (forward ? 1 : -1); i >= 0 && i < count; i += forward ? 1 : -1) {
+        auto [m, b] = row[i];
+        if (Focusable(*b)) {
+            ClearFocus();
+            m->SetFocusedButton(b->Id());
+            return true;
+        }
+    }
+    ClearFocus();
+    return false;
+}
+
+QPoint TButtonRouter::Centre(const TCustomButton& b) {
+    return {b.X() + b.Width() / 2, b.Y() + b.FaceHeight() / 2};
 }

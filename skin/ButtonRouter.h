@@ -1,8 +1,10 @@
 #pragma once
+#include <QPoint>
 #include <QString>
 #include <vector>
 
 class TButtonManager;
+class TCustomButton;
 struct THiddenButton;
 
 // The skinned buttons of one window, over all its button managers: mouse events
@@ -35,6 +37,17 @@ class TButtonRouter {
     // The released button, if any; a bound one has already clicked its hidden
     // button (which does nothing while disabled).
     Hit MouseUp(int x, int y);
+    // A click on button `id` of `manager` without the mouse, as a release over it.
+    Hit Click(TButtonManager& manager, int id);
+
+    // Keyboard focus over all managers, in the order they take the mouse:
+    // moves it to the next (or previous) enabled button that a click reaches;
+    // false, with no button focused, past the last (or first) one.
+    bool FocusNext(bool forward);
+    TCustomButton* FocusedButton() const;
+    void ClearFocus();
+    // Where a click on the button lands.
+    static QPoint Centre(const TCustomButton& b);
 
   private:
     struct Binding {
@@ -43,6 +56,8 @@ class TButtonRouter {
         THiddenButton* hidden;
     };
     const Binding* FindBinding(const TButtonManager* manager, int id) const;
+    Hit Clicked(TButtonManager* manager, int id);
+    bool Focusable(const TCustomButton& b) const;
     std::vector<TButtonManager*> managers;
     std::vector<Binding> bindings;
 };

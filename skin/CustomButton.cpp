@@ -10,6 +10,8 @@ namespace {
 const QColor kCaptionActive(0x00, 0xEA, 0xFF);
 const QColor kCaptionNormal(0xFF, 0xFF, 0xFF);
 const QColor kCaptionDisabled(0x96, 0x96, 0x96);
+const QColor kFocusFrame(0xFF, 0xFF, 0xFF);
+constexpr int kFocusInset = 2;
 
 } // namespace
 
@@ -56,8 +58,17 @@ void TCustomButton::DrawFace(Canvas& c, TButtonFace face) const {
     const int h4 = FaceHeight();
     c.CopyRect(QRect(x, y, w, h4), SkinBitmapAt(bitmapName, *m_pBitmap, c.DevicePixelRatio()),
                QRect(0, static_cast<int>(face) * h4, w, h4));
+    DrawCaption(c, face);
+    if (focused && enabled)
+        c.Frame(QRect(x, y, w, h4).adjusted(kFocusInset, kFocusInset, -kFocusInset, -kFocusInset),
+                kFocusFrame, 1, true);
+}
+
+void TCustomButton::DrawCaption(Canvas& c, TButtonFace face) const {
     if (caption.isEmpty())
         return;
+    const int w = Width();
+    const int h4 = FaceHeight();
     const QFont font = SkinFontPoints(QStringLiteral("Arial"), 8);
     const QSize extent = c.TextExtent(caption, font);
     // Integer division truncates toward zero, so a caption wider than the

@@ -22,6 +22,9 @@ public:
     const QString& Caption() const { return caption; }
     void SetEnabled(bool on) { enabled = on; }
     void SetChecked(bool on) { checked = on; }
+    // The keyboard focus: an enabled focused button draws a dotted frame over its face.
+    bool Focused() const { return focused; }
+    void SetFocused(bool on) { focused = on; }
     void SetCaption(const QString& text);
     void LoadBitmap(const QString& resourceName);
     bool HasBitmap() const { return m_pBitmap != nullptr; }
@@ -33,6 +36,7 @@ public:
     void PaintRest(Canvas& c) const { DrawFace(c, enabled ? bfNormal : bfDisabled); }
 
 private:
+    void DrawCaption(Canvas& c, TButtonFace face) const;
     int id;
     bool enabled = true;
     int x, y;
@@ -41,4 +45,5 @@ private:
     QString bitmapName;
     bool transparent = false;
     bool checked = false;
+    bool focused = false;
 };

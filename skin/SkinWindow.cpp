@@ -105,3 +105,8 @@ void TSkinWindow::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     FormMouseUp(pos.x(), pos.y());
 }
+
+void TSkinWindow::PressAt(int x, int y) {
+    FormMouseDown(x, y);
+    FormMouseUp(x, y);
+}

@@ -24,6 +24,9 @@ public:
     // window but is not on screen yet. Called before a command that blocks the
     // event loop, which would otherwise show it only after the command.
     void ShowPendingDrawing();
+    // A press and release at a point without the mouse: a key that presses a
+    // skinned button runs the window's own click handling.
+    void PressAt(int x, int y);
 
 protected:
     virtual void FormPaint() {}

@@ -1,6 +1,9 @@
 // The main window against a real virtual board: connection sequence, LED
 // commands, lost link, user disconnect and page switching, About.
 #include <QElapsedTimer>
+#include <QIcon>
+#include <QImageReader>
+#include <QLineEdit>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTest>
@@ -14,6 +17,7 @@
 #include "app/FormMain.h"
 #include "board/Board.h"
 #include "pages/DialogRecorder.h"
+#include "pages/FormLCD.h"
 #include "pages/FormLED.h"
 #include "pages/Page.h"
 #include "pages/ShowInfo.h"
@@ -97,6 +101,21 @@ class MainWindowTest : public GuiTest {
     void ClickLedCommand(int id) {
         const QPoint p = Centre(Led()->CommandButtons(), id);
         ClickAt(Led(), p.x(), p.y());
+    }
+
+    // A key as the keyboard gives it: to the window, which hands it to its
+    // shortcuts or its focused control.
+    static void Key(QWidget* window, int key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(window->windowHandle(), static_cast<Qt::Key>(key), modifiers);
+    }
+    void Key(int key, Qt::KeyboardModifiers modifiers = {}) { Key(form.get(), key, modifiers); }
+
+    // The About dialog while it is open, or null.
+    static TFormAbout* OpenAbout() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* about = qobject_cast<TFormAbout*>(w); about && about->isVisible())
+                return about;
+        return nullptr;
     }
 
     std::string Status() const { return form->StatusLabel()->text().toStdString(); }
@@ -412,6 +431,148 @@ TEST_F(MainWindowTest, ReleaseOverTheShownTabChangesNothing) {
     EXPECT_EQ(infos.size(), before);
     EXPECT_TRUE(form->TabButtons().IsButtonChecked(PAGE_LED));
     EXPECT_TRUE(Led()->LedButtons().FindButton(0)->Enabled());
+}
+
+// Keys move between pages exactly as tab clicks do, only to enabled tabs;
+// Ctrl+Q closes as the close button does.
+TEST_F(MainWindowTest, KeysSwitchPagesAsTabClicksDoAndClose) {
+    Start(true);
+    ASSERT_EQ(form->CurrentPage(), PAGE_LED);
+    TPage* seg7 = form->Page(PAGE_SEG7);
+    auto shows = [&](int kind) {
+        return form->CurrentPage() == kind && form->Page(kind)->isVisible() &&
+               form->Page(kind)->Board() == &form->Board() &&
+               form->TabButtons().IsButtonChecked(kind);
+    };
+
+    Key(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_TRUE(shows(PAGE_SEG7));
+    EXPECT_EQ(Led()->Board(), nullptr);
+    EXPECT_FALSE(Led()->isVisible());
+    EXPECT_FALSE(form->TabButtons().IsButtonChecked(PAGE_LED));
+    EXPECT_TRUE(form->FrameVisible(1)); // ShapeSegDisp
+
+    Key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(shows(PAGE_LED));
+    EXPECT_EQ(seg7->Board(), nullptr);
+    // Backwards from the first tab wraps to the last one of the second column.
+    Key(Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_TRUE(shows(PAGE_IR));
+    Key(Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_TRUE(shows(PAGE_LED));
+
+    // Alt+digit counts the tabs as they stand: the fourth is Memory, the
+    // tenth (Alt+0) the second column's fourth, VGA.
+    Key(Qt::Key_4, Qt::AltModifier);
+    EXPECT_TRUE(shows(PAGE_MEMORY));
+    EXPECT_EQ(Led()->Board(), nullptr);
+    Key(Qt::Key_0, Qt::AltModifier);
+    EXPECT_TRUE(shows(PAGE_VGA));
+    Key(Qt::Key_1, Qt::AltModifier);
+    EXPECT_TRUE(shows(PAGE_LED));
+
+    // A disabled tab is skipped; with the link lost no tab takes a key.
+    form->TabButtons().SetButtonEnabled(PAGE_SEG7, false);
+    Key(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_TRUE(shows(PAGE_BUTTON));
+    Key(Qt::Key_1, Qt::AltModifier);
+    board->CtlOk("fault status:1");
+    ClickLedCommand(1);
+    ASSERT_TRUE(AllTabsEnabled(false));
+    Key(Qt::Key_Tab, Qt::ControlModifier);
+    Key(Qt::Key_4, Qt::AltModifier);
+    EXPECT_EQ(form->CurrentPage(), PAGE_LED);
+    EXPECT_TRUE(Led()->isVisible());
+
+    // From wherever the focus is.
+    ClickSystem(BTN_CONNECT);
+    ASSERT_EQ(Status(), "Connected");
+    Key(Qt::Key_7, Qt::AltModifier); // LCD
+    ASSERT_EQ(form->CurrentPage(), PAGE_LCD);
+    auto* lcd = static_cast<TFormLCD*>(form->Page(PAGE_LCD));
+    lcd->EditLine0->setFocus();
+    Key(Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(form->isVisible());
+}
+
+// F1 opens About, which Escape and Return close; the window shows the menu's icon.
+TEST_F(MainWindowTest, F1OpensAboutWhichEscapeOrReturnCloses) {
+    Start(true);
+    for (Qt::Key closing : {Qt::Key_Escape, Qt::Key_Return}) {
+        bool closed = false;
+        QTimer::singleShot(50, [&] {
+            TFormAbout* about = OpenAbout();
+            ASSERT_NE(about, nullptr);
+            EXPECT_EQ(about->windowIcon().cacheKey(), form->windowIcon().cacheKey());
+            Key(about, closing);
+            closed = OpenAbout() == nullptr;
+        });
+        Key(Qt::Key_F1); // returns once the dialog has closed
+        EXPECT_TRUE(closed) << closing;
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+
+    // The menu entry's picture, as the installed SVG draws it.
+    const QIcon icon = form->windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    QImageReader menuIcon(KBR_SOURCE_DIR "/packaging/kbr370-panel.svg");
+    menuIcon.setScaledSize({48, 48});
+    const QImage expected = menuIcon.read().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(expected.isNull()) << menuIcon.errorString().toStdString();
+    EXPECT_EQ(icon.pixmap(QSize(48, 48), 1.0).toImage().convertToFormat(QImage::Format_ARGB32), expected);
+}
+
+// Tab walks the skinned buttons and then the page's controls, a dotted frame
+// showing the focused button; Space and Return press it as a click does.
+TEST_F(MainWindowTest, TabFocusesSkinnedButtonsWhichSpaceAndReturnPress) {
+    Start(true);
+    form->RepaintNow();
+    const QImage untouched = form->GetCanvas().Image().copy();
+    TCustomButton* ledTab = form->TabButtons().FindButton(PAGE_LED);
+    EXPECT_EQ(ledTab->Focused(), false);
+
+    // The first Tab reaches the first tab button: its face now has a frame.
+    Key(Qt::Key_Tab);
+    ASSERT_EQ(form->TabButtons().FocusedButton(), ledTab);
+    form->RepaintNow();
+    EXPECT_NE(form->GetCanvas().Image(), untouched);
+    EXPECT_EQ(form->GetCanvas().Pixel(ledTab->X() + 2, ledTab->Y() + 2), QColor(Qt::white));
+
+    // On through the system buttons into the page: the LEDs, then Light All.
+    TButtonManager& commands = Led()->CommandButtons();
+    for (int i = 0; i < 60 && commands.FocusedButton() == nullptr; ++i)
+        Key(Qt::Key_Tab);
+    ASSERT_NE(commands.FocusedButton(), nullptr);
+    EXPECT_EQ(commands.FocusedButton()->Id(), 0);
+    EXPECT_EQ(form->TabButtons().FocusedButton(), nullptr); // one focus at a time
+    EXPECT_EQ(QApplication::focusWidget(), Led());
+    Key(Qt::Key_Space);
+    EXPECT_EQ(BoardLeds(), 0x07FFFFFFu);
+    Key(Qt::Key_Tab);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(BoardLeds(), 0u);
+    // Past the page's last button the focus wraps to the first tab, and back.
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(form->TabButtons().FocusedButton(), ledTab);
+    EXPECT_EQ(commands.FocusedButton(), nullptr);
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(commands.FocusedButton(), commands.FindButton(1));
+
+    // A page's standard controls take their turn, and typing goes to them.
+    Key(Qt::Key_7, Qt::AltModifier);
+    auto* lcd = static_cast<TFormLCD*>(form->Page(PAGE_LCD));
+    std::vector<QWidget*> visited;
+    for (int i = 0; i < 30 && !lcd->EditLine1->hasFocus(); ++i) {
+        Key(Qt::Key_Tab);
+        visited.push_back(QApplication::focusWidget());
+    }
+    ASSERT_TRUE(lcd->EditLine1->hasFocus());
+    EXPECT_NE(std::find(visited.begin(), visited.end(), lcd->EditLine0), visited.end());
+    EXPECT_EQ(lcd->Buttons().FocusedButton(), nullptr);
+    lcd->EditLine1->clear();
+    QTest::keyClicks(lcd->EditLine1, "Hi");
+    EXPECT_EQ(lcd->EditLine1->text(), "Hi");
 }
 
 } // namespace

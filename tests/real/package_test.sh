@@ -11,7 +11,7 @@ cpack -G DEB -B "$work" --config "$build/CPackConfig.cmake" >"$work/cpack.log" 2
 deb=$(ls "$work"/kbr370_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for need in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libfmt9 zlib1g fonts-liberation qt6-qpa-plugins; do
+for need in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libfmt9 zlib1g fonts-liberation qt6-qpa-plugins libqt6svg6; do
   [[ ", $depends," == *", $need"[\ ,]* ]] || fail "Depends lacks $need"
 done
 dpkg-deb -c "$deb" >"$work/contents"
