@@ -99,7 +99,8 @@ void TFormIR::TakeReading(bool linkOk, bool done, const uint8_t* codes, uint32_t
                 keyLights[key] = kJustPressed;
         ShowCodes();
     }
-    DrawKeyLights();
+    if (keyLights != drawnLights)
+        DrawKeyLights();
 }
 
 void TFormIR::ShowCodes() {
@@ -137,6 +138,7 @@ void TFormIR::DrawKeyLights() {
         p.drawEllipse(QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)));
     }
     p.end();
+    drawnLights = keyLights;
     update(kRemoteArea);
 }
 

@@ -51,6 +51,8 @@ class TFormIR : public TPage {
 
     TIrHistory history;
     std::array<uint8_t, kIrKeyCount> keyLights{};
+    // What the canvas shows: an idle poll with nothing lit draws nothing.
+    std::array<uint8_t, kIrKeyCount> drawnLights{};
     std::unique_ptr<TButtonManager> buttons;
     TDeviceMonitor* monitor;
 };
