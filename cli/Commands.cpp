@@ -11,7 +11,7 @@
 #include "cli/CliError.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgressBar.h"
-#include "cli/TerminalText.h"
+#include "platform/TerminalText.h"
 #include "config/Download.h"
 #include "pages/logic/HexCodec.h"
 #include "platform/System.h"
@@ -70,12 +70,12 @@ void ConnectBoard(TBoard& board) {
         throw BoardFailure(fmt::format("the board does not tell its name; {}", kConfigureHint));
     if (name != kBoardName)
         throw BoardFailure(fmt::format("the board answers as \"{}\", not {}; {}",
-                                       TerminalSafe(name), kBoardName, kConfigureHint));
+                                       platform::TerminalSafe(name), kBoardName, kConfigureHint));
 }
 
 void RunInfo(TBoard& board, std::ostream& out) {
     out << "board: " << kBoardName << "\n"
-        << "link: " << TerminalSafe(board.LinkInfo) << "\n";
+        << "link: " << platform::TerminalSafe(board.LinkInfo) << "\n";
 }
 
 void RunLeds(TBoard& board, uint32_t bits) {
@@ -107,7 +107,7 @@ void RunSd(TBoard& board, std::ostream& out) {
     // bytes written out); escaping its UTF-8 would spoil an accented letter.
     out << "Card Identification\n"
         << cid << "Card Specific Data\n"
-        << TerminalSafe(csd, true) << "File System: " << TerminalSafe(fileSystem) << "\n";
+        << platform::TerminalSafe(csd, true) << "File System: " << platform::TerminalSafe(fileSystem) << "\n";
 }
 
 void RunMemRead(TBoard& board, const TMemoryInfo& memory, uint32_t address, uint32_t count,
