@@ -380,8 +380,7 @@ void TFormMain::BindPage(int kind, bool attach) {
     TPage* page = Page(kind);
     HighlightDevice(kind);
     page->OnLinkLost = [this](TPage* sender) { HandleLinkLost(sender); };
-    if (kind == PAGE_MEMORY)
-        page->OnUpdateTestArea = [this](TPage* sender) { HandleUpdateTestArea(sender); };
+    page->OnFramedPartChanged = [this](TPage* sender) { HandleFramedPartChanged(sender); };
     if (attach)
         page->AttachBoard(&board);
     else
@@ -391,7 +390,7 @@ void TFormMain::BindPage(int kind, bool attach) {
 void TFormMain::HighlightDevice(int kind) {
     int memory = -1;
     if (kind >= 0 && kind < kPageCount && pages[kind])
-        memory = pages[kind]->SelectedMemory();
+        memory = pages[kind]->FramedPart();
     for (int i = 0; i < kFrameCount; ++i)
         frameVisible[i] = FrameShownFor(kDeviceFrames[i], kind, memory);
     Invalidate();
@@ -408,7 +407,7 @@ void TFormMain::HandleLinkLost(TPage*) {
     SetStatusText("Disconnected", colours::Red);
 }
 
-void TFormMain::HandleUpdateTestArea(TPage*) {
+void TFormMain::HandleFramedPartChanged(TPage*) {
     HighlightDevice(currentPage);
 }
 

@@ -59,7 +59,7 @@ class TFormMain : public TSkinWindow {
     void HighlightDevice(int kind);
     void ShowWelcome(bool visible);
     void HandleLinkLost(TPage* sender);
-    void HandleUpdateTestArea(TPage* sender);
+    void HandleFramedPartChanged(TPage* sender);
 
     void ButtonAboutClick();
     void ButtonMiniClick();

@@ -13,7 +13,7 @@
 #include "cli/ProgressBar.h"
 #include "platform/TerminalText.h"
 #include "config/Download.h"
-#include "pages/logic/HexCodec.h"
+#include "logic/HexCodec.h"
 #include "platform/System.h"
 #include "platform/VBoardDir.h"
 #include "wire/WireFacts.h"

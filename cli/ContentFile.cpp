@@ -6,8 +6,8 @@
 #include <fmt/format.h>
 
 #include "cli/CliError.h"
-#include "pages/logic/HexCodec.h"
-#include "pages/logic/InputFile.h"
+#include "logic/HexCodec.h"
+#include "logic/InputFile.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
-#include "pages/logic/LcdText.h"
+#include "logic/LcdText.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "cli/HexNumber.h"
 #include "cli/MemoryTable.h"
 #include "cli/ProgressBar.h"
-#include "pages/logic/MemoryModel.h"
+#include "logic/MemoryModel.h"
 
 namespace {
 

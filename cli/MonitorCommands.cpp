@@ -19,9 +19,9 @@
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/EndingSignals.h"
-#include "pages/logic/IrCodes.h"
-#include "pages/logic/Ps2Mouse.h"
-#include "pages/logic/Rs232Text.h"
+#include "logic/IrCodes.h"
+#include "logic/Ps2Mouse.h"
+#include "logic/Rs232Text.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <string>
 
-#include "pages/logic/ReplacingFile.h"
+#include "logic/ReplacingFile.h"
 
 // An output file that appears under its name only when complete: the bytes go
 // to a temporary file in the same directory, which Commit renames into place.

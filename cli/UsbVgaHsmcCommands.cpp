@@ -10,9 +10,9 @@
 #include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
-#include "pages/logic/HsmcReport.h"
-#include "pages/logic/UsbDevice.h"
-#include "pages/logic/VgaPattern.h"
+#include "logic/HsmcReport.h"
+#include "logic/UsbDevice.h"
+#include "logic/VgaPattern.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "board/Board.h"
 #include "pages/Dialogs.h"
 #include "pages/ShowInfo.h"
-#include "pages/logic/HsmcReport.h"
+#include "logic/HsmcReport.h"
 #include "skin/ButtonManager.h"
 #include "skin/Colours.h"
 #include "skin/StandardControls.h"

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "pages/Page.h"
-#include "pages/logic/IrCodes.h"
+#include "logic/IrCodes.h"
 #include "skin/HiddenButton.h"
 
 class QLabel;

@@ -6,7 +6,7 @@
 #include "board/Board.h"
 #include "pages/Dialogs.h"
 #include "pages/ShowInfo.h"
-#include "pages/logic/LcdText.h"
+#include "logic/LcdText.h"
 #include "skin/ButtonManager.h"
 #include "skin/Colours.h"
 #include "skin/ScreenCursor.h"

@@ -17,9 +17,9 @@
 #include "pages/Dialogs.h"
 #include "pages/FormProgress.h"
 #include "pages/ShowInfo.h"
-#include "pages/logic/HexCodec.h"
-#include "pages/logic/InputFile.h"
-#include "pages/logic/ReplacingFile.h"
+#include "logic/HexCodec.h"
+#include "logic/InputFile.h"
+#include "logic/ReplacingFile.h"
 #include "platform/System.h"
 #include "skin/ButtonManager.h"
 #include "skin/Colours.h"
@@ -229,19 +229,19 @@ void TFormMemory::UpdateEraseButton() {
     buttons->SetButtonCaption(BTN_ERASE, ButtonMemRdmErase.Caption);
 }
 
-void TFormMemory::RaiseUpdateTestArea() {
-    if (OnUpdateTestArea)
-        OnUpdateTestArea(this);
+void TFormMemory::RaiseFramedPartChanged() {
+    if (OnFramedPartChanged)
+        OnFramedPartChanged(this);
 }
 
 void TFormMemory::ComboBoxMemTypeChange() {
     UpdateEraseButton();
-    RaiseUpdateTestArea();
+    RaiseFramedPartChanged();
 }
 
 void TFormMemory::ComboBoxMemTypeSelect() {
     UpdateEraseButton();
-    RaiseUpdateTestArea();
+    RaiseFramedPartChanged();
 }
 
 void TFormMemory::CheckBoxMemReadEntireMemClick() {

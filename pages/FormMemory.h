@@ -6,7 +6,7 @@
 #include <string>
 
 #include "pages/Page.h"
-#include "pages/logic/MemoryModel.h"
+#include "logic/MemoryModel.h"
 #include "skin/HiddenButton.h"
 
 class QCheckBox;
@@ -34,7 +34,7 @@ class TFormMemory : public TPage {
 
     void AttachBoard(TBoard* session) override;
     void DetachBoard() override;
-    int SelectedMemory() const override { return SelectedMemoryIndex(); }
+    int FramedPart() const override { return SelectedMemoryIndex(); }
     bool IsBusy() const override { return busy; }
 
     int SelectedMemoryIndex() const;
@@ -91,7 +91,7 @@ class TFormMemory : public TPage {
                        int32_t& value);
     void EnableActions(bool enable);
     void UpdateEraseButton();
-    void RaiseUpdateTestArea();
+    void RaiseFramedPartChanged();
 
     // Every action runs between these two: busy, buttons off, hourglass.
     void BeginAction();

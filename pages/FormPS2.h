@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "pages/Page.h"
-#include "pages/logic/Ps2Mouse.h"
+#include "logic/Ps2Mouse.h"
 #include "skin/HiddenButton.h"
 
 class QLabel;

@@ -7,7 +7,7 @@
 #include "board/VisibleText.h"
 #include "pages/DeviceMonitor.h"
 #include "pages/ShowInfo.h"
-#include "pages/logic/Rs232Text.h"
+#include "logic/Rs232Text.h"
 #include "skin/ButtonManager.h"
 #include "skin/SkinFont.h"
 #include "skin/StandardControls.h"

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "pages/Page.h"
-#include "pages/logic/Seg7Digits.h"
+#include "logic/Seg7Digits.h"
 
 class TButtonManager;
 

@@ -5,7 +5,7 @@
 #include "board/Board.h"
 #include "pages/PollTimer.h"
 #include "pages/ShowInfo.h"
-#include "pages/logic/UsbDevice.h"
+#include "logic/UsbDevice.h"
 #include "skin/BitmapManager.h"
 #include "skin/Colours.h"
 #include "skin/StandardControls.h"

@@ -6,7 +6,7 @@
 
 #include "board/Board.h"
 #include "pages/ShowInfo.h"
-#include "pages/logic/VgaPattern.h"
+#include "logic/VgaPattern.h"
 #include "skin/Colours.h"
 #include "skin/StandardControls.h"
 

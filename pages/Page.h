@@ -23,9 +23,9 @@ class TPage : public TSkinWindow {
     virtual void AttachBoard(TBoard* session) = 0;
     virtual void DetachBoard() = 0;
 
-    // The memory the page shows (0 SRAM, 1 EEPROM, 2 SDRAM, 3 flash), so the main
-    // window can frame it on the board picture; -1 for pages without one.
-    virtual int SelectedMemory() const { return -1; }
+    // Which of its device's parts the page works on now, so the main window
+    // frames that part on the board picture; -1 frames the whole device.
+    virtual int FramedPart() const { return -1; }
 
     // Whether the page runs a flow that lets the toolkit process messages
     // (a memory transfer or erase); detaching it ends that flow.
@@ -34,7 +34,7 @@ class TPage : public TSkinWindow {
     TBoard* Board() const { return board; }
 
     PageEvent OnLinkLost;
-    PageEvent OnUpdateTestArea; // memory page only
+    PageEvent OnFramedPartChanged;
 
   protected:
     bool IsDraggable() const override { return false; }

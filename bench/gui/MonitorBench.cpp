@@ -21,7 +21,7 @@
 #include "pages/FormIR.h"
 #include "pages/FormPS2.h"
 #include "pages/FormRS232.h"
-#include "pages/logic/IrCodes.h"
+#include "logic/IrCodes.h"
 #include "skin/TextLog.h"
 #include "tests/support/TestVBoard.h"
 

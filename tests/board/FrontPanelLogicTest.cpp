@@ -1,8 +1,8 @@
 // The 7-segment packing and the LCD text, which the pages and kbr370 share.
 #include <gtest/gtest.h>
 
-#include "pages/logic/LcdText.h"
-#include "pages/logic/Seg7Digits.h"
+#include "logic/LcdText.h"
+#include "logic/Seg7Digits.h"
 
 namespace {
 

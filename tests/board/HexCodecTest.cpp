@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/logic/HexCodec.h"
+#include "logic/HexCodec.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <fmt/format.h>
 
 #include "board/Board.h"
-#include "pages/logic/HexCodec.h"
+#include "logic/HexCodec.h"
 #include "platform/Hooks.h"
 #include "tests/support/TestVBoard.h"
 

@@ -8,8 +8,8 @@
 #include <sstream>
 #include <sys/resource.h>
 
-#include "pages/logic/MemoryModel.h"
-#include "pages/logic/ReplacingFile.h"
+#include "logic/MemoryModel.h"
+#include "logic/ReplacingFile.h"
 #include "tests/support/TestVBoard.h"
 
 namespace {

@@ -2,9 +2,9 @@
 // pointer's integration, the IR history and keys, and RS232 text as bytes.
 #include <gtest/gtest.h>
 
-#include "pages/logic/IrCodes.h"
-#include "pages/logic/Ps2Mouse.h"
-#include "pages/logic/Rs232Text.h"
+#include "logic/IrCodes.h"
+#include "logic/Ps2Mouse.h"
+#include "logic/Rs232Text.h"
 
 namespace {
 

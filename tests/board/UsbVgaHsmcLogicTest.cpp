@@ -1,9 +1,9 @@
 // The texts and colours behind the USB, VGA and HSMC pages (and kbr370).
 #include <gtest/gtest.h>
 
-#include "pages/logic/HsmcReport.h"
-#include "pages/logic/UsbDevice.h"
-#include "pages/logic/VgaPattern.h"
+#include "logic/HsmcReport.h"
+#include "logic/UsbDevice.h"
+#include "logic/VgaPattern.h"
 
 namespace {
 

@@ -34,7 +34,7 @@
 #include "pages/FormProgress.h"
 #include "pages/FormVGA.h"
 #include "pages/ShowInfo.h"
-#include "pages/logic/HexCodec.h"
+#include "logic/HexCodec.h"
 #include "skin/ButtonManager.h"
 #include "skin/Colours.h"
 #include "skin/CustomButton.h"
@@ -157,11 +157,11 @@ TEST_F(MemoryPageTest, StartStateAndFlashNote) {
     EXPECT_TRUE(page.ButtonMemoryRandomRead.Enabled);
     EXPECT_FALSE(page.ButtonMemRdmErase.Enabled);
     int frames = 0;
-    page.OnUpdateTestArea = [&](TPage*) { ++frames; };
+    page.OnFramedPartChanged = [&](TPage*) { ++frames; };
     Choose(3);
     EXPECT_TRUE(page.ButtonMemRdmErase.Enabled);
     EXPECT_GE(frames, 1);
-    EXPECT_EQ(page.SelectedMemory(), 3);
+    EXPECT_EQ(page.FramedPart(), 3);
 }
 
 TEST_F(MemoryPageTest, RandomAccessAndAddressLimits) {

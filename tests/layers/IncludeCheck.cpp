@@ -23,21 +23,22 @@ struct TLayer {
 };
 
 const std::set<std::string> kEverything = {
-    "app",     "pages",  "pages/logic", "skin", "config", "board", "platform",
+    "app",     "pages",  "session", "logic", "skin", "config", "board", "platform",
     "drivers", "vboard", "resources",   "cli",  "tests",  "bench", "wire"};
 
 // The arrows, followed through: a layer may use what the layers it points to use.
 const std::vector<TLayer> kLayers = {
-    {"app", {"app", "pages", "pages/logic", "config", "skin", "board", "platform", "wire"}, true},
-    {"pages", {"pages", "pages/logic", "skin", "board", "platform", "wire"}, true},
-    {"pages/logic", {"pages/logic", "platform", "wire"}, false},
+    {"app", {"app", "pages", "session", "logic", "config", "skin", "board", "platform", "wire"}, true},
+    {"pages", {"pages", "session", "logic", "skin", "board", "platform", "wire"}, true},
+    {"session", {"session", "logic", "config", "board", "platform", "wire"}, false},
+    {"logic", {"logic", "platform", "wire"}, false},
     {"skin", {"skin", "platform"}, true},
     {"config", {"config", "board", "platform", "wire"}, false},
     {"board", {"board", "platform", "wire"}, false},
     {"platform", {"platform"}, false},
     {"drivers", {"drivers", "platform", "wire"}, false},
     {"vboard", {"vboard", "platform", "wire"}, false},
-    {"cli", {"cli", "config", "board", "pages/logic", "platform", "wire"}, false},
+    {"cli", {"cli", "session", "config", "board", "logic", "platform", "wire"}, false},
     {"wire", {"wire"}, false},
     // The build-time generators: the skin drawn with Qt, the design file by the virtual board's
     // rules.

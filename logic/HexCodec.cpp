@@ -1,4 +1,4 @@
-#include "pages/logic/HexCodec.h"
+#include "logic/HexCodec.h"
 
 namespace {
 

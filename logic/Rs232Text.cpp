@@ -1,4 +1,4 @@
-#include "pages/logic/Rs232Text.h"
+#include "logic/Rs232Text.h"
 
 #include <algorithm>
 #include <cstdio>

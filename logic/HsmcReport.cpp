@@ -1,4 +1,4 @@
-#include "pages/logic/HsmcReport.h"
+#include "logic/HsmcReport.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "pages/logic/LcdText.h"
+#include "logic/LcdText.h"
 
 std::vector<uint8_t> LcdText(const std::string& line0, const std::string& line1) {
     const std::string text = line0 + '\n' + line1 + '\n';

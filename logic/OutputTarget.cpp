@@ -1,4 +1,4 @@
-#include "pages/logic/OutputTarget.h"
+#include "logic/OutputTarget.h"
 
 #include <algorithm>
 #include <fcntl.h>

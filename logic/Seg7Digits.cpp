@@ -1,4 +1,4 @@
-#include "pages/logic/Seg7Digits.h"
+#include "logic/Seg7Digits.h"
 
 int StepSeg7Digit(int digit, bool up) {
     return (digit + (up ? 1 : 15)) & 0xF;

@@ -14,7 +14,7 @@ class TReplacingFile {
     TReplacingFile& operator=(const TReplacingFile&) = delete;
 
     // The temporary file for `name`, where the output rules allow it
-    // (pages/logic/OutputTarget.h); false with the reason in Error() otherwise.
+    // (logic/OutputTarget.h); false with the reason in Error() otherwise.
     bool Create(const std::string& name);
     // The temporary file beside `resolvedPath` (absolute, links already
     // resolved by the caller), with permission bits `mode`; on failure errno says why.

@@ -1,4 +1,4 @@
-#include "pages/logic/ReplacingFile.h"
+#include "logic/ReplacingFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -10,7 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "pages/logic/OutputTarget.h"
+#include "logic/OutputTarget.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "pages/logic/Ps2Mouse.h"
+#include "logic/Ps2Mouse.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "pages/logic/IrCodes.h"
+#include "logic/IrCodes.h"
 
 #include <algorithm>
 #include <cstdio>

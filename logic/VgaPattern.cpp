@@ -1,4 +1,4 @@
-#include "pages/logic/VgaPattern.h"
+#include "logic/VgaPattern.h"
 
 #include <cctype>
 

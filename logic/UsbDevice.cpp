@@ -1,4 +1,4 @@
-#include "pages/logic/UsbDevice.h"
+#include "logic/UsbDevice.h"
 
 std::string UsbDeviceName(int kind) {
     switch (kind) {

@@ -1,4 +1,4 @@
-#include "pages/logic/InputFile.h"
+#include "logic/InputFile.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "pages/logic/MemoryModel.h"
+#include "logic/MemoryModel.h"
 
-#include "pages/logic/HexCodec.h"
+#include "logic/HexCodec.h"
 
 #include <cstdarg>
 #include <cstdio>

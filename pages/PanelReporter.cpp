@@ -1,0 +1,60 @@
+#include "pages/PanelReporter.h"
+
+#include <QApplication>
+
+#include "pages/Dialogs.h"
+#include "pages/ShowInfo.h"
+#include "skin/Colours.h"
+
+namespace {
+TPanelReporter& Default() {
+    static TPanelReporter reporter;
+    return reporter;
+}
+TReporter*& Current() {
+    static TReporter* current = nullptr;
+    return current;
+}
+} // namespace
+
+uint32_t TPanelReporter::Colour(Tone tone) {
+    switch (tone) {
+    case Tone::Success:
+        return colours::Green;
+    case Tone::Progress:
+        return colours::Yellow;
+    case Tone::Failure:
+        break;
+    }
+    return colours::Red;
+}
+
+void TPanelReporter::Info(const std::string& text, Tone tone) {
+    ShowInfo(text, Colour(tone));
+}
+
+void TPanelReporter::Status(const std::string&, Tone) {}
+
+void TPanelReporter::Box(platform::MessageKind kind, const std::string& text,
+                         const std::string& caption) {
+    Dialogs().MessageBox(kind, text, caption);
+}
+
+void TPanelReporter::Beep() {
+    QApplication::beep();
+}
+
+void TPanelReporter::Progress(int, int, uint32_t) {}
+void TPanelReporter::ProgressHold() {}
+void TPanelReporter::ProgressEnd() {}
+
+TReporter& Report() {
+    TReporter* current = Current();
+    return current ? *current : Default();
+}
+
+TReporter* SetReport(TReporter* reporter) {
+    TReporter* previous = Current();
+    Current() = reporter;
+    return previous;
+}

@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+
+#include "session/Reporter.h"
+
+// The panel's side of the reporting seam: the info line through the installed
+// info sink, boxes through Dialogs(), the beep through the application. The
+// main window adds status and progress by installing its own reporter; tests
+// install a recorder.
+class TPanelReporter : public TReporter {
+  public:
+    void Info(const std::string& text, Tone tone) override;
+    void Status(const std::string& text, Tone tone) override;
+    void Box(platform::MessageKind kind, const std::string& text,
+             const std::string& caption = {}) override;
+    void Beep() override;
+    void Progress(int fromPercent, int toPercent, uint32_t expectedMs) override;
+    void ProgressHold() override;
+    void ProgressEnd() override;
+
+    // The colour the panel shows a tone in (0x00BBGGRR).
+    static uint32_t Colour(Tone tone);
+};
+
+// The reporter the panel's pages and windows use.
+TReporter& Report();
+// Installs `reporter` (null puts the default back) and returns the previous one.
+TReporter* SetReport(TReporter* reporter);
