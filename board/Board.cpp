@@ -50,6 +50,7 @@ TBoard::~TBoard() { Disconnect(); }
 bool TBoard::Connect(std::string& errorText, int32_t portIndex) {
     Disconnect();
     port = std::make_unique<TJtagPort>(portIndex, std::string());
+    libraryError = port->LoadError();
     const bool opened = port->Open();
     linkInUse = !opened && port->OpenFailure() == kbr::wire::LinkFailure::InUse;
     if (!opened)
@@ -75,6 +76,13 @@ void TBoard::Disconnect() {
         port.reset();
     }
     LinkInfo.clear();
+}
+
+void TBoard::Beep() {
+    if (OnBeep)
+        OnBeep();
+    else
+        platform::MessageBeep(kDefaultBeep);
 }
 
 bool TBoard::IsConnected() const { return port && port->IsOpen(); }
@@ -121,7 +129,7 @@ bool TBoard::Transact(uint8_t command, uint8_t* replyBuffer, uint32_t timeoutMs,
     request[kHeaderSize + payloadLength] = Checksum(&request[1], payloadLength + 5);
     request[kHeaderSize + payloadLength + 1] = kEndByte;
     if (!port->Write(request.data(), static_cast<uint32_t>(request.size()))) {
-        platform::MessageBeep(kDefaultBeep);
+        Beep();
         return false;
     }
 
@@ -140,7 +148,7 @@ bool TBoard::Transact(uint8_t command, uint8_t* replyBuffer, uint32_t timeoutMs,
               reply[0] == kStartByte && reply.back() == kEndByte &&
               reply[replyLength + kHeaderSize] == Checksum(&reply[1], replyLength + 5);
     if (!ok) {
-        platform::MessageBeep(kDefaultBeep);
+        Beep();
         return false;
     }
     std::memcpy(replyBuffer, &reply[kHeaderSize], replyLength);

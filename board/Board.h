@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -56,6 +57,8 @@ public:
     bool IsConnected() const;
     // Whether the last Connect failed because another program holds the link.
     bool LinkInUse() const { return linkInUse; }
+    // Why the last Connect could not use the JTAG library; empty when it could.
+    const std::string& LibraryError() const { return libraryError; }
     bool Transact(uint8_t command, uint8_t* replyBuffer, uint32_t timeoutMs, uint32_t payloadLength,
                   const uint8_t* payload, uint32_t replyLength);
     bool ReadExact(uint8_t* buffer, uint32_t count, uint32_t timeoutMs);
@@ -81,6 +84,10 @@ public:
     bool ReadDeviceData(bool& done, uint8_t channel, uint32_t& count, uint8_t* buffer);
     bool SetDeviceMode(bool& done, uint8_t channel, uint8_t mode);
 
+    // Called when a request could not be written or a reply came spoilt; the
+    // front end beeps through its reporter.
+    std::function<void()> OnBeep;
+
     // Re-entrant for the thread that holds it.
     std::recursive_mutex Lock;
     uint32_t LastActivity = 0;
@@ -88,6 +95,8 @@ public:
 
 private:
     bool Keepalive();
+    void Beep();
     std::unique_ptr<TJtagPort> port;
     bool linkInUse = false;
+    std::string libraryError;
 };

@@ -27,7 +27,8 @@ TJtagPort::TJtagPort(int32_t portIndex, const std::string& cableName)
     : portIndex(portIndex), cableName(cableName) {
     std::string path = platform::ProgramDirectory() + kLibraryName;
     if (!library.Load(path)) {
-        platform::ShowMessageBox(platform::MessageKind::Error, "fail to load dll - " + path);
+        loadError = "fail to load dll - " + path;
+        platform::ShowMessageBox(platform::MessageKind::Error, loadError);
         return;
     }
     fnOpen = library.Resolve<OpenFn>(kbr::wire::kJtagOpen);
@@ -36,7 +37,8 @@ TJtagPort::TJtagPort(int32_t portIndex, const std::string& cableName)
     fnRead = library.Resolve<ReadFn>(kbr::wire::kJtagRead);
     fnGetInfo = library.Resolve<GetInfoFn>(kbr::wire::kJtagGetInfo);
     if (!fnOpen || !fnClose || !fnWrite || !fnRead || !fnGetInfo) {
-        platform::ShowMessageBox(platform::MessageKind::Error, "fail to find some API");
+        loadError = "fail to find some API";
+        platform::ShowMessageBox(platform::MessageKind::Error, loadError);
         fnOpen = nullptr;
         fnClose = nullptr;
         fnWrite = nullptr;

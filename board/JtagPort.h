@@ -36,6 +36,9 @@ public:
     bool GetInfo(void* record);
 
     bool IsLibraryLoaded() const { return library.IsLoaded(); }
+    // Why the library could not be used ("fail to load dll - <path>", "fail
+    // to find some API"); empty when it loaded.
+    const std::string& LoadError() const { return loadError; }
     // Why the last Open failed, as far as the library tells: Unknown from a
     // library without the extra entry point.
     kbr::wire::LinkFailure OpenFailure() const { return openFailure; }
@@ -52,4 +55,5 @@ private:
     GetInfoFn fnGetInfo = nullptr;
     LastFailureFn fnLastFailure = nullptr;
     kbr::wire::LinkFailure openFailure = kbr::wire::LinkFailure::None;
+    std::string loadError;
 };
