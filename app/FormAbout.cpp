@@ -33,20 +33,16 @@ constexpr AboutText kTexts[] = {
 } // namespace
 
 TFormAbout::TFormAbout(QWidget* parent)
-    : TSkinWindow(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+    : TRoutedWindow(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
     setWindowTitle("About Control Panel");
     ButtonExit = {118, 274, 64, 17, "Close", true, [this] { ButtonExitClick(); }};
 
-    bitmaps = std::make_unique<TBitmapManager>(&GetCanvas());
-    bitmaps->AddBitmap(0, "ABOUT_BK", false);
-    const QSize size = bitmaps->GetBitmapSize(0);
-    SetClientSize(size.width(), size.height());
-    setFixedSize(size);
+    LoadBackground("ABOUT_BK");
 
     buttons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
     router.AddManager(buttons.get());
     router.Bind(*buttons, 0, ButtonExit, "NORMAL_BTN");
-    keys = std::make_unique<TButtonKeys>(this, router);
+    BuildButtonKeys();
     // Escape and Return answer the one button, wherever the focus is.
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter})
         connect(new QShortcut(key, this), &QShortcut::activated, this, [this] { ButtonExit.Click(); });
@@ -59,7 +55,9 @@ TFormAbout::TFormAbout(QWidget* parent)
     }
 }
 
-TFormAbout::~TFormAbout() = default;
+TFormAbout::~TFormAbout() {
+    keys.reset(); // before the buttons it walks go
+}
 
 void TFormAbout::ShowModal() {
     setWindowModality(Qt::ApplicationModal);
@@ -81,25 +79,4 @@ void TFormAbout::closeEvent(QCloseEvent* event) {
     TSkinWindow::closeEvent(event);
     if (modalLoop)
         modalLoop->quit();
-}
-
-void TFormAbout::FormPaint() {
-    bitmaps->DrawBitmap(0, 0, 0);
-    router.PaintButtons();
-}
-
-bool TFormAbout::IsOverSkinButton(int x, int y) const {
-    return router.IsOverButton(x, y);
-}
-
-void TFormAbout::FormMouseDown(int x, int y) {
-    router.MouseDown(x, y);
-}
-
-void TFormAbout::FormMouseMove(int x, int y) {
-    router.MouseMove(x, y);
-}
-
-void TFormAbout::FormMouseUp(int x, int y) {
-    router.MouseUp(x, y); // id 0 runs ButtonExit's handler
 }

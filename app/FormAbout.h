@@ -1,18 +1,14 @@
 #pragma once
 #include <memory>
 
-#include "skin/ButtonRouter.h"
+#include "app/RoutedWindow.h"
 #include "skin/HiddenButton.h"
-#include "skin/SkinWindow.h"
 
 class QEventLoop;
-class QLabel;
-class TBitmapManager;
-class TButtonKeys;
 class TButtonManager;
 
 // The About dialog: name and version over a picture, and one skinned "Close".
-class TFormAbout : public TSkinWindow {
+class TFormAbout : public TRoutedWindow {
     Q_OBJECT
   public:
     explicit TFormAbout(QWidget* parent = nullptr);
@@ -26,17 +22,9 @@ class TFormAbout : public TSkinWindow {
     THiddenButton ButtonExit;
 
   protected:
-    void FormPaint() override;
-    void FormMouseDown(int x, int y) override;
-    void FormMouseMove(int x, int y) override;
-    void FormMouseUp(int x, int y) override;
-    bool IsOverSkinButton(int x, int y) const override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    std::unique_ptr<TBitmapManager> bitmaps;
     std::unique_ptr<TButtonManager> buttons;
-    TButtonRouter router;
-    std::unique_ptr<TButtonKeys> keys;
     QEventLoop* modalLoop = nullptr;
 };

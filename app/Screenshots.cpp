@@ -31,7 +31,7 @@
 #include "pages/FormRS232.h"
 #include "pages/FormSDCARD.h"
 #include "pages/FormSeg7.h"
-#include "pages/ShowInfo.h"
+#include "session/ForwardingReporter.h"
 #include "platform/System.h"
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
@@ -48,6 +48,21 @@ void Pump(int ms) {
         QThread::msleep(2);
     }
 }
+
+// Calls `shoot` when the connection sequence checks the board's name.
+class TConnectingShot : public TForwardingReporter {
+  public:
+    TConnectingShot(TFormMain& form, std::function<void()> shoot)
+        : TForwardingReporter(&form.Reporter()), shoot(std::move(shoot)) {}
+    void Info(const std::string& text, Tone tone) override {
+        TForwardingReporter::Info(text, tone);
+        if (text == "Check board ID...")
+            shoot();
+    }
+
+  private:
+    std::function<void()> shoot;
+};
 
 bool Save(QWidget& window, const std::string& dir, const char* name) {
     std::string file = name;
@@ -231,21 +246,20 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const std::string out = argv[1];
     SetDialogs(std::make_unique<TDialogRecorder>());
-    InstallPlatformHooks();
 
     bool ok = true;
     bool sequenceDone = false;
     bool grabbedConnecting = false;
     {
         TFormMain form;
-        SetInfoSink([&](const std::string& text, uint32_t colour) {
-            form.SetInfoText(text, colour);
-            // The sequence blocks the event loop, so take this one from inside it.
-            if (text == "Check board ID..." && !grabbedConnecting) {
+        // The sequence blocks the event loop, so take this one from inside it.
+        TConnectingShot shot(form, [&] {
+            if (!grabbedConnecting) {
                 grabbedConnecting = true;
                 ok &= Save(form, out, "connecting.png");
             }
         });
+        SetReport(&shot);
         form.OnConnectSequenceDone = [&] { sequenceDone = true; };
         form.show();
         Pump(150); // the first connect starts 300 ms after creation
@@ -260,10 +274,8 @@ int main(int argc, char** argv) {
         ok &= Save(form, out, "connected-led.png");
         ok &= ShootSeg7(form, out);
         ok &= ShootSwitches(form, out);
-        if (app.devicePixelRatio() > 1) {
-            SetInfoSink({});
+        if (app.devicePixelRatio() > 1)
             return ok ? 0 : 1;
-        }
         ok &= ShootLcd(form, out);
         ok &= ShootSdCard(form, out);
         ok &= SaveUsbVgaHsmcPages(form, out);
@@ -276,7 +288,6 @@ int main(int argc, char** argv) {
         Pump(100);
         ok &= Save(about, out, "about.png");
         about.close();
-        SetInfoSink({});
     }
     auto* recorder = static_cast<TDialogRecorder*>(&Dialogs());
     for (const auto& box : recorder->Boxes)

@@ -9,7 +9,6 @@
 #include "app/PanelApplication.h"
 #include "app/TestLog.h"
 #include "pages/Dialogs.h"
-#include "pages/ShowInfo.h"
 #include "platform/NamedMutex.h"
 #include "platform/System.h"
 
@@ -25,15 +24,7 @@ std::string Env(const char* name) {
 // Test mode: log what the user would see and, if asked, quit after the first
 // connection sequence.
 void AttachTestLog(TFormMain& form, TTestLog* log, bool quitAfterConnect) {
-    if (log) {
-        form.OnStatusChanged = [log](const std::string& text, uint32_t colour) {
-            log->Write("status", text, colour);
-        };
-        SetInfoSink([&form, log](const std::string& text, uint32_t colour) {
-            log->Write("info", text, colour);
-            form.SetInfoText(text, colour);
-        });
-    }
+    form.Reporter().SetLog(log);
     form.OnConnectSequenceDone = [log, quitAfterConnect] {
         if (log)
             log->Write("done", "");
@@ -47,7 +38,6 @@ void AttachTestLog(TFormMain& form, TTestLog* log, bool quitAfterConnect) {
 int RunPanel(int argc, char** argv) {
     platform::MakePathVariablesAbsolute();
     TPanelApplication app(argc, argv);
-    InstallPlatformHooks();
 
     TTestLog* log = nullptr;
     if (std::string path = Env("KBR370_PANEL_TEST_LOG"); !path.empty()) {
@@ -83,7 +73,6 @@ int RunPanel(int argc, char** argv) {
         Dialogs().MessageBox(platform::MessageKind::Error, e.what(), "");
         rc = 1;
     }
-    SetInfoSink({});
     mutex.Release();
     // The test log is owned by the dialogs; put the real ones back before it goes.
     SetDialogs(nullptr);

@@ -1,6 +1,5 @@
 #include "board/JtagPort.h"
 
-#include "platform/Hooks.h"
 #include "platform/System.h"
 
 namespace {
@@ -28,7 +27,6 @@ TJtagPort::TJtagPort(int32_t portIndex, const std::string& cableName)
     std::string path = platform::ProgramDirectory() + kLibraryName;
     if (!library.Load(path)) {
         loadError = "fail to load dll - " + path;
-        platform::ShowMessageBox(platform::MessageKind::Error, loadError);
         return;
     }
     fnOpen = library.Resolve<OpenFn>(kbr::wire::kJtagOpen);
@@ -38,7 +36,6 @@ TJtagPort::TJtagPort(int32_t portIndex, const std::string& cableName)
     fnGetInfo = library.Resolve<GetInfoFn>(kbr::wire::kJtagGetInfo);
     if (!fnOpen || !fnClose || !fnWrite || !fnRead || !fnGetInfo) {
         loadError = "fail to find some API";
-        platform::ShowMessageBox(platform::MessageKind::Error, loadError);
         fnOpen = nullptr;
         fnClose = nullptr;
         fnWrite = nullptr;

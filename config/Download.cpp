@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <iterator>
 
-#include "platform/Hooks.h"
 #include "platform/System.h"
 #include "wire/WireFacts.h"
 
@@ -24,7 +23,7 @@ TDownload::TDownload() {
     static_assert(std::size(kEntryNames) == sizeof(entry) / sizeof(entry[0]));
     const std::string path = platform::ProgramDirectory() + kbr::wire::kDownloadLibrary;
     if (!library.Load(path)) {
-        platform::ShowMessageBox(platform::MessageKind::Error, "fail to load dll - " + path);
+        loadError = "fail to load dll - " + path;
         return;
     }
     bool all = true;
@@ -33,8 +32,7 @@ TDownload::TDownload() {
         all = all && entry[i] != nullptr;
     }
     if (!all) {
-        platform::ShowMessageBox(platform::MessageKind::Error,
-                                 "load ZOLVANE_DOWNLOAD.DLL fail. Cannot find all of desired API");
+        loadError = "load ZOLVANE_DOWNLOAD.DLL fail. Cannot find all of desired API";
         library.Unload();
         for (auto& e : entry)
             e = nullptr;

@@ -15,6 +15,8 @@ public:
     TDownload& operator=(const TDownload&) = delete;
 
     bool IsLoaded() const { return library.IsLoaded(); }
+    // Why the library could not be used; empty when it loaded.
+    const std::string& LoadError() const { return loadError; }
     // The installed Quartus version; 0 when none was found or the library is not loaded.
     double GetQuatusVersion();
     // Configures the FPGA from `sofPath`, blocking until the programmer has finished.
@@ -24,4 +26,5 @@ private:
     platform::DynamicLibrary library;
     // One pointer per entry point, in the library's own order.
     void* entry[19] = {};
+    std::string loadError;
 };

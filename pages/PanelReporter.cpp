@@ -29,8 +29,15 @@ uint32_t TPanelReporter::Colour(Tone tone) {
     return colours::Red;
 }
 
+TReporter::Tone TPanelReporter::ToneOf(uint32_t colour) {
+    if (colour == colours::Green)
+        return Tone::Success;
+    return colour == colours::Red ? Tone::Failure : Tone::Progress;
+}
+
+// Without a window there is no info line; a test may still listen.
 void TPanelReporter::Info(const std::string& text, Tone tone) {
-    ShowInfo(text, Colour(tone));
+    ShowInfoInSink(text, Colour(tone));
 }
 
 void TPanelReporter::Status(const std::string&, Tone) {}

@@ -3,10 +3,9 @@
 
 #include "session/Reporter.h"
 
-// The panel's side of the reporting seam: the info line through the installed
-// info sink, boxes through Dialogs(), the beep through the application. The
-// main window adds status and progress by installing its own reporter; tests
-// install a recorder.
+// The panel's side of the reporting seam: boxes through Dialogs(), the beep
+// through the application. The main window adds the info line, status and
+// progress by installing its own reporter; tests install a recorder.
 class TPanelReporter : public TReporter {
   public:
     void Info(const std::string& text, Tone tone) override;
@@ -20,6 +19,8 @@ class TPanelReporter : public TReporter {
 
     // The colour the panel shows a tone in (0x00BBGGRR).
     static uint32_t Colour(Tone tone);
+    // The tone a colour shows (yellow and any other colour: progress).
+    static Tone ToneOf(uint32_t colour);
 };
 
 // The reporter the panel's pages and windows use.

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "pages/PanelReporter.h"
+
 namespace {
 InfoSink& Sink() {
     static InfoSink sink;
@@ -9,11 +11,17 @@ InfoSink& Sink() {
 }
 } // namespace
 
-void ShowInfo(const std::string& text, uint32_t colour) {
+bool ShowInfoInSink(const std::string& text, uint32_t colour) {
     // Copy first: a sink may replace itself while it runs.
     InfoSink sink = Sink();
     if (sink)
         sink(text, colour);
+    return static_cast<bool>(sink);
+}
+
+void ShowInfo(const std::string& text, uint32_t colour) {
+    if (!ShowInfoInSink(text, colour))
+        Report().Info(text, TPanelReporter::ToneOf(colour));
 }
 
 void SetInfoSink(InfoSink sink) {

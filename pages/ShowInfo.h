@@ -4,8 +4,10 @@
 #include <string>
 
 // Writes the main window's info line; colour is a Windows 0x00BBGGRR value.
+// It goes to the sink a test installed, else to Report().
 void ShowInfo(const std::string& text, uint32_t colour);
+// Only to the installed sink; false when there is none.
+bool ShowInfoInSink(const std::string& text, uint32_t colour);
 
-// The main window installs the sink behind ShowInfo (tests may too).
 using InfoSink = std::function<void(const std::string& text, uint32_t colour)>;
 void SetInfoSink(InfoSink sink);

@@ -20,16 +20,19 @@
 #include "pages/FormLCD.h"
 #include "pages/FormLED.h"
 #include "pages/Page.h"
-#include "pages/ShowInfo.h"
+#include "pages/PanelReporter.h"
 #include "platform/Assert.h"
 #include "platform/UnixSocket.h"
+#include "platform/System.h"
 #include "platform/VBoardDir.h"
+#include "session/ConnectSequence.h"
 #include "skin/Animate.h"
 #include "skin/ButtonManager.h"
 #include "skin/CustomButton.h"
 #include "skin/SkinResources.h"
 #include "skin/WinColor.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/support/RecordingReporter.h"
 #include <QApplication>
 
 namespace {
@@ -54,10 +57,9 @@ uint32_t Hex(const std::string& text) {
 
 class MainWindowTest : public GuiTest {
   protected:
-    ~MainWindowTest() override {
-        form.reset();
-        SetInfoSink({});
-    }
+    using Kind = TRecordingReporter::Kind;
+
+    ~MainWindowTest() override { form.reset(); }
 
     // Starts the window and waits for the first connection sequence to end;
     // `beforeWindow` runs on the board before the window exists.
@@ -65,18 +67,11 @@ class MainWindowTest : public GuiTest {
         board = std::make_unique<TestVBoard>(configuredBoard);
         if (beforeWindow)
             beforeWindow();
-        created.start();
+        createdMs = platform::GetTickCount();
         form = std::make_unique<TFormMain>();
-        SetInfoSink([this](const std::string& text, uint32_t colour) {
-            if (firstInfoMs < 0)
-                firstInfoMs = created.elapsed();
-            if (!text.empty())
-                infos.push_back({text, colour});
-            form->SetInfoText(text, colour);
-        });
-        form->OnStatusChanged = [this](const std::string& text, uint32_t colour) {
-            statuses.push_back({text, colour});
-        };
+        // In front of the window's own reporter, which still shows everything.
+        recorder = std::make_unique<TRecordingReporter>(&form->Reporter());
+        SetReport(recorder.get());
         form->OnConnectSequenceDone = [this] { ++sequences; };
         form->show();
         ASSERT_TRUE(WaitFor([this] { return sequences == 1; }, 30000));
@@ -118,6 +113,14 @@ class MainWindowTest : public GuiTest {
         return nullptr;
     }
 
+    // Info or status lines as shown, with their colours; repeated texts count once.
+    std::vector<Line> Lines(Kind kind) const {
+        std::vector<Line> lines;
+        for (const auto& e : recorder->Of(kind, kind == Kind::Info))
+            lines.push_back({e.text, TPanelReporter::Colour(e.tone)});
+        return lines;
+    }
+
     std::string Status() const { return form->StatusLabel()->text().toStdString(); }
     QColor StatusColour() const {
         return form->StatusLabel()->palette().color(QPalette::WindowText);
@@ -133,23 +136,19 @@ class MainWindowTest : public GuiTest {
 
     std::unique_ptr<TestVBoard> board;
     std::unique_ptr<TFormMain> form;
-    std::vector<Line> infos;
-    std::vector<Line> statuses;
+    std::unique_ptr<TRecordingReporter> recorder;
     int sequences = 0;
-    QElapsedTimer created;
-    qint64 firstInfoMs = -1;
+    uint32_t createdMs = 0;
 };
 
 TEST_F(MainWindowTest, BlankBoardIsConfiguredThenConnected) {
     Start(false);
     // The first connect waits for the start-up timer.
-    EXPECT_GE(firstInfoMs, 290);
+    ASSERT_FALSE(recorder->Events.empty());
+    EXPECT_GE(recorder->Events.front().atMs - createdMs, 290u);
 
     // Repeated texts (the configuration names its stage twice) count once.
-    std::vector<Line> seen;
-    for (const Line& l : infos)
-        if (seen.empty() || seen.back().text != l.text)
-            seen.push_back(l);
+    const std::vector<Line> seen = Lines(Kind::Info);
     const std::vector<Line> expected = {
         {"Connecting Board...", colours::Yellow},      {"Detect board type...", colours::Yellow},
         {"Fail to connect FPGA borad.", colours::Red}, {"Configure FPGA...", colours::Yellow},
@@ -161,6 +160,7 @@ TEST_F(MainWindowTest, BlankBoardIsConfiguredThenConnected) {
         EXPECT_EQ(seen[i].text, expected[i].text) << i;
         EXPECT_EQ(seen[i].colour, expected[i].colour) << seen[i].text;
     }
+    const std::vector<Line> statuses = Lines(Kind::Status);
     ASSERT_FALSE(statuses.empty());
     EXPECT_EQ(statuses.back().text, "Connected");
     EXPECT_EQ(statuses.back().colour, colours::Green);
@@ -193,7 +193,7 @@ TEST_F(MainWindowTest, HeldLinkIsSaidPlainlyAndNeverConfiguredOver) {
     EXPECT_EQ(dialogs->Boxes[0].kind, platform::MessageKind::Error);
     EXPECT_EQ(dialogs->Boxes[0].text, "The board's link is in use by another program. Close "
                                       "that program and try again.");
-    for (const Line& l : infos)
+    for (const Line& l : Lines(Kind::Info))
         EXPECT_EQ(l.text.find("Configure FPGA"), std::string::npos) << l.text;
     EXPECT_EQ(board->CtlOk("status"), "configured=1 link=open");
     EXPECT_EQ(form->ButtonConnect.Caption, "Connect");
@@ -378,7 +378,9 @@ TEST_F(MainWindowTest, DeviceFramesFollowThePage) {
 
 TEST_F(MainWindowTest, ProgrammingContractsAreGuarded) {
     Start(true);
-    EXPECT_THROW(form->ConfigureFpga(1), platform::AssertionFailure);
+    TConnectSequence sequence(form->Board(), *recorder);
+    EXPECT_THROW(sequence.ConfigureFpga(TConnectSequence::FPGA_UNSUPPORTED),
+                 platform::AssertionFailure);
     EXPECT_THROW(form->BindPage(12, true), platform::AssertionFailure);
     EXPECT_THROW(form->BindPage(-1, false), platform::AssertionFailure);
     EXPECT_THROW(form->ShowPage(PAGE_AUDIO), platform::AssertionFailure);
@@ -389,7 +391,7 @@ TEST_F(MainWindowTest, ProgrammingContractsAreGuarded) {
 TEST_F(MainWindowTest, GaugeAdvancesByElapsedTimeUpToItsEnd) {
     Start(true);
     QProgressBar* gauge = form->Gauge();
-    form->StartProgress(2000, 10, 40);
+    form->Reporter().Progress(10, 40, 2000);
     EXPECT_TRUE(gauge->isVisible());
     EXPECT_EQ(gauge->value(), 0);
     Pump(500); // a quarter of the way: 17.5 %, give or take a slow machine
@@ -397,7 +399,7 @@ TEST_F(MainWindowTest, GaugeAdvancesByElapsedTimeUpToItsEnd) {
     EXPECT_LT(gauge->value(), 40);
     Pump(1700);
     EXPECT_EQ(gauge->value(), 40);
-    form->EndProgress();
+    form->Reporter().ProgressEnd();
     EXPECT_FALSE(gauge->isVisible());
 }
 
@@ -423,12 +425,10 @@ TEST_F(MainWindowTest, DraggedFromOutsideButtonsAndMinimised) {
 
 TEST_F(MainWindowTest, ReleaseOverTheShownTabChangesNothing) {
     Start(true);
-    const size_t before = infos.size();
-    int attaches = 0;
-    SetInfoSink([&](const std::string&, uint32_t) { ++attaches; });
+    // An attach would clear the info line.
+    const size_t before = recorder->Events.size();
     ClickTab(PAGE_LED);
-    EXPECT_EQ(attaches, 0);
-    EXPECT_EQ(infos.size(), before);
+    EXPECT_EQ(recorder->Events.size(), before);
     EXPECT_TRUE(form->TabButtons().IsButtonChecked(PAGE_LED));
     EXPECT_TRUE(Led()->LedButtons().FindButton(0)->Enabled());
 }

@@ -1,0 +1,47 @@
+#pragma once
+#include <array>
+#include <functional>
+
+#include "app/PageTable.h"
+
+class Canvas;
+class TAnimate;
+class TBoard;
+class TPage;
+class TSkinWindow;
+
+// The pages of the main window: makes them, shows one at a time (or the
+// welcome animation), attaches the shown one to the board and frames its
+// devices on the board picture.
+class TPageHost {
+  public:
+    TPageHost(TSkinWindow& window, TBoard& board, TAnimate& welcome);
+    ~TPageHost();
+    TPageHost(const TPageHost&) = delete;
+    TPageHost& operator=(const TPageHost&) = delete;
+
+    TPage* Page(int kind) const;
+    int CurrentPage() const { return currentPage; }
+    bool FrameVisible(int frame) const { return frameVisible[frame]; }
+
+    void ShowPage(int kind);
+    void BindPage(int kind, bool attach);
+    // Detaches the shown page, if any, from the board.
+    void DetachCurrentPage();
+    void HighlightDevice(int kind);
+    void ShowWelcome(bool visible);
+    // Whether the welcome animation plays while it is shown.
+    bool Connecting = false;
+    void PaintFrames(Canvas& canvas) const;
+
+    // A page lost the board's link.
+    std::function<void()> OnLinkLost;
+
+  private:
+    TSkinWindow& window;
+    TBoard& board;
+    TAnimate& welcome;
+    std::array<TPage*, kPageCount> pages{};
+    std::array<bool, kFrameCount> frameVisible{};
+    int currentPage = PAGE_WELCOME;
+};
