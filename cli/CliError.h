@@ -18,4 +18,6 @@ private:
 
 inline TCliError UsageError(const std::string& reason) { return {kExitUsage, reason}; }
 inline TCliError BoardFailure(const std::string& reason) { return {kExitFailure, reason}; }
+// The failure was reported already (a box on standard error): nothing more to say.
+inline TCliError ReportedFailure() { return {kExitFailure, {}}; }
 inline TCliError CheckFailed(const std::string& reason) { return {kExitCheckFailed, reason}; }

@@ -1,8 +1,8 @@
 #include "cli/Commands.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <vector>
 
 #include <fmt/format.h>
@@ -11,11 +11,12 @@
 #include "cli/CliError.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgressBar.h"
+#include "cli/StderrReporter.h"
 #include "platform/TerminalText.h"
 #include "config/Download.h"
 #include "logic/HexCodec.h"
 #include "platform/System.h"
-#include "platform/VBoardDir.h"
+#include "session/ConnectSequence.h"
 #include "wire/WireFacts.h"
 
 namespace {
@@ -28,29 +29,21 @@ constexpr const char* kConfigureHint =
 // however large the range.
 constexpr uint32_t kReadPiece = 32 * TBoard::kMaxReadChunk;
 
-bool VirtualBoardSelected() {
-    const char* cable = std::getenv("KBR370_CABLE");
-    return !cable || !*cable || std::string(cable) == "virtual";
-}
-
 // The virtual board's directory must be ours before anything goes there; the
 // driver checks too, but one line from us says it better than its line and ours.
 void CheckVirtualBoardDirectory() {
-    if (!VirtualBoardSelected())
-        return;
-    std::string why;
-    if (platform::CheckVBoardDirectory(platform::VBoardDirectory(), why) ==
-        platform::VBoardDirState::Refused)
+    if (const std::string why = TConnectSequence::RefusedDirectory(); !why.empty())
         throw BoardFailure(why);
 }
 
 // Configuring reloads the FPGA under whoever holds the link, such as the
 // panel: its program would lose the board in the middle of a command. Trying
 // the link is what tells, for every cable.
-void RefuseWhenLinkHeld() {
-    TBoard probe;
+void RefuseWhenLinkHeld(TBoard& probe, TConnectSequence& sequence) {
     std::string error;
-    if (!probe.Connect(error, 0) && probe.LinkInUse())
+    const bool opened = sequence.OpenLink(error);
+    probe.Disconnect();
+    if (!opened && probe.LinkInUse())
         throw BoardFailure(error + " (--force configures anyway)");
 }
 
@@ -58,8 +51,10 @@ void RefuseWhenLinkHeld() {
 
 void ConnectBoard(TBoard& board) {
     CheckVirtualBoardDirectory();
+    board.OnBeep = [] { CliReport().Beep(); };
+    TConnectSequence sequence(board, CliReport());
     std::string error;
-    if (!board.Connect(error, 0)) {
+    if (!sequence.OpenLink(error)) {
         // Then the board answers fine, just not to us.
         if (board.LinkInUse())
             throw BoardFailure(error);
@@ -167,22 +162,20 @@ void RunConfigure(const std::string& file, bool userFile, bool force, std::ostre
     const auto type = std::filesystem::status(file, ec).type();
     if (type != std::filesystem::file_type::regular) {
         const std::string reason = type == std::filesystem::file_type::not_found
-                                       ? "Can not find the file: " + platform::FileNameOf(file)
+                                       ? TConnectSequence::MissingFileText(file)
                                        : file + " is not a file";
         throw userFile ? UsageError(reason) : BoardFailure(reason);
     }
     CheckVirtualBoardDirectory();
+    TStderrReporter report(out, std::cerr);
+    TBoard board;
+    TConnectSequence sequence(board, report);
     if (!force)
-        RefuseWhenLinkHeld();
+        RefuseWhenLinkHeld(board, sequence);
     // The download tool may run from another directory: give it the full path.
     const std::string fullPath = std::filesystem::absolute(file, ec).string();
     TDownload download;
-    if (!download.IsLoaded())
-        throw BoardFailure("Download tool not found.");
-    if (download.GetQuatusVersion() == 0)
-        throw BoardFailure("Please make sure Quartus is installed!");
-    out << "Configure FPGA..." << std::endl;
-    if (!download.JtagDownload(ec ? file : fullPath))
-        throw BoardFailure(fmt::format("download SOPC file ({}) fail!", platform::FileNameOf(file)));
-    out << "Configure FPGA success\n";
+    sequence.ReportLoadError(download);
+    if (!sequence.Configure(download, ec ? file : fullPath))
+        throw ReportedFailure();
 }

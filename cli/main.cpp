@@ -20,7 +20,6 @@
 #include "cli/MonitorCommands.h"
 #include "cli/OutputFile.h"
 #include "cli/UsbVgaHsmcCommands.h"
-#include "platform/Hooks.h"
 #include "platform/System.h"
 
 namespace {
@@ -187,15 +186,12 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     platform::MakePathVariablesAbsolute();
-    // The libraries' message boxes become lines on standard error.
-    platform::SetMessageBoxHandler([](platform::MessageKind, const std::string& text, const std::string&) {
-        std::cerr << "kbr370: " << text << "\n";
-    });
     try {
         return Run(argc, argv);
     } catch (const TCliError& e) {
         std::cout.flush();
-        std::cerr << "kbr370: " << e.what() << "\n";
+        if (*e.what())
+            std::cerr << "kbr370: " << e.what() << "\n";
         return e.Code();
     } catch (const std::exception& e) {
         std::cerr << "kbr370: " << e.what() << "\n";

@@ -1,10 +1,13 @@
 #include "session/ConnectSequence.h"
 
 #include "board/Board.h"
+#include <cstdlib>
+
 #include "config/DesignPath.h"
 #include "config/Download.h"
 #include "platform/Assert.h"
 #include "platform/System.h"
+#include "platform/VBoardDir.h"
 #include "wire/WireFacts.h"
 
 namespace {
@@ -45,13 +48,29 @@ std::string TConnectSequence::MissingFileText(const std::string& path) {
     return "Can not find the file: " + platform::FileNameOf(path);
 }
 
+std::string TConnectSequence::RefusedDirectory() {
+    const char* cable = std::getenv("KBR370_CABLE");
+    if (cable && *cable && std::string(cable) != "virtual")
+        return {};
+    std::string why;
+    if (platform::CheckVBoardDirectory(platform::VBoardDirectory(), why) !=
+        platform::VBoardDirState::Refused)
+        return {};
+    return why;
+}
+
 bool TConnectSequence::Connect() {
     report.Status("", Tone::Progress);
     report.Progress(0, 5, kCheckMs);
-    bool result = CheckBoard(false);
-    if (!result && board.LinkInUse()) {
+    const std::string refused = RefusedDirectory();
+    bool result = refused.empty() && CheckBoard(false);
+    if (!refused.empty() || (!result && board.LinkInUse())) {
+        // Nothing of ours goes to a directory others may enter; and configuring
+        // a board whose link another program holds would cut that program off.
+        if (!refused.empty())
+            report.Info(refused, Tone::Failure);
         report.ProgressHold();
-        report.Box(MessageKind::Error, TBoard::kLinkInUseText);
+        report.Box(MessageKind::Error, refused.empty() ? TBoard::kLinkInUseText : refused);
     } else if (!result) {
         board.FlushInput();
         switch (fpgaType) {

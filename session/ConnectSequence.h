@@ -39,6 +39,9 @@ class TConnectSequence {
     // The design file for `fpgaType`, or null when it has none.
     static const char* DesignFileFor(uint8_t fpgaType);
     static std::string MissingFileText(const std::string& path);
+    // Why the virtual board's directory must not be used (it is not ours, or
+    // others may enter it); empty when it may, or another cable is chosen.
+    static std::string RefusedDirectory();
 
   private:
     std::string DownloadReason(TDownload& download, const std::string& designFile);

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "skin/Colours.h"
@@ -199,6 +200,20 @@ TEST_F(MainWindowTest, HeldLinkIsSaidPlainlyAndNeverConfiguredOver) {
     EXPECT_EQ(form->ButtonConnect.Caption, "Connect");
     EXPECT_FALSE(form->Gauge()->isVisible());
     close(held);
+}
+
+// A board directory others may enter gets nothing of ours: the window says
+// why, as the command-line client does, and configures nothing.
+TEST_F(MainWindowTest, BoardDirectoryNotOursIsNamedAndNeverConfigured) {
+    Start(false, [&] { ASSERT_EQ(chmod(board->Dir().c_str(), 0711), 0); });
+    ASSERT_EQ(dialogs->Boxes.size(), 1u);
+    EXPECT_EQ(dialogs->Boxes[0].kind, platform::MessageKind::Error);
+    EXPECT_NE(dialogs->Boxes[0].text.find("has mode 0711; it must be 0700"), std::string::npos)
+        << dialogs->Boxes[0].text;
+    EXPECT_EQ(form->InfoLabel()->text().toStdString(), dialogs->Boxes[0].text);
+    EXPECT_EQ(Status(), "Disconnected");
+    ASSERT_EQ(chmod(board->Dir().c_str(), 0700), 0);
+    EXPECT_EQ(board->CtlOk("status"), "configured=0 link=closed");
 }
 
 TEST_F(MainWindowTest, LedButtonsDriveTheBoardAndTheirPictures) {

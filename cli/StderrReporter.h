@@ -1,0 +1,29 @@
+#pragma once
+#include <ostream>
+
+#include "session/Reporter.h"
+
+// kbr370's side of the reporting seam: what is happening and what went well
+// as lines on `out`, boxes as "kbr370: <text>" lines on `err`. A failure is
+// told by its box or by the error the command ends with, so its info line is
+// not said again; status, beep and the gauge belong to the panel.
+class TStderrReporter : public TReporter {
+  public:
+    TStderrReporter(std::ostream& out, std::ostream& err) : out(out), err(err) {}
+
+    void Info(const std::string& text, Tone tone) override;
+    void Status(const std::string&, Tone) override {}
+    void Box(platform::MessageKind kind, const std::string& text,
+             const std::string& caption = {}) override;
+    void Beep() override {}
+    void Progress(int, int, uint32_t) override {}
+    void ProgressHold() override {}
+    void ProgressEnd() override {}
+
+  private:
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// The one kbr370 reports through: standard output and standard error.
+TReporter& CliReport();
