@@ -7,7 +7,6 @@
 #include "board/JtagPort.h"
 #include "board/SdCardRegisters.h"
 #include "platform/Assert.h"
-#include "platform/Hooks.h"
 #include "platform/System.h"
 
 namespace {
@@ -18,7 +17,6 @@ constexpr uint32_t kHeaderSize = kbr::wire::kHeaderSize;
 constexpr uint32_t kFrameOverhead = kbr::wire::kFrameOverhead;
 constexpr uint32_t kBodyTimeoutMs = 3000;
 constexpr uint32_t kReadSliceMs = 3000;
-constexpr unsigned kDefaultBeep = 0xFFFFFFFF;
 
 uint8_t Checksum(const uint8_t* bytes, size_t count) {
     uint8_t sum = 0;
@@ -81,8 +79,6 @@ void TBoard::Disconnect() {
 void TBoard::Beep() {
     if (OnBeep)
         OnBeep();
-    else
-        platform::MessageBeep(kDefaultBeep);
 }
 
 bool TBoard::IsConnected() const { return port && port->IsOpen(); }

@@ -1,6 +1,5 @@
 #include "pages/Dialogs.h"
 
-#include <QApplication>
 #include <utility>
 
 #include "pages/QtDialogs.h"
@@ -21,14 +20,6 @@ std::unique_ptr<TDialogs> SetDialogs(std::unique_ptr<TDialogs> dialogs) {
         dialogs = std::make_unique<TQtDialogs>();
     std::swap(Current(), dialogs);
     return dialogs;
-}
-
-void InstallPlatformHooks() {
-    platform::SetMessageBoxHandler(
-        [](platform::MessageKind kind, const std::string& text, const std::string& caption) {
-            Dialogs().MessageBox(kind, text, caption);
-        });
-    platform::SetBeepHandler([](unsigned) { QApplication::beep(); });
 }
 
 std::string DefaultMessageCaption(platform::MessageKind kind) {

@@ -23,9 +23,5 @@ TDialogs& Dialogs();
 // Installs `dialogs` (null puts the Qt ones back) and returns the previous set.
 std::unique_ptr<TDialogs> SetDialogs(std::unique_ptr<TDialogs> dialogs);
 
-// Routes the lower layers' message boxes to Dialogs() and their beep to the
-// application's beep.
-void InstallPlatformHooks();
-
 // The caption a box gets when its caller names none.
 std::string DefaultMessageCaption(platform::MessageKind kind);

@@ -1,22 +1,9 @@
 #pragma once
-#include <functional>
-#include <string>
 
-// The beep and the modal message box, which lower layers call and the GUI (or a
-// test recorder) provides. Without a handler they go to standard error.
+// The kinds of message box. Lower layers never show one: they return their
+// reasons, and a front end's reporter shows them (see session/Reporter.h).
 namespace platform {
 
 enum class MessageKind { Information, Warning, Error };
-
-using BeepHandler = std::function<void(unsigned type)>;
-using MessageBoxHandler =
-    std::function<void(MessageKind kind, const std::string& text, const std::string& caption)>;
-
-void MessageBeep(unsigned type);
-void ShowMessageBox(MessageKind kind, const std::string& text, const std::string& caption = {});
-
-// Each returns the handler it replaces, so a test can put it back.
-BeepHandler SetBeepHandler(BeepHandler handler);
-MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
 } // namespace platform

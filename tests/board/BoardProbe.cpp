@@ -4,16 +4,14 @@
 #include <string>
 
 #include "board/Board.h"
-#include "platform/Hooks.h"
 #include "platform/System.h"
 
 int main() {
-    platform::SetMessageBoxHandler([](platform::MessageKind, const std::string& text, const std::string&) {
-        std::printf("box=%s\n", text.c_str());
-    });
     TBoard board;
     std::string error;
     const bool connected = board.Connect(error, 0);
+    if (!board.LibraryError().empty())
+        std::printf("box=%s\n", board.LibraryError().c_str());
     std::printf("connect=%d\nerror=%s\nlink=%s\ncwd=%s\n", connected ? 1 : 0, error.c_str(),
                 board.LinkInfo.c_str(), platform::CurrentDirectory().c_str());
     if (connected) {

@@ -3,14 +3,13 @@
 
 #include "board/Board.h"
 #include "platform/Assert.h"
-#include "platform/Hooks.h"
 
 namespace {
 
 TEST(BoardWithoutPort, CommandsFailQuietlyAndContractsStillHold) {
     int beeps = 0;
-    auto old = platform::SetBeepHandler([&](unsigned) { ++beeps; });
     TBoard board;
+    board.OnBeep = [&] { ++beeps; };
     EXPECT_FALSE(board.IsConnected());
     EXPECT_EQ(board.LastActivity, 0u);
     EXPECT_TRUE(board.LinkInfo.empty());
@@ -35,7 +34,6 @@ TEST(BoardWithoutPort, CommandsFailQuietlyAndContractsStillHold) {
     } catch (const platform::AssertionFailure& e) {
         EXPECT_STREQ(e.what(), "dwPayloadLen <= PKT_PC2NIOS_MAX_PL_LEN");
     }
-    platform::SetBeepHandler(old);
 }
 
 } // namespace

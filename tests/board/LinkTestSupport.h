@@ -11,33 +11,15 @@
 
 #include "board/Board.h"
 #include "logic/HexCodec.h"
-#include "platform/Hooks.h"
 #include "tests/support/TestVBoard.h"
 
-// Counts beeps and records message boxes while it lives.
+// Counts the beeps of the boards it watches.
 class HookRecorder {
 public:
-    HookRecorder() {
-        oldBeep = platform::SetBeepHandler([this](unsigned type) {
-            ++beeps;
-            lastBeepType = type;
-        });
-        oldBox = platform::SetMessageBoxHandler(
-            [this](platform::MessageKind, const std::string& text, const std::string&) {
-                boxes.push_back(text);
-            });
-    }
-    ~HookRecorder() {
-        platform::SetBeepHandler(oldBeep);
-        platform::SetMessageBoxHandler(oldBox);
+    void Watch(TBoard& board) {
+        board.OnBeep = [this] { ++beeps; };
     }
     int beeps = 0;
-    unsigned lastBeepType = 0;
-    std::vector<std::string> boxes;
-
-private:
-    platform::BeepHandler oldBeep;
-    platform::MessageBoxHandler oldBox;
 };
 
 inline long long MsSince(std::chrono::steady_clock::time_point start) {
@@ -82,6 +64,7 @@ inline std::vector<uint8_t> Pattern(size_t count, uint32_t seed = 1) {
 class LinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        hooks.Watch(board);
         std::string error;
         ASSERT_TRUE(board.Connect(error, 0)) << error;
         vb.CtlOk("log requests");

@@ -53,7 +53,6 @@ GuiTest::GuiTest() {
     auto recorder = std::make_unique<TDialogRecorder>();
     dialogs = recorder.get();
     SetDialogs(std::move(recorder));
-    InstallPlatformHooks();
 }
 
 GuiTest::~GuiTest() {

@@ -6,6 +6,7 @@
 #include "pages/DialogRecorder.h"
 #include "pages/Dialogs.h"
 #include "pages/FormLED.h"
+#include "pages/PanelReporter.h"
 #include "pages/ShowInfo.h"
 #include "platform/Hooks.h"
 #include "skin/ButtonManager.h"
@@ -96,12 +97,11 @@ TEST_F(LedPageTest, ClosedSessionSendsNothingAndRaisesNothing) {
     SetInfoSink({});
 }
 
-TEST(DialogHooks, LowerLayersReachTheInstalledDialogs) {
+TEST(DialogHooks, ReportedBoxesReachTheInstalledDialogs) {
     auto recorder = std::make_unique<TDialogRecorder>();
     TDialogRecorder* r = recorder.get();
     SetDialogs(std::move(recorder));
-    InstallPlatformHooks();
-    platform::ShowMessageBox(platform::MessageKind::Warning, "careful");
+    Report().Box(platform::MessageKind::Warning, "careful");
     ASSERT_EQ(r->Boxes.size(), 1u);
     EXPECT_EQ(r->Boxes[0].kind, platform::MessageKind::Warning);
     EXPECT_EQ(r->Boxes[0].text, "careful");

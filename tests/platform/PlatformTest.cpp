@@ -11,7 +11,6 @@
 
 #include "platform/Assert.h"
 #include "platform/DynamicLibrary.h"
-#include "platform/Hooks.h"
 #include "platform/NamedMutex.h"
 #include "platform/System.h"
 #include "platform/UnixSocket.h"
@@ -96,20 +95,6 @@ TEST(Platform, NamedMutexIsPerUserAndSaysWhyItFails) {
               0);
     std::filesystem::remove_all(theirs);
     unlink(mine.Path().c_str());
-}
-
-TEST(Platform, HooksCanBeReplacedAndRestored) {
-    int beeps = 0;
-    std::string shown;
-    auto oldBeep = platform::SetBeepHandler([&](unsigned t) { beeps += (t == 0xFFFFFFFF); });
-    auto oldBox = platform::SetMessageBoxHandler(
-        [&](platform::MessageKind, const std::string& text, const std::string&) { shown = text; });
-    platform::MessageBeep(0xFFFFFFFF);
-    platform::ShowMessageBox(platform::MessageKind::Error, "boom");
-    platform::SetBeepHandler(oldBeep);
-    platform::SetMessageBoxHandler(oldBox);
-    EXPECT_EQ(beeps, 1);
-    EXPECT_EQ(shown, "boom");
 }
 
 TEST(Platform, AssertionNamesItsCondition) {

@@ -56,4 +56,32 @@ TEST(ConnectSequence, BlankBoardIsConfiguredInGaugeStepsOrToldWhyNot) {
     EXPECT_EQ(vb.CtlOk("status").substr(0, 12), "configured=1");
 }
 
+// What stood in front of the window's reporter takes every call in order and
+// passes it on unchanged, so a test sees what the user would.
+TEST(RecordingReporter, SeesEveryCallInOrderAndPassesItOn) {
+    TRecordingReporter behind;
+    TRecordingReporter front(&behind);
+    TReporter& report = front;
+    report.Status("Connected", Tone::Success);
+    report.Progress(5, 95, 10000);
+    report.Info("Configure FPGA...", Tone::Progress);
+    report.ProgressHold();
+    report.Box(platform::MessageKind::Warning, "careful", "Caption");
+    report.Beep();
+    report.ProgressEnd();
+    auto kinds = [](const TRecordingReporter& r) {
+        std::vector<Kind> k;
+        for (const auto& e : r.Events)
+            k.push_back(e.kind);
+        return k;
+    };
+    const std::vector<Kind> expected = {Kind::Status, Kind::Progress, Kind::Info, Kind::Hold,
+                                        Kind::Box,    Kind::Beep,     Kind::End};
+    EXPECT_EQ(kinds(front), expected);
+    EXPECT_EQ(kinds(behind), expected);
+    EXPECT_EQ(behind.Of(Kind::Box)[0].box, platform::MessageKind::Warning);
+    EXPECT_EQ(behind.Of(Kind::Box)[0].text, "careful");
+    EXPECT_EQ(behind.Of(Kind::Progress)[0].to, 95);
+}
+
 } // namespace

@@ -11,8 +11,8 @@ class TRecordingReporter : public TForwardingReporter {
   public:
     enum class Kind { Info, Status, Box, Beep, Progress, Hold, End };
     struct Event {
-        Kind kind;
-        std::string text; // Info, Status, Box
+        Kind kind = Kind::Info;
+        std::string text = {}; // Info, Status, Box
         Tone tone = Tone::Progress;
         platform::MessageKind box = platform::MessageKind::Information;
         int from = 0, to = 0; // Progress
