@@ -1,5 +1,7 @@
 #include "app/PageTable.h"
 
+#include <utility>
+
 #include "pages/FormButton.h"
 #include "pages/FormHSMC.h"
 #include "pages/FormIR.h"
@@ -25,21 +27,24 @@ const std::array<PageFactory, kPageCount> kPageFactories = {
     Make<TFormRS232>, Make<TFormIR>,     Make<TFormHSMC>,   Make<TFormVGA>,
 };
 
+namespace {
+
 // Two columns of six, 37 pixels apart; added in this order.
-const std::array<TabButtonInfo, kPageCount> kTabButtons = {{
-    {PAGE_LED, "LED", 29, 289},
-    {PAGE_SEG7, "7-SEG", 29, 326},
-    {PAGE_BUTTON, "Switches", 29, 363},
-    {PAGE_MEMORY, "Memory", 29, 400},
-    {PAGE_USB, "USB", 29, 437},
-    {PAGE_SDCARD, "SD Card", 29, 474},
-    {PAGE_LCD, "LCD", 114, 289},
-    {PAGE_PS2, "PS/2", 114, 326},
-    {PAGE_RS232, "RS232", 114, 363},
-    {PAGE_VGA, "VGA", 114, 400},
-    {PAGE_HSMC, "HSMC", 114, 437},
-    {PAGE_IR, "IR", 114, 474},
-}};
+constexpr std::array<TabButtonInfo, kPageCount> TabsInColumns(
+    std::array<std::pair<int, const char*>, kPageCount> tabs) {
+    std::array<TabButtonInfo, kPageCount> placed{};
+    for (int i = 0; i < kPageCount; ++i)
+        placed[i] = {tabs[i].first, tabs[i].second, i < 6 ? 29 : 114, 289 + 37 * (i % 6)};
+    return placed;
+}
+
+} // namespace
+
+const std::array<TabButtonInfo, kPageCount> kTabButtons = TabsInColumns({{
+    {PAGE_LED, "LED"}, {PAGE_SEG7, "7-SEG"}, {PAGE_BUTTON, "Switches"}, {PAGE_MEMORY, "Memory"},
+    {PAGE_USB, "USB"}, {PAGE_SDCARD, "SD Card"}, {PAGE_LCD, "LCD"}, {PAGE_PS2, "PS/2"},
+    {PAGE_RS232, "RS232"}, {PAGE_VGA, "VGA"}, {PAGE_HSMC, "HSMC"}, {PAGE_IR, "IR"},
+}});
 
 const std::array<SystemButtonInfo, 4> kSystemButtons = {{
     {BTN_CLOSE, "CLOSE_BTN", 559, 19},

@@ -7,22 +7,11 @@ class QWidget;
 class TPage;
 
 // The number of a page, which is also the id of its tab button.
+// Kinds 0 to 11 have a page; the others only a frame, or none.
 enum PageKind : int {
-    PAGE_LED = 0,
-    PAGE_SEG7 = 1,
-    PAGE_BUTTON = 2,
-    PAGE_MEMORY = 3,
-    PAGE_USB = 4,
-    PAGE_SDCARD = 5,
-    PAGE_LCD = 6,
-    PAGE_PS2 = 7,
-    PAGE_RS232 = 8,
-    PAGE_IR = 9,
-    PAGE_HSMC = 10,
-    PAGE_VGA = 11,
-    PAGE_AUDIO = 13,
-    PAGE_WELCOME = 14,
-    PAGE_GPIO = 19,
+    PAGE_LED, PAGE_SEG7, PAGE_BUTTON, PAGE_MEMORY, PAGE_USB, PAGE_SDCARD,
+    PAGE_LCD, PAGE_PS2, PAGE_RS232, PAGE_IR, PAGE_HSMC, PAGE_VGA,
+    PAGE_AUDIO = 13, PAGE_WELCOME = 14, PAGE_GPIO = 19,
 };
 
 // Slots of the page table: kinds 0 to 11.

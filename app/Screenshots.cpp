@@ -176,32 +176,27 @@ bool SaveUsbVgaHsmcPages(TFormMain& form, const std::string& out) {
 // The monitor pages at work: what they show comes from the virtual board,
 // told through its control socket what its devices received.
 
-bool ShotPs2(TFormMain& form, const std::string& out) {
+bool MonitorShots(TFormMain& form, const std::string& out) {
     ShowTab(form, PAGE_PS2);
-    auto* page = static_cast<TFormPS2*>(form.Page(PAGE_PS2));
-    page->ButtonStartClick();
+    static_cast<TFormPS2*>(form.Page(PAGE_PS2))->ButtonStartClick();
     BoardCtl("ps2 push 08281400083C1E00091E0A00");
     Pump(200);
-    return Save(form, out, "ps2.png");
-}
+    bool ok = Save(form, out, "ps2.png");
 
-bool ShotRs232(TFormMain& form, const std::string& out) {
     ShowTab(form, PAGE_RS232);
-    auto* page = static_cast<TFormRS232*>(form.Page(PAGE_RS232));
+    auto* rs232 = static_cast<TFormRS232*>(form.Page(PAGE_RS232));
     BoardCtl("rs232 push 4B42522D33373020726561647920B0430D0A");
     BoardCtl("rs232 loopback 1");
-    page->EditSend->setText(QString::fromLatin1("Hello, board! \xE9\xE8"));
-    page->ButtonSendClick();
+    rs232->EditSend->setText(QString::fromLatin1("Hello, board! \xE9\xE8"));
+    rs232->ButtonSendClick();
     Pump(400);
     BoardCtl("rs232 loopback 0");
-    return Save(form, out, "rs232.png");
-}
+    ok &= Save(form, out, "rs232.png");
 
-bool ShotIr(TFormMain& form, const std::string& out) {
     ShowTab(form, PAGE_IR);
     BoardCtl("ir push 010203401A05");
     Pump(120);
-    return Save(form, out, "ir.png");
+    return Save(form, out, "ir.png") && ok;
 }
 
 // The memory page with FLASH chosen, and the progress dialog in the middle
@@ -279,7 +274,7 @@ int main(int argc, char** argv) {
         ok &= ShootLcd(form, out);
         ok &= ShootSdCard(form, out);
         ok &= SaveUsbVgaHsmcPages(form, out);
-        ok &= ShotPs2(form, out) && ShotRs232(form, out) && ShotIr(form, out);
+        ok &= MonitorShots(form, out);
         ok &= MemoryShots(form, out);
         ShowTab(form, PAGE_LED);
 

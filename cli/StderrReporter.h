@@ -12,13 +12,8 @@ class TStderrReporter : public TReporter {
     TStderrReporter(std::ostream& out, std::ostream& err) : out(out), err(err) {}
 
     void Info(const std::string& text, Tone tone) override;
-    void Status(const std::string&, Tone) override {}
     void Box(platform::MessageKind kind, const std::string& text,
              const std::string& caption = {}) override;
-    void Beep() override {}
-    void Progress(int, int, uint32_t) override {}
-    void ProgressHold() override {}
-    void ProgressEnd() override {}
 
   private:
     std::ostream& out;

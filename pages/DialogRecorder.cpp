@@ -1,10 +1,5 @@
 #include "pages/DialogRecorder.h"
 
-void TDialogRecorder::MessageBox(platform::MessageKind kind, const std::string& text,
-                                 const std::string& caption) {
-    Boxes.push_back({kind, text, caption});
-}
-
 bool TDialogRecorder::OpenFileName(const std::string&, const std::string&, std::string& path) {
     return Answer(path);
 }

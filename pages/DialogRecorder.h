@@ -16,7 +16,9 @@ class TDialogRecorder : public TDialogs {
     };
 
     void MessageBox(platform::MessageKind kind, const std::string& text,
-                    const std::string& caption) override;
+                    const std::string& caption) override {
+        Boxes.push_back({kind, text, caption});
+    }
     bool OpenFileName(const std::string& title, const std::string& filter,
                       std::string& path) override;
     bool SaveFileName(const std::string& title, const std::string& filter,

@@ -40,8 +40,6 @@ void TPanelReporter::Info(const std::string& text, Tone tone) {
     ShowInfoInSink(text, Colour(tone));
 }
 
-void TPanelReporter::Status(const std::string&, Tone) {}
-
 void TPanelReporter::Box(platform::MessageKind kind, const std::string& text,
                          const std::string& caption) {
     Dialogs().MessageBox(kind, text, caption);
@@ -50,10 +48,6 @@ void TPanelReporter::Box(platform::MessageKind kind, const std::string& text,
 void TPanelReporter::Beep() {
     QApplication::beep();
 }
-
-void TPanelReporter::Progress(int, int, uint32_t) {}
-void TPanelReporter::ProgressHold() {}
-void TPanelReporter::ProgressEnd() {}
 
 TReporter& Report() {
     TReporter* current = Current();

@@ -9,13 +9,9 @@
 class TPanelReporter : public TReporter {
   public:
     void Info(const std::string& text, Tone tone) override;
-    void Status(const std::string& text, Tone tone) override;
     void Box(platform::MessageKind kind, const std::string& text,
              const std::string& caption = {}) override;
     void Beep() override;
-    void Progress(int fromPercent, int toPercent, uint32_t expectedMs) override;
-    void ProgressHold() override;
-    void ProgressEnd() override;
 
     // The colour the panel shows a tone in (0x00BBGGRR).
     static uint32_t Colour(Tone tone);

@@ -13,9 +13,7 @@ class TDownload;
 // Every step is told through the reporter; the texts live here only.
 class TConnectSequence {
   public:
-    static constexpr uint8_t FPGA_NONE = 0;
-    static constexpr uint8_t FPGA_UNSUPPORTED = 1;
-    static constexpr uint8_t FPGA_EP3C120_EP4CE115 = 2;
+    enum FpgaType : uint8_t { FPGA_NONE, FPGA_UNSUPPORTED, FPGA_EP3C120_EP4CE115 };
 
     TConnectSequence(TBoard& board, TReporter& report) : board(board), report(report) {}
 

@@ -18,17 +18,18 @@ class TReporter {
     // The info line: what is happening now, or how it ended. An empty
     // Success line clears it.
     virtual void Info(const std::string& text, Tone tone) = 0;
-    // The connection status ("Connected", "Disconnected").
-    virtual void Status(const std::string& text, Tone tone) = 0;
+    // The connection status ("Connected", "Disconnected"). A front end without
+    // a status line, a speaker or a gauge leaves the calls below alone.
+    virtual void Status(const std::string& /*text*/, Tone /*tone*/) {}
     // A message the user must acknowledge (a modal box with one OK button).
     virtual void Box(platform::MessageKind kind, const std::string& text,
                      const std::string& caption = {}) = 0;
-    virtual void Beep() = 0;
+    virtual void Beep() {}
     // A long step: progress moves from `fromPercent` towards `toPercent` over
     // about `expectedMs`, and holds there until the next step or Hold/End.
-    virtual void Progress(int fromPercent, int toPercent, uint32_t expectedMs) = 0;
+    virtual void Progress(int /*fromPercent*/, int /*toPercent*/, uint32_t /*expectedMs*/) {}
     // The step failed: progress stops where it is.
-    virtual void ProgressHold() = 0;
+    virtual void ProgressHold() {}
     // The sequence is over: progress shows done (100 %) and goes.
-    virtual void ProgressEnd() = 0;
+    virtual void ProgressEnd() {}
 };

@@ -83,8 +83,9 @@ class MainWindowTest : public GuiTest {
         const int before = sequences;
         const QPoint p = Centre(form->SystemButtons(), id);
         ClickAt(form.get(), p.x(), p.y());
-        if (id == BTN_CONNECT)
+        if (id == BTN_CONNECT) {
             ASSERT_TRUE(WaitFor([&] { return sequences > before; }, 30000));
+        }
     }
 
     void ClickTab(int id) {
@@ -120,6 +121,16 @@ class MainWindowTest : public GuiTest {
         for (const auto& e : recorder->Of(kind, kind == Kind::Info))
             lines.push_back({e.text, TPanelReporter::Colour(e.tone)});
         return lines;
+    }
+
+    // The link is down and the window says so; the LED page stays shown.
+    void ExpectDisconnected(bool tabsEnabled) {
+        EXPECT_EQ(Status(), "Disconnected");
+        EXPECT_EQ(StatusColour(), WinColor(colours::Red));
+        EXPECT_FALSE(form->Board().IsConnected());
+        EXPECT_TRUE(AllTabsEnabled(tabsEnabled));
+        EXPECT_TRUE(Led()->isVisible());
+        EXPECT_EQ(form->ButtonConnect.Caption, "Connect");
     }
 
     std::string Status() const { return form->StatusLabel()->text().toStdString(); }
@@ -249,13 +260,8 @@ TEST_F(MainWindowTest, FailedCommandLosesTheLinkUntilConnectIsPressed) {
     board->CtlOk("fault status:1");
     ClickLedCommand(1);
 
-    EXPECT_EQ(Status(), "Disconnected");
-    EXPECT_EQ(StatusColour(), WinColor(colours::Red));
-    EXPECT_FALSE(form->Board().IsConnected());
-    EXPECT_TRUE(AllTabsEnabled(false));
-    EXPECT_TRUE(Led()->isVisible());
+    ExpectDisconnected(false);
     EXPECT_EQ(form->CurrentPage(), PAGE_LED);
-    EXPECT_EQ(form->ButtonConnect.Caption, "Connect");
     EXPECT_TRUE(form->ButtonConnect.Enabled);
     // A disabled tab shows its disabled face (with its grey caption).
     form->RepaintNow();
@@ -288,20 +294,14 @@ TEST_F(MainWindowTest, SilentBoardLosesTheLink) {
     Start(true);
     board->CtlOk("fault drop");
     ClickLedCommand(0);
-    EXPECT_EQ(Status(), "Disconnected");
-    EXPECT_TRUE(AllTabsEnabled(false));
+    ExpectDisconnected(false);
 }
 
 TEST_F(MainWindowTest, UserDisconnectLeavesPagesDetachedAndTabsUsable) {
     Start(true);
     ClickSystem(BTN_CONNECT);
-    EXPECT_EQ(Status(), "Disconnected");
-    EXPECT_EQ(StatusColour(), WinColor(colours::Red));
-    EXPECT_FALSE(form->Board().IsConnected());
-    EXPECT_TRUE(Led()->isVisible());
+    ExpectDisconnected(true);
     EXPECT_FALSE(Led()->LedButtons().FindButton(0)->Enabled());
-    EXPECT_TRUE(AllTabsEnabled(true));
-    EXPECT_EQ(form->ButtonConnect.Caption, "Connect");
 
     ClickTab(PAGE_BUTTON);
     EXPECT_EQ(form->CurrentPage(), PAGE_BUTTON);

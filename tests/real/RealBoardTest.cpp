@@ -24,19 +24,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* kLinkText = "USB-Blaster [test-1], device 1, JTAG UART 0";
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 class RealBoardTest : public testing::Test {
 protected:
     RealBoardTest()

@@ -10,12 +10,20 @@
 #include <thread>
 #include <unistd.h>
 
-namespace {
-
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+namespace {
 
 long long NowMs() {
     using namespace std::chrono;

@@ -8,6 +8,11 @@
 // The built kbr370 as a child process: its standard input from a file, its
 // output captured in files. It reaches the test's virtual board through the
 // environment it inherits.
+// Small file and text helpers of the tests that run it.
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+bool Contains(const std::string& text, const std::string& part);
+
 struct CliResult {
     int code = -1; // the exit status, or 128 + the signal that ended it
     std::string out, err;
