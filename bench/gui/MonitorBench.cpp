@@ -15,13 +15,14 @@
 
 #include "bench/BenchStats.h"
 #include "board/Board.h"
+#include "logic/IrCodes.h"
 #include "pages/DeviceMonitor.h"
 #include "pages/DialogRecorder.h"
 #include "pages/Dialogs.h"
 #include "pages/FormIR.h"
 #include "pages/FormPS2.h"
 #include "pages/FormRS232.h"
-#include "logic/IrCodes.h"
+#include "session/Devices.h"
 #include "skin/TextLog.h"
 #include "tests/support/TestVBoard.h"
 
@@ -124,8 +125,8 @@ void Print(const char* page, int interval, double cpuTarget, const Figures& f) {
     const bool periodOk = f.periodMedian <= interval * 1.05 + f.exchangeMedian + 2 &&
                           f.periodMedian >= interval * 0.95;
     const bool latencyOk = f.latencyP99 <= interval + 20;
-    std::printf("  %-5s one exchange    : median %6.2f ms, p99 %6.2f ms\n", page,
-                f.exchangeMedian, f.exchangeP99);
+    std::printf("  %-5s one exchange    : median %6.2f ms, p99 %6.2f ms\n", page, f.exchangeMedian,
+                f.exchangeP99);
     std::printf("  %-5s polling period  : median %6.2f ms, p99 %6.2f ms over %zu polls"
                 "  (target: %d ms + one exchange)  %s\n",
                 page, f.periodMedian, f.periodP99, f.polls, interval, periodOk ? "ok" : "MISSED");
@@ -246,9 +247,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("kbr370_monitor_bench (one page at a time on a virtual board)\n");
-    Print("PS/2", TFormPS2::kPollMs, 1.0, BenchPs2(session, vb));
-    Print("IR", TFormIR::kPollMs, 0.5, BenchIr(session, vb));
-    Print("RS232", TFormRS232::kPollMs, 0.5, BenchRs232(session, vb));
+    Print("PS/2", kbr::devices::kPs2.pollMs, 1.0, BenchPs2(session, vb));
+    Print("IR", kbr::devices::kIr.pollMs, 0.5, BenchIr(session, vb));
+    Print("RS232", kbr::devices::kRs232.pollMs, 0.5, BenchRs232(session, vb));
     BenchLongReceive();
     session.Disconnect();
     SetDialogs(nullptr);

@@ -16,8 +16,6 @@ namespace {
 class KitPage : public TPage {
   public:
     KitPage() : TPage(nullptr, "TAB_DLG_BK", "Kit") {}
-    void AttachBoard(TBoard* session) override { board = session; }
-    void DetachBoard() override { board = nullptr; }
     using TPage::ClosedLink;
     using TPage::RunCommand;
 };
