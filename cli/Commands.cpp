@@ -100,10 +100,10 @@ void RunSd(TBoard& board, std::ostream& out) {
     bool done = false;
     std::string csd, cid, fileSystem;
     if (!board.ReadSdCardInfo(done, csd, cid, fileSystem))
-        throw BoardFailure(kbr::devices::kSdCardFailed);
+        throw BoardFailure(kbr::devices::kSdCard.failed);
     if (!done)
-        throw BoardFailure(std::string(kbr::devices::kSdCardMissing) + " " +
-                           kbr::devices::kSdCardPlugHint);
+        throw BoardFailure(std::string(kbr::devices::kSdCard.missing) + " " +
+                           kbr::devices::kSdCard.plugHint);
     // The CID text is readable already (the card's name as Latin-1, its control
     // bytes written out); escaping its UTF-8 would spoil an accented letter.
     out << "Card Identification\n"

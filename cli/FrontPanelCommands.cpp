@@ -34,7 +34,7 @@ void RunLcd(TBoard& board, const std::string& line0, const std::string& line1) {
     bool done = false;
     if (!board.SendDeviceData(done, kbr::devices::kLcd.channel, static_cast<uint32_t>(text.size()),
                               text.data()))
-        throw BoardFailure(kbr::devices::kLcdLinkFailed);
+        throw BoardFailure(kbr::devices::kLcd.failed);
     if (!done)
         throw BoardFailure(kbr::devices::kLcd.refused);
 }

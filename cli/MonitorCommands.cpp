@@ -201,7 +201,7 @@ class TComplaint {
 };
 
 ReadingHandler PrintRs232() {
-    auto complaint = std::make_shared<TComplaint>(kbr::devices::kRs232ReceiveFailed);
+    auto complaint = std::make_shared<TComplaint>(kbr::devices::kRs232.failed);
     return [complaint](bool done, const uint8_t* data, uint32_t count) {
         complaint->Note(!done);
         std::cout << EscapeForTerminal(Rs232StreamText(data, count));

@@ -60,16 +60,16 @@ void RunHsmc(TBoard& board, std::ostream& out) {
     uint32_t mask8 = 0;
     uint64_t mask40 = 0;
     if (!board.RunLoopbackTest(done, 0, mask8, mask40))
-        throw BoardFailure(devices::kHsmcFailed);
+        throw BoardFailure(devices::kHsmc.failed);
     // A refused test did not pass: the board answered, the check failed.
     if (!done)
-        throw CheckFailed(devices::kHsmcFailed);
+        throw CheckFailed(devices::kHsmc.failed);
     if (HsmcPassed(mask8, mask40)) {
         out << "PASS\n";
         return;
     }
     out << ReportLines(HsmcReportText(mask8, mask40));
-    throw CheckFailed(devices::kHsmcNg);
+    throw CheckFailed(devices::kHsmc.ng);
 }
 
 template <typename Fn> void WithBoard(Fn&& command) {

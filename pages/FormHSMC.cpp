@@ -71,15 +71,15 @@ void TFormHSMC::ButtonVerifyClick() {
 
     bool passed = false;
     if (!ok) {
-        Report().Info(kbr::devices::kHsmcFailed, Tone::Failure);
-        Report().Box(platform::MessageKind::Error, kbr::devices::kHsmcFailed);
+        Report().Info(kbr::devices::kHsmc.failed, Tone::Failure);
+        Report().Box(platform::MessageKind::Error, kbr::devices::kHsmc.failed);
     } else if (!done) {
-        Report().Info(kbr::devices::kHsmcFailed, Tone::Failure);
+        Report().Info(kbr::devices::kHsmc.failed, Tone::Failure);
     } else if (HsmcPassed(mask8, mask40)) {
         Report().Info("HSMC Loopback Test: PASS", Tone::Success);
         passed = true;
     } else {
-        Report().Info(kbr::devices::kHsmcNg, Tone::Failure);
+        Report().Info(kbr::devices::kHsmc.ng, Tone::Failure);
         Report().Box(platform::MessageKind::Information, HsmcReportText(mask8, mask40));
     }
 

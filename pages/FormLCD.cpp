@@ -61,7 +61,7 @@ void TFormLCD::ButtonSetClick() {
 
     // A refusal leaves the link fine, but the text is not shown.
     if (!carried)
-        ShowFailure(kbr::devices::kLcdLinkFailed);
+        ShowFailure(kbr::devices::kLcd.failed);
     else if (!done)
         ShowFailure(kbr::devices::kLcd.refused);
     else

@@ -41,7 +41,7 @@ class TLatin1Validator : public QValidator {
 TFormRS232::TFormRS232(QWidget* parent)
     : TMonitorPage(parent, "TAB_DLG_BK", "RS232", devices::kRs232, [this](const auto& r) {
           if (!r.linkOk || !r.done)
-              Report().Info(devices::kRs232ReceiveFailed, Tone::Failure);
+              Report().Info(devices::kRs232.failed, Tone::Failure);
           else if (r.count != 0)
               EditRx->Append(QString::fromLatin1(Rs232StreamText(r.data.data(), r.count)));
       }) {

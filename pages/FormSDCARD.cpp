@@ -74,15 +74,15 @@ void TFormSDCARD::ReadCard(TCommandScope& scope) {
 
     if (!carried) {
         ClearValues();
-        Report().Info(devices::kSdCardFailed, Tone::Failure);
-        Report().Box(platform::MessageKind::Error, devices::kSdCardFailed);
+        Report().Info(devices::kSdCard.failed, Tone::Failure);
+        Report().Box(platform::MessageKind::Error, devices::kSdCard.failed);
         return;
     }
     if (!done) {
         // No card or a card error: the labels stay empty, never an earlier card's texts.
-        Report().Info(devices::kSdCardFailed, Tone::Failure);
+        Report().Info(devices::kSdCard.failed, Tone::Failure);
         Report().Box(platform::MessageKind::Warning,
-                     std::string(devices::kSdCardMissing) + "\n" + devices::kSdCardPlugHint);
+                     std::string(devices::kSdCard.missing) + "\n" + devices::kSdCard.plugHint);
         return;
     }
     LabelSDCARD_CSD->setText(QString::fromStdString(csd));

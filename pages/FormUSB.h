@@ -10,16 +10,16 @@ class TDeviceMonitor;
 class TFormUSB : public TPage {
     Q_OBJECT
   public:
+    // Where the three icons are drawn side by side (ShapeUsb's top-left).
+    static constexpr int kIconsX = 232;
+    static constexpr int kIconsY = 128;
+    static constexpr int kIconStep = 40;
+
     explicit TFormUSB(QWidget* parent);
 
     int UsbDeviceKind() const { return usbDeviceKind; }
     TDeviceMonitor& Monitor() { return *monitor; }
     QLabel* LabelUsbPort = nullptr;
-
-    // Where the three icons are drawn side by side (ShapeUsb's top-left).
-    static constexpr int kIconsX = 232;
-    static constexpr int kIconsY = 128;
-    static constexpr int kIconStep = 40;
 
   protected:
     bool Attached() override;
