@@ -18,15 +18,9 @@ TReporter*& Current() {
 } // namespace
 
 uint32_t TPanelReporter::Colour(Tone tone) {
-    switch (tone) {
-    case Tone::Success:
-        return colours::Green;
-    case Tone::Progress:
-        return colours::Yellow;
-    case Tone::Failure:
-        break;
-    }
-    return colours::Red;
+    // In the order of the tones.
+    constexpr uint32_t kColours[] = {colours::Green, colours::Yellow, colours::Red};
+    return kColours[static_cast<int>(tone)];
 }
 
 TReporter::Tone TPanelReporter::ToneOf(uint32_t colour) {
