@@ -75,22 +75,21 @@ void TestVBoard::Start(bool configure) {
         CtlOk("configure " + DesignFile());
 }
 
-void TestVBoard::Stop() {
+void TestVBoard::EndWith(int signal) {
     if (pid > 0) {
-        kill(pid, SIGTERM);
+        kill(pid, signal);
         int status = 0;
         waitpid(pid, &status, 0);
         pid = -1;
     }
 }
 
+void TestVBoard::Stop() {
+    EndWith(SIGTERM);
+}
+
 void TestVBoard::Kill() {
-    if (pid > 0) {
-        kill(pid, SIGKILL);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        pid = -1;
-    }
+    EndWith(SIGKILL);
 }
 
 void TestVBoard::Restart(bool configure) {

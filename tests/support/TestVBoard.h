@@ -31,6 +31,7 @@ public:
 private:
     void Start(bool configure);
     void Stop();
+    void EndWith(int signal);
     std::string dir;
     pid_t pid = -1;
 };
