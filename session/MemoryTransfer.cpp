@@ -50,33 +50,37 @@ bool TMemoryTransfer::StepAndCheck(uint32_t done, uint32_t total, uint32_t step)
     return Aborted();
 }
 
-TMemoryTransfer::TResult TMemoryTransfer::Read(const TMemory& memory, uint32_t address,
-                                               uint32_t count, const TPlan& plan,
-                                               const Sink& sink) {
+TMemoryTransfer::TResult TMemoryTransfer::Exchanges(uint32_t count, const TPlan& plan,
+                                                    const Exchange& exchange) {
     TResult result{.total = count};
     TTimed timed{result};
     if (plan.ping && !board.Ping()) {
         result.outcome = Outcome::NotAnswering;
         return result;
     }
-    std::vector<uint8_t> chunk(std::min(plan.exchange, count));
     while (result.done < count) {
         const uint32_t n = std::min(plan.exchange, count - result.done);
-        if (!board.ReadMemory(memory.code, address + result.done, n, chunk.data())) {
-            result.outcome = Outcome::LinkFailed;
-            return result;
-        }
-        if (!sink(chunk.data(), n)) {
-            result.outcome = Outcome::SinkFailed;
-            return result;
-        }
+        result.outcome = exchange(result.done, n);
+        if (result.outcome != Outcome::Done)
+            break;
         result.done += n;
         if (StepAndCheck(result.done, count, plan.step)) {
             result.outcome = Outcome::Aborted;
-            return result;
+            break;
         }
     }
     return result;
+}
+
+TMemoryTransfer::TResult TMemoryTransfer::Read(const TMemory& memory, uint32_t address,
+                                               uint32_t count, const TPlan& plan,
+                                               const Sink& sink) {
+    std::vector<uint8_t> chunk(std::min(plan.exchange, count));
+    return Exchanges(count, plan, [&](uint32_t offset, uint32_t n) {
+        if (!board.ReadMemory(memory.code, address + offset, n, chunk.data()))
+            return Outcome::LinkFailed;
+        return sink(chunk.data(), n) ? Outcome::Done : Outcome::SinkFailed;
+    });
 }
 
 TMemoryTransfer::TResult TMemoryTransfer::ReadToFile(const TMemory& memory, uint32_t address,
@@ -95,36 +99,18 @@ TMemoryTransfer::TResult TMemoryTransfer::ReadToFile(const TMemory& memory, uint
 TMemoryTransfer::TResult TMemoryTransfer::Write(const TMemory& memory, uint32_t address,
                                                 const uint8_t* data, uint32_t count,
                                                 const TPlan& plan) {
-    TResult result{.total = count};
-    TTimed timed{result};
-    if (plan.ping && !board.Ping()) {
-        result.outcome = Outcome::NotAnswering;
-        return result;
-    }
-    while (result.done < count) {
-        const uint32_t n = std::min(plan.exchange, count - result.done);
+    return Exchanges(count, plan, [&](uint32_t offset, uint32_t n) {
         if (plan.ping) {
-            if (!board.Ping()) {
-                result.outcome = Outcome::LinkFailed;
-                return result;
-            }
+            if (!board.Ping())
+                return Outcome::LinkFailed;
             // The front end gets its turn between the two exchanges as well.
-            if (Aborted()) {
-                result.outcome = Outcome::Aborted;
-                return result;
-            }
+            if (Aborted())
+                return Outcome::Aborted;
         }
-        if (!board.WriteMemory(memory.code, address + result.done, n, data + result.done)) {
-            result.outcome = Outcome::LinkFailed;
-            return result;
-        }
-        result.done += n;
-        if (StepAndCheck(result.done, count, plan.step)) {
-            result.outcome = Outcome::Aborted;
-            return result;
-        }
-    }
-    return result;
+        return board.WriteMemory(memory.code, address + offset, n, data + offset)
+                   ? Outcome::Done
+                   : Outcome::LinkFailed;
+    });
 }
 
 TMemoryTransfer::TResult TMemoryTransfer::Verify(const TMemory& memory, uint32_t address,

@@ -79,6 +79,10 @@ class TMemoryTransfer {
     TResult Erase();
 
   private:
+    // Moves `count` bytes from `offset` on; Done to go on.
+    using Exchange = std::function<Outcome(uint32_t offset, uint32_t count)>;
+    // The exchanges of a transfer, with the plan's keep-alive, progress and abort checks.
+    TResult Exchanges(uint32_t count, const TPlan& plan, const Exchange& exchange);
     // Tells the progress in whole steps; then whether to stop.
     bool StepAndCheck(uint32_t done, uint32_t total, uint32_t step);
     bool Aborted() const { return aborted && aborted(); }
