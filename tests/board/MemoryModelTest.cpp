@@ -10,6 +10,7 @@
 
 #include "logic/MemoryModel.h"
 #include "logic/ReplacingFile.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestVBoard.h"
 
 namespace {
@@ -100,17 +101,9 @@ TEST(ReplacingFile, OldFileSurvivesUntilCommitAndNoTempIsLeft) {
     {
         TReplacingFile file;
         ASSERT_TRUE(file.Create(path));
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = 1000;
-        setrlimit(RLIMIT_FSIZE, &small);
         const std::string big(4000, 'x');
-        const bool written = file.Write(big.data(), big.size());
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-        EXPECT_FALSE(written);
+        FileSizeLimit full(1000);
+        EXPECT_FALSE(file.Write(big.data(), big.size()));
     }
     EXPECT_EQ(Contents(path), "old");
     EXPECT_EQ(EntriesIn(dir.Path()), 1);
