@@ -11,12 +11,10 @@
 
 namespace {
 
-// Stamps the time the work took on its result.
-struct TTimed {
-    TMemoryTransfer::TResult& result;
-    const uint32_t start = platform::GetTickCount();
-    ~TTimed() { result.elapsedMs = platform::GetTickCount() - start; }
-};
+// A plan cut for no bytes still moves what it is given.
+uint32_t MostPerExchange(const TMemoryTransfer::TPlan& plan) {
+    return std::max(plan.exchange, 1u);
+}
 
 } // namespace
 
@@ -53,18 +51,19 @@ bool TMemoryTransfer::StepAndCheck(uint32_t done, uint32_t total, uint32_t step)
 TMemoryTransfer::TResult TMemoryTransfer::Exchanges(uint32_t count, const TPlan& plan,
                                                     const Exchange& exchange) {
     TResult result{.total = count};
-    TTimed timed{result};
     if (plan.ping && !board.Ping()) {
         result.outcome = Outcome::NotAnswering;
         return result;
     }
+    const uint32_t most = MostPerExchange(plan);
+    const uint32_t step = std::max(plan.step, 1u);
     while (result.done < count) {
-        const uint32_t n = std::min(plan.exchange, count - result.done);
+        const uint32_t n = std::min(most, count - result.done);
         result.outcome = exchange(result.done, n);
         if (result.outcome != Outcome::Done)
             break;
         result.done += n;
-        if (StepAndCheck(result.done, count, plan.step)) {
+        if (StepAndCheck(result.done, count, step)) {
             result.outcome = Outcome::Aborted;
             break;
         }
@@ -75,7 +74,7 @@ TMemoryTransfer::TResult TMemoryTransfer::Exchanges(uint32_t count, const TPlan&
 TMemoryTransfer::TResult TMemoryTransfer::Read(const TMemory& memory, uint32_t address,
                                                uint32_t count, const TPlan& plan,
                                                const Sink& sink) {
-    std::vector<uint8_t> chunk(std::min(plan.exchange, count));
+    std::vector<uint8_t> chunk(std::min(MostPerExchange(plan), count));
     return Exchanges(count, plan, [&](uint32_t offset, uint32_t n) {
         if (!board.ReadMemory(memory.code, address + offset, n, chunk.data()))
             return Outcome::LinkFailed;
@@ -138,8 +137,14 @@ TMemoryTransfer::TResult TMemoryTransfer::Verify(const TMemory& memory, uint32_t
 }
 
 TMemoryTransfer::TResult TMemoryTransfer::Erase() {
+    const uint32_t start = platform::GetTickCount();
+    TResult result = EraseSteps();
+    result.elapsedMs = platform::GetTickCount() - start;
+    return result;
+}
+
+TMemoryTransfer::TResult TMemoryTransfer::EraseSteps() {
     TResult result;
-    TTimed timed{result};
     const uint32_t steps = board.QueryEraseStatus();
     result.total = steps;
     if (!EraseStepCountValid(steps)) {

@@ -50,7 +50,7 @@ class TMemoryTransfer {
         // Differs: the board's byte and the expected one, at offset `done`.
         uint8_t boardByte = 0;
         uint8_t expectedByte = 0;
-        uint32_t elapsedMs = 0;
+        uint32_t elapsedMs = 0; // the erase: how long it took
         bool Ok() const { return outcome == Outcome::Done; }
     };
 
@@ -83,6 +83,7 @@ class TMemoryTransfer {
     using Exchange = std::function<Outcome(uint32_t offset, uint32_t count)>;
     // The exchanges of a transfer, with the plan's keep-alive, progress and abort checks.
     TResult Exchanges(uint32_t count, const TPlan& plan, const Exchange& exchange);
+    TResult EraseSteps();
     // Tells the progress in whole steps; then whether to stop.
     bool StepAndCheck(uint32_t done, uint32_t total, uint32_t step);
     bool Aborted() const { return aborted && aborted(); }

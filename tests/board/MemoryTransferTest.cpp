@@ -99,12 +99,14 @@ TEST_F(MemoryTransferTest, PlansCutTheExchangesAndTellProgressInSteps) {
 }
 
 TEST_F(MemoryTransferTest, EraseStepsRefusalsAndAborts) {
-    vboard.CtlOk("erase step-ms 0");
+    vboard.CtlOk("erase step-ms 150");
     vboard.CtlOk("erase steps 4");
     vboard.CtlOk("mem write 3 0x600000 00");
     auto r = Transfer().Erase();
     EXPECT_TRUE(r.Ok());
     EXPECT_EQ(r.done, 4u);
+    EXPECT_GE(r.elapsedMs, 600u);
+    vboard.CtlOk("erase step-ms 0");
     EXPECT_EQ(steps.back(), std::make_pair(4u, 4u));
     EXPECT_EQ(vboard.CtlOk("mem read 3 0x600000 1"), "FF");
     EXPECT_EQ(Requests(), "0A 0B 0B 0B 0B");
