@@ -107,8 +107,8 @@ class TFormMemory : public TPage {
     bool LoadInputFile(const std::string& path, const TMemory& memory, uint32_t wordAddress,
                        bool fileLength, uint32_t wordLength, std::vector<uint8_t>& data,
                        uint32_t& count, bool& warned);
-    // Reads into the file at `path`, replacing it only once all is read;
-    // the outcome's text and colour are shown, boxes for failures.
+    // Reads into the file at `path`, which is replaced only once all is read;
+    // a file that cannot be made or written is warned about. `aborted` tells an Abort.
     bool SaveToFile(const TMemory& memory, uint32_t byteAddress, uint32_t count,
                     const std::string& path, bool& aborted);
     // Runs a transfer or the erase with the progress dialog: `percent` turns
