@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QStyle>
 #include <algorithm>
-#include <unistd.h>
 #include <vector>
 
 #include "board/Board.h"
@@ -18,7 +17,6 @@
 #include "logic/HexCodec.h"
 #include "logic/InputFile.h"
 #include "logic/ReplacingFile.h"
-#include "logic/WholeIo.h"
 #include "platform/System.h"
 #include "skin/ButtonManager.h"
 #include "skin/Colours.h"
@@ -48,16 +46,6 @@ void Warning(const std::string& text) {
 double Seconds(uint32_t startTick) {
     return (platform::GetTickCount() - startTick) / 1000.0;
 }
-
-// Closes the input file on every path.
-struct TInputFile {
-    int fd;
-    explicit TInputFile(int fd) : fd(fd) {}
-    ~TInputFile() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
 
 using TOutcome = TMemoryTransfer::Outcome;
 
@@ -436,14 +424,19 @@ void TFormMemory::WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdi
     if (!Dialogs().OpenFileName("Open", kFileFilter, path)) {
         aborted = true;
     } else {
-        std::vector<uint8_t> data;
-        uint32_t count = 0;
-        ok = LoadInputFile(path, memory, static_cast<uint32_t>(address), fileLength,
-                           static_cast<uint32_t>(length), data, count, warned);
+        const uint32_t byteAddress = static_cast<uint32_t>(address) * memory.wordSize;
+        const TWriteContent content =
+            LoadWriteContent(path, fileLength, uint64_t{static_cast<uint32_t>(length)} * memory.wordSize,
+                             memory.size - byteAddress);
+        if (!content.warning.empty())
+            Warning(content.warning);
+        warned = content.warningSaysAll;
+        ok = content.ok;
+        const uint32_t count = content.count;
         if (ok) {
             const auto result = RunWithProgress(&PercentDone, [&](TMemoryTransfer& transfer) {
-                return transfer.Write(memory, static_cast<uint32_t>(address) * memory.wordSize,
-                                      data.data(), count, TMemoryTransfer::PanelWritePlan(count));
+                return transfer.Write(memory, byteAddress, content.data.data(), count,
+                                      TMemoryTransfer::PanelWritePlan(count));
             });
             ok = result.Ok();
             aborted = result.outcome == TOutcome::Aborted;
@@ -461,48 +454,6 @@ void TFormMemory::WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdi
     if (!ok && !aborted && !warned)
         Error(text);
     EndAction();
-}
-
-bool TFormMemory::LoadInputFile(const std::string& path, const TMemory& memory,
-                                uint32_t wordAddress, bool fileLength, uint32_t wordLength,
-                                std::vector<uint8_t>& data, uint32_t& count, bool& warned) {
-    // Refused at once, as kbr370 does: a FIFO would wait for a writer.
-    uint64_t size = 0;
-    std::string reason;
-    TInputFile file(OpenInputFile(path, size, reason));
-    if (file.fd < 0)
-        return false;
-    const bool hex = IsHexFileName(path);
-    const uint64_t room = uint64_t{memory.size} - uint64_t{wordAddress} * memory.wordSize;
-
-    uint64_t bytes;
-    if (fileLength) {
-        // Cut at the memory's end without a word.
-        bytes = std::min(ContentBytesOfFile(size, hex), room);
-    } else {
-        bytes = uint64_t{wordLength} * memory.wordSize;
-        if (size < (hex ? 2 * bytes : bytes)) {
-            Warning(FormatText("File(%s) size is less than the specified length.", path.c_str()));
-            warned = true;
-            return false;
-        }
-    }
-    count = static_cast<uint32_t>(bytes);
-
-    // A HEX file's digits are read into the same buffer and decoded in place;
-    // an odd last digit meets a padding "0".
-    const uint64_t wanted = hex ? std::min(size, 2 * bytes) : bytes;
-    data.assign(hex ? 2 * bytes : bytes, hex ? '0' : 0);
-    if (!ReadAll(file.fd, data.data(), wanted)) {
-        Warning(FormatText("Read file(%s) error.", path.c_str()));
-        warned = true;
-        return false;
-    }
-    if (hex && !DecodeHexText(data.data(), 2 * bytes)) {
-        Warning(kInvalidHexFileText);
-        return false;
-    }
-    return true;
 }
 
 // ---- progress ----

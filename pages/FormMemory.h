@@ -4,7 +4,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "pages/Page.h"
 #include "logic/MemoryModel.h"
@@ -102,11 +101,6 @@ class TFormMemory : public TPage {
                           QLineEdit* lengthEdit);
     void WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdit, QCheckBox* fileLengthBox,
                            QLineEdit* lengthEdit);
-    // Reads the input file into `data`: `count` bytes to write. `warned` tells
-    // whether a size or read warning was shown.
-    bool LoadInputFile(const std::string& path, const TMemory& memory, uint32_t wordAddress,
-                       bool fileLength, uint32_t wordLength, std::vector<uint8_t>& data,
-                       uint32_t& count, bool& warned);
     // Reads into the file at `path`, which is replaced only once all is read;
     // a file that cannot be made or written is warned about. `aborted` tells an Abort.
     bool SaveToFile(const TMemory& memory, uint32_t byteAddress, uint32_t count,
