@@ -11,14 +11,20 @@ namespace drivers {
 // entry points of the DLL map onto this and nothing more.
 class Cable {
 public:
+    Cable() = default;
     virtual ~Cable() = default;
+    // A link is one connection to the board; a copy would close it twice.
+    Cable(const Cable&) = delete;
+    Cable& operator=(const Cable&) = delete;
 
     // Opens the link; false when there is no board to talk to (a blank FPGA
     // included), and OpenFailure() then says why.
     virtual bool Open(int32_t portIndex, const std::string& cableName) = 0;
     virtual void Close() = 0;
-    // Sends every byte; false when the board is gone.
+    // Sends every byte; false when the board is gone, that is when it has
+    // taken nothing for kWriteStallMs.
     virtual bool Write(const uint8_t* bytes, uint32_t count) = 0;
+    static constexpr int kWriteStallMs = 15000;
     // Copies what is waiting, up to `maxCount`. When nothing is, waits up to
     // ReadWait() for something to arrive and returns 0 if nothing does: the
     // caller's timed read calls this in a loop, which must not spin a core

@@ -11,8 +11,6 @@ class VirtualCable : public Cable {
 public:
     explicit VirtualCable(std::string dllDir);
     ~VirtualCable() override;
-    VirtualCable(const VirtualCable&) = delete;
-    VirtualCable& operator=(const VirtualCable&) = delete;
 
     bool Open(int32_t portIndex, const std::string& cableName) override;
     void Close() override;
@@ -20,8 +18,6 @@ public:
     uint32_t ReadAvailable(uint8_t* buffer, uint32_t maxCount) override;
     std::string Describe() const override;
 
-    // How long a write may make no progress before the board counts as gone.
-    static constexpr int kWriteStallMs = 15000;
     // How long an open waits for a link we just closed to be let go by the board.
     static constexpr int kLinkReleaseMs = 250;
 
