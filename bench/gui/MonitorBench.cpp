@@ -6,14 +6,13 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
-#include <QTimer>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "bench/BenchStats.h"
+#include "bench/gui/BenchBoard.h"
 #include "board/Board.h"
 #include "pages/DeviceMonitor.h"
 #include "pages/DialogRecorder.h"
@@ -23,19 +22,10 @@
 #include "pages/FormRS232.h"
 #include "logic/IrCodes.h"
 #include "skin/TextLog.h"
-#include "tests/support/TestVBoard.h"
 
 namespace {
 
-using bench::CpuSeconds;
 using bench::Percentile;
-
-// A real, sleeping event loop, as the panel runs it.
-void RunEventsFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 // Notes the first paint of a widget at which `shows` holds: the pixels on
 // screen then carry the change.
@@ -65,6 +55,7 @@ struct Figures {
     double latencyMedian = 0, latencyP99 = 0;
     size_t trials = 0;
     double cpuPercent = 0;
+    double bareTimerPercent = 0;
 };
 
 // Times the polls of an attached page for `ms`, and the CPU it takes
@@ -83,10 +74,7 @@ void MeasureIdle(TDeviceMonitor& monitor, int ms, Figures& f) {
     QElapsedTimer clock;
     clock.start();
     monitor.OnPolled = [&] { stamps.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6); };
-    const double cpu0 = CpuSeconds();
-    RunEventsFor(ms);
-    const double cpu = CpuSeconds() - cpu0;
-    const double wall = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    f.cpuPercent = TBenchBoard::IdleCpuPercent(ms);
     monitor.OnPolled = {};
     std::vector<double> periods;
     for (size_t i = 1; i < stamps.size(); ++i)
@@ -94,7 +82,9 @@ void MeasureIdle(TDeviceMonitor& monitor, int ms, Figures& f) {
     f.polls = stamps.size();
     f.periodMedian = Percentile(periods, 0.5);
     f.periodP99 = Percentile(periods, 0.99);
-    f.cpuPercent = 100.0 * cpu / wall;
+    monitor.StartPolling(false);
+    f.bareTimerPercent = TBenchBoard::BareTimerCpuPercent(static_cast<int>(f.periodMedian + 0.5), 2000);
+    monitor.StartPolling(true);
 }
 
 // Pushes with `push(i)`, then runs events until the widget paints with
@@ -103,7 +93,7 @@ void MeasureLatency(QWidget* painted, int trials, int pauseMs, const std::functi
                     const std::function<bool(int)>& changed, Figures& f) {
     std::vector<double> times;
     for (int i = 0; i < trials; ++i) {
-        RunEventsFor(pauseMs);
+        TBenchBoard::RunEventsFor(pauseMs);
         PaintWatch watch(painted, [&, i] { return changed(i); });
         push(i);
         QElapsedTimer clock;
@@ -135,13 +125,24 @@ void Print(const char* page, int interval, double cpuTarget, const Figures& f) {
                 latencyOk ? "ok" : "MISSED");
     std::printf("  %-5s CPU, idle board : %6.2f %% of one core  (target <= %.1f %%)  %s\n", page,
                 f.cpuPercent, cpuTarget, f.cpuPercent <= cpuTarget ? "ok" : "MISSED");
+    std::printf("  %-5s CPU, bare timer : %6.2f %% of one core  (an empty wake-up at the same period)\n",
+                page, f.bareTimerPercent);
 }
+
+// A page shown and attached to the session for as long as it is measured.
+template <typename Form> struct TAttached {
+    explicit TAttached(TBoard& session) {
+        page.show();
+        page.AttachBoard(&session);
+    }
+    ~TAttached() { page.DetachBoard(); }
+    Form page{nullptr};
+};
 
 Figures BenchPs2(TBoard& session, const TestVBoard& vb) {
     Figures f;
-    TFormPS2 page(nullptr);
-    page.show();
-    page.AttachBoard(&session);
+    TAttached<TFormPS2> attached(session);
+    TFormPS2& page = attached.page;
     page.ButtonStartClick();
     MeasureIdle(page.Monitor(), 4000, f);
     int x = page.Pointer().x;
@@ -152,15 +153,13 @@ Figures BenchPs2(TBoard& session, const TestVBoard& vb) {
             x += i % 2 ? -20 : 20;
         },
         [&](int) { return page.Pointer().x == x; }, f);
-    page.DetachBoard();
     return f;
 }
 
 Figures BenchIr(TBoard& session, const TestVBoard& vb) {
     Figures f;
-    TFormIR page(nullptr);
-    page.show();
-    page.AttachBoard(&session);
+    TAttached<TFormIR> attached(session);
+    TFormIR& page = attached.page;
     MeasureIdle(page.Monitor(), 4000, f);
     static const uint8_t kCodes[] = {0x0F, 0x13, 0x10, 0x12, 0x01, 0x02, 0x03, 0x1A};
     MeasureLatency(
@@ -176,20 +175,17 @@ Figures BenchIr(TBoard& session, const TestVBoard& vb) {
             return page.GetCanvas().Pixel(r.left + 1, r.top + 9) == QColor(255, 255, 0);
         },
         f);
-    page.DetachBoard();
     return f;
 }
 
 Figures BenchRs232(TBoard& session, const TestVBoard& vb) {
     Figures f;
-    TFormRS232 page(nullptr);
-    page.show();
-    page.AttachBoard(&session);
+    TAttached<TFormRS232> attached(session);
+    TFormRS232& page = attached.page;
     MeasureIdle(page.Monitor(), 5000, f);
     MeasureLatency(
         page.EditRx->viewport(), 30, 30, [&](int) { vb.CtlOk("rs232 push 78"); },
         [&](int i) { return page.EditRx->Text().size() == i + 1; }, f);
-    page.DetachBoard();
     return f;
 }
 
@@ -232,19 +228,14 @@ void BenchLongReceive() {
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    TempDir runtime;
-    setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
-    TestVBoard vb(true);
+    TBenchBoard board;
     QApplication app(argc, argv);
     SetDialogs(std::make_unique<TDialogRecorder>());
 
     TBoard session;
-    std::string error;
-    if (!session.Connect(error, 0)) {
-        std::fprintf(stderr, "cannot connect to the virtual board: %s\n", error.c_str());
+    if (!board.Connect(session, "kbr370_monitor_bench"))
         return 1;
-    }
+    const TestVBoard& vb = board.VBoard();
     std::printf("kbr370_monitor_bench (one page at a time on a virtual board)\n");
     Print("PS/2", TFormPS2::kPollMs, 1.0, BenchPs2(session, vb));
     Print("IR", TFormIR::kPollMs, 0.5, BenchIr(session, vb));
