@@ -129,20 +129,7 @@ void Print(const char* page, int interval, double cpuTarget, const Figures& f) {
                 page, f.bareTimerPercent);
 }
 
-// A page shown and attached to the session for as long as it is measured.
-template <typename Form> struct TAttached {
-    explicit TAttached(TBoard& session) {
-        page.show();
-        page.AttachBoard(&session);
-    }
-    ~TAttached() { page.DetachBoard(); }
-    Form page{nullptr};
-};
-
-Figures BenchPs2(TBoard& session, const TestVBoard& vb) {
-    Figures f;
-    TAttached<TFormPS2> attached(session);
-    TFormPS2& page = attached.page;
+void BenchPs2(TFormPS2& page, const TestVBoard& vb, Figures& f) {
     page.ButtonStartClick();
     MeasureIdle(page.Monitor(), 4000, f);
     int x = page.Pointer().x;
@@ -153,13 +140,9 @@ Figures BenchPs2(TBoard& session, const TestVBoard& vb) {
             x += i % 2 ? -20 : 20;
         },
         [&](int) { return page.Pointer().x == x; }, f);
-    return f;
 }
 
-Figures BenchIr(TBoard& session, const TestVBoard& vb) {
-    Figures f;
-    TAttached<TFormIR> attached(session);
-    TFormIR& page = attached.page;
+void BenchIr(TFormIR& page, const TestVBoard& vb, Figures& f) {
     MeasureIdle(page.Monitor(), 4000, f);
     static const uint8_t kCodes[] = {0x0F, 0x13, 0x10, 0x12, 0x01, 0x02, 0x03, 0x1A};
     MeasureLatency(
@@ -175,17 +158,25 @@ Figures BenchIr(TBoard& session, const TestVBoard& vb) {
             return page.GetCanvas().Pixel(r.left + 1, r.top + 9) == QColor(255, 255, 0);
         },
         f);
-    return f;
 }
 
-Figures BenchRs232(TBoard& session, const TestVBoard& vb) {
-    Figures f;
-    TAttached<TFormRS232> attached(session);
-    TFormRS232& page = attached.page;
+void BenchRs232(TFormRS232& page, const TestVBoard& vb, Figures& f) {
     MeasureIdle(page.Monitor(), 5000, f);
     MeasureLatency(
         page.EditRx->viewport(), 30, 30, [&](int) { vb.CtlOk("rs232 push 78"); },
         [&](int i) { return page.EditRx->Text().size() == i + 1; }, f);
+}
+
+// A page's figures, taken by `bench` while the page is shown and attached.
+template <typename Form>
+Figures Attached(TBoard& session, const TestVBoard& vb,
+                 void (*bench)(Form&, const TestVBoard&, Figures&)) {
+    Form page(nullptr);
+    page.show();
+    page.AttachBoard(&session);
+    Figures f;
+    bench(page, vb, f);
+    page.DetachBoard();
     return f;
 }
 
@@ -237,9 +228,9 @@ int main(int argc, char** argv) {
         return 1;
     const TestVBoard& vb = board.VBoard();
     std::printf("kbr370_monitor_bench (one page at a time on a virtual board)\n");
-    Print("PS/2", TFormPS2::kPollMs, 1.0, BenchPs2(session, vb));
-    Print("IR", TFormIR::kPollMs, 0.5, BenchIr(session, vb));
-    Print("RS232", TFormRS232::kPollMs, 0.5, BenchRs232(session, vb));
+    Print("PS/2", TFormPS2::kPollMs, 1.0, Attached(session, vb, BenchPs2));
+    Print("IR", TFormIR::kPollMs, 0.5, Attached(session, vb, BenchIr));
+    Print("RS232", TFormRS232::kPollMs, 0.5, Attached(session, vb, BenchRs232));
     BenchLongReceive();
     session.Disconnect();
     SetDialogs(nullptr);

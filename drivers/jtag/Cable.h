@@ -1,7 +1,9 @@
 #pragma once
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 
 #include "wire/WireFacts.h"
 
@@ -28,8 +30,18 @@ public:
     // Copies what is waiting, up to `maxCount`. When nothing is, waits up to
     // ReadWait() for something to arrive and returns 0 if nothing does: the
     // caller's timed read calls this in a loop, which must not spin a core
-    // while the board is silent, yet sees data the moment it lands.
-    virtual uint32_t ReadAvailable(uint8_t* buffer, uint32_t maxCount) = 0;
+    // while the board is silent, yet sees data the moment it lands. A link
+    // the board has closed reads the same way, as nothing after the wait.
+    uint32_t ReadAvailable(uint8_t* buffer, uint32_t maxCount) {
+        if (!IsOpen() || !buffer || maxCount == 0)
+            return 0;
+        if (broken) {
+            std::this_thread::sleep_for(ReadWait());
+            return 0;
+        }
+        // The caller's count comes back as a signed 32-bit number.
+        return Receive(buffer, std::min<uint32_t>(maxCount, INT32_MAX));
+    }
 
     // Until the next whole millisecond of the steady clock. Callers time their
     // reads in whole milliseconds of that clock, so a wait that ends there
@@ -45,8 +57,15 @@ public:
     kbr::wire::LinkFailure OpenFailure() const { return failure; }
 
 protected:
+    virtual bool IsOpen() const = 0;
+    // ReadAvailable for an open link that still works; sets `broken` when it
+    // learns that the board has closed the link.
+    virtual uint32_t Receive(uint8_t* buffer, uint32_t maxCount) = 0;
+
     // Set by Open: None on success, else the kind of failure.
     kbr::wire::LinkFailure failure = kbr::wire::LinkFailure::None;
+    // The board side has closed the link: nothing will arrive any more.
+    bool broken = false;
 };
 
 } // namespace drivers

@@ -15,17 +15,17 @@ public:
     bool Open(int32_t portIndex, const std::string& cableName) override;
     void Close() override;
     bool Write(const uint8_t* bytes, uint32_t count) override;
-    uint32_t ReadAvailable(uint8_t* buffer, uint32_t maxCount) override;
     std::string Describe() const override;
 
     static constexpr const char* kAppName = "kbr370";
 
 private:
+    bool IsOpen() const override { return link != nullptr; }
+    uint32_t Receive(uint8_t* buffer, uint32_t maxCount) override;
     int ReadNow(uint8_t* buffer, uint32_t maxCount);
 
     AtlanticLibrary library;
     JTAGATLANTIC* link = nullptr;
-    bool broken = false;
 };
 
 } // namespace drivers
