@@ -9,12 +9,9 @@
 
 #include "board/Board.h"
 #include "cli/CliError.h"
-#include "cli/OutputFile.h"
-#include "cli/ProgressBar.h"
 #include "cli/StderrReporter.h"
 #include "platform/TerminalText.h"
 #include "config/Download.h"
-#include "logic/HexCodec.h"
 #include "platform/System.h"
 #include "session/ConnectSequence.h"
 #include "session/Devices.h"
@@ -25,10 +22,6 @@ namespace {
 constexpr const char* kBoardName = kbr::wire::kBoardName;
 constexpr const char* kConfigureHint =
     "the FPGA must be configured with the control panel design first: run `kbr370 configure`";
-
-// Reads and writes in pieces of whole read chunks, so memory use stays small
-// however large the range.
-constexpr uint32_t kReadPiece = 32 * TBoard::kMaxReadChunk;
 
 // The virtual board's directory must be ours before anything goes there; the
 // driver checks too, but one line from us says it better than its line and ours.
@@ -104,58 +97,6 @@ void RunSd(TBoard& board, std::ostream& out) {
     out << "Card Identification\n"
         << cid << "Card Specific Data\n"
         << platform::TerminalSafe(csd, true) << "File System: " << platform::TerminalSafe(fileSystem) << "\n";
-}
-
-void RunMemRead(TBoard& board, const TMemoryInfo& memory, uint32_t address, uint32_t count,
-                TOutputFile& output, const std::string& file, std::ostream& out) {
-    const bool hex = IsHexFileName(file);
-    std::vector<uint8_t> bytes(std::min(count, kReadPiece));
-    std::vector<char> text(hex ? 2 * bytes.size() : 0);
-    TProgressBar bar("read", count, "B");
-    for (uint32_t done = 0; done < count;) {
-        const uint32_t n = std::min(kReadPiece, count - done);
-        // Chunk by chunk, so the bar moves with every exchange.
-        for (uint32_t got = 0; got < n;) {
-            const uint32_t m = std::min(TBoard::kMaxReadChunk, n - got);
-            const uint32_t at = done + got;
-            if (!board.ReadMemory(memory.code, address + at, m, bytes.data() + got))
-                throw BoardFailure(fmt::format(
-                    "reading {} failed at byte 0x{:X} of 0x{:X} (address 0x{:X}); {} was not written",
-                    memory.name, at, count, address + at, file));
-            got += m;
-            bar.Update(at + m);
-        }
-        if (hex) {
-            EncodeHexText(bytes.data(), n, text.data());
-            output.Write(text.data(), 2 * size_t{n});
-        } else {
-            output.Write(bytes.data(), n);
-        }
-        done += n;
-    }
-    output.Commit();
-    bar.Finish();
-    out << fmt::format("read 0x{:X} bytes of {} from 0x{:X} into {}\n", count, memory.name, address,
-                       file);
-}
-
-void RunMemWrite(TBoard& board, const TMemoryInfo& memory, uint32_t address,
-                 const std::vector<uint8_t>& data, std::ostream& out) {
-    const auto count = static_cast<uint32_t>(data.size());
-    TProgressBar bar("write", count, "B");
-    // One request at a time, so a failure can say how far the board got.
-    for (uint32_t done = 0; done < count;) {
-        const uint32_t n = std::min(TBoard::kMaxWriteChunk, count - done);
-        if (!board.WriteMemory(memory.code, address + done, n, data.data() + done))
-            throw BoardFailure(fmt::format(
-                "writing {} failed at byte 0x{:X} of 0x{:X} (address 0x{:X}); the memory before "
-                "it was written",
-                memory.name, done, count, address + done));
-        done += n;
-        bar.Update(done);
-    }
-    bar.Finish();
-    out << fmt::format("wrote 0x{:X} bytes to {} at 0x{:X}\n", count, memory.name, address);
 }
 
 void RunConfigure(const std::string& file, bool userFile, bool force, std::ostream& out) {

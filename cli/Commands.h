@@ -4,10 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/MemoryTable.h"
-
 class TBoard;
-class TOutputFile;
 
 // The commands of kbr370 over a board session. Each throws TCliError on
 // failure; arguments are checked by the caller before the board is touched.
@@ -20,14 +17,6 @@ void RunLeds(TBoard& board, uint32_t bits);
 void RunSeg7(TBoard& board, uint32_t value, uint8_t extra);
 void RunInputs(TBoard& board, std::ostream& out);
 void RunSd(TBoard& board, std::ostream& out);
-
-// Reads `count` bytes into `output`, whose final name is `file` (HEX text
-// when its extension is .hex); the file appears only when the whole range was read.
-void RunMemRead(TBoard& board, const TMemoryInfo& memory, uint32_t address, uint32_t count,
-                TOutputFile& output, const std::string& file, std::ostream& out);
-// `data` was read and range-checked beforehand.
-void RunMemWrite(TBoard& board, const TMemoryInfo& memory, uint32_t address,
-                 const std::vector<uint8_t>& data, std::ostream& out);
 
 // Configures the FPGA with the design file through the download tool.
 // `userFile` tells whether the user named the file (a missing one is then a usage error).

@@ -1,8 +1,10 @@
 #include "cli/MemoryCommands.h"
 
-#include <chrono>
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -15,19 +17,19 @@
 #include "cli/Commands.h"
 #include "cli/ContentFile.h"
 #include "cli/HexNumber.h"
-#include "cli/MemoryTable.h"
+#include "cli/OutputFile.h"
 #include "cli/ProgressBar.h"
+#include "logic/HexCodec.h"
 #include "logic/MemoryModel.h"
+#include "session/MemoryTransfer.h"
 
 namespace {
 
-// "The board answered, the check failed."
-const auto kExitCheckFailed = static_cast<ExitCode>(3);
+using TOutcome = TMemoryTransfer::Outcome;
 
-const TMemoryInfo& Memory(const std::string& name) {
-    if (const TMemoryInfo* m = FindMemory(name))
-        return *m;
-    throw UsageError(fmt::format("unknown memory \"{}\" (sram, eeprom, sdram or flash)", name));
+// A transfer whose progress moves the bar.
+TMemoryTransfer TransferWith(TBoard& board, TProgressBar& bar) {
+    return TMemoryTransfer(board, [&bar](uint32_t done, uint32_t) { bar.Update(done); });
 }
 
 uint32_t ByteAddress(const std::string& text) {
@@ -37,7 +39,7 @@ uint32_t ByteAddress(const std::string& text) {
     return *value;
 }
 
-std::vector<uint8_t> ContentFor(const TMemoryInfo& memory, uint32_t address, const std::string& file) {
+std::vector<uint8_t> ContentFor(const TMemory& memory, uint32_t address, const std::string& file) {
     // The size alone settles the range, before a large file is read.
     CheckMemoryRange(memory, address, ContentFileByteCount(file));
     std::vector<uint8_t> data = ReadContentFile(file);
@@ -46,29 +48,23 @@ std::vector<uint8_t> ContentFor(const TMemoryInfo& memory, uint32_t address, con
 }
 
 // Reads the range back and compares it; throws exit 3 at the first difference.
-void Verify(TBoard& board, const TMemoryInfo& memory, uint32_t address,
+void Verify(TBoard& board, const TMemory& memory, uint32_t address,
             const std::vector<uint8_t>& data, const std::string& file) {
     const auto count = static_cast<uint32_t>(data.size());
     TProgressBar bar("verify", count, "B");
-    std::vector<uint8_t> chunk(TBoard::kMaxReadChunk);
-    for (uint32_t done = 0; done < count;) {
-        const uint32_t n = std::min(TBoard::kMaxReadChunk, count - done);
-        if (!board.ReadMemory(memory.code, address + done, n, chunk.data()))
-            throw BoardFailure(fmt::format("reading {} back failed at 0x{:X}", memory.name,
-                                           address + done));
-        for (uint32_t i = 0; i < n; ++i) {
-            if (chunk[i] == data[done + i])
-                continue;
-            std::string reason = fmt::format(
-                "{} differs from {} at byte address 0x{:X}: the board holds 0x{:02X}, the file 0x{:02X}",
-                memory.name, file, address + done + i, chunk[i], data[done + i]);
-            if (memory.code == 3)
-                reason += "; a flash write can only clear bits: erase first (kbr370 mem erase)";
-            throw TCliError(kExitCheckFailed, reason);
-        }
-        done += n;
-        bar.Update(done);
-    }
+    const auto r = TransferWith(board, bar)
+                       .Verify(memory, address, data.data(), count, TMemoryTransfer::ReadPlan());
+    if (r.outcome == TOutcome::LinkFailed)
+        throw BoardFailure(
+            fmt::format("reading {} back failed at 0x{:X}", memory.argument, address + r.done));
+    if (r.outcome != TOutcome::Differs)
+        return;
+    std::string reason = fmt::format(
+        "{} differs from {} at byte address 0x{:X}: the board holds 0x{:02X}, the file 0x{:02X}",
+        memory.argument, file, address + r.done, r.boardByte, r.expectedByte);
+    if (memory.flash)
+        reason += "; a flash write can only clear bits: erase first (kbr370 mem erase)";
+    throw CheckFailed(reason);
 }
 
 bool Confirmed() {
@@ -89,29 +85,109 @@ void RunErase(bool yes) {
     }
     TBoard board;
     ConnectBoard(board);
-    const auto start = std::chrono::steady_clock::now();
-    const uint32_t steps = board.QueryEraseStatus();
-    if (!EraseStepCountValid(steps))
+    // The bar appears once the board has told its step count.
+    std::optional<TProgressBar> bar;
+    TMemoryTransfer transfer(board, [&bar](uint32_t done, uint32_t steps) {
+        if (!bar)
+            bar.emplace("erase", steps, "steps");
+        bar->Update(done);
+    });
+    const auto r = transfer.Erase();
+    switch (r.outcome) {
+    case TOutcome::BadStepCount:
         throw BoardFailure(fmt::format("the board reports {} erase steps for the flash; it can "
-                                       "have 1 to {}", steps, kMaxEraseSteps));
-    TProgressBar bar("erase", steps, "steps");
-    for (uint32_t i = 0; i < steps; ++i) {
-        bool done = false;
-        if (!board.StartErase(done, static_cast<uint16_t>(i)))
-            throw BoardFailure(fmt::format("the link failed at erase step {} of {}; the flash is "
-                                           "partly erased", i, steps));
-        if (!done)
-            throw BoardFailure(fmt::format("the board refused erase step {} of {}; the flash is "
-                                           "partly erased", i, steps));
-        bar.Update(i + 1);
+                                       "have 1 to {}",
+                                       r.total, kMaxEraseSteps));
+    case TOutcome::Refused:
+        throw BoardFailure(fmt::format("the board refused erase step {} of {}; the flash is "
+                                       "partly erased",
+                                       r.done, r.total));
+    case TOutcome::Done:
+        break;
+    default:
+        throw BoardFailure(fmt::format("the link failed at erase step {} of {}; the flash is "
+                                       "partly erased",
+                                       r.done, r.total));
     }
-    bar.Finish();
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::cout << fmt::format("erased the flash in {} steps ({:.1f} s)\n", steps, seconds);
+    bar->Finish();
+    std::cout << fmt::format("erased the flash in {} steps ({:.1f} s)\n", r.total,
+                             r.elapsedMs / 1000.0);
 }
 
 } // namespace
+
+const TMemory* FindMemoryArgument(std::string_view name) {
+    for (const TMemory& m : kbr::wire::kMemories) {
+        const std::string_view want = m.argument;
+        if (std::equal(name.begin(), name.end(), want.begin(), want.end(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == b;
+            }))
+            return &m;
+    }
+    return nullptr;
+}
+
+const TMemory& MemoryArgument(const std::string& name) {
+    if (const TMemory* m = FindMemoryArgument(name))
+        return *m;
+    throw UsageError(fmt::format("unknown memory \"{}\" (sram, eeprom, sdram or flash)", name));
+}
+
+std::string MemoryChoices() {
+    std::string text;
+    for (const TMemory& m : kbr::wire::kMemories) {
+        const bool mib = m.size >= (1u << 20);
+        text += fmt::format("{}{} ({} {})", text.empty() ? "" : ", ", m.argument,
+                            m.size >> (mib ? 20 : 10), mib ? "MiB" : "KiB");
+    }
+    return text;
+}
+
+void CheckMemoryRange(const TMemory& memory, uint32_t address, uint64_t count) {
+    if (address >= memory.size)
+        throw UsageError(fmt::format("address 0x{:X} lies past the end of {} (0x{:X} bytes)",
+                                     address, memory.argument, memory.size));
+    if (count > memory.size - address)
+        throw UsageError(
+            fmt::format("0x{:X} bytes from 0x{:X} run past the end of {} (0x{:X} bytes)", count,
+                        address, memory.argument, memory.size));
+}
+
+void RunMemRead(TBoard& board, const TMemory& memory, uint32_t address, uint32_t count,
+                TOutputFile& output, const std::string& file, std::ostream& out) {
+    TProgressBar bar("read", count, "B");
+    // A failed file write throws from here, out of the transfer.
+    const auto r = TransferWith(board, bar)
+                       .ReadToFile(memory, address, count, TMemoryTransfer::ReadPlan(),
+                                   IsHexFileName(file), [&output](const void* data, size_t n) {
+                                       output.Write(data, n);
+                                       return true;
+                                   });
+    if (!r.Ok())
+        throw BoardFailure(fmt::format(
+            "reading {} failed at byte 0x{:X} of 0x{:X} (address 0x{:X}); {} was not written",
+            memory.argument, r.done, count, address + r.done, file));
+    output.Commit();
+    bar.Finish();
+    out << fmt::format("read 0x{:X} bytes of {} from 0x{:X} into {}\n", count, memory.argument,
+                       address, file);
+}
+
+void RunMemWrite(TBoard& board, const TMemory& memory, uint32_t address,
+                 const std::vector<uint8_t>& data, std::ostream& out) {
+    const auto count = static_cast<uint32_t>(data.size());
+    TProgressBar bar("write", count, "B");
+    // One request at a time, so a failure can say how far the board got.
+    const auto r = TransferWith(board, bar)
+                       .Write(memory, address, data.data(), count, TMemoryTransfer::WritePlan());
+    if (!r.Ok())
+        throw BoardFailure(fmt::format(
+            "writing {} failed at byte 0x{:X} of 0x{:X} (address 0x{:X}); the memory before "
+            "it was written",
+            memory.argument, r.done, count, address + r.done));
+    bar.Finish();
+    out << fmt::format("wrote 0x{:X} bytes to {} at 0x{:X}\n", count, memory.argument, address);
+}
 
 void AddMemoryCommands(CLI::App& app) {
     CLI::App* mem = app.get_subcommand("mem");
@@ -125,19 +201,20 @@ void AddMemoryCommands(CLI::App& app) {
         std::string memory, address, file;
     };
     auto v = std::make_shared<VerifyArgs>();
-    auto* verify = mem->add_subcommand("verify", "compare a memory with FILE (exit 3 when they differ)");
+    auto* verify =
+        mem->add_subcommand("verify", "compare a memory with FILE (exit 3 when they differ)");
     verify->add_option("memory", v->memory, "sram, eeprom, sdram or flash")->required();
     verify->add_option("address", v->address, "byte address, hex with 0x")->required();
     verify->add_option("file", v->file, "content file (.hex: HEX text)")->required();
     verify->callback([v] {
-        const TMemoryInfo& m = Memory(v->memory);
+        const TMemory& m = MemoryArgument(v->memory);
         const uint32_t address = ByteAddress(v->address);
         const std::vector<uint8_t> data = ContentFor(m, address, v->file);
         TBoard board;
         ConnectBoard(board);
         Verify(board, m, address, data, v->file);
-        std::cout << fmt::format("0x{:X} bytes of {} from 0x{:X} match {}\n", data.size(), m.name,
-                                 address, v->file);
+        std::cout << fmt::format("0x{:X} bytes of {} from 0x{:X} match {}\n", data.size(),
+                                 m.argument, address, v->file);
     });
 
     // A write that is to be read back is carried out here, in full; a plain
@@ -145,13 +222,14 @@ void AddMemoryCommands(CLI::App& app) {
     CLI::App* write = mem->get_subcommand("write");
     auto checks = std::make_shared<std::pair<bool, bool>>(false, false);
     write->add_flag("--verify", checks->first, "read back and compare after writing");
-    write->add_flag("--no-verify", checks->second, "do not read back (the flash is read back by default)");
+    write->add_flag("--no-verify", checks->second,
+                    "do not read back (the flash is read back by default)");
     write->callback([write, checks] {
         const std::string name = write->get_option("memory")->as<std::string>();
-        const TMemoryInfo* m = FindMemory(name);
+        const TMemory* m = FindMemoryArgument(name);
         if (!m)
             return;
-        const bool verify = checks->first || (m->code == 3 && !checks->second);
+        const bool verify = checks->first || (m->flash && !checks->second);
         if (!verify)
             return;
         const std::string file = write->get_option("file")->as<std::string>();

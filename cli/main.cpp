@@ -16,7 +16,6 @@
 #include "cli/FrontPanelCommands.h"
 #include "cli/HexNumber.h"
 #include "cli/MemoryCommands.h"
-#include "cli/MemoryTable.h"
 #include "cli/MonitorCommands.h"
 #include "cli/OutputFile.h"
 #include "cli/UsbVgaHsmcCommands.h"
@@ -53,24 +52,7 @@ uint32_t HexArgument(const std::string& text, const char* what, bool needPrefix)
     return *value;
 }
 
-const TMemoryInfo& MemoryArgument(const std::string& name) {
-    if (const TMemoryInfo* m = FindMemory(name))
-        return *m;
-    throw UsageError(fmt::format("unknown memory \"{}\" (sram, eeprom, sdram or flash)", name));
-}
-
 constexpr unsigned kLedCount = 27;
-
-// "sram (2 MiB), ..." for the help text.
-std::string MemoryChoices() {
-    std::string text;
-    for (const TMemoryInfo& m : kMemories) {
-        const bool mib = m.size >= (1u << 20);
-        text += fmt::format("{}{} ({} {})", text.empty() ? "" : ", ", m.name,
-                            m.size >> (mib ? 20 : 10), mib ? "MiB" : "KiB");
-    }
-    return text;
-}
 
 struct TArguments {
     std::string value, extra, memory, address, count, file;
@@ -154,7 +136,7 @@ int Run(int argc, char** argv) {
     else if (sd->parsed())
         WithBoard([&](TBoard& b) { RunSd(b, std::cout); });
     else if (memRead->parsed()) {
-        const TMemoryInfo& m = MemoryArgument(a.memory);
+        const TMemory& m = MemoryArgument(a.memory);
         const uint32_t address = HexArgument(a.address, "address", true);
         const uint32_t count = HexArgument(a.count, "count", true);
         if (count == 0)
@@ -165,7 +147,7 @@ int Run(int argc, char** argv) {
         RemoveTempFileOnSignals(output.TempPath());
         WithBoard([&](TBoard& b) { RunMemRead(b, m, address, count, output, a.file, std::cout); });
     } else if (memWrite->parsed()) {
-        const TMemoryInfo& m = MemoryArgument(a.memory);
+        const TMemory& m = MemoryArgument(a.memory);
         const uint32_t address = HexArgument(a.address, "address", true);
         // A bad file is named first; then the size alone settles the range,
         // before a large file is read.

@@ -6,59 +6,6 @@
 #include <cstdio>
 #include <vector>
 
-void InitMemorySizes(TMemorySizes& sizes) {
-    sizes.flash = 0x800000;
-    sizes.epcs = 0;
-    sizes.eeprom = 4096;
-    sizes.sram = 0x200000;
-    sizes.sdram = 0x8000000;
-}
-
-uint32_t MemoryBytes(const TMemorySizes& sizes, uint8_t code) {
-    switch (code) {
-    case MEM_FLASH:
-        return sizes.flash;
-    case MEM_EPCS:
-        return sizes.epcs;
-    case MEM_EEPROM:
-        return sizes.eeprom;
-    case MEM_SRAM:
-        return sizes.sram;
-    case MEM_SDRAM:
-        return sizes.sdram;
-    default:
-        return 0;
-    }
-}
-
-uint32_t WordCount(const TMemorySizes& sizes, uint8_t code) {
-    return MemoryBytes(sizes, code) >> 1;
-}
-
-const char* MemoryName(uint8_t code) {
-    switch (code) {
-    case MEM_DDR2:
-        return "DDR2 SDRAM";
-    case MEM_FLASH:
-        return "FLASH";
-    case MEM_EPCS:
-        return "EPCS";
-    case MEM_EEPROM:
-        return "EEPROM";
-    case MEM_SRAM:
-        return "SRAM";
-    case MEM_SDRAM:
-        return "SDRAM";
-    default:
-        return "";
-    }
-}
-
-uint8_t MemoryCodeOfIndex(int index) {
-    static constexpr uint8_t kCodes[kMemoryTypeCount] = {MEM_SRAM, MEM_EEPROM, MEM_SDRAM, MEM_FLASH};
-    return index >= 0 && index < kMemoryTypeCount ? kCodes[index] : 0;
-}
-
 std::string FormatText(const char* format, ...) {
     va_list args;
     va_start(args, format);

@@ -2,42 +2,16 @@
 #include <cstdint>
 #include <string>
 
-#include "wire/WireFacts.h"
+#include "wire/Memories.h"
 
-// The memory page's model without pixels: the memories, their sizes in
-// bytes, word addressing, the hex fields' checks and the texts built from
+// The memory page's model without pixels (the memories themselves are in
+// wire/Memories.h): word addressing, the hex fields' checks and the texts built from
 // them. Addresses and lengths typed by the user count 16-bit words.
 
-// Memory numbers sent in every memory command.
-enum MemoryCode : uint8_t {
-    MEM_DDR2 = 1,
-    MEM_FLASH = kbr::wire::kMemoryFlash,
-    MEM_EPCS = 4,
-    MEM_EEPROM = kbr::wire::kMemoryEeprom,
-    MEM_SRAM = kbr::wire::kMemorySram,
-    MEM_SDRAM = kbr::wire::kMemorySdram,
-};
-
-// One size in bytes per memory the page knows.
-struct TMemorySizes {
-    uint32_t flash = 0;
-    uint32_t epcs = 0;
-    uint32_t eeprom = 0;
-    uint32_t sram = 0;
-    uint32_t sdram = 0;
-};
-
-void InitMemorySizes(TMemorySizes& sizes);
-// Size in bytes of a memory; 0 for a code without a size slot.
-uint32_t MemoryBytes(const TMemorySizes& sizes, uint8_t code);
-uint32_t WordCount(const TMemorySizes& sizes, uint8_t code);
-// Display name of a memory code; empty for an unknown code.
-const char* MemoryName(uint8_t code);
-
-// The page's type list: index 0 SRAM, 1 EEPROM, 2 SDRAM, 3 FLASH.
-constexpr int kMemoryTypeCount = 4;
-constexpr int kFlashIndex = 3;
-uint8_t MemoryCodeOfIndex(int index);
+// Words of a memory; the page's addresses and lengths count them.
+constexpr uint32_t WordCount(const kbr::wire::TMemory& memory) {
+    return memory.size / memory.wordSize;
+}
 
 // "NAME (nh WORDS, s UNIT)" in the largest unit that fits, truncated.
 std::string SizeText(const char* name, uint32_t bytes);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "logic/OutputTarget.h"
+#include "logic/WholeIo.h"
 
 namespace fs = std::filesystem;
 
@@ -52,19 +53,7 @@ bool TReplacingFile::CreateBeside(const std::string& resolvedPath, unsigned mode
 }
 
 bool TReplacingFile::Write(const void* data, size_t count) {
-    if (fd < 0)
-        return false;
-    const auto* p = static_cast<const char*>(data);
-    while (count > 0) {
-        const ssize_t n = ::write(fd, p, count);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        count -= static_cast<size_t>(n);
-    }
-    return true;
+    return fd >= 0 && WriteAll(fd, data, count);
 }
 
 bool TReplacingFile::Commit() {

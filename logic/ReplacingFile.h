@@ -8,11 +8,6 @@
 // temporary file is removed, so a failed or abandoned save leaves nothing.
 class TReplacingFile {
   public:
-    TReplacingFile() = default;
-    ~TReplacingFile();
-    TReplacingFile(const TReplacingFile&) = delete;
-    TReplacingFile& operator=(const TReplacingFile&) = delete;
-
     // The temporary file for `name`, where the output rules allow it
     // (logic/OutputTarget.h); false with the reason in Error() otherwise.
     bool Create(const std::string& name);
@@ -30,6 +25,12 @@ class TReplacingFile {
     const std::string& Path() const { return path; }
     // Why Create failed.
     const std::string& Error() const { return error; }
+
+    TReplacingFile() = default;
+    // Discards what was not committed.
+    ~TReplacingFile();
+    TReplacingFile(const TReplacingFile&) = delete;
+    TReplacingFile& operator=(const TReplacingFile&) = delete;
 
   private:
     std::string path;

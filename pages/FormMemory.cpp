@@ -8,9 +8,6 @@
 #include <QLineEdit>
 #include <QStyle>
 #include <algorithm>
-#include <cerrno>
-#include <mutex>
-#include <unistd.h>
 #include <vector>
 
 #include "board/Board.h"
@@ -50,36 +47,13 @@ double Seconds(uint32_t startTick) {
     return (platform::GetTickCount() - startTick) / 1000.0;
 }
 
-// Reads exactly `count` bytes; false on an error or an early end.
-bool ReadAll(int fd, uint8_t* buffer, size_t count) {
-    while (count > 0) {
-        const ssize_t n = ::read(fd, buffer, count);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        buffer += n;
-        count -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Closes the input file on every path.
-struct TInputFile {
-    int fd;
-    explicit TInputFile(int fd) : fd(fd) {}
-    ~TInputFile() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
+using TOutcome = TMemoryTransfer::Outcome;
 
 } // namespace
 
 TFormMemory::TFormMemory(QWidget* parent) : TPage(parent, "MEMORY_DLG_BK", "Memory") {
     board = nullptr;
     linkFailed = false;
-    InitMemorySizes(MemorySizes);
 
     ButtonMemoryRandomRead = {12, 120, 64, 17, "Read", true, [this] { ButtonMemoryRandomReadClick(); }};
     ButtonMemoryRandomWrite = {84, 120, 64, 17, "Write", true,
@@ -113,10 +87,8 @@ void TFormMemory::CreateControls() {
     MakeLabel(this, {12, 208, 200, 18}, "Sequential Read", kTitleFont);
 
     QStringList entries;
-    for (int i = 0; i < kMemoryTypeCount; ++i) {
-        const uint8_t code = MemoryCodeOfIndex(i);
-        entries << QString::fromStdString(SizeText(MemoryName(code), MemoryBytes(MemorySizes, code)));
-    }
+    for (const kbr::wire::TMemory& m : kbr::wire::kMemories)
+        entries << QString::fromStdString(SizeText(m.name, m.size));
     ComboBoxMemType = MakeDropDownList(this, {12, 26, 250, 22}, entries,
                                        {.face = "Arial", .points = 9, .colour = 0xFFFFFF});
     SetDropDownColours(ComboBoxMemType, 0xFFFFFF, 0x404040);
@@ -199,8 +171,8 @@ int TFormMemory::SelectedMemoryIndex() const {
     return ComboBoxMemType->currentIndex();
 }
 
-uint8_t TFormMemory::SelectedMemoryCode() const {
-    return MemoryCodeOfIndex(SelectedMemoryIndex());
+const kbr::wire::TMemory& TFormMemory::SelectedMemory() const {
+    return kbr::wire::kMemories[std::clamp(SelectedMemoryIndex(), 0, kbr::wire::kMemoryCount - 1)];
 }
 
 // ---- controls ----
@@ -213,7 +185,7 @@ void TFormMemory::EnableActions(bool enable) {
 }
 
 void TFormMemory::UpdateEraseButton() {
-    const bool flash = SelectedMemoryIndex() == kFlashIndex;
+    const bool flash = SelectedMemory().flash;
     LabelMemFlashHint->setVisible(flash);
     ImageFlashNote->setVisible(flash);
     // Never while a flow runs: the memory can be changed meanwhile.
@@ -242,7 +214,7 @@ void TFormMemory::CheckBoxMemReadEntireMemClick() {
     EditMemReadAddr->setEnabled(!entire);
     EditMemReadLen->setEnabled(!entire);
     if (entire) {
-        const uint32_t words = WordCount(SelectedMemoryCode());
+        const uint32_t words = WordCount(SelectedMemory());
         EditMemReadAddr->setText(QString::fromStdString(ZeroAddressText(words)));
         EditMemReadLen->setText(QString::fromStdString(WordCountText(words)));
     }
@@ -251,7 +223,7 @@ void TFormMemory::CheckBoxMemReadEntireMemClick() {
 void TFormMemory::CheckBoxMemWriteFileLenClick() {
     if (CheckBoxMemWriteFileLen->isChecked())
         return;
-    const uint32_t words = WordCount(SelectedMemoryCode());
+    const uint32_t words = WordCount(SelectedMemory());
     EditMemWriteAddr->setText(QString::fromStdString(ZeroAddressText(words)));
     EditMemWriteLen->setText(QString::fromStdString(WordCountText(words)));
 }
@@ -296,44 +268,51 @@ void TFormMemory::EndAction() {
 
 void TFormMemory::ButtonMemoryRandomReadClick() {
     if (!busy)
-        RandomRead(SelectedMemoryCode(), EditMemRdmAddr, EditMemRdmRead);
+        RandomRead(SelectedMemory(), EditMemRdmAddr, EditMemRdmRead);
 }
 
 void TFormMemory::ButtonMemoryRandomWriteClick() {
     if (!busy)
-        RandomWrite(SelectedMemoryCode(), EditMemRdmAddr, EditMemRdmWrite);
+        RandomWrite(SelectedMemory(), EditMemRdmAddr, EditMemRdmWrite);
 }
 
-void TFormMemory::RandomWrite(uint8_t code, QLineEdit* addressEdit, QLineEdit* dataEdit) {
-    const char* name = MemoryName(code);
-    ShowInfo(FormatText("%s Random Write...", name), colours::Yellow);
+void TFormMemory::RandomWrite(const TMemory& memory, QLineEdit* addressEdit, QLineEdit* dataEdit) {
+    ShowInfo(FormatText("%s Random Write...", memory.name), colours::Yellow);
     BeginAction();
     int32_t address = 0;
     int32_t value = 0;
-    bool ok = CheckHexInput(addressEdit, "Address", WordCount(code) - 1, 0, address) &&
+    bool ok = CheckHexInput(addressEdit, "Address", WordCount(memory) - 1, 0, address) &&
               CheckHexInput(dataEdit, "wDATA", 0xFFFF, 0, value);
     if (ok) {
         const uint8_t bytes[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
-        ok = board && board->WriteMemory(code, static_cast<uint32_t>(address) * 2, 2, bytes);
+        // A single request: a failure says Fail, the link is not blamed.
+        ok = RunLocked(
+            [&](TBoard& b) {
+                return b.WriteMemory(memory.code, static_cast<uint32_t>(address) * 2, 2, bytes);
+            },
+            ClosedLink::Failure);
     }
-    ShowInfo(FormatText("%s Random Write %s", name, ok ? "Success" : "Fail"),
+    ShowInfo(FormatText("%s Random Write %s", memory.name, ok ? "Success" : "Fail"),
              ok ? colours::Green : colours::Red);
     EndAction();
 }
 
-void TFormMemory::RandomRead(uint8_t code, QLineEdit* addressEdit, QLineEdit* resultEdit) {
-    const char* name = MemoryName(code);
-    ShowInfo(FormatText("%s Random Read...", name), colours::Yellow);
+void TFormMemory::RandomRead(const TMemory& memory, QLineEdit* addressEdit, QLineEdit* resultEdit) {
+    ShowInfo(FormatText("%s Random Read...", memory.name), colours::Yellow);
     BeginAction();
     int32_t address = 0;
-    bool ok = CheckHexInput(addressEdit, "Address", WordCount(code) - 1, 0, address);
+    bool ok = CheckHexInput(addressEdit, "Address", WordCount(memory) - 1, 0, address);
     if (ok) {
         uint8_t bytes[2] = {};
-        ok = board && board->ReadMemory(code, static_cast<uint32_t>(address) * 2, 2, bytes);
+        ok = RunLocked(
+            [&](TBoard& b) {
+                return b.ReadMemory(memory.code, static_cast<uint32_t>(address) * 2, 2, bytes);
+            },
+            ClosedLink::Failure);
         if (ok)
             resultEdit->setText(QString::fromStdString(FormatText("%04X", bytes[0] | bytes[1] << 8)));
     }
-    ShowInfo(FormatText("%s Random Read %s", name, ok ? "Success" : "Fail"),
+    ShowInfo(FormatText("%s Random Read %s", memory.name, ok ? "Success" : "Fail"),
              ok ? colours::Green : colours::Red);
     EndAction();
 }
@@ -342,7 +321,7 @@ void TFormMemory::RandomRead(uint8_t code, QLineEdit* addressEdit, QLineEdit* re
 
 void TFormMemory::ButtonMemRead2FileClick() {
     if (!busy)
-        SaveMemoryToFile(SelectedMemoryCode(), EditMemReadAddr, CheckBoxMemReadEntireMem,
+        SaveMemoryToFile(SelectedMemory(), EditMemReadAddr, CheckBoxMemReadEntireMem,
                          EditMemReadLen);
 }
 
@@ -350,20 +329,20 @@ void TFormMemory::ButtonMemWrite2FMemClick() {
     if (busy)
         return;
     linkFailed = false;
-    WriteFileToMemory(SelectedMemoryCode(), EditMemWriteAddr, CheckBoxMemWriteFileLen,
+    WriteFileToMemory(SelectedMemory(), EditMemWriteAddr, CheckBoxMemWriteFileLen,
                       EditMemWriteLen);
     if (linkFailed && OnLinkLost)
         OnLinkLost(this);
 }
 
-void TFormMemory::SaveMemoryToFile(uint8_t code, QLineEdit* addressEdit, QCheckBox* entireBox,
-                                   QLineEdit* lengthEdit) {
-    const char* name = MemoryName(code);
+void TFormMemory::SaveMemoryToFile(const TMemory& memory, QLineEdit* addressEdit,
+                                   QCheckBox* entireBox, QLineEdit* lengthEdit) {
+    const char* name = memory.name;
     BeginAction();
     const uint32_t start = platform::GetTickCount();
     ShowInfo(FormatText("Load %s Content to a File...", name), colours::Yellow);
 
-    const uint32_t words = WordCount(code);
+    const uint32_t words = WordCount(memory);
     int32_t address = 0;
     int32_t length = static_cast<int32_t>(words);
     if (!entireBox->isChecked()) {
@@ -380,41 +359,11 @@ void TFormMemory::SaveMemoryToFile(uint8_t code, QLineEdit* addressEdit, QCheckB
     bool aborted = false;
     bool ok = false;
     std::string path;
-    if (!Dialogs().SaveFileName("Save As", kFileFilter, kDefaultExtension, path)) {
+    if (!Dialogs().SaveFileName("Save As", kFileFilter, kDefaultExtension, path))
         aborted = true;
-    } else {
-        // The bytes stream into a file beside the target, which replaces the
-        // target only once all of them are read and written.
-        TReplacingFile file;
-        if (!file.Create(path)) {
-            Warning(file.Error());
-        } else {
-            const bool hex = IsHexFileName(path);
-            std::vector<char> text;
-            bool writeFailed = false;
-            auto sink = [&](const uint8_t* data, uint32_t count) {
-                bool written;
-                if (hex) {
-                    text.resize(2 * size_t{count});
-                    EncodeHexText(data, count, text.data());
-                    written = file.Write(text.data(), text.size());
-                } else {
-                    written = file.Write(data, count);
-                }
-                writeFailed = !written;
-                return written;
-            };
-            ok = ReadWithProgress(code, static_cast<uint32_t>(address) * 2, aborted,
-                                  static_cast<uint32_t>(length) * 2, sink);
-            if (writeFailed) {
-                ok = false;
-                aborted = false;
-                Warning(FormatText("Write file(%s) error.", path.c_str()));
-            } else if (ok) {
-                ok = file.Commit();
-            }
-        }
-    }
+    else
+        ok = SaveToFile(memory, static_cast<uint32_t>(address) * memory.wordSize,
+                        static_cast<uint32_t>(length) * memory.wordSize, path, aborted);
 
     const std::string text =
         aborted ? FormatText("Load %s Content to a File Aborted.", name)
@@ -426,13 +375,35 @@ void TFormMemory::SaveMemoryToFile(uint8_t code, QLineEdit* addressEdit, QCheckB
     EndAction();
 }
 
-void TFormMemory::WriteFileToMemory(uint8_t code, QLineEdit* addressEdit, QCheckBox* fileLengthBox,
-                                    QLineEdit* lengthEdit) {
-    const char* name = MemoryName(code);
+bool TFormMemory::SaveToFile(const TMemory& memory, uint32_t byteAddress, uint32_t count,
+                             const std::string& path, bool& aborted) {
+    // The bytes stream into a file beside the target, which replaces the
+    // target only once all of them are read and written.
+    TReplacingFile file;
+    if (!file.Create(path)) {
+        Warning(file.Error());
+        return false;
+    }
+    const auto result = RunWithProgress(&PercentDone, [&](TMemoryTransfer& transfer) {
+        return transfer.ReadToFile(
+            memory, byteAddress, count, TMemoryTransfer::PanelReadPlan(count), IsHexFileName(path),
+            [&](const void* data, size_t n) { return file.Write(data, n); });
+    });
+    if (result.outcome == TOutcome::SinkFailed) {
+        Warning(FormatText("Write file(%s) error.", path.c_str()));
+        return false;
+    }
+    aborted = result.outcome == TOutcome::Aborted;
+    return result.Ok() && file.Commit();
+}
+
+void TFormMemory::WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdit,
+                                    QCheckBox* fileLengthBox, QLineEdit* lengthEdit) {
+    const char* name = memory.name;
     BeginAction();
     ShowInfo(FormatText("Write a File to %s...", name), colours::Yellow);
 
-    const uint32_t words = WordCount(code);
+    const uint32_t words = WordCount(memory);
     const bool fileLength = fileLengthBox->isChecked();
     int32_t address = 0;
     int32_t length = 0;
@@ -453,14 +424,25 @@ void TFormMemory::WriteFileToMemory(uint8_t code, QLineEdit* addressEdit, QCheck
     if (!Dialogs().OpenFileName("Open", kFileFilter, path)) {
         aborted = true;
     } else {
-        std::vector<uint8_t> data;
-        uint32_t count = 0;
-        ok = LoadInputFile(path, code, static_cast<uint32_t>(address), fileLength,
-                           static_cast<uint32_t>(length), data, count, warned);
-        if (ok)
-            ok = WriteWithProgress(code, static_cast<uint32_t>(address) * 2, aborted, count,
-                                   data.data());
-        if (ok && !aborted && fileLength)
+        const uint32_t byteAddress = static_cast<uint32_t>(address) * memory.wordSize;
+        const TWriteContent content =
+            LoadWriteContent(path, fileLength, uint64_t{static_cast<uint32_t>(length)} * memory.wordSize,
+                             memory.size - byteAddress);
+        if (!content.warning.empty())
+            Warning(content.warning);
+        warned = content.warningSaysAll;
+        ok = content.ok;
+        const uint32_t count = content.count;
+        if (ok) {
+            const auto result = RunWithProgress(&PercentDone, [&](TMemoryTransfer& transfer) {
+                return transfer.Write(memory, byteAddress, content.data.data(), count,
+                                      TMemoryTransfer::PanelWritePlan(count));
+            });
+            ok = result.Ok();
+            aborted = result.outcome == TOutcome::Aborted;
+            linkFailed = result.outcome == TOutcome::LinkFailed;
+        }
+        if (ok && fileLength)
             lengthEdit->setText(QString::fromStdString(FormatText("%X", (count + 1) / 2)));
     }
 
@@ -474,54 +456,13 @@ void TFormMemory::WriteFileToMemory(uint8_t code, QLineEdit* addressEdit, QCheck
     EndAction();
 }
 
-bool TFormMemory::LoadInputFile(const std::string& path, uint8_t code, uint32_t wordAddress,
-                                bool fileLength, uint32_t wordLength, std::vector<uint8_t>& data,
-                                uint32_t& count, bool& warned) {
-    // Refused at once, as kbr370 does: a FIFO would wait for a writer.
-    uint64_t size = 0;
-    std::string reason;
-    TInputFile file(OpenInputFile(path, size, reason));
-    if (file.fd < 0)
-        return false;
-    const bool hex = IsHexFileName(path);
-    const uint64_t room = uint64_t{MemoryBytes(MemorySizes, code)} - uint64_t{wordAddress} * 2;
-
-    uint64_t bytes;
-    if (fileLength) {
-        // Cut at the memory's end without a word.
-        bytes = std::min(ContentBytesOfFile(size, hex), room);
-    } else {
-        bytes = uint64_t{wordLength} * 2;
-        if (size < (hex ? 2 * bytes : bytes)) {
-            Warning(FormatText("File(%s) size is less than the specified length.", path.c_str()));
-            warned = true;
-            return false;
-        }
-    }
-    count = static_cast<uint32_t>(bytes);
-
-    // A HEX file's digits are read into the same buffer and decoded in place;
-    // an odd last digit meets a padding "0".
-    const uint64_t wanted = hex ? std::min(size, 2 * bytes) : bytes;
-    data.assign(hex ? 2 * bytes : bytes, hex ? '0' : 0);
-    if (!ReadAll(file.fd, data.data(), wanted)) {
-        Warning(FormatText("Read file(%s) error.", path.c_str()));
-        warned = true;
-        return false;
-    }
-    if (hex && !DecodeHexText(data.data(), 2 * bytes)) {
-        Warning(kInvalidHexFileText);
-        return false;
-    }
-    return true;
-}
-
-// ---- progress and chunk loops ----
+// ---- progress ----
 
 void TFormMemory::OpenProgress() {
     progress = new TFormProgress(this);
     progress->Show();
     progress->SetStatus("Process...");
+    lastPercent = -1;
 }
 
 void TFormMemory::CloseProgress() {
@@ -529,10 +470,10 @@ void TFormMemory::CloseProgress() {
     progress = nullptr;
 }
 
-void TFormMemory::ShowPercent(int pct, int& last) {
-    if (pct <= last)
+void TFormMemory::ShowPercent(int pct) {
+    if (pct <= lastPercent)
         return;
-    last = pct;
+    lastPercent = pct;
     progress->SetProgress(pct);
     progress->SetStatus(FormatText("Finish Percentage: %d%%", pct));
 }
@@ -549,60 +490,19 @@ void TFormMemory::ShowOutcome(const std::string& text, uint32_t colour) {
         ShowInfo(text, colour);
 }
 
-bool TFormMemory::ReadWithProgress(uint8_t code, uint32_t byteAddress, bool& aborted,
-                                   uint32_t total, const ReadSink& sink) {
-    aborted = false;
+TMemoryTransfer::TResult TFormMemory::RunWithProgress(
+    TPercent percent, const std::function<TMemoryTransfer::TResult(TMemoryTransfer&)>& work) {
     OpenProgress();
-    bool ok = board && board->Ping();
-    // Steps of a twentieth set the per-cent texts. The bytes go out in the
-    // largest reads the link allows, not cut at the step boundaries, so a
-    // save takes no more exchanges than its size needs; the toolkit is let in
-    // after each one, so Abort is seen within one exchange.
-    const uint32_t step = TransferStep(total, 0);
-    const uint32_t piece = std::min(step, TBoard::kMaxReadChunk);
-    std::vector<uint8_t> chunk(piece);
-    uint32_t done = 0;
-    int last = -1;
-    while (done < total && ok && !aborted) {
-        const uint32_t n = std::min(piece, total - done);
-        ok = board->ReadMemory(code, byteAddress + done, n, chunk.data()) && sink(chunk.data(), n);
-        if (!ok)
-            break;
-        done += n;
-        const uint32_t reached = done == total ? total : done / step * step;
-        if (reached > 0)
-            ShowPercent(PercentDone(reached, total), last);
-        aborted = PumpAndCheckAbort();
+    // No session: nothing is sent, as when the board does not answer.
+    TMemoryTransfer::TResult result{.outcome = TOutcome::NotAnswering};
+    if (board) {
+        TMemoryTransfer transfer(
+            *board, [&](uint32_t done, uint32_t total) { ShowPercent(percent(done, total)); },
+            [this] { return PumpAndCheckAbort(); });
+        result = work(transfer);
     }
     CloseProgress();
-    return ok && !aborted;
-}
-
-bool TFormMemory::WriteWithProgress(uint8_t code, uint32_t byteAddress, bool& aborted,
-                                    uint32_t total, const uint8_t* data) {
-    aborted = false;
-    OpenProgress();
-    bool ok = board && board->Ping();
-    const uint32_t step = TransferStep(total, TBoard::kMaxWriteChunk);
-    uint32_t done = 0;
-    int last = -1;
-    while (done < total && ok && !aborted) {
-        const uint32_t n = std::min(step, total - done);
-        ok = board->Ping();
-        // The toolkit gets its turn between the two exchanges as well.
-        if (ok && (aborted = PumpAndCheckAbort()))
-            break;
-        ok = ok && board->WriteMemory(code, byteAddress + done, n, data + done);
-        if (!ok) {
-            linkFailed = true;
-            break;
-        }
-        done += n;
-        ShowPercent(PercentDone(done, total), last);
-        aborted = PumpAndCheckAbort();
-    }
-    CloseProgress();
-    return ok && !aborted;
+    return result;
 }
 
 // ---- erase ----
@@ -619,39 +519,26 @@ void TFormMemory::ButtonMemRdmEraseClick() {
 
 bool TFormMemory::EraseFlash() {
     ShowInfo("Flash Erase...", colours::Yellow);
-    const uint32_t start = platform::GetTickCount();
-    OpenProgress();
-    int last = -1;
-    const uint32_t reported = board ? board->QueryEraseStatus() : 0;
-    const auto steps = static_cast<int32_t>(reported);
-    bool ok = EraseStepCountValid(reported);
-    bool done = true;
-    bool aborted = false;
-    for (int32_t i = 0; i < steps && ok && done && !aborted; ++i) {
-        {
-            std::lock_guard<std::recursive_mutex> lock(board->Lock);
-            ok = board->StartErase(done, static_cast<uint16_t>(i));
-        }
-        ShowPercent(static_cast<int>(int64_t{i} * 100 / steps), last);
-        aborted = PumpAndCheckAbort();
-    }
-    CloseProgress();
-    const uint32_t elapsed = platform::GetTickCount() - start;
+    // The gauge shows the share of the steps before the one just done.
+    const auto result = RunWithProgress(
+        [](uint64_t done, uint64_t total) { return PercentDone(done - 1, total); },
+        [](TMemoryTransfer& transfer) { return transfer.Erase(); });
+    const bool aborted = result.outcome == TOutcome::Aborted;
 
     std::string text;
     uint32_t colour = colours::Red;
     if (aborted) {
         text = FormatText("%s %s", "Flash Erase", "abort");
-    } else if (ok && done) {
+    } else if (result.Ok()) {
         // Whole seconds, 0 included.
-        text = FormatText("%s %s (%u seconds)", "Flash Erase", "success", elapsed / 1000);
+        text = FormatText("%s %s (%u seconds)", "Flash Erase", "success", result.elapsedMs / 1000);
         colour = colours::Green;
     } else {
         // Not carried, or a step the board refused: either way the flash is not erased.
         text = FormatText("%s %s", "Flash Erase", "fail");
     }
     ShowOutcome(text, colour);
-    if (!aborted && !(ok && done))
+    if (!aborted && !result.Ok())
         Error(text);
-    return done;
+    return !result.stepFailed;
 }

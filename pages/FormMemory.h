@@ -7,6 +7,7 @@
 
 #include "pages/Page.h"
 #include "logic/MemoryModel.h"
+#include "session/MemoryTransfer.h"
 #include "skin/HiddenButton.h"
 
 class QCheckBox;
@@ -36,8 +37,7 @@ class TFormMemory : public TPage {
     bool IsBusy() const override { return busy; }
 
     int SelectedMemoryIndex() const;
-    uint8_t SelectedMemoryCode() const;
-    uint32_t WordCount(uint8_t code) const { return ::WordCount(MemorySizes, code); }
+    const kbr::wire::TMemory& SelectedMemory() const;
 
     // Handlers, as the controls run them (tests call them too).
     void ComboBoxMemTypeChange();
@@ -82,8 +82,7 @@ class TFormMemory : public TPage {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // Receives each run of bytes a save reads; false stops the read.
-    using ReadSink = std::function<bool(const uint8_t* data, uint32_t count)>;
+    using TMemory = kbr::wire::TMemory;
 
     void CreateControls();
     bool CheckHexInput(const QLineEdit* edit, const char* fieldName, int32_t max, int32_t min,
@@ -96,37 +95,37 @@ class TFormMemory : public TPage {
     void BeginAction();
     void EndAction();
 
-    void RandomRead(uint8_t code, QLineEdit* addressEdit, QLineEdit* resultEdit);
-    void RandomWrite(uint8_t code, QLineEdit* addressEdit, QLineEdit* dataEdit);
-    void SaveMemoryToFile(uint8_t code, QLineEdit* addressEdit, QCheckBox* entireBox,
+    void RandomRead(const TMemory& memory, QLineEdit* addressEdit, QLineEdit* resultEdit);
+    void RandomWrite(const TMemory& memory, QLineEdit* addressEdit, QLineEdit* dataEdit);
+    void SaveMemoryToFile(const TMemory& memory, QLineEdit* addressEdit, QCheckBox* entireBox,
                           QLineEdit* lengthEdit);
-    void WriteFileToMemory(uint8_t code, QLineEdit* addressEdit, QCheckBox* fileLengthBox,
+    void WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdit, QCheckBox* fileLengthBox,
                            QLineEdit* lengthEdit);
-    // Reads the input file into `data`: `count` bytes to write. `warned` tells
-    // whether a size or read warning was shown.
-    bool LoadInputFile(const std::string& path, uint8_t code, uint32_t wordAddress,
-                       bool fileLength, uint32_t wordLength, std::vector<uint8_t>& data,
-                       uint32_t& count, bool& warned);
-    bool ReadWithProgress(uint8_t code, uint32_t byteAddress, bool& aborted, uint32_t total,
-                          const ReadSink& sink);
-    bool WriteWithProgress(uint8_t code, uint32_t byteAddress, bool& aborted, uint32_t total,
-                           const uint8_t* data);
+    // Reads into the file at `path`, which is replaced only once all is read;
+    // a file that cannot be made or written is warned about. `aborted` tells an Abort.
+    bool SaveToFile(const TMemory& memory, uint32_t byteAddress, uint32_t count,
+                    const std::string& path, bool& aborted);
+    // Runs a transfer or the erase with the progress dialog: `percent` turns
+    // what is done into the dialog's per cent.
+    using TPercent = int (*)(uint64_t done, uint64_t total);
+    TMemoryTransfer::TResult RunWithProgress(
+        TPercent percent, const std::function<TMemoryTransfer::TResult(TMemoryTransfer&)>& work);
     bool EraseFlash();
 
     // Progress dialog of one flow.
     void OpenProgress();
     void CloseProgress();
-    void ShowPercent(int pct, int& last);
+    void ShowPercent(int pct);
     // Lets the toolkit run, then tells whether the flow must stop: Abort, or
     // the page is no longer attached to a connected session.
     bool PumpAndCheckAbort();
     // The final status of a flow.
     void ShowOutcome(const std::string& text, uint32_t colour);
 
-    TMemorySizes MemorySizes;
     bool linkFailed = false;
     bool busy = false;
     TFormProgress* progress = nullptr;
+    int lastPercent = -1;
 
     std::unique_ptr<TButtonManager> buttons;
 };

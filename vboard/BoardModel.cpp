@@ -16,19 +16,6 @@ constexpr uint8_t kOk = 0x00;
 constexpr uint8_t kRefused = 0x01;
 constexpr const auto& kBoardName = ::kbr::wire::kBoardName;
 
-struct TMemoryInfo {
-    uint8_t code;
-    uint32_t size;
-    uint8_t fill;
-};
-// Code, size and erased value of each memory on the board.
-constexpr TMemoryInfo kMemories[] = {
-    {::kbr::wire::kMemoryFlash, ::kbr::wire::kFlashSize, 0xFF},
-    {::kbr::wire::kMemoryEeprom, ::kbr::wire::kEepromSize, 0x00},
-    {::kbr::wire::kMemorySram, ::kbr::wire::kSramSize, 0x00},
-    {::kbr::wire::kMemorySdram, ::kbr::wire::kSdramSize, 0x00},
-};
-
 // A 7579 MB SDHC card (C_SIZE 15159) and a made-up identity; byte 15 is CRC7.
 constexpr std::array<uint8_t, 16> kDefaultCsd = {0x40, 0x0E, 0x00, 0x32, 0x5B, 0x59, 0x00, 0x00,
                                                  0x3B, 0x37, 0x7F, 0x80, 0x0A, 0x40, 0x00, 0x00};
@@ -77,9 +64,11 @@ const TBoardModel::TCommand TBoardModel::kCommands[] = {
     {::kbr::wire::CmdSetDeviceMode, 2, 1, &TBoardModel::SetDeviceMode},
 };
 
-TBoardModel::TBoardModel()
-    : flash(kMemories[0].size, kMemories[0].fill), eeprom(kMemories[1].size, kMemories[1].fill),
-      sram(kMemories[2].size, kMemories[2].fill), sdram(kMemories[3].size, kMemories[3].fill) {}
+TBoardModel::TBoardModel() {
+    memories.reserve(std::size(::kbr::wire::kMemories));
+    for (const auto& m : ::kbr::wire::kMemories)
+        memories.emplace_back(m.size, m.erased);
+}
 
 TBoardModel::TSdCard TBoardModel::DefaultCard() {
     TSdCard card;
@@ -119,31 +108,18 @@ void TBoardModel::Reset() {
     sd = DefaultCard();
     eraseSteps = 64;
     eraseStepMs = 100;
-    flash.Clear();
-    eeprom.Clear();
-    sram.Clear();
-    sdram.Clear();
+    for (TSparseMemory& m : memories)
+        m.Clear();
     requestLog.clear();
 }
 
 bool TBoardModel::IsMemoryCode(uint8_t code) {
-    return std::any_of(std::begin(kMemories), std::end(kMemories),
-                       [code](const TMemoryInfo& m) { return m.code == code; });
+    return ::kbr::wire::FindMemory(code) != nullptr;
 }
 
 TSparseMemory* TBoardModel::Memory(uint8_t code) {
-    switch (code) {
-    case ::kbr::wire::kMemoryFlash:
-        return &flash;
-    case ::kbr::wire::kMemoryEeprom:
-        return &eeprom;
-    case ::kbr::wire::kMemorySram:
-        return &sram;
-    case ::kbr::wire::kMemorySdram:
-        return &sdram;
-    default:
-        return nullptr;
-    }
+    const ::kbr::wire::TMemory* m = ::kbr::wire::FindMemory(code);
+    return m ? &memories[static_cast<size_t>(m - ::kbr::wire::kMemories)] : nullptr;
 }
 
 std::vector<uint8_t> TBoardModel::TakeRequestLog() {
@@ -228,7 +204,7 @@ TBoardModel::TReply TBoardModel::StartErase(const uint8_t* p, size_t) {
         return Status(1, kRefused);
     uint64_t begin = uint64_t(kFlashSize) * index / eraseSteps;
     uint64_t end = uint64_t(kFlashSize) * (index + 1) / eraseSteps;
-    flash.Erase(begin, end - begin);
+    Memory(::kbr::wire::kMemoryFlash)->Erase(begin, end - begin);
     TReply r = Status(1, kOk);
     r.delayMs = eraseStepMs;
     return r;
@@ -243,7 +219,7 @@ TBoardModel::TReply TBoardModel::WriteMemory(const uint8_t* p, size_t length) {
     TSparseMemory* m = Memory(code);
     if (!m || !m->Contains(address, count))
         return Status(1, kRefused);
-    if (code == 3)
+    if (::kbr::wire::FindMemory(code)->flash)
         m->AndWrite(address, p + 5, count);
     else
         m->Write(address, p + 5, count);

@@ -45,7 +45,7 @@ class TBoardModel {
     static constexpr size_t kPs2QueueMax = 4 * 4096;
     static constexpr size_t kRequestLogMax = 65536;
     static constexpr size_t kLcdTextMax = 1024;
-    static constexpr uint32_t kFlashSize = ::kbr::wire::kFlashSize;
+    static constexpr uint32_t kFlashSize = ::kbr::wire::kFlash.size;
     // Any count a board may report, also one no flash can have (tests of the
     // clients' checks); a step covers 8 MiB / steps, rounded.
     static constexpr uint32_t kMaxEraseSteps = 0xFFFFFFFF;
@@ -121,7 +121,8 @@ class TBoardModel {
 
     void ShowLcdText();
 
-    TSparseMemory flash, eeprom, sram, sdram;
+    // One per memory of the board, in the order of its memory table.
+    std::vector<TSparseMemory> memories;
     std::string lcdText; // text received so far, until its zero byte
     std::deque<uint8_t> requestLog;
 };

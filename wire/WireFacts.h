@@ -4,6 +4,8 @@
 #include <iterator>
 #include <string_view>
 
+#include "wire/Memories.h"
+
 // What both ends of the link and both sides of the driver libraries must agree
 // on, written once so the compiler holds every side to the same values. Facts
 // only: no code, nothing of any one side.
@@ -54,22 +56,6 @@ enum Channel : uint8_t {
 };
 // Most bytes one device exchange carries.
 inline constexpr uint32_t kDeviceChunk = 128;
-
-// ---- memories (WriteMemory, ReadMemory) ------------------------------------
-enum MemoryCode : uint8_t {
-    kMemoryFlash = 3,
-    kMemoryEeprom = 5,
-    kMemorySram = 6,
-    kMemorySdram = 7,
-};
-inline constexpr uint32_t kFlashSize = 8u << 20;
-inline constexpr uint32_t kEepromSize = 4u << 10;
-inline constexpr uint32_t kSramSize = 2u << 20;
-inline constexpr uint32_t kSdramSize = 128u << 20;
-// A write request carries the memory code and the address ahead of its data;
-// a read reply carries the status byte ahead of its data.
-inline constexpr uint32_t kMemoryWriteHeader = 5;
-inline constexpr uint32_t kMemoryReadHeader = 1;
 
 // ---- the JTAG link library --------------------------------------------------
 inline constexpr char kJtagLibrary[] = "ZOLVANE_JTAG.DLL";

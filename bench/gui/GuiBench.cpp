@@ -22,6 +22,7 @@
 
 #include "app/FormMain.h"
 #include "bench/BenchStats.h"
+#include "bench/gui/BenchBoard.h"
 #include "pages/DialogRecorder.h"
 #include "pages/Dialogs.h"
 #include "app/PageTable.h"
@@ -147,10 +148,8 @@ void ShowEveryPage(TFormMain& form) {
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    TempDir runtime;
-    setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
-    TestVBoard board(true);
+    TBenchBoard board;
+    const TempDir& runtime = board.Runtime();
 
     const int runs = 5;
     std::vector<double> shown, connected;

@@ -16,6 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "bench/gui/BenchBoard.h"
 #include "board/Board.h"
 #include "pages/DialogRecorder.h"
 #include "pages/Dialogs.h"
@@ -121,11 +122,9 @@ const char* Mark(bool ok) {
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    TempDir runtime;
-    setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+    TBenchBoard board;
+    const TestVBoard& vboard = board.VBoard();
     TempDir scratch;
-    TestVBoard vboard(true);
     QApplication app(argc, argv);
     auto recorder = std::make_unique<TDialogRecorder>();
     TDialogRecorder* dialogs = recorder.get();

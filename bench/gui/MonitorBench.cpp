@@ -6,14 +6,13 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
-#include <QTimer>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "bench/BenchStats.h"
+#include "bench/gui/BenchBoard.h"
 #include "board/Board.h"
 #include "logic/IrCodes.h"
 #include "pages/DeviceMonitor.h"
@@ -24,19 +23,10 @@
 #include "pages/FormRS232.h"
 #include "session/Devices.h"
 #include "skin/TextLog.h"
-#include "tests/support/TestVBoard.h"
 
 namespace {
 
-using bench::CpuSeconds;
 using bench::Percentile;
-
-// A real, sleeping event loop, as the panel runs it.
-void RunEventsFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 // Notes the first paint of a widget at which `shows` holds: the pixels on
 // screen then carry the change.
@@ -66,6 +56,7 @@ struct Figures {
     double latencyMedian = 0, latencyP99 = 0;
     size_t trials = 0;
     double cpuPercent = 0;
+    double bareTimerPercent = 0;
 };
 
 // Times the polls of an attached page for `ms`, and the CPU it takes
@@ -84,10 +75,7 @@ void MeasureIdle(TDeviceMonitor& monitor, int ms, Figures& f) {
     QElapsedTimer clock;
     clock.start();
     monitor.OnPolled = [&] { stamps.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6); };
-    const double cpu0 = CpuSeconds();
-    RunEventsFor(ms);
-    const double cpu = CpuSeconds() - cpu0;
-    const double wall = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    f.cpuPercent = TBenchBoard::IdleCpuPercent(ms);
     monitor.OnPolled = {};
     std::vector<double> periods;
     for (size_t i = 1; i < stamps.size(); ++i)
@@ -95,7 +83,10 @@ void MeasureIdle(TDeviceMonitor& monitor, int ms, Figures& f) {
     f.polls = stamps.size();
     f.periodMedian = Percentile(periods, 0.5);
     f.periodP99 = Percentile(periods, 0.99);
-    f.cpuPercent = 100.0 * cpu / wall;
+    monitor.StartPolling(false);
+    f.bareTimerPercent =
+        TBenchBoard::BareTimerCpuPercent(static_cast<int>(f.periodMedian + 0.5), 2000);
+    monitor.StartPolling(true);
 }
 
 // Pushes with `push(i)`, then runs events until the widget paints with
@@ -104,7 +95,7 @@ void MeasureLatency(QWidget* painted, int trials, int pauseMs, const std::functi
                     const std::function<bool(int)>& changed, Figures& f) {
     std::vector<double> times;
     for (int i = 0; i < trials; ++i) {
-        RunEventsFor(pauseMs);
+        TBenchBoard::RunEventsFor(pauseMs);
         PaintWatch watch(painted, [&, i] { return changed(i); });
         push(i);
         QElapsedTimer clock;
@@ -136,6 +127,9 @@ void Print(const char* page, int interval, double cpuTarget, const Figures& f) {
                 latencyOk ? "ok" : "MISSED");
     std::printf("  %-5s CPU, idle board : %6.2f %% of one core  (target <= %.1f %%)  %s\n", page,
                 f.cpuPercent, cpuTarget, f.cpuPercent <= cpuTarget ? "ok" : "MISSED");
+    std::printf("  %-5s CPU, bare timer : %6.2f %% of one core  (an empty wake-up at the same "
+                "period)\n",
+                page, f.bareTimerPercent);
 }
 
 // One page's figures: shown and attached, `start` run (when given), timed
@@ -236,19 +230,14 @@ void BenchLongReceive() {
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    TempDir runtime;
-    setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
-    TestVBoard vb(true);
+    TBenchBoard board;
     QApplication app(argc, argv);
     SetDialogs(std::make_unique<TDialogRecorder>());
 
     TBoard session;
-    std::string error;
-    if (!session.Connect(error, 0)) {
-        std::fprintf(stderr, "cannot connect to the virtual board: %s\n", error.c_str());
+    if (!board.Connect(session, "kbr370_monitor_bench"))
         return 1;
-    }
+    const TestVBoard& vb = board.VBoard();
     std::printf("kbr370_monitor_bench (one page at a time on a virtual board)\n");
     Print("PS/2", kbr::devices::kPs2.pollMs, 1.0, BenchPs2(session, vb));
     Print("IR", kbr::devices::kIr.pollMs, 0.5, BenchIr(session, vb));

@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "bench/BenchStats.h"
+#include "bench/gui/BenchBoard.h"
 #include "board/Board.h"
 #include "pages/DialogRecorder.h"
 #include "pages/Dialogs.h"
 #include "pages/FormButton.h"
 #include "pages/PollTimer.h"
 #include "skin/SkinResources.h"
-#include "tests/support/TestVBoard.h"
 
 namespace {
 
@@ -68,20 +68,15 @@ bool SwitchShows(TFormButton& page, int n, const QImage& sprite) {
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("KBR370_VBOARD_CONFIGURE_MS", "50", 1);
-    TempDir runtime;
-    setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
-    TestVBoard vboard(true);
+    TBenchBoard board;
+    const TestVBoard& vboard = board.VBoard();
     QApplication app(argc, argv);
     SetDialogs(std::make_unique<TDialogRecorder>());
 
     TBoard session;
-    std::string error;
-    if (!session.Connect(error, 0)) {
-        std::fprintf(stderr, "kbr370_switches_bench: cannot connect: %s\n", error.c_str());
+    if (!board.Connect(session, "kbr370_switches_bench"))
         return 1;
-    }
     TFormButton page(nullptr);
     page.RepaintNow();
     auto* pollTimer = page.findChild<TPollTimer*>();
@@ -99,13 +94,7 @@ int main(int argc, char** argv) {
         exchanges.push_back(ticks.ends[i] - ticks.starts[i]);
 
     // CPU on an idle board, with the event loop waiting as it does in the panel.
-    const double cpu0 = bench::CpuSeconds();
-    QElapsedTimer idle;
-    idle.start();
-    QEventLoop loop;
-    QTimer::singleShot(3000, &loop, &QEventLoop::quit);
-    loop.exec();
-    const double idleCpuPercent = 100.0 * (bench::CpuSeconds() - cpu0) / (idle.nsecsElapsed() / 1e9);
+    const double idleCpuPercent = TBenchBoard::IdleCpuPercent(3000);
 
     // Latency: SW0 flipped on the board until its new picture is on the canvas.
     const QImage up = LoadSkinBitmap("SW_UP").convertToFormat(QImage::Format_RGB32);

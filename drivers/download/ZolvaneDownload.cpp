@@ -2,16 +2,19 @@
 // them and calls two; the rest exist so that it finds them, and fail.
 #include <cstdint>
 
+#include "drivers/common/CableChoice.h"
 #include "drivers/common/Complain.h"
 #include "drivers/common/Export.h"
 #include "drivers/common/ModuleDirectory.h"
-#include "drivers/common/VBoardClient.h"
-#include "drivers/download/ProgrammerFactory.h"
+#include "drivers/download/QuartusProgrammer.h"
 #include "drivers/download/VirtualProgrammer.h"
 #include "platform/CallConv.h"
 #include "wire/WireFacts.h"
 
 namespace {
+
+using Programmers =
+    drivers::CableChoice<drivers::Programmer, drivers::VirtualProgrammer, drivers::QuartusProgrammer>;
 
 std::string DllDirectory();
 
@@ -21,8 +24,7 @@ std::string DllDirectory();
 KBR_DLL_EXPORT double KBR_STDCALL ZOLVANE_GetQuatusVersion(void) {
     try {
         std::string error;
-        auto programmer =
-            drivers::ProgrammerFactory::Make(drivers::SelectedCable(), DllDirectory(), error);
+        auto programmer = Programmers::Make(DllDirectory(), error);
         // An unknown cable is no missing Quartus: the download reports it.
         return programmer ? programmer->QuartusVersion() : drivers::VirtualProgrammer::kQuartusVersion;
     } catch (...) {
@@ -36,8 +38,7 @@ KBR_DLL_EXPORT int32_t KBR_STDCALL ZOLVANE_JtagDownload(const char* sofFile, int
                                                         int32_t, int32_t, uint8_t, uint8_t) {
     try {
         std::string error;
-        auto programmer =
-            drivers::ProgrammerFactory::Make(drivers::SelectedCable(), DllDirectory(), error);
+        auto programmer = Programmers::Make(DllDirectory(), error);
         if (programmer && programmer->Configure(sofFile ? sofFile : "", error))
             return 1;
         drivers::Complain("ZOLVANE_DOWNLOAD", error);

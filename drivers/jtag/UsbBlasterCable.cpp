@@ -91,12 +91,10 @@ bool UsbBlasterCable::Write(const uint8_t* bytes, uint32_t count) {
     return true;
 }
 
-uint32_t UsbBlasterCable::ReadAvailable(uint8_t* buffer, uint32_t maxCount) {
-    if (!link || !buffer || maxCount == 0)
-        return 0;
+uint32_t UsbBlasterCable::Receive(uint8_t* buffer, uint32_t maxCount) {
     // The library's read never blocks: one short pause between two empty
     // reads keeps a silent board from costing a core.
-    int n = broken ? 0 : ReadNow(buffer, maxCount);
+    int n = ReadNow(buffer, maxCount);
     if (n == 0) {
         std::this_thread::sleep_for(ReadWait());
         n = broken ? 0 : ReadNow(buffer, maxCount);

@@ -8,30 +8,24 @@ namespace drivers {
 // USB-Blaster and Quartus's JTAG server.
 class UsbBlasterCable : public Cable {
 public:
-    UsbBlasterCable() = default;
     ~UsbBlasterCable() override;
-    UsbBlasterCable(const UsbBlasterCable&) = delete;
-    UsbBlasterCable& operator=(const UsbBlasterCable&) = delete;
 
     // The cable is $KBR370_BLASTER, else `cableName`, else whichever one the
     // JTAG server finds.
     bool Open(int32_t portIndex, const std::string& cableName) override;
     void Close() override;
     bool Write(const uint8_t* bytes, uint32_t count) override;
-    uint32_t ReadAvailable(uint8_t* buffer, uint32_t maxCount) override;
     std::string Describe() const override;
 
-    // How long a write may make no progress (the UART's FIFO staying full)
-    // before the board counts as gone.
-    static constexpr int kWriteStallMs = 15000;
     static constexpr const char* kAppName = "kbr370";
 
 private:
+    bool IsOpen() const override { return link != nullptr; }
+    uint32_t Receive(uint8_t* buffer, uint32_t maxCount) override;
     int ReadNow(uint8_t* buffer, uint32_t maxCount);
 
     AtlanticLibrary library;
     JTAGATLANTIC* link = nullptr;
-    bool broken = false;
 };
 
 } // namespace drivers

@@ -121,15 +121,10 @@ bool VirtualCable::Write(const uint8_t* bytes, uint32_t count) {
     return true;
 }
 
-uint32_t VirtualCable::ReadAvailable(uint8_t* buffer, uint32_t maxCount) {
-    if (fd < 0 || !buffer || maxCount == 0)
-        return 0;
-    if (broken) {
-        // A closed socket is always readable, so waiting on it would spin;
-        // a plain pause keeps the caller's time limits as cheap as a silence.
-        std::this_thread::sleep_for(ReadWait());
-        return 0;
-    }
+// A closed socket is always readable, so a broken link is never waited on
+// here: the base pauses instead, which keeps the caller's time limits as cheap
+// as a silence.
+uint32_t VirtualCable::Receive(uint8_t* buffer, uint32_t maxCount) {
     // The wait returns at once when bytes are there, so it comes first: one
     // call fewer on a silent link, and as many when data is waiting.
     return WaitReadable() ? ReceiveNow(buffer, maxCount) : 0;
@@ -138,10 +133,8 @@ uint32_t VirtualCable::ReadAvailable(uint8_t* buffer, uint32_t maxCount) {
 // What the socket holds now, without waiting; marks the link broken when the
 // board has closed it. A cut link also shows itself on the next write.
 uint32_t VirtualCable::ReceiveNow(uint8_t* buffer, uint32_t maxCount) {
-    // The caller's count comes back as a signed 32-bit number.
-    const size_t limit = std::min<uint32_t>(maxCount, INT32_MAX);
     for (;;) {
-        const ssize_t n = recv(fd, buffer, limit, MSG_DONTWAIT);
+        const ssize_t n = recv(fd, buffer, maxCount, MSG_DONTWAIT);
         if (n > 0)
             return static_cast<uint32_t>(n);
         if (n < 0 && errno == EINTR)

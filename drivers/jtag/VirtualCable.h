@@ -11,21 +11,18 @@ class VirtualCable : public Cable {
 public:
     explicit VirtualCable(std::string dllDir);
     ~VirtualCable() override;
-    VirtualCable(const VirtualCable&) = delete;
-    VirtualCable& operator=(const VirtualCable&) = delete;
 
     bool Open(int32_t portIndex, const std::string& cableName) override;
     void Close() override;
     bool Write(const uint8_t* bytes, uint32_t count) override;
-    uint32_t ReadAvailable(uint8_t* buffer, uint32_t maxCount) override;
     std::string Describe() const override;
 
-    // How long a write may make no progress before the board counts as gone.
-    static constexpr int kWriteStallMs = 15000;
     // How long an open waits for a link we just closed to be let go by the board.
     static constexpr int kLinkReleaseMs = 250;
 
 private:
+    bool IsOpen() const override { return fd >= 0; }
+    uint32_t Receive(uint8_t* buffer, uint32_t maxCount) override;
     bool WaitForFreeLink(const VBoardClient& client) const;
     bool HungUpAtOnce() const;
     uint32_t ReceiveNow(uint8_t* buffer, uint32_t maxCount);
@@ -34,8 +31,6 @@ private:
     std::string dllDir;
     std::string boardDir;
     int fd = -1;
-    // The board side has closed the link: nothing will arrive any more.
-    bool broken = false;
 };
 
 } // namespace drivers

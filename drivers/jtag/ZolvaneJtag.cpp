@@ -5,12 +5,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include "drivers/common/CableChoice.h"
 #include "drivers/common/Complain.h"
 #include "drivers/common/Export.h"
 #include "drivers/common/ModuleDirectory.h"
-#include "drivers/common/VBoardClient.h"
-#include "drivers/jtag/CableFactory.h"
 #include "drivers/jtag/LinkTable.h"
+#include "drivers/jtag/UsbBlasterCable.h"
+#include "drivers/jtag/VirtualCable.h"
 #include "platform/CallConv.h"
 #include "wire/WireFacts.h"
 
@@ -22,6 +23,8 @@ constexpr size_t kInfoRecordSize = kbr::wire::kInfoRecordSize;
 constexpr size_t kInfoTextOffset = kbr::wire::kInfoTextOffset;
 
 using kbr::wire::LinkFailure;
+using Cables =
+    drivers::CableChoice<drivers::Cable, drivers::VirtualCable, drivers::UsbBlasterCable>;
 
 drivers::LinkTable& Links() {
     static drivers::LinkTable table;
@@ -39,7 +42,7 @@ KBR_DLL_EXPORT uint32_t KBR_STDCALL ZOLVANE_JtagOpen(int32_t portIndex, const ch
     lastFailure = LinkFailure::Other;
     try {
         std::string error;
-        auto cable = drivers::CableFactory::Make(drivers::SelectedCable(), DllDirectory(), error);
+        auto cable = Cables::Make(DllDirectory(), error);
         if (!cable) {
             drivers::Complain("ZOLVANE_JTAG", error);
             return 0;

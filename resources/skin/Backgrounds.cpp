@@ -115,16 +115,12 @@ void Ir(QPainter& p, int, int) {
     // The remote control; the page lights its keys at (235 + 23c, 67 + 24r).
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF body(227, 26, 121, 238);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 90));
-    p.drawRoundedRect(body.translated(2, 3), 16, 16);
+    DropShadow(p, body.translated(2, 3), 16);
     QLinearGradient g(body.topLeft(), body.topRight());
     g.setColorAt(0, QColor(0x30, 0x34, 0x3e));
     g.setColorAt(0.5, QColor(0x3a, 0x3f, 0x4a));
     g.setColorAt(1, QColor(0x26, 0x2a, 0x32));
-    p.setPen(QPen(QColor(0x12, 0x14, 0x18), 1));
-    p.setBrush(g);
-    p.drawRoundedRect(body, 16, 16);
+    RoundedBox(p, body, 16, g, QColor(0x12, 0x14, 0x18));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0x60, 0x10, 0x18));
     p.drawEllipse(QPointF(287.5, 40), 5, 3.5);
@@ -153,12 +149,10 @@ void Usb(QPainter& p, int w, int) {
     // A host port drawn above the panel.
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF port(w / 2.0 - 34, 30, 68, 30);
-    QLinearGradient g(port.topLeft(), port.bottomLeft());
-    g.setColorAt(0, QColor(0xc4, 0xca, 0xd4));
-    g.setColorAt(1, QColor(0x7a, 0x80, 0x8c));
-    p.setPen(QPen(QColor(0x40, 0x44, 0x4c), 1));
-    p.setBrush(g);
-    p.drawRoundedRect(port, 3, 3);
+    RoundedBox(p, port, 3,
+               TwoTone(port.topLeft(), port.bottomLeft(), QColor(0xc4, 0xca, 0xd4),
+                       QColor(0x7a, 0x80, 0x8c)),
+               QColor(0x40, 0x44, 0x4c));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0x12, 0x14, 0x18));
     p.drawRect(port.adjusted(6, 6, -6, -6));
@@ -219,16 +213,8 @@ QImage PaintAboutBackground(int w, int h) {
     p.fillRect(QRect(0, 180, w, 1), QColor(0x00, 0x7a, 0x96));
     // Lower part: flat panel colour under the labels and the Close button.
     p.fillRect(QRect(0, 181, w, h - 181), pal::kPanel);
-    p.setPen(QPen(QColor(0x2e, 0x3b, 0x56), 1));
-    p.setBrush(QColor(0x12, 0x18, 0x25));
-    p.drawRoundedRect(QRectF(22, 194, 56, 56), 8, 8);
-    p.setPen(Qt::NoPen);
-    p.setBrush(pal::kAccent);
-    p.drawRoundedRect(QRectF(34, 206, 32, 32), 5, 5);
-    p.setBrush(QColor(0x12, 0x18, 0x25));
-    p.drawRect(QRectF(41, 213, 18, 18));
-    p.setBrush(pal::kAccent);
-    p.drawRect(QRectF(46, 218, 8, 8));
+    RoundedBox(p, QRectF(22, 194, 56, 56), 8, QColor(0x12, 0x18, 0x25), QColor(0x2e, 0x3b, 0x56));
+    LogoMark(p, QRectF(34, 206, 32, 32), 5, 7, 12, QColor(0x12, 0x18, 0x25));
     p.setPen(QColor(0x5a, 0x68, 0x84));
     p.setBrush(Qt::NoBrush);
     p.setRenderHint(QPainter::Antialiasing, false);

@@ -34,17 +34,18 @@ FaceColours ColoursOf(Face f) {
     return {QColor(0x3a, 0x44, 0x56), QColor(0x1e, 0x25, 0x32), QColor(0x5c, 0x6c, 0x86)};
 }
 
+// The body of most faces: shaded from top to bottom, with a fine edge.
+void Slab(QPainter& p, const QRect& r, qreal radius, const QColor& top, const QColor& bottom,
+          const QColor& edge) {
+    p.setRenderHint(QPainter::Antialiasing);
+    RoundedBox(p, QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), radius,
+               TwoTone(r.topLeft(), r.bottomLeft(), top, bottom), edge);
+}
+
 // A rounded pill face, the ordinary push button of pages and dialogs.
 void PillFace(QPainter& p, const QRect& r, Face f) {
     const FaceColours c = ColoursOf(f);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(r.topLeft(), r.bottomLeft());
-    g.setColorAt(0, c.top);
-    g.setColorAt(1, c.bottom);
-    const QRectF body = QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5);
-    p.setPen(QPen(c.edge, 1));
-    p.setBrush(g);
-    p.drawRoundedRect(body, 4, 4);
+    Slab(p, r, 4, c.top, c.bottom, c.edge);
     if (f != kPressed && f != kDisabled) {
         p.setPen(QPen(QColor(255, 255, 255, 40), 1));
         p.drawLine(QPointF(r.left() + 4, r.top() + 1.5), QPointF(r.right() - 4, r.top() + 1.5));
@@ -72,13 +73,7 @@ void ArrowFace(QPainter& p, const QRect& r, Face f, bool right) {
 // A page tab: a slab with a light rail on its left, lit when hot or pressed.
 void TabFace(QPainter& p, const QRect& r, Face f) {
     const FaceColours c = ColoursOf(f);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(r.topLeft(), r.bottomLeft());
-    g.setColorAt(0, c.top);
-    g.setColorAt(1, c.bottom);
-    p.setPen(QPen(c.edge, 1));
-    p.setBrush(g);
-    p.drawRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+    Slab(p, r, 3, c.top, c.bottom, c.edge);
     const QColor rail = f == kDisabled ? QColor(0x44, 0x46, 0x4c)
                         : f == kNormal ? QColor(0x2c, 0x6e, 0x84)
                                        : pal::kAccentHot;
@@ -90,18 +85,12 @@ void TabFace(QPainter& p, const QRect& r, Face f) {
 // The small window buttons of the title bar, each with its own icon.
 void WindowFace(QPainter& p, const QRect& r, Face f, char icon) {
     const FaceColours c = ColoursOf(f);
-    p.setRenderHint(QPainter::Antialiasing);
     QColor top = c.top, bottom = c.bottom;
     if (icon == 'x' && (f == kHot || f == kPressed)) {
         top = f == kHot ? QColor(0xd0, 0x3a, 0x3a) : QColor(0x80, 0x1c, 0x1c);
         bottom = f == kHot ? QColor(0x98, 0x20, 0x20) : QColor(0xa0, 0x28, 0x28);
     }
-    QLinearGradient g(r.topLeft(), r.bottomLeft());
-    g.setColorAt(0, top);
-    g.setColorAt(1, bottom);
-    p.setPen(QPen(c.edge, 1));
-    p.setBrush(g);
-    p.drawRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+    Slab(p, r, 3, top, bottom, c.edge);
     const QColor ink = f == kDisabled ? QColor(0x70, 0x74, 0x7c) : QColor(0xf0, 0xf4, 0xf8);
     const QPointF m = QRectF(r).center();
     p.setPen(QPen(ink, 1.6, Qt::SolidLine, Qt::RoundCap));

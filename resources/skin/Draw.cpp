@@ -41,10 +41,28 @@ void Bevel(QPainter& p, const QRect& r, const QColor& face, bool sunken) {
 }
 
 void VerticalGradient(QPainter& p, const QRect& r, const QColor& top, const QColor& bottom) {
-    QLinearGradient g(r.topLeft(), r.bottomLeft());
-    g.setColorAt(0, top);
-    g.setColorAt(1, bottom);
-    p.fillRect(r, g);
+    p.fillRect(r, TwoTone(r.topLeft(), r.bottomLeft(), top, bottom));
+}
+
+QLinearGradient TwoTone(const QPointF& from, const QPointF& to, const QColor& start,
+                        const QColor& end) {
+    QLinearGradient g(from, to);
+    g.setColorAt(0, start);
+    g.setColorAt(1, end);
+    return g;
+}
+
+void RoundedBox(QPainter& p, const QRectF& r, qreal radius, const QBrush& fill,
+                const QColor& edge) {
+    p.setPen(QPen(edge, 1));
+    p.setBrush(fill);
+    p.drawRoundedRect(r, radius, radius);
+}
+
+void DropShadow(QPainter& p, const QRectF& r, qreal radius) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 90));
+    p.drawRoundedRect(r, radius, radius);
 }
 
 void Text(QPainter& p, const QRect& r, const QString& text, int pixelSize, const QColor& colour,
@@ -106,17 +124,23 @@ void GroupPanel(QPainter& p, const QRect& r) {
 
 void LogoChip(QPainter& p, const QRectF& chip, qreal ringInset, qreal coreInset,
               const QColor& top, const QColor& bottom, const QColor& edge) {
-    QLinearGradient g(chip.topLeft(), chip.bottomRight());
-    g.setColorAt(0, top);
-    g.setColorAt(1, bottom);
-    p.setPen(QPen(edge, 1));
-    p.setBrush(g);
-    p.drawRoundedRect(chip, 5, 5);
+    RoundedBox(p, chip, 5, TwoTone(chip.topLeft(), chip.bottomRight(), top, bottom), edge);
     p.setPen(Qt::NoPen);
     p.setBrush(pal::kAccent);
     p.drawRoundedRect(chip.adjusted(ringInset, ringInset, -ringInset, -ringInset), 4, 4);
     p.setBrush(bottom);
     p.drawRect(chip.adjusted(coreInset, coreInset, -coreInset, -coreInset));
+}
+
+void LogoMark(QPainter& p, const QRectF& tile, qreal radius, qreal coreInset, qreal dotInset,
+              const QColor& core) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(pal::kAccent);
+    p.drawRoundedRect(tile, radius, radius);
+    p.setBrush(core);
+    p.drawRect(tile.adjusted(coreInset, coreInset, -coreInset, -coreInset));
+    p.setBrush(pal::kAccent);
+    p.drawRect(tile.adjusted(dotInset, dotInset, -dotInset, -dotInset));
 }
 
 void Crisp(QPainter& p) {

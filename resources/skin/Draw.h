@@ -45,6 +45,14 @@ QFont GenFont(int pixelSize, bool bold = false, const QString& family = QStringL
 // A raised (or sunken) panel with a one-pixel light and dark edge.
 void Bevel(QPainter& p, const QRect& r, const QColor& face, bool sunken);
 void VerticalGradient(QPainter& p, const QRect& r, const QColor& top, const QColor& bottom);
+// A gradient from `start` at `from` to `end` at `to`.
+QLinearGradient TwoTone(const QPointF& from, const QPointF& to, const QColor& start,
+                        const QColor& end);
+// A rounded body filled with `fill` inside a one-pixel `edge`. The pen and the
+// brush stay set, for what is drawn on the body next.
+void RoundedBox(QPainter& p, const QRectF& r, qreal radius, const QBrush& fill, const QColor& edge);
+// The soft shadow under a rounded body, drawn before the body.
+void DropShadow(QPainter& p, const QRectF& r, qreal radius);
 void Text(QPainter& p, const QRect& r, const QString& text, int pixelSize, const QColor& colour,
           int flags = Qt::AlignCenter, bool bold = false);
 // A chip package with pins on the given sides ("lrtb"), with a silk label.
@@ -55,6 +63,10 @@ void GroupPanel(QPainter& p, const QRect& r);
 // and the core inset from the chip's edge by the given amounts.
 void LogoChip(QPainter& p, const QRectF& chip, qreal ringInset, qreal coreInset,
               const QColor& top, const QColor& bottom, const QColor& edge);
+// The small logo mark: an accent tile with a dark core and an accent dot, the
+// core and the dot inset from the tile's edge by the given amounts.
+void LogoMark(QPainter& p, const QRectF& tile, qreal radius, qreal coreInset, qreal dotInset,
+              const QColor& core);
 // Draws through the image without antialiasing, so sprites keep a clean key colour.
 void Crisp(QPainter& p);
 

@@ -31,12 +31,14 @@ const QColor kTrace(0x2c, 0x7a, 0x40);
 const QColor kSilkText(0xd8, 0xe4, 0xd0);
 
 void Shell(QPainter& p, const QRectF& r, const QColor& c, double radius = 2) {
-    QLinearGradient g(r.topLeft(), r.bottomLeft());
-    g.setColorAt(0, c.lighter(130));
-    g.setColorAt(1, c.darker(130));
-    p.setPen(QPen(c.darker(220), 1));
-    p.setBrush(g);
-    p.drawRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    RoundedBox(p, r.adjusted(0.5, 0.5, -0.5, -0.5), radius,
+               TwoTone(r.topLeft(), r.bottomLeft(), c.lighter(130), c.darker(130)), c.darker(220));
+}
+
+// The i-th of n parts in a row across `r`, a pixel apart.
+QRectF Cell(const QRect& r, int n, int i) {
+    const double step = r.width() / static_cast<double>(n);
+    return QRectF(r.left() + i * step + 1, r.top(), step - 2, r.height());
 }
 
 void Leds(QPainter& p, const QRect& r) {
@@ -73,10 +75,8 @@ void Seg7(QPainter& p, const QRect& r) {
 }
 
 void Switches(QPainter& p, const QRect& r) {
-    const int n = 18;
-    const double step = r.width() / static_cast<double>(n);
-    for (int i = 0; i < n; ++i) {
-        const QRectF body(r.left() + i * step + 1, r.top(), step - 2, r.height());
+    for (int i = 0; i < 18; ++i) {
+        const QRectF body = Cell(r, 18, i);
         Shell(p, body, QColor(0x2a, 0x2c, 0x32), 1);
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0xe8, 0xea, 0xee));
@@ -85,10 +85,8 @@ void Switches(QPainter& p, const QRect& r) {
 }
 
 void Keys(QPainter& p, const QRect& r) {
-    const int n = 4;
-    const double step = r.width() / static_cast<double>(n);
-    for (int i = 0; i < n; ++i) {
-        const QRectF base(r.left() + i * step + 1, r.top(), step - 2, r.height());
+    for (int i = 0; i < 4; ++i) {
+        const QRectF base = Cell(r, 4, i);
         Shell(p, base, QColor(0x30, 0x32, 0x38), 2);
         const double d = std::min(base.width(), base.height()) - 6;
         QRadialGradient g(base.center() - QPointF(1.5, 1.5), d);
@@ -335,15 +333,11 @@ void Traces(QPainter& p) {
 
 void Fpga(QPainter& p) {
     const QRectF r(296, 82, 64, 64);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 90));
-    p.drawRoundedRect(r.translated(2, 2), 3, 3);
-    QLinearGradient g(r.topLeft(), r.bottomRight());
-    g.setColorAt(0, QColor(0x3a, 0x3e, 0x46));
-    g.setColorAt(1, QColor(0x1c, 0x1e, 0x22));
-    p.setBrush(g);
-    p.setPen(QPen(QColor(0x5a, 0x60, 0x6a), 1));
-    p.drawRoundedRect(r, 3, 3);
+    DropShadow(p, r.translated(2, 2), 3);
+    RoundedBox(
+        p, r, 3,
+        TwoTone(r.topLeft(), r.bottomRight(), QColor(0x3a, 0x3e, 0x46), QColor(0x1c, 0x1e, 0x22)),
+        QColor(0x5a, 0x60, 0x6a));
     p.setPen(QPen(QColor(0x4a, 0x50, 0x58), 1));
     p.drawRoundedRect(r.adjusted(5, 5, -5, -5), 2, 2);
     Text(p, r.toRect().adjusted(0, 12, 0, -30), QStringLiteral("FPGA"), 12, QColor(0xc8, 0xcc, 0xd4),
@@ -428,13 +422,7 @@ void Chrome(QPainter& p, int w, int h) {
     p.drawRoundedRect(QRectF(kCaptionPlate).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
     p.drawRoundedRect(QRectF(kWindowButtons).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
     // Logo at the left of the title band.
-    p.setPen(Qt::NoPen);
-    p.setBrush(pal::kAccent);
-    p.drawRoundedRect(QRectF(12, 9, 22, 22), 4, 4);
-    p.setBrush(QColor(0x10, 0x16, 0x22));
-    p.drawRect(QRectF(17, 14, 12, 12));
-    p.setBrush(pal::kAccent);
-    p.drawRect(QRectF(20, 17, 6, 6));
+    LogoMark(p, QRectF(12, 9, 22, 22), 4, 5, 8, QColor(0x10, 0x16, 0x22));
     Text(p, QRect(40, 7, 110, 16), QStringLiteral("KBR-370"), 14, QColor(0xf0, 0xf4, 0xfa),
          Qt::AlignLeft | Qt::AlignVCenter, true);
     Text(p, QRect(40, 23, 110, 10), QStringLiteral("CONTROL PANEL"), 7, QColor(0x7a, 0xc8, 0xe0),

@@ -72,22 +72,18 @@ QImage Switch(bool up, int w, int h) {
     QImage image = NewImage(w, h, pal::kPanel);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF body(1.5, 1.5, w - 3, h - 4);
-    p.setPen(QPen(QColor(0x08, 0x0a, 0x0e), 1));
-    p.setBrush(QColor(0x22, 0x26, 0x2e));
-    p.drawRoundedRect(body, 2, 2);
+    RoundedBox(p, QRectF(1.5, 1.5, w - 3, h - 4), 2, QColor(0x22, 0x26, 0x2e),
+               QColor(0x08, 0x0a, 0x0e));
     const QRectF slot(w / 2.0 - 3, 6, 6, h - 14);
     p.setBrush(QColor(0x06, 0x07, 0x0a));
     p.setPen(Qt::NoPen);
     p.drawRoundedRect(slot, 2, 2);
     const double kh = 22;
     const QRectF knob(3.5, up ? 4 : h - kh - 6, w - 7, kh);
-    QLinearGradient g(knob.topLeft(), knob.bottomLeft());
-    g.setColorAt(0, QColor(0xf4, 0xf6, 0xfa));
-    g.setColorAt(1, QColor(0x9c, 0xa4, 0xb2));
-    p.setBrush(g);
-    p.setPen(QPen(QColor(0x40, 0x46, 0x50), 1));
-    p.drawRoundedRect(knob, 2, 2);
+    RoundedBox(p, knob, 2,
+               TwoTone(knob.topLeft(), knob.bottomLeft(), QColor(0xf4, 0xf6, 0xfa),
+                       QColor(0x9c, 0xa4, 0xb2)),
+               QColor(0x40, 0x46, 0x50));
     p.setPen(QPen(QColor(0x70, 0x78, 0x86), 1));
     for (int i = 0; i < 3; ++i) {
         const double y = knob.top() + 7 + i * 4;
@@ -101,9 +97,7 @@ QImage Key(bool down, int w, int h) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF base(2.5, 2.5, w - 5, h - 6);
-    p.setPen(QPen(QColor(0x08, 0x0a, 0x0e), 1));
-    p.setBrush(QColor(0x2e, 0x32, 0x3a));
-    p.drawRoundedRect(base, 4, 4);
+    RoundedBox(p, base, 4, QColor(0x2e, 0x32, 0x3a), QColor(0x08, 0x0a, 0x0e));
     const double inset = down ? 9 : 7;
     const QRectF cap = base.adjusted(inset, inset, -inset, -inset).translated(0, down ? 1 : -1);
     if (!down) {

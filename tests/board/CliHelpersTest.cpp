@@ -11,7 +11,7 @@
 #include "cli/CliError.h"
 #include "cli/ContentFile.h"
 #include "cli/HexNumber.h"
-#include "cli/MemoryTable.h"
+#include "cli/MemoryCommands.h"
 #include "cli/OutputFile.h"
 #include "tests/support/TestVBoard.h"
 
@@ -51,16 +51,16 @@ TEST(CliHexNumber, PrefixDigitsAndRange) {
 }
 
 TEST(CliMemoryTable, CodesSizesAndRanges) {
-    ASSERT_NE(FindMemory("SDRAM"), nullptr);
-    EXPECT_EQ(FindMemory("sram")->code, 6);
-    EXPECT_EQ(FindMemory("Eeprom")->code, 5);
-    EXPECT_EQ(FindMemory("sdram")->code, 7);
-    EXPECT_EQ(FindMemory("flash")->code, 3);
-    EXPECT_EQ(FindMemory("flash")->size, 0x800000u);
-    EXPECT_EQ(FindMemory("epcs"), nullptr);
-    EXPECT_EQ(FindMemory("sram "), nullptr);
+    ASSERT_NE(FindMemoryArgument("SDRAM"), nullptr);
+    EXPECT_EQ(FindMemoryArgument("sram")->code, 6);
+    EXPECT_EQ(FindMemoryArgument("Eeprom")->code, 5);
+    EXPECT_EQ(FindMemoryArgument("sdram")->code, 7);
+    EXPECT_EQ(FindMemoryArgument("flash")->code, 3);
+    EXPECT_EQ(FindMemoryArgument("flash")->size, 0x800000u);
+    EXPECT_EQ(FindMemoryArgument("epcs"), nullptr);
+    EXPECT_EQ(FindMemoryArgument("sram "), nullptr);
 
-    const TMemoryInfo& eeprom = *FindMemory("eeprom");
+    const TMemory& eeprom = *FindMemoryArgument("eeprom");
     EXPECT_EQ(CodeOf([&] { CheckMemoryRange(eeprom, 0, 0x1000); }), kExitOk);
     EXPECT_EQ(CodeOf([&] { CheckMemoryRange(eeprom, 0xFFF, 1); }), kExitOk);
     EXPECT_EQ(CodeOf([&] { CheckMemoryRange(eeprom, 0xFFF, 2); }), kExitUsage);

@@ -10,6 +10,7 @@
 
 #include "logic/MemoryModel.h"
 #include "logic/ReplacingFile.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestVBoard.h"
 
 namespace {
@@ -34,17 +35,16 @@ int EntriesIn(const std::string& dir) {
 }
 
 TEST(MemoryModel, TypeListAndFieldTexts) {
-    TMemorySizes sizes;
-    InitMemorySizes(sizes);
     const char* expected[] = {"SRAM (100000h WORDS, 2 MB)", "EEPROM (800h WORDS, 4 KB)",
                               "SDRAM (4000000h WORDS, 128 MB)", "FLASH (400000h WORDS, 8 MB)"};
     const char* zeros[] = {"00000", "000", "0000000", "000000"};
     const char* counts[] = {"100000", "800", "4000000", "400000"};
-    for (int i = 0; i < kMemoryTypeCount; ++i) {
-        const uint8_t code = MemoryCodeOfIndex(i);
-        EXPECT_EQ(SizeText(MemoryName(code), MemoryBytes(sizes, code)), expected[i]);
-        EXPECT_EQ(ZeroAddressText(WordCount(sizes, code)), zeros[i]);
-        EXPECT_EQ(WordCountText(WordCount(sizes, code)), counts[i]);
+    ASSERT_EQ(kbr::wire::kMemoryCount, 4);
+    for (int i = 0; i < kbr::wire::kMemoryCount; ++i) {
+        const kbr::wire::TMemory& m = kbr::wire::kMemories[i];
+        EXPECT_EQ(SizeText(m.name, m.size), expected[i]);
+        EXPECT_EQ(ZeroAddressText(WordCount(m)), zeros[i]);
+        EXPECT_EQ(WordCountText(WordCount(m)), counts[i]);
     }
     EXPECT_EQ(SizeText("SRAM", 0x100000), "SRAM (80000h WORDS, 1 MB)");
     EXPECT_EQ(SizeText("SRAM", 0x3FF), "SRAM (1FFh WORDS, 1023 Bytes)");
@@ -101,17 +101,9 @@ TEST(ReplacingFile, OldFileSurvivesUntilCommitAndNoTempIsLeft) {
     {
         TReplacingFile file;
         ASSERT_TRUE(file.Create(path));
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = 1000;
-        setrlimit(RLIMIT_FSIZE, &small);
         const std::string big(4000, 'x');
-        const bool written = file.Write(big.data(), big.size());
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-        EXPECT_FALSE(written);
+        FileSizeLimit full(1000);
+        EXPECT_FALSE(file.Write(big.data(), big.size()));
     }
     EXPECT_EQ(Contents(path), "old");
     EXPECT_EQ(EntriesIn(dir.Path()), 1);

@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "drivers/jtag/Cable.h"
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
 #include "tests/drivers/DriverTestSupport.h"
@@ -85,6 +86,53 @@ void ExpectNameReply(const std::vector<uint8_t>& r) {
 void ExpectBoardAnswers(const JtagDll& dll, uint32_t handle) {
     ASSERT_NE(dll.Write(handle, kNameRequest, sizeof kNameRequest), 0);
     ExpectNameReply(ReadFor(dll, handle, kNameReplySize, 3000));
+}
+
+// A cable that counts what reaches its own receive and can be cut.
+class CountingCable : public drivers::Cable {
+  public:
+    bool Open(int32_t, const std::string&) override { return open = true; }
+    void Close() override { open = false; }
+    bool Write(const uint8_t*, uint32_t) override { return true; }
+    std::string Describe() const override { return "counting"; }
+    void Cut() { broken = true; }
+
+    bool open = false;
+    int receives = 0;
+    uint32_t lastCount = 0;
+
+  protected:
+    bool IsOpen() const override { return open; }
+    uint32_t Receive(uint8_t* buffer, uint32_t maxCount) override {
+        ++receives;
+        lastCount = maxCount;
+        buffer[0] = 0x42;
+        return 1;
+    }
+};
+
+TEST(JtagDriver, EveryCableReadsACutLinkAsASilenceAndNeverPastItsArguments) {
+    CountingCable cable;
+    uint8_t byte = 0;
+    EXPECT_EQ(cable.ReadAvailable(&byte, 1), 0u) << "a closed cable";
+    cable.Open(0, "");
+    EXPECT_EQ(cable.ReadAvailable(nullptr, 1), 0u);
+    EXPECT_EQ(cable.ReadAvailable(&byte, 0), 0u);
+    EXPECT_EQ(cable.receives, 0);
+
+    // The caller gets the count back as a signed 32-bit number.
+    std::vector<uint8_t> buffer(1);
+    EXPECT_EQ(cable.ReadAvailable(buffer.data(), UINT32_MAX), 1u);
+    EXPECT_EQ(cable.lastCount, static_cast<uint32_t>(INT32_MAX));
+
+    // Once cut, a read is not passed on, and each waits its moment, so a
+    // caller's time limit runs out without spinning a core.
+    cable.Cut();
+    const auto start = Clock::now();
+    for (int i = 0; i < 20; ++i)
+        ASSERT_EQ(cable.ReadAvailable(&byte, 1), 0u);
+    EXPECT_EQ(cable.receives, 1);
+    EXPECT_GE(MsSince(start), 19);
 }
 
 TEST(JtagDriver, OpensOnlyAConfiguredBoard) {

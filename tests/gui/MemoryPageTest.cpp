@@ -39,6 +39,7 @@
 #include "skin/Colours.h"
 #include "skin/CustomButton.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/support/FileSizeLimit.h"
 
 namespace {
 
@@ -389,15 +390,8 @@ TEST_F(MemoryPageTest, SaveNeverSpoilsTheFileItReplaces) {
     // A full disk (here a file-size limit), an Abort, a link that breaks
     // mid-read: the old file stays as it was and no temporary file is left.
     {
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = 100000;
-        setrlimit(RLIMIT_FSIZE, &small);
+        FileSizeLimit full(100000);
         Save(target, "0", "100000");
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
     }
     ASSERT_EQ(dialogs->Boxes.size(), 2u);
     EXPECT_EQ(dialogs->Boxes[0].text, "Write file(" + target + ") error.");

@@ -1,46 +1,53 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "skin/SkinResources.h"
 
 namespace {
 
-struct Expected {
-    const char* name;
+// The sizes the windows' layouts were drawn for, and the pictures drawn at
+// each; sprites carry a see-through key colour.
+struct SizeGroup {
     int width;
     int height;
     bool sprite;
+    std::vector<const char*> names;
 };
-
-// The sizes the windows' layouts were drawn for.
-const Expected kResources[] = {
-    {"MAIN_UI", 620, 600, false},      {"ABOUT_BK", 300, 300, false},
-    {"TAB_DLG_BK", 387, 296, false},   {"BT_DLG_BK", 387, 296, false},
-    {"MEMORY_DLG_BK", 387, 296, false}, {"SDCARD_DLG_BK", 387, 296, false},
-    {"HSMC_DLG_BK", 387, 296, false},  {"IR_DLG_BK", 387, 296, false},
-    {"USB_DLG_BK", 387, 296, false},   {"SW_UP", 19, 63, true},
-    {"SW_DOWN", 19, 63, true},         {"BUTTON_UP", 44, 44, true},
-    {"BUTTON_DOWN", 44, 44, true},     {"USB_DISK_OFF", 37, 37, true},
-    {"USB_DISK_ON", 37, 37, true},     {"USB_MOUSE_OFF", 37, 37, true},
-    {"USB_MOUSE_ON", 37, 37, true},    {"USB_OTHER_OFF", 37, 37, true},
-    {"USB_OTHER_ON", 37, 37, true},    {"PS2_MOUSE", 16, 16, true},
-    {"PS2_MOUSE_L", 16, 16, true},     {"PS2_MOUSE_R", 16, 16, true},
-    {"PS2_MOUSE_LR", 16, 16, true},    {"NORMAL_BTN", 64, 68, false},
-    {"MIDDLE_BTN", 122, 68, false},    {"LONG_BTN", 189, 68, false},
-    {"LEFT_BTN", 20, 68, false},       {"RIGHT_BTN", 20, 68, false},
-    {"TAB_BUTTON", 81, 108, false},    {"CLOSE_BTN", 37, 48, false},
-    {"MINI_BTN", 37, 48, false},       {"ABOUT_BTN", 37, 48, false},
-    {"CONNECT_BTN", 60, 244, false},   {"DISCONNECT_BTN", 60, 244, false},
-    {"LEDG_LIGHT_BTN", 22, 144, false}, {"LEDG_UNLIGHT_BTN", 22, 144, false},
-    {"LEDR_LIGHT_BTN", 22, 144, false}, {"LEDR_UNLIGHT_BTN", 22, 144, false},
+const SizeGroup kSizes[] = {
+    {620, 600, false, {"MAIN_UI"}},
+    {300, 300, false, {"ABOUT_BK"}},
+    {387,
+     296,
+     false,
+     {"TAB_DLG_BK", "BT_DLG_BK", "MEMORY_DLG_BK", "SDCARD_DLG_BK", "HSMC_DLG_BK", "IR_DLG_BK",
+      "USB_DLG_BK"}},
+    {19, 63, true, {"SW_UP", "SW_DOWN"}},
+    {44, 44, true, {"BUTTON_UP", "BUTTON_DOWN"}},
+    {37,
+     37,
+     true,
+     {"USB_DISK_OFF", "USB_DISK_ON", "USB_MOUSE_OFF", "USB_MOUSE_ON", "USB_OTHER_OFF",
+      "USB_OTHER_ON"}},
+    {16, 16, true, {"PS2_MOUSE", "PS2_MOUSE_L", "PS2_MOUSE_R", "PS2_MOUSE_LR"}},
+    {64, 68, false, {"NORMAL_BTN"}},
+    {122, 68, false, {"MIDDLE_BTN"}},
+    {189, 68, false, {"LONG_BTN"}},
+    {20, 68, false, {"LEFT_BTN", "RIGHT_BTN"}},
+    {81, 108, false, {"TAB_BUTTON"}},
+    {37, 48, false, {"CLOSE_BTN", "MINI_BTN", "ABOUT_BTN"}},
+    {60, 244, false, {"CONNECT_BTN", "DISCONNECT_BTN"}},
+    {22, 144, false, {"LEDG_LIGHT_BTN", "LEDG_UNLIGHT_BTN", "LEDR_LIGHT_BTN", "LEDR_UNLIGHT_BTN"}},
 };
 
 TEST(SkinResourcesTest, EveryBitmapExistsAtItsSize) {
-    for (const Expected& e : kResources) {
-        SCOPED_TRACE(e.name);
-        const QImage image = LoadSkinBitmap(QString::fromLatin1(e.name));
-        EXPECT_EQ(image.size(), QSize(e.width, e.height));
-        EXPECT_FALSE(image.hasAlphaChannel());
-    }
+    for (const SizeGroup& group : kSizes)
+        for (const char* name : group.names) {
+            SCOPED_TRACE(name);
+            const QImage image = LoadSkinBitmap(QString::fromLatin1(name));
+            EXPECT_EQ(image.size(), QSize(group.width, group.height));
+            EXPECT_FALSE(image.hasAlphaChannel());
+        }
     for (int digit = 0; digit < 16; ++digit) {
         const QString name = QString::asprintf("HEX_%x", digit);  // as the 7-segment page asks
         SCOPED_TRACE(name.toStdString());
@@ -61,15 +68,17 @@ TEST(SkinResourcesTest, PicturesAreDistinctWhereTheyShowDifferentStates) {
 }
 
 TEST(SkinResourcesTest, SpritesHaveTheirKeyColourInEveryCorner) {
-    for (const Expected& e : kResources) {
-        if (!e.sprite)
+    for (const SizeGroup& group : kSizes) {
+        if (!group.sprite)
             continue;
-        SCOPED_TRACE(e.name);
-        const QImage image = LoadSkinBitmap(QString::fromLatin1(e.name));
-        const QRgb key = image.pixel(0, image.height() - 1);
-        EXPECT_EQ(image.pixel(0, 0), key);
-        EXPECT_EQ(image.pixel(image.width() - 1, 0), key);
-        EXPECT_EQ(image.pixel(image.width() - 1, image.height() - 1), key);
+        for (const char* name : group.names) {
+            SCOPED_TRACE(name);
+            const QImage image = LoadSkinBitmap(QString::fromLatin1(name));
+            const QRgb key = image.pixel(0, image.height() - 1);
+            EXPECT_EQ(image.pixel(0, 0), key);
+            EXPECT_EQ(image.pixel(image.width() - 1, 0), key);
+            EXPECT_EQ(image.pixel(image.width() - 1, image.height() - 1), key);
+        }
     }
 }
 

@@ -1,0 +1,94 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "wire/Memories.h"
+
+class TBoard;
+
+// Memory transfers and the flash erase over a board session, one exchange at a
+// time, for the panel and the CLI alike. After every exchange the front end
+// hears how far the work got and is asked whether to stop; what it shows of
+// that, and the words it finds for the outcome, are its own.
+class TMemoryTransfer {
+  public:
+    using TMemory = kbr::wire::TMemory;
+    // Bytes (for the erase: steps) done so far, of the total.
+    using Progress = std::function<void(uint32_t done, uint32_t total)>;
+    // True ends the work before its next exchange.
+    using AbortCheck = std::function<bool()>;
+    // Receives each run of bytes a read brings; false ends the read.
+    using Sink = std::function<bool(const uint8_t* data, uint32_t count)>;
+    // Takes bytes for a file; false when they could not be written.
+    using FileWriter = std::function<bool(const void* data, size_t count)>;
+
+    // How a transfer is cut up.
+    struct TPlan {
+        uint32_t exchange = 0; // most bytes one exchange carries
+        uint32_t step = 1;     // progress is told in whole steps, and at the end
+        bool ping = false;     // a keep-alive first, and before every write exchange
+    };
+
+    enum class Outcome {
+        Done,
+        Aborted,
+        NotAnswering, // the keep-alive before the transfer failed
+        LinkFailed,   // an exchange failed
+        Refused,      // the board refused an erase step
+        SinkFailed,   // the receiver of the bytes gave up
+        Differs,      // a verify found a byte that differs
+        BadStepCount, // the flash reports an erase step count it cannot have
+    };
+    struct TResult {
+        Outcome outcome = Outcome::Done;
+        uint32_t done = 0;  // bytes or erase steps done before the work ended
+        uint32_t total = 0; // bytes or erase steps the work was to do
+        // The erase: whether a step failed or was refused (even if an
+        // Abort came first), which leaves the link in doubt.
+        bool stepFailed = false;
+        // Differs: the board's byte and the expected one, at offset `done`.
+        uint8_t boardByte = 0;
+        uint8_t expectedByte = 0;
+        uint32_t elapsedMs = 0; // the erase: how long it took
+        bool Ok() const { return outcome == Outcome::Done; }
+    };
+
+    TMemoryTransfer(TBoard& board, Progress progress = {}, AbortCheck aborted = {});
+
+    // The panel's plans: a twentieth of the total is a step of its per-cent
+    // texts, and each exchange carries a step at the most.
+    static TPlan PanelReadPlan(uint32_t total);
+    static TPlan PanelWritePlan(uint32_t total);
+    // The largest exchanges, progress after each.
+    static TPlan ReadPlan();
+    static TPlan WritePlan();
+
+    TResult Read(const TMemory& memory, uint32_t address, uint32_t count, const TPlan& plan,
+                 const Sink& sink);
+    // Reads into a content file: HEX text (two upper-case digits a byte) when `hex`.
+    TResult ReadToFile(const TMemory& memory, uint32_t address, uint32_t count, const TPlan& plan,
+                       bool hex, const FileWriter& write);
+    TResult Write(const TMemory& memory, uint32_t address, const uint8_t* data, uint32_t count,
+                  const TPlan& plan);
+    // Reads the range back and compares it with `data`; Differs at the first
+    // byte that does not match.
+    TResult Verify(const TMemory& memory, uint32_t address, const uint8_t* data, uint32_t count,
+                   const TPlan& plan);
+    // Erases the whole flash step by step, each step under the session's Lock.
+    TResult Erase();
+
+  private:
+    // Moves `count` bytes from `offset` on; Done to go on.
+    using Exchange = std::function<Outcome(uint32_t offset, uint32_t count)>;
+    // The exchanges of a transfer, with the plan's keep-alive, progress and abort checks.
+    TResult Exchanges(uint32_t count, const TPlan& plan, const Exchange& exchange);
+    TResult EraseSteps();
+    // Tells the progress in whole steps; then whether to stop.
+    bool StepAndCheck(uint32_t done, uint32_t total, uint32_t step);
+    bool Aborted() const { return aborted && aborted(); }
+
+    TBoard& board;
+    Progress progress;
+    AbortCheck aborted;
+};
