@@ -12,7 +12,6 @@
 
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
-#include "vboard/Wire.h"
 
 namespace vboard {
 

@@ -6,12 +6,12 @@
 #include "vboard/ControlProtocol.h"
 #include "vboard/DesignFile.h"
 #include "vboard/FaultQueue.h"
-#include "vboard/Wire.h"
+#include "wire/FrameCodec.h"
 
 using vboard::TControlProtocol;
 using vboard::TDesignFile;
 using vboard::TFaultQueue;
-namespace wire = vboard::wire;
+namespace wire = kbr::wire;
 using Bytes = std::vector<uint8_t>;
 
 namespace {

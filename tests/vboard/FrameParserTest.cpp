@@ -4,11 +4,11 @@
 
 #include "tests/vboard/AllocationCounter.h"
 #include "vboard/FrameParser.h"
-#include "vboard/Wire.h"
+#include "wire/FrameCodec.h"
 
 using vboard::TFrameParser;
 using vboard::TFrameView;
-namespace wire = vboard::wire;
+namespace wire = kbr::wire;
 
 namespace {
 
@@ -67,7 +67,7 @@ void AppendJunk(std::vector<uint8_t>& stream, std::mt19937& rng, size_t count) {
     std::uniform_int_distribution<int> byte(0, 255);
     for (size_t i = 0; i < count; ++i) {
         uint8_t b = uint8_t(byte(rng));
-        stream.push_back(b == wire::kStart ? 0x00 : b);
+        stream.push_back(b == wire::kFrameStart ? 0x00 : b);
     }
 }
 

@@ -14,9 +14,9 @@
 #include "platform/VBoardDir.h"
 #include "tests/support/TestVBoard.h"
 #include "vboard/Daemon.h"
-#include "vboard/Wire.h"
+#include "wire/FrameCodec.h"
 
-namespace wire = vboard::wire;
+namespace wire = kbr::wire;
 using Bytes = std::vector<uint8_t>;
 using Clock = std::chrono::steady_clock;
 
@@ -120,7 +120,7 @@ long ResidentKiB(const std::string& dir) {
 TEST(VBoardProcess, BlankBoardRefusesTheLinkUntilConfigured) {
     ASSERT_TRUE(kQuickConfigure);
     unsetenv("KBR370_VBOARD_CONFIGURE_MS");
-    TestVBoard vb(false);
+    TestVBoard vb(false, std::nullopt);
     setenv("KBR370_VBOARD_CONFIGURE_MS", "50", 1);
     EXPECT_EQ(vb.Ctl("status"), "ok configured=0 link=closed");
     {
@@ -145,6 +145,14 @@ TEST(VBoardProcess, BlankBoardRefusesTheLinkUntilConfigured) {
     ASSERT_EQ(r.size(), 25u);
     EXPECT_EQ(std::string(r.begin() + 7, r.begin() + 14), "KBR_370");
     EXPECT_EQ(vb.Ctl("status"), "ok configured=1 link=open");
+
+    // Tests shorten it with --configure-ms, which wins over the environment's 50.
+    TestVBoard quick(false, 400);
+    t0 = Clock::now();
+    quick.CtlOk("configure " + TestVBoard::DesignFile());
+    ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0).count();
+    EXPECT_GE(ms, 390);
+    EXPECT_LT(ms, 1400);
 }
 
 TEST(VBoardProcess, OneLinkAtATimeAndBlankOrResetCutsIt) {
