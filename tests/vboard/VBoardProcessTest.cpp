@@ -409,7 +409,7 @@ TEST(VBoardProcess, WaitingControlClientsMakeRoomAndGoIdle) {
     std::string error;
     ASSERT_EQ(daemon.Open(error), vboard::TDaemon::OpenResult::Ok) << error;
     daemon.SetConfigureMs(60000);
-    daemon.SetCtlIdleMs(5000);
+    daemon.SetCtlIdleMs(1500);
     std::thread loop([&] { daemon.Run(); });
     const std::string ctl = platform::VBoardControlSocket(daemon.Dir());
     std::vector<int> waiting;
