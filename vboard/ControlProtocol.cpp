@@ -98,6 +98,17 @@ TControlProtocol::TResult Immediate(std::string reply) {
 }
 const std::string kOk = "ok";
 
+// Stores a number of at most `max` in `field`, or says why not.
+template <typename T>
+std::string SetNumber(bool (*parse)(const std::string&, uint64_t, uint64_t&),
+                      const std::string& word, uint64_t max, T& field, const char* why) {
+    uint64_t v;
+    if (!parse(word, max, v))
+        return Error(why);
+    field = T(v);
+    return kOk;
+}
+
 std::string SetFlag(const std::string& word, bool& flag) {
     return ParseFlag(word, flag) ? kOk : Error("expected 0 or 1");
 }
@@ -255,11 +266,8 @@ std::string TControlProtocol::GetModes(const Words&) {
 }
 
 std::string TControlProtocol::SetInputs(const Words& a) {
-    uint64_t v;
-    if (!ParseHex(a[0], 0x3FFFFF, v))
-        return Error("inputs must be a hex value up to 0x3FFFFF");
-    model.inputs = uint32_t(v);
-    return kOk;
+    return SetNumber(ParseHex, a[0], 0x3FFFFF, model.inputs,
+                     "inputs must be a hex value up to 0x3FFFFF");
 }
 
 std::string TControlProtocol::SdInsert(const Words& a) {
@@ -311,11 +319,7 @@ std::string TControlProtocol::Rs232Loopback(const Words& a) {
 }
 
 std::string TControlProtocol::Usb(const Words& a) {
-    uint64_t v;
-    if (!ParseDec(a[0], 255, v))
-        return Error("device kind must be 0-255");
-    model.usbKind = uint8_t(v);
-    return kOk;
+    return SetNumber(ParseDec, a[0], 255, model.usbKind, "device kind must be 0-255");
 }
 
 std::string TControlProtocol::HsmcAdapter(const Words& a) {
@@ -366,19 +370,12 @@ std::string TControlProtocol::MemWrite(const Words& a) {
 }
 
 std::string TControlProtocol::EraseSteps(const Words& a) {
-    uint64_t v;
-    if (!ParseDec(a[0], TBoardModel::kMaxEraseSteps, v))
-        return Error("steps must be 0-4294967295");
-    model.eraseSteps = uint32_t(v);
-    return kOk;
+    return SetNumber(ParseDec, a[0], TBoardModel::kMaxEraseSteps, model.eraseSteps,
+                     "steps must be 0-4294967295");
 }
 
 std::string TControlProtocol::EraseStepMs(const Words& a) {
-    uint64_t v;
-    if (!ParseDec(a[0], 600000, v))
-        return Error("step time must be 0-600000 ms");
-    model.eraseStepMs = uint32_t(v);
-    return kOk;
+    return SetNumber(ParseDec, a[0], 600000, model.eraseStepMs, "step time must be 0-600000 ms");
 }
 
 std::string TControlProtocol::Fault(const Words& a) {
