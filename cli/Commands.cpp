@@ -16,6 +16,7 @@
 #include "logic/HexCodec.h"
 #include "platform/System.h"
 #include "platform/VBoardDir.h"
+#include "session/Devices.h"
 #include "wire/WireFacts.h"
 
 namespace {
@@ -99,10 +100,10 @@ void RunSd(TBoard& board, std::ostream& out) {
     bool done = false;
     std::string csd, cid, fileSystem;
     if (!board.ReadSdCardInfo(done, csd, cid, fileSystem))
-        throw BoardFailure("Failed to access SDCARD.");
+        throw BoardFailure(kbr::devices::kSdCard.failed);
     if (!done)
-        throw BoardFailure(
-            "Failed to access the SDCARD. Please make sure a SDCARD is pluged into the KBR-370.");
+        throw BoardFailure(std::string(kbr::devices::kSdCard.missing) + " " +
+                           kbr::devices::kSdCard.plugHint);
     // The CID text is readable already (the card's name as Latin-1, its control
     // bytes written out); escaping its UTF-8 would spoil an accented letter.
     out << "Card Identification\n"

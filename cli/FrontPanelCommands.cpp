@@ -11,11 +11,12 @@
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "logic/LcdText.h"
+#include "session/Devices.h"
 
 namespace {
 
 // The switches page polls at this period; a watch sees what the page sees.
-constexpr auto kWatchPeriod = std::chrono::milliseconds(100);
+constexpr auto kWatchPeriod = std::chrono::milliseconds(kbr::devices::kSwitchesPollMs);
 
 std::string CheckedLcdLine(const std::string& line, int number) {
     if (line.size() > kLcdLineLength)
@@ -31,10 +32,11 @@ std::string CheckedLcdLine(const std::string& line, int number) {
 void RunLcd(TBoard& board, const std::string& line0, const std::string& line1) {
     const std::vector<uint8_t> text = LcdText(line0, line1);
     bool done = false;
-    if (!board.SendDeviceData(done, kLcdChannel, static_cast<uint32_t>(text.size()), text.data()))
-        throw BoardFailure("Set LCD Fail");
+    if (!board.SendDeviceData(done, kbr::devices::kLcd.channel, static_cast<uint32_t>(text.size()),
+                              text.data()))
+        throw BoardFailure(kbr::devices::kLcd.failed);
     if (!done)
-        throw BoardFailure("Failed to set lcd.");
+        throw BoardFailure(kbr::devices::kLcd.refused);
 }
 
 } // namespace

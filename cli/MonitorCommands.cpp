@@ -22,21 +22,17 @@
 #include "logic/IrCodes.h"
 #include "logic/Ps2Mouse.h"
 #include "logic/Rs232Text.h"
+#include "session/Devices.h"
 
 namespace {
 
 // The board answered, but refused what was asked of it.
 constexpr ExitCode kExitRefused = static_cast<ExitCode>(3);
 
-// A monitored channel, polled as often as its page polls it.
-struct TChannel {
-    uint8_t number;
-    int intervalMs;
-    const char* refusedText; // the page's own words when monitoring mode is refused
-};
-constexpr TChannel kIr{0, 50, "IR not found"};
-constexpr TChannel kRs232{3, 100, "Failed to start RS232"};
-constexpr TChannel kPs2{4, 10, "Cannot find a PS/2 mouse. Please plug one."};
+using kbr::devices::kIr;
+using kbr::devices::kPs2;
+using kbr::devices::kRs232;
+using kbr::devices::TDevice;
 
 volatile std::sig_atomic_t stopSignal = 0;
 
@@ -85,26 +81,26 @@ class TStopSignals {
     sigset_t waitMask;
 };
 
-// Monitoring mode of one channel, on for the object's lifetime.
+// Monitoring mode of one device, on for the object's lifetime.
 class TMonitoring {
   public:
-    TMonitoring(TBoard& board, const TChannel& channel) : board(board), channel(channel) {
+    TMonitoring(TBoard& board, const TDevice& device) : board(board), device(device) {
         bool done = false;
-        if (!board.SetDeviceMode(done, channel.number, 1))
+        if (!board.SetDeviceMode(done, device.channel, 1))
             throw BoardFailure("switching on monitoring mode failed");
         if (!done)
-            throw TCliError(kExitRefused, channel.refusedText);
+            throw TCliError(kExitRefused, device.refused);
     }
     ~TMonitoring() {
         bool done = false;
-        board.SetDeviceMode(done, channel.number, 0); // best effort, also after a failure
+        board.SetDeviceMode(done, device.channel, 0); // best effort, also after a failure
     }
     TMonitoring(const TMonitoring&) = delete;
     TMonitoring& operator=(const TMonitoring&) = delete;
 
   private:
     TBoard& board;
-    const TChannel& channel;
+    const TDevice& device;
 };
 
 // What one poll brought: the board's answer and its bytes.
@@ -113,7 +109,7 @@ using ReadingHandler = std::function<void(bool done, const uint8_t* data, uint32
 using InputHandler = std::function<bool(TBoard& board)>;
 
 struct TStream {
-    const TChannel& channel;
+    const TDevice& device;
     double seconds = 0; // 0: until stopped
     ReadingHandler take;
     InputHandler input; // empty: standard input is not read
@@ -125,7 +121,7 @@ void RunStream(const TStream& stream) {
     TBoard board;
     ConnectBoard(board);
     const TStopSignals signals;
-    const TMonitoring monitoring(board, stream.channel);
+    const TMonitoring monitoring(board, stream.device);
 
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
@@ -136,7 +132,7 @@ void RunStream(const TStream& stream) {
     while (!signals.Stopped()) {
         bool done = false;
         uint32_t count = 0;
-        if (!board.ReadDeviceData(done, stream.channel.number, count, data))
+        if (!board.ReadDeviceData(done, stream.device.channel, count, data))
             throw BoardFailure("reading from the board failed");
         stream.take(done, data, done ? count : 0);
         std::cout.flush();
@@ -147,7 +143,7 @@ void RunStream(const TStream& stream) {
         if (draining && (!done || count == 0))
             return;
 
-        const auto pollEnd = Clock::now() + std::chrono::milliseconds(stream.channel.intervalMs);
+        const auto pollEnd = Clock::now() + std::chrono::milliseconds(stream.device.pollMs);
         while (!signals.Stopped()) {
             const auto now = Clock::now();
             if (stream.seconds > 0 && now >= deadline)
@@ -157,8 +153,8 @@ void RunStream(const TStream& stream) {
                 until = std::min(until, deadline);
             if (now >= until)
                 break;
-            const int ms = static_cast<int>(
-                std::chrono::ceil<std::chrono::milliseconds>(until - now).count());
+            const int ms =
+                static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(until - now).count());
             if (signals.Wait(ms, inputOpen ? STDIN_FILENO : -1) && !stream.input(board)) {
                 inputOpen = false;
                 draining = true;
@@ -170,10 +166,10 @@ void RunStream(const TStream& stream) {
 void SendText(TBoard& board, const std::string& text) {
     const std::vector<uint8_t> bytes = Rs232TransmitBytes(text);
     bool done = false;
-    if (!board.SendDeviceData(done, kRs232.number, static_cast<uint32_t>(bytes.size()),
+    if (!board.SendDeviceData(done, kRs232.channel, static_cast<uint32_t>(bytes.size()),
                               bytes.data()) ||
         !done)
-        throw BoardFailure("RS232 transmit fail.");
+        throw BoardFailure(kbr::devices::kRs232TransmitFailed);
 }
 
 // Standard input as it comes, each piece sent as one text.
@@ -205,7 +201,7 @@ class TComplaint {
 };
 
 ReadingHandler PrintRs232() {
-    auto complaint = std::make_shared<TComplaint>("RS232 receive fail.");
+    auto complaint = std::make_shared<TComplaint>(kbr::devices::kRs232.failed);
     return [complaint](bool done, const uint8_t* data, uint32_t count) {
         complaint->Note(!done);
         std::cout << EscapeForTerminal(Rs232StreamText(data, count));
@@ -213,7 +209,7 @@ ReadingHandler PrintRs232() {
 }
 
 ReadingHandler PrintIrCodes() {
-    auto complaint = std::make_shared<TComplaint>(kIr.refusedText);
+    auto complaint = std::make_shared<TComplaint>(kIr.refused);
     return [complaint](bool done, const uint8_t* data, uint32_t count) {
         complaint->Note(!done);
         for (uint32_t i = 0; i < count; ++i) {
@@ -234,8 +230,7 @@ ReadingHandler PrintMouseReports() {
                 std::cout << fmt::format("buttons {} dx {} dy {} x {} y {}\n",
                                          MouseButtonsText(pointer->buttons),
                                          static_cast<int8_t>(data[at + 1]),
-                                         static_cast<int8_t>(data[at + 2]), pointer->x,
-                                         pointer->y);
+                                         static_cast<int8_t>(data[at + 2]), pointer->x, pointer->y);
     };
 }
 
@@ -280,17 +275,22 @@ void AddMonitorCommands(CLI::App& app) {
     AddStream(*rs232, "receive", "print what the port receives", *seconds)->callback([seconds] {
         RunStream({kRs232, *seconds, PrintRs232(), {}});
     });
-    AddStream(*rs232, "term", "standard input to the port, the port to standard output",
-              *seconds)
-        ->callback([seconds] { RunStream({kRs232, *seconds, PrintRs232(), SendStandardInput}); });
+    AddStream(*rs232, "term", "standard input to the port, the port to standard output", *seconds)
+        ->callback([seconds] {
+            RunStream({kRs232, *seconds, PrintRs232(), SendStandardInput});
+        });
 
     CLI::App* ir = app.add_subcommand("ir", "the infrared receiver");
     ir->require_subcommand(1);
     AddStream(*ir, "watch", "print each scan code, and the remote's key when known", *seconds)
-        ->callback([seconds] { RunStream({kIr, *seconds, PrintIrCodes(), {}}); });
+        ->callback([seconds] {
+            RunStream({kIr, *seconds, PrintIrCodes(), {}});
+        });
 
     CLI::App* ps2 = app.add_subcommand("ps2", "the PS/2 mouse");
     ps2->require_subcommand(1);
     AddStream(*ps2, "watch", "print each mouse report and the pointer it moves", *seconds)
-        ->callback([seconds] { RunStream({kPs2, *seconds, PrintMouseReports(), {}}); });
+        ->callback([seconds] {
+            RunStream({kPs2, *seconds, PrintMouseReports(), {}});
+        });
 }

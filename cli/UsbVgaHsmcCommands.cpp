@@ -13,17 +13,17 @@
 #include "logic/HsmcReport.h"
 #include "logic/UsbDevice.h"
 #include "logic/VgaPattern.h"
+#include "session/Devices.h"
 
 namespace {
 
-constexpr uint8_t kVgaChannel = 2;
-constexpr uint8_t kUsbChannel = 5;
+namespace devices = kbr::devices;
 
 void RunUsb(TBoard& board, std::ostream& out) {
     bool done = false;
     uint32_t count = 0;
     uint8_t data[TBoard::kDeviceChunk];
-    if (!board.ReadDeviceData(done, kUsbChannel, count, data))
+    if (!board.ReadDeviceData(done, devices::kUsb.channel, count, data))
         throw BoardFailure("reading the USB port failed");
     if (!done || count == 0)
         throw BoardFailure("the board did not report the USB port");
@@ -33,7 +33,7 @@ void RunUsb(TBoard& board, std::ostream& out) {
 void RunVga(TBoard& board, uint8_t pattern) {
     bool done = false;
     board.FlushInput();
-    if (!board.SendDeviceData(done, kVgaChannel, 1, &pattern))
+    if (!board.SendDeviceData(done, devices::kVga.channel, 1, &pattern))
         throw BoardFailure("setting the VGA pattern failed");
     if (!done)
         throw BoardFailure("the board refused the VGA pattern");
@@ -60,16 +60,16 @@ void RunHsmc(TBoard& board, std::ostream& out) {
     uint32_t mask8 = 0;
     uint64_t mask40 = 0;
     if (!board.RunLoopbackTest(done, 0, mask8, mask40))
-        throw BoardFailure("Failed to perform HSMC test");
+        throw BoardFailure(devices::kHsmc.failed);
     // A refused test did not pass: the board answered, the check failed.
     if (!done)
-        throw CheckFailed("Failed to perform HSMC test");
+        throw CheckFailed(devices::kHsmc.failed);
     if (HsmcPassed(mask8, mask40)) {
         out << "PASS\n";
         return;
     }
     out << ReportLines(HsmcReportText(mask8, mask40));
-    throw CheckFailed("HSMC Loopback Test: NG");
+    throw CheckFailed(devices::kHsmc.ng);
 }
 
 template <typename Fn> void WithBoard(Fn&& command) {
@@ -86,8 +86,7 @@ void AddUsbVgaHsmcCommands(CLI::App& app) {
 
     auto pattern = std::make_shared<std::string>();
     auto* vga = app.add_subcommand("vga", "show a test pattern on the VGA output");
-    vga->add_option("pattern", *pattern,
-                    "0-5, or its name: Scale, Red, Green, Blue, White, Black")
+    vga->add_option("pattern", *pattern, "0-5, or its name: Scale, Red, Green, Blue, White, Black")
         ->required();
     vga->callback([pattern] {
         const std::optional<int> index = ParseVgaPattern(*pattern);

@@ -8,8 +8,6 @@
 
 // Characters per display line; the page's edits take no more.
 inline constexpr size_t kLcdLineLength = 16;
-// The device channel of the LCD.
-inline constexpr uint8_t kLcdChannel = 1;
 
 // "line0\nline1\n" and the terminating zero byte, which the board needs to
 // end the text: the bytes to send, as they are (no padding, no check).

@@ -1,16 +1,28 @@
 #include "logic/UsbDevice.h"
 
+namespace {
+
+// Indexed by the kind: the page's name and the command line's word.
+struct TKindTexts {
+    const char* name;
+    const char* word;
+};
+constexpr TKindTexts kKinds[] = {
+    {"", "none"},
+    {"USB Mouse", "mouse"},
+    {"USB Storage", "storage"},
+    {"USB Device", "other"},
+};
+
+const TKindTexts* Known(int kind) {
+    return kind >= kUsbNone && kind <= kUsbOther ? &kKinds[kind] : nullptr;
+}
+
+} // namespace
+
 std::string UsbDeviceName(int kind) {
-    switch (kind) {
-    case kUsbMouse:
-        return "USB Mouse";
-    case kUsbStorage:
-        return "USB Storage";
-    case kUsbOther:
-        return "USB Device";
-    default:
-        return {};
-    }
+    const TKindTexts* known = Known(kind);
+    return known ? known->name : "";
 }
 
 std::string UsbPortText(int kind) {
@@ -18,16 +30,6 @@ std::string UsbPortText(int kind) {
 }
 
 std::string UsbKindWord(int kind) {
-    switch (kind) {
-    case kUsbNone:
-        return "none";
-    case kUsbMouse:
-        return "mouse";
-    case kUsbStorage:
-        return "storage";
-    case kUsbOther:
-        return "other";
-    default:
-        return "kind " + std::to_string(kind);
-    }
+    const TKindTexts* known = Known(kind);
+    return known ? known->word : "kind " + std::to_string(kind);
 }

@@ -5,10 +5,10 @@
 #include "pages/Page.h"
 #include "pages/PollTimer.h"
 
-TDeviceMonitor::TDeviceMonitor(TPage* page, uint8_t channel, int intervalMs,
+TDeviceMonitor::TDeviceMonitor(TPage* page, const kbr::devices::TDevice& device,
                                ReadingHandler onReading)
-    : QObject(page), page(page), channel(channel), onReading(std::move(onReading)),
-      timer(new TPollTimer(this, intervalMs, [this] { return Poll(); })) {}
+    : QObject(page), page(page), channel(device.channel), onReading(std::move(onReading)),
+      timer(new TPollTimer(this, device.pollMs, [this] { return Poll(); })) {}
 
 TDeviceMonitor::TModeResult TDeviceMonitor::SetMonitorMode(bool on) {
     TBoard* board = page->Board();
@@ -28,7 +28,8 @@ TDeviceMonitor::TReading TDeviceMonitor::Read() {
     if (!board)
         return reading;
     std::lock_guard<std::recursive_mutex> lock(board->Lock);
-    reading.linkOk = board->ReadDeviceData(reading.done, channel, reading.count, reading.data.data());
+    reading.linkOk =
+        board->ReadDeviceData(reading.done, channel, reading.count, reading.data.data());
     if (!reading.linkOk || !reading.done)
         reading.count = 0;
     return reading;
@@ -48,6 +49,10 @@ void TDeviceMonitor::Tick() {
 
 int TDeviceMonitor::Interval() const {
     return timer->Interval();
+}
+
+void TDeviceMonitor::SetInterval(int ms) {
+    timer->SetInterval(ms);
 }
 
 bool TDeviceMonitor::Poll() {

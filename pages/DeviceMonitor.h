@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "board/Board.h"
+#include "session/Devices.h"
 
 class TPage;
 class TPollTimer;
@@ -25,8 +26,9 @@ class TDeviceMonitor : public QObject {
     };
     using ReadingHandler = std::function<void(const TReading&)>;
 
-    // The session is always the page's current one.
-    TDeviceMonitor(TPage* page, uint8_t channel, int intervalMs, ReadingHandler onReading);
+    // The session is always the page's current one; the device's poll
+    // interval is the timer's first.
+    TDeviceMonitor(TPage* page, const kbr::devices::TDevice& device, ReadingHandler onReading);
 
     struct TModeResult {
         bool linkOk = false;
@@ -47,6 +49,8 @@ class TDeviceMonitor : public QObject {
 
     uint8_t Channel() const { return channel; }
     int Interval() const;
+    // The gap before the next poll, from the next arming on.
+    void SetInterval(int ms);
 
     // Runs at every tick before the session is looked at.
     std::function<void()> BeforePoll;

@@ -1,10 +1,10 @@
 #include "pages/FormButton.h"
 
 #include "board/Board.h"
+#include "pages/PanelReporter.h"
 #include "pages/PollTimer.h"
-#include "pages/ShowInfo.h"
+#include "session/Devices.h"
 #include "skin/BitmapManager.h"
-#include "skin/Colours.h"
 #include "skin/SkinFont.h"
 #include "skin/WinColor.h"
 
@@ -25,10 +25,9 @@ TFormButton::TFormButton(QWidget* parent) : TPage(parent, "BT_DLG_BK", "Button")
     bitmaps->AddBitmap(SwDown, "SW_DOWN", true);
     bitmaps->AddBitmap(ButtonUp, "BUTTON_UP", true);
     bitmaps->AddBitmap(ButtonDown, "BUTTON_DOWN", true);
-    timerPolling = new TPollTimer(this, kPollMs, [this] { return TimerPollingTimer(); });
+    timerPolling =
+        new TPollTimer(this, kbr::devices::kSwitchesPollMs, [this] { return PollInputs(); });
 }
-
-TFormButton::~TFormButton() = default;
 
 QPoint TFormButton::KeyPos(int i) {
     return {223 - 48 * i, 18}; // KEY0 is the rightmost
@@ -38,28 +37,23 @@ QPoint TFormButton::SwitchPos(int n) {
     return {332 - 32 * (n % kSwitchesPerRow), n < kSwitchesPerRow ? 98 : 183};
 }
 
-void TFormButton::AttachBoard(TBoard* session) {
-    ShowInfo("", colours::Green);
-    board = session;
-    if (BoardConnected()) {
-        StartPolling(true);
-        ShowInfo("Monitor Switches and Pushbuttons...", colours::Yellow);
+bool TFormButton::Attached() {
+    const bool ready = TPage::Attached();
+    if (ready) {
+        timerPolling->StartPolling(true);
+        Report().Info("Monitor Switches and Pushbuttons...", TReporter::Tone::Progress);
     }
+    return ready;
 }
 
-void TFormButton::DetachBoard() {
-    ShowInfo("", colours::Yellow);
-    StartPolling(false);
-    board = nullptr;
-}
-
-void TFormButton::StartPolling(bool on) {
-    timerPolling->SetInterval(kPollMs);
-    timerPolling->StartPolling(on);
+void TFormButton::Detaching() {
+    Report().Info("", TReporter::Tone::Progress);
+    timerPolling->StartPolling(false);
 }
 
 bool TFormButton::PollInputs() {
-    return RunLocked(
+    // A failed read ends polling until the page is attached again.
+    return RunCommand(
         [this](TBoard& b) {
             uint32_t value = 0;
             if (!b.ReadSwitchesAndKeys(value))
@@ -72,15 +66,6 @@ bool TFormButton::PollInputs() {
             return true;
         },
         ClosedLink::Failure);
-}
-
-bool TFormButton::TimerPollingTimer() {
-    const bool ok = PollInputs();
-    if (!board)
-        return false;
-    if (!ok)
-        RaiseLinkLost(); // polling stays off until the page is attached again
-    return ok;
 }
 
 void TFormButton::DrawInputs() {

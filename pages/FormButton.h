@@ -11,13 +11,7 @@ class TPollTimer;
 class TFormButton : public TPage {
     Q_OBJECT
   public:
-    static constexpr int kPollMs = 100;
-
     explicit TFormButton(QWidget* parent);
-    ~TFormButton() override;
-
-    void AttachBoard(TBoard* session) override;
-    void DetachBoard() override;
 
     // Bits 0-3 keys, bits 4-21 switches, as last read.
     uint32_t InputState() const { return inputState; }
@@ -28,12 +22,12 @@ class TFormButton : public TPage {
     static QPoint SwitchPos(int n);
 
   protected:
+    bool Attached() override;
+    void Detaching() override;
     void FormPaint() override;
 
   private:
-    void StartPolling(bool on);
     bool PollInputs();
-    bool TimerPollingTimer();
     void DrawInputs();
 
     uint32_t inputState = 0;

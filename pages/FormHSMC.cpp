@@ -3,10 +3,9 @@
 #include <QLabel>
 
 #include "board/Board.h"
-#include "pages/Dialogs.h"
-#include "pages/ShowInfo.h"
 #include "logic/HsmcReport.h"
-#include "skin/ButtonManager.h"
+#include "pages/PanelReporter.h"
+#include "session/Devices.h"
 #include "skin/Colours.h"
 #include "skin/StandardControls.h"
 
@@ -17,8 +16,6 @@ constexpr uint32_t kGrey = 0x808080;
 constexpr uint32_t kLightBlue = 0xFFEA00;
 constexpr int kFontPixels = 13;
 
-constexpr const char* kFailed = "Failed to perform HSMC test";
-
 TFontSpec Arial(uint32_t colour, bool bold = false) {
     return {"Arial", 0, colour, bold, kFontPixels};
 }
@@ -27,9 +24,7 @@ TFontSpec Arial(uint32_t colour, bool bold = false) {
 
 TFormHSMC::TFormHSMC(QWidget* parent) : TPage(parent, "HSMC_DLG_BK", "HSMC") {
     ButtonVerify = {292, 234, 64, 17, "Verify", true, [this] { ButtonVerifyClick(); }};
-    buttons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
-    router.AddManager(buttons.get());
-    router.Bind(*buttons, 0, ButtonVerify, "NORMAL_BTN");
+    BindButton(0, ButtonVerify);
 
     LabelCaption = MakeLabel(this, {24, 24, 250, 16}, "HSMC Loopback Verify", Arial(kLightBlue));
     LabelInstallHint =
@@ -48,23 +43,10 @@ TFormHSMC::TFormHSMC(QWidget* parent) : TPage(parent, "HSMC_DLG_BK", "HSMC") {
                                Arial(kGrey), Qt::AlignLeft | Qt::AlignTop, true);
     LabelResult = MakeLabel(this, {304, 256, 45, 16}, "", Arial(kWhite, true), Qt::AlignCenter);
 
-    SetVerifyEnabled(false);
+    EnableControls(false);
 }
 
-TFormHSMC::~TFormHSMC() = default;
-
-void TFormHSMC::AttachBoard(TBoard* session) {
-    ShowInfo("", colours::Green);
-    board = session;
-    SetVerifyEnabled(BoardConnected());
-}
-
-void TFormHSMC::DetachBoard() {
-    board = nullptr;
-    SetVerifyEnabled(false);
-}
-
-void TFormHSMC::SetVerifyEnabled(bool on) {
+void TFormHSMC::EnableControls(bool on) {
     router.SetEnabled(ButtonVerify, on);
 }
 
@@ -75,33 +57,33 @@ void TFormHSMC::ShowResult(const char* text, uint32_t colour) {
 }
 
 void TFormHSMC::ButtonVerifyClick() {
-    SetVerifyEnabled(false);
+    using Tone = TReporter::Tone;
+    TCommandScope scope(*this);
+    EnableControls(false);
     ShowResult("", kWhite);
-    ShowInfo("HSMC Loopback Testing...", colours::Yellow);
+    Report().Info("HSMC Loopback Testing...", Tone::Progress);
 
     bool done = false;
     uint32_t mask8 = 0;
     uint64_t mask40 = 0;
-    const bool ok = RunLocked([&](TBoard& b) { return b.RunLoopbackTest(done, 0, mask8, mask40); },
+    const bool ok = scope.Run([&](TBoard& b) { return b.RunLoopbackTest(done, 0, mask8, mask40); },
                               ClosedLink::Failure);
 
     bool passed = false;
     if (!ok) {
-        ShowInfo(kFailed, colours::Red);
-        Dialogs().MessageBox(platform::MessageKind::Error, kFailed, "");
+        Report().Info(kbr::devices::kHsmc.failed, Tone::Failure);
+        Report().Box(platform::MessageKind::Error, kbr::devices::kHsmc.failed);
     } else if (!done) {
-        ShowInfo(kFailed, colours::Red);
+        Report().Info(kbr::devices::kHsmc.failed, Tone::Failure);
     } else if (HsmcPassed(mask8, mask40)) {
-        ShowInfo("HSMC Loopback Test: PASS", colours::Green);
+        Report().Info("HSMC Loopback Test: PASS", Tone::Success);
         passed = true;
     } else {
-        ShowInfo("HSMC Loopback Test: NG", colours::Red);
-        Dialogs().MessageBox(platform::MessageKind::Information, HsmcReportText(mask8, mask40), "");
+        Report().Info(kbr::devices::kHsmc.ng, Tone::Failure);
+        Report().Box(platform::MessageKind::Information, HsmcReportText(mask8, mask40));
     }
 
-    SetVerifyEnabled(true);
+    EnableControls(true);
     if (ok)
         ShowResult(passed ? "PASS" : "NG", passed ? colours::Green : colours::Red);
-    else
-        RaiseLinkLost();
 }

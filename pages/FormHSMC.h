@@ -1,11 +1,8 @@
 #pragma once
-#include <memory>
-
 #include "pages/Page.h"
 #include "skin/HiddenButton.h"
 
 class QLabel;
-class TButtonManager;
 
 // The HSMC page: Verify runs the board's loopback test of the HSMC connector
 // (a loopback adapter must be plugged in) and shows PASS or NG; for NG an
@@ -14,10 +11,6 @@ class TFormHSMC : public TPage {
     Q_OBJECT
   public:
     explicit TFormHSMC(QWidget* parent);
-    ~TFormHSMC() override;
-
-    void AttachBoard(TBoard* session) override;
-    void DetachBoard() override;
 
     void ButtonVerifyClick();
 
@@ -26,11 +19,12 @@ class TFormHSMC : public TPage {
     QLabel* LabelInstall = nullptr;
     QLabel* LabelReinstall = nullptr;
 
+  protected:
+    void EnableControls(bool on) override;
+
   private:
-    void SetVerifyEnabled(bool on);
     void ShowResult(const char* text, uint32_t colour);
 
-    std::unique_ptr<TButtonManager> buttons;
     QLabel* LabelCaption = nullptr;
     QLabel* LabelInstallHint = nullptr;
 };

@@ -3,8 +3,7 @@
 #include <QLabel>
 #include <QPainter>
 
-#include "pages/DeviceMonitor.h"
-#include "pages/ShowInfo.h"
+#include "pages/PanelReporter.h"
 #include "skin/BitmapManager.h"
 #include "skin/ButtonManager.h"
 #include "skin/StandardControls.h"
@@ -12,8 +11,6 @@
 
 namespace {
 
-constexpr uint32_t kGreen = 0x008000;
-constexpr uint32_t kYellow = 0x00F6FF;
 constexpr uint32_t kRed = 0x0000FF;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint8_t kJustPressed = 255;
@@ -23,7 +20,10 @@ const QRect kRemoteArea{QPoint(225, 57), QPoint(354, 286)};
 
 } // namespace
 
-TFormIR::TFormIR(QWidget* parent) : TPage(parent, "IR_DLG_BK", "IR") {
+TFormIR::TFormIR(QWidget* parent)
+    : TMonitorPage(parent, "IR_DLG_BK", "IR", kbr::devices::kIr, [this](const auto& r) {
+          TakeReading(r.linkOk, r.done, r.data.data(), r.count);
+      }) {
     keyLights.fill(1);
     MakeLabel(this, {32, 32, 170, 20}, "IR Receiver", {"Arial", 10, 0xFFEA00});
     MakeLabel(this, {32, 56, 170, 20}, "Scan Code (Heximal)", {"Arial", 10, kWhite});
@@ -31,56 +31,30 @@ TFormIR::TFormIR(QWidget* parent) : TPage(parent, "IR_DLG_BK", "IR") {
     LabelInfo = MakeLabel(this, {97, 96, 100, 129}, "", {"Arial", 10, kWhite});
 
     ButtonClear = {73, 232, 64, 17, "Clear", true, [this] { ButtonClearClick(); }};
-    buttons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
-    router.AddManager(buttons.get());
     // Not bound: the hidden button's enabled flag follows the session, but the
     // skinned Clear works at any time.
-    buttons->AddButton(0, ButtonClear.Caption, "NORMAL_BTN", ButtonClear.Left, ButtonClear.Top);
+    Buttons().AddButton(0, ButtonClear.Caption, "NORMAL_BTN", ButtonClear.Left, ButtonClear.Top);
 
-    monitor = new TDeviceMonitor(this, kChannel, kPollMs, [this](const auto& r) {
-        TakeReading(r.linkOk, r.done, r.data.data(), r.count);
-    });
     monitor->BeforePoll = [this] { FadeKeyLights(); };
 }
 
-TFormIR::~TFormIR() {
-    // Closing the panel while the page is attached lets go of the channel too.
-    if (board)
-        monitor->SetMonitorMode(false);
+void TFormIR::EnableControls(bool on) {
+    ButtonClear.Enabled = on;
 }
 
-void TFormIR::AttachBoard(TBoard* session) {
-    ShowInfo("", kGreen);
+bool TFormIR::Attached() {
+    const bool connected = TMonitorPage::Attached();
     SetAllLights(0);
     DrawKeyLights();
-    board = session;
-    if (BoardConnected()) {
-        ShowInfo("IR Starting...", kYellow);
-        if (SetMonitorMode(true)) {
-            ButtonClear.Enabled = true;
-            StartPolling(true);
-            ShowInfo("IR Monitor...", kYellow);
-        }
-    } else {
-        ButtonClear.Enabled = false;
-        StartPolling(false);
-    }
-}
-
-void TFormIR::DetachBoard() {
-    SetMonitorMode(false);
-    board = nullptr;
-    ButtonClear.Enabled = false;
-    // The timer runs on: its next tick finds no session and does not re-arm.
-}
-
-bool TFormIR::SetMonitorMode(bool on) {
+    if (!connected)
+        return false;
+    Report().Info("IR Starting...", TReporter::Tone::Progress);
     // Only the exchange counts here, not the board's answer.
-    return monitor->SetMonitorMode(on).linkOk;
-}
-
-void TFormIR::StartPolling(bool on) {
-    monitor->StartPolling(on);
+    if (!monitor->SetMonitorMode(true).linkOk)
+        return false;
+    monitor->StartPolling(true);
+    Report().Info("IR Monitor...", TReporter::Tone::Progress);
+    return true;
 }
 
 void TFormIR::TakeReading(bool linkOk, bool done, const uint8_t* codes, uint32_t count) {
@@ -89,7 +63,7 @@ void TFormIR::TakeReading(bool linkOk, bool done, const uint8_t* codes, uint32_t
         SetAllLights(0);
     } else if (!done) {
         SetLabelColour(LabelInfo, kRed);
-        LabelInfo->setText("IR not found");
+        LabelInfo->setText(kbr::devices::kIr.refused);
         SetAllLights(0);
     } else if (count != 0) {
         AddIrCodes(history, codes, count);
@@ -149,6 +123,6 @@ void TFormIR::FormPaint() {
 
 void TFormIR::FormMouseUp(int x, int y) {
     const TButtonRouter::Hit hit = router.MouseUp(x, y);
-    if (hit.manager == buttons.get() && hit.id == 0)
+    if (hit.manager == &Buttons() && hit.id == 0)
         ButtonClearClick();
 }

@@ -4,11 +4,9 @@
 #include <QLineEdit>
 
 #include "board/Board.h"
-#include "pages/Dialogs.h"
-#include "pages/ShowInfo.h"
 #include "logic/LcdText.h"
-#include "skin/ButtonManager.h"
-#include "skin/Colours.h"
+#include "pages/PanelReporter.h"
+#include "session/Devices.h"
 #include "skin/ScreenCursor.h"
 #include "skin/StandardControls.h"
 
@@ -18,8 +16,9 @@ constexpr TFontSpec kCaptionFont{"Arial", 10, 0xFFEA00};
 constexpr TFontSpec kLineFont{"Arial", 14, 0x000000};
 constexpr TEditSpec kLineEdit{static_cast<int>(kLcdLineLength)};
 
-void ShowError(const std::string& text) {
-    Dialogs().MessageBox(platform::MessageKind::Error, text, "");
+void ShowFailure(const std::string& text) {
+    Report().Info(text, TReporter::Tone::Failure);
+    Report().Box(platform::MessageKind::Error, text);
 }
 
 } // namespace
@@ -31,58 +30,43 @@ TFormLCD::TFormLCD(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "LCD") {
     EditLine1 = MakeEdit(this, QRect(101, 142, 186, 32), "Control Panel", kLineFont, kLineEdit);
     ButtonSet = {161, 197, 64, 17, "Set", true, [this] { ButtonSetClick(); }};
 
-    buttons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
-    router.AddManager(buttons.get());
-    router.Bind(*buttons, 0, ButtonSet, "NORMAL_BTN");
-    router.SetEnabled(ButtonSet, false);
+    BindButton(0, ButtonSet);
+    EnableControls(false);
 }
 
-TFormLCD::~TFormLCD() = default;
-
-void TFormLCD::AttachBoard(TBoard* session) {
-    board = session;
-    ShowInfo("", colours::Green);
-    if (!BoardConnected())
-        return;
-    router.SetEnabled(ButtonSet, true);
-    ShowInfo("", colours::Green);
+void TFormLCD::Detaching() {
+    Report().Info("", TReporter::Tone::Success);
 }
 
-void TFormLCD::DetachBoard() {
-    ShowInfo("", colours::Green);
-    board = nullptr;
-    router.SetEnabled(ButtonSet, false);
+void TFormLCD::EnableControls(bool on) {
+    router.SetEnabled(ButtonSet, on);
 }
 
 void TFormLCD::ButtonSetClick() {
+    TCommandScope scope(*this);
     SetScreenCursor(ScreenCursor::HourGlass);
-    router.SetEnabled(ButtonSet, false);
-    ShowInfo("LCD Setting...", colours::Yellow);
+    EnableControls(false);
+    Report().Info("LCD Setting...", TReporter::Tone::Progress);
 
     // One byte per character, as the display has one cell per character.
     const std::vector<uint8_t> text = LcdText(EditLine0->text().toLatin1().toStdString(),
                                               EditLine1->text().toLatin1().toStdString());
     bool done = false;
-    const bool carried = RunLocked(
+    const bool carried = scope.Run(
         [&](TBoard& b) {
-            return b.SendDeviceData(done, kLcdChannel, static_cast<uint32_t>(text.size()),
-                                    text.data());
+            return b.SendDeviceData(done, kbr::devices::kLcd.channel,
+                                    static_cast<uint32_t>(text.size()), text.data());
         },
         ClosedLink::Failure);
 
-    if (carried && !done) {
-        // The refusal stays the last word: the link itself is fine, the text is not shown.
-        ShowInfo("Failed to set lcd.", colours::Red);
-        ShowError("Failed to set lcd.");
-    } else {
-        const std::string result = std::string("Set LCD ") + (carried ? "Success" : "Fail");
-        ShowInfo(result, carried ? colours::Green : colours::Red);
-        if (!carried)
-            ShowError(result);
-    }
-
-    router.SetEnabled(ButtonSet, true);
-    SetScreenCursor(ScreenCursor::Default);
+    // A refusal leaves the link fine, but the text is not shown.
     if (!carried)
-        RaiseLinkLost();
+        ShowFailure(kbr::devices::kLcd.failed);
+    else if (!done)
+        ShowFailure(kbr::devices::kLcd.refused);
+    else
+        Report().Info("Set LCD Success", TReporter::Tone::Success);
+
+    EnableControls(true);
+    SetScreenCursor(ScreenCursor::Default);
 }

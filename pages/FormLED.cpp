@@ -1,7 +1,6 @@
 #include "pages/FormLED.h"
 
 #include "board/Board.h"
-#include "pages/ShowInfo.h"
 #include "skin/BitmapManager.h"
 #include "skin/ButtonManager.h"
 #include "skin/SkinFont.h"
@@ -9,7 +8,6 @@
 
 namespace {
 
-constexpr uint32_t kGreen = 0x008000;
 constexpr uint32_t kRed = 0x0000FF;
 constexpr uint32_t kLabelGreen = 0x30FF00;
 
@@ -62,29 +60,16 @@ TFormLED::TFormLED(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "LED") {
         ledButtons->SetButtonChecked(id, true);
     }
 
-    commandButtons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
     router.AddManager(ledButtons.get());
-    router.AddManager(commandButtons.get());
-    router.Bind(*commandButtons, 0, ButtonLedLightAll, "NORMAL_BTN");
-    router.Bind(*commandButtons, 1, ButtonLedUnlightAll, "NORMAL_BTN");
+    BindButton(0, ButtonLedLightAll);
+    BindButton(1, ButtonLedUnlightAll);
 
-    SetPageEnabled(false);
+    EnableControls(false);
 }
 
 TFormLED::~TFormLED() = default;
 
-void TFormLED::AttachBoard(TBoard* session) {
-    ShowInfo("", kGreen);
-    board = session;
-    SetPageEnabled(BoardConnected());
-}
-
-void TFormLED::DetachBoard() {
-    board = nullptr;
-    SetPageEnabled(false);
-}
-
-void TFormLED::SetPageEnabled(bool on) {
+void TFormLED::EnableControls(bool on) {
     router.SetEnabled(ButtonLedLightAll, on);
     router.SetEnabled(ButtonLedUnlightAll, on);
     for (int id = 0; id < kLedCount; ++id)

@@ -17,9 +17,6 @@ class TFormLED : public TPage {
     explicit TFormLED(QWidget* parent);
     ~TFormLED() override;
 
-    void AttachBoard(TBoard* session) override;
-    void DetachBoard() override;
-
     void ButtonLedLightAllClick();
     void ButtonLedUnlightAllClick();
 
@@ -27,22 +24,21 @@ class TFormLED : public TPage {
     uint32_t LedMask() const;
 
     TButtonManager& LedButtons() { return *ledButtons; }
-    TButtonManager& CommandButtons() { return *commandButtons; }
+    TButtonManager& CommandButtons() { return Buttons(); }
 
     THiddenButton ButtonLedLightAll;
     THiddenButton ButtonLedUnlightAll;
 
   protected:
+    void EnableControls(bool on) override;
     void FormPaint() override;
     void FormMouseDown(int x, int y) override;
     void FormMouseMove(int x, int y) override;
     void FormMouseUp(int x, int y) override;
 
   private:
-    void SetPageEnabled(bool on);
     void SetAllLeds(bool lit);
     void SendLeds();
 
     std::unique_ptr<TButtonManager> ledButtons;
-    std::unique_ptr<TButtonManager> commandButtons;
 };

@@ -188,18 +188,11 @@ bool TFormMemory::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- page contract ----
 
-void TFormMemory::AttachBoard(TBoard* session) {
-    ShowInfo("", colours::Green);
+void TFormMemory::EnableControls(bool on) {
     // Back, connected, before a running flow saw the detach (a quick tab round
-    // trip): the flow goes on, and its end enables the actions.
-    board = session;
-    EnableActions(BoardConnected() && !busy);
-}
-
-void TFormMemory::DetachBoard() {
-    // A flow in progress finds the session gone at its next check and ends.
-    board = nullptr;
-    EnableActions(false);
+    // trip): the flow goes on, and its end enables the actions. A flow in
+    // progress finds the session gone at its next check and ends.
+    EnableActions(on && !busy);
 }
 
 int TFormMemory::SelectedMemoryIndex() const {

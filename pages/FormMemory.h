@@ -32,8 +32,6 @@ class TFormMemory : public TPage {
     explicit TFormMemory(QWidget* parent);
     ~TFormMemory() override;
 
-    void AttachBoard(TBoard* session) override;
-    void DetachBoard() override;
     int FramedPart() const override { return SelectedMemoryIndex(); }
     bool IsBusy() const override { return busy; }
 
@@ -80,6 +78,7 @@ class TFormMemory : public TPage {
     QLabel* ImageFlashNote = nullptr;
 
   protected:
+    void EnableControls(bool on) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

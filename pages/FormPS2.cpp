@@ -1,7 +1,6 @@
 #include "pages/FormPS2.h"
 
-#include "pages/DeviceMonitor.h"
-#include "pages/ShowInfo.h"
+#include "pages/PanelReporter.h"
 #include "skin/BitmapManager.h"
 #include "skin/ButtonManager.h"
 #include "skin/StandardControls.h"
@@ -9,9 +8,8 @@
 
 namespace {
 
-constexpr uint32_t kGreen = 0x008000;
-constexpr uint32_t kYellow = 0x00F6FF;
-constexpr uint32_t kRed = 0x0000FF;
+using Tone = TReporter::Tone;
+
 constexpr uint32_t kTraceFrame = 0x969696;
 
 const char* const kWaitText = "Wait to start PS/2-Mouse monitor";
@@ -21,92 +19,72 @@ const char* const kMousePictures[] = {"PS2_MOUSE", "PS2_MOUSE_L", "PS2_MOUSE_R",
 
 } // namespace
 
-TFormPS2::TFormPS2(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "PS2") {
+TFormPS2::TFormPS2(QWidget* parent)
+    : TMonitorPage(parent, "TAB_DLG_BK", "PS2", kbr::devices::kPs2, [this](const auto& r) {
+          // A refused read or a broken reply is skipped; polling goes on.
+          if (r.linkOk && r.done && IsWholeReports(r.count))
+              TakeReports(r.data.data(), r.count);
+      }) {
     MakeLabel(this, {25, 24, 200, 20}, "PS/2 Mouse Trace", {"Arial", 10, 0xFFEA00});
     LabelInfo = MakeLabel(this, {25, 48, 330, 16}, "", {"MS Sans Serif", 8, 0xFFFFFF});
 
     ButtonStart = {289, 245, 64, 17, "Start", true, [this] { ButtonStartClick(); }};
-    buttons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
-    router.AddManager(buttons.get());
-    router.Bind(*buttons, 0, ButtonStart, "NORMAL_BTN");
+    BindButton(0, ButtonStart);
     for (int key = 1; key <= 4; ++key)
         bitmaps->AddBitmap(key, kMousePictures[key - 1], true);
 
-    monitor = new TDeviceMonitor(this, kChannel, kPollMs, [this](const auto& r) {
-        // A refused read or a broken reply is skipped; polling goes on.
-        if (r.linkOk && r.done && IsWholeReports(r.count))
-            TakeReports(r.data.data(), r.count);
-    });
-    router.SetEnabled(ButtonStart, false);
+    EnableControls(false);
 }
 
-TFormPS2::~TFormPS2() {
-    // Closing the panel while the page is attached lets go of the channel too.
-    if (board)
-        monitor->SetMonitorMode(false);
+void TFormPS2::EnableControls(bool on) {
+    router.SetEnabled(ButtonStart, on);
 }
 
-void TFormPS2::AttachBoard(TBoard* session) {
-    ShowInfo("", kGreen);
+bool TFormPS2::Attached() {
+    const bool ready = TMonitorPage::Attached();
     monitorStarted = tracing = false;
     pointer.buttons = 0;
-    board = session;
     SetStartCaption("Start");
     // A trace left when the page was hidden is over: its pointer goes too.
     DrawPointer(true);
-    if (BoardConnected()) {
-        ShowInfo(kWaitText, kYellow);
-        router.SetEnabled(ButtonStart, true);
-    } else {
-        router.SetEnabled(ButtonStart, false);
-        StartPolling(false);
-    }
+    if (ready)
+        Report().Info(kWaitText, Tone::Progress);
+    return ready;
 }
 
-void TFormPS2::DetachBoard() {
-    ShowInfo("", kYellow);
-    router.SetEnabled(ButtonStart, false);
-    StartPolling(false);
-    SetMonitorMode(false);
-    board = nullptr;
+void TFormPS2::Detaching() {
+    Report().Info("", Tone::Progress);
+    TMonitorPage::Detaching();
     tracing = false;
     SetStartCaption("Start");
 }
 
-void TFormPS2::StartPolling(bool on) {
-    monitor->StartPolling(on);
-}
-
-bool TFormPS2::SetMonitorMode(bool on) {
-    const TDeviceMonitor::TModeResult r = monitor->SetMonitorMode(on);
-    return r.linkOk && r.done;
-}
-
 void TFormPS2::SetStartCaption(const char* caption) {
     ButtonStart.Caption = caption;
-    buttons->SetButtonCaption(0, caption);
+    Buttons().SetButtonCaption(0, caption);
 }
 
 void TFormPS2::ButtonStartClick() {
     monitorStarted = false;
     tracing = !tracing;
     if (tracing) {
-        monitorStarted = SetMonitorMode(true);
+        const TDeviceMonitor::TModeResult mode = monitor->SetMonitorMode(true);
+        monitorStarted = mode.linkOk && mode.done;
         if (monitorStarted) {
             pointer = CentredPointer();
             SetStartCaption("Stop");
             router.SetEnabled(ButtonStart, true);
-            StartPolling(true);
-            ShowInfo("PS/2-Mouse Monitor...", kYellow);
+            monitor->StartPolling(true);
+            Report().Info("PS/2-Mouse Monitor...", Tone::Progress);
         } else {
-            ShowInfo("Cannot find a PS/2 mouse. Please plug one.", kRed);
+            Report().Info(kbr::devices::kPs2.refused, Tone::Failure);
             tracing = false;
         }
     } else {
         // The board's mode stays on; without monitorStarted the pointer is hidden.
-        ShowInfo(kWaitText, kYellow);
+        Report().Info(kWaitText, Tone::Progress);
         SetStartCaption("Start");
-        StartPolling(false);
+        monitor->StartPolling(false);
     }
     DrawPointer(true);
 }

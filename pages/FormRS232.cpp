@@ -5,10 +5,8 @@
 
 #include "board/Board.h"
 #include "board/VisibleText.h"
-#include "pages/DeviceMonitor.h"
-#include "pages/ShowInfo.h"
 #include "logic/Rs232Text.h"
-#include "skin/ButtonManager.h"
+#include "pages/PanelReporter.h"
 #include "skin/SkinFont.h"
 #include "skin/StandardControls.h"
 #include "skin/TextLog.h"
@@ -16,9 +14,9 @@
 
 namespace {
 
-constexpr uint32_t kGreen = 0x008000;
-constexpr uint32_t kYellow = 0x00F6FF;
-constexpr uint32_t kRed = 0x0000FF;
+using Tone = TReporter::Tone;
+namespace devices = kbr::devices;
+
 constexpr uint32_t kWhite = 0xFFFFFF;
 // White text needs a dark box to be read on.
 constexpr uint32_t kRxBackground = 0x000000;
@@ -40,7 +38,13 @@ class TLatin1Validator : public QValidator {
 
 } // namespace
 
-TFormRS232::TFormRS232(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "RS232") {
+TFormRS232::TFormRS232(QWidget* parent)
+    : TMonitorPage(parent, "TAB_DLG_BK", "RS232", devices::kRs232, [this](const auto& r) {
+          if (!r.linkOk || !r.done)
+              Report().Info(devices::kRs232.failed, Tone::Failure);
+          else if (r.count != 0)
+              EditRx->Append(QString::fromLatin1(Rs232StreamText(r.data.data(), r.count)));
+      }) {
     const TFontSpec formFont{"MS Sans Serif", 0, kWhite, false, kFormFontPixels};
     MakeLabel(this, {32, 24, 200, 20}, "RS232 TX/RX", {"Arial", 10, kCaptionColour});
     MakeLabel(this, {32, 48, 200, 20}, "Receive:", formFont);
@@ -64,89 +68,53 @@ TFormRS232::TFormRS232(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "RS232") {
 
     ButtonSend = {289, 242, 64, 17, "Send", true, [this] { ButtonSendClick(); }};
     ButtonClear = {289, 138, 64, 17, "Clear", true, [this] { ButtonClearClick(); }};
-    buttons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
-    router.AddManager(buttons.get());
-    router.Bind(*buttons, 0, ButtonSend, "NORMAL_BTN");
-    router.Bind(*buttons, 1, ButtonClear, "NORMAL_BTN");
+    BindButton(0, ButtonSend);
+    BindButton(1, ButtonClear);
 
-    monitor = new TDeviceMonitor(this, kChannel, kPollMs, [this](const auto& r) {
-        if (!r.linkOk || !r.done)
-            ShowInfo("RS232 receive fail.", kRed);
-        else if (r.count != 0)
-            EditRx->Append(QString::fromLatin1(Rs232StreamText(r.data.data(), r.count)));
-    });
-    SetPageEnabled(false);
+    EnableControls(false);
 }
 
-TFormRS232::~TFormRS232() {
-    // Closing the panel while the page is attached lets go of the channel too.
-    if (board)
-        monitor->SetMonitorMode(false);
-}
-
-void TFormRS232::SetPageEnabled(bool on) {
+void TFormRS232::EnableControls(bool on) {
     // Clear is never disabled.
     router.SetEnabled(ButtonSend, on);
 }
 
-void TFormRS232::StartPolling(bool on) {
-    monitor->StartPolling(on);
-}
-
-bool TFormRS232::SetMonitorMode(bool on) {
-    const TDeviceMonitor::TModeResult r = monitor->SetMonitorMode(on);
-    return r.linkOk && r.done;
-}
-
-void TFormRS232::AttachBoard(TBoard* session) {
-    ShowInfo("", kGreen);
-    board = session;
-    if (BoardConnected()) {
-        if (SetMonitorMode(true)) {
-            SetPageEnabled(true);
-            StartPolling(true);
-            ShowInfo("RS232 Monitor...", kYellow);
-        } else {
-            ShowInfo("Failed to start RS232", kRed);
-        }
-    } else {
-        SetPageEnabled(false);
-        StartPolling(false);
+bool TFormRS232::Attached() {
+    if (!TMonitorPage::Attached())
+        return false;
+    const TDeviceMonitor::TModeResult mode = monitor->SetMonitorMode(true);
+    if (!mode.linkOk || !mode.done) {
+        Report().Info(devices::kRs232.refused, Tone::Failure);
+        return false;
     }
-}
-
-void TFormRS232::DetachBoard() {
-    StartPolling(false);
-    SetMonitorMode(false);
-    SetPageEnabled(false);
-    board = nullptr;
+    monitor->StartPolling(true);
+    Report().Info("RS232 Monitor...", Tone::Progress);
+    return true;
 }
 
 void TFormRS232::ButtonSendClick() {
     if (!board)
         return;
-    SetPageEnabled(false);
-    const bool ok = Transmit(EditSend->text().toLatin1().toStdString());
-    SetPageEnabled(true);
-    if (!ok)
-        RaiseLinkLost();
+    TCommandScope scope(*this);
+    EnableControls(false);
+    Transmit(scope, EditSend->text().toLatin1().toStdString());
+    EnableControls(true);
 }
 
-bool TFormRS232::Transmit(const std::string& text) {
-    ShowInfo("RS232 transmitting...", kYellow);
+void TFormRS232::Transmit(TCommandScope& scope, const std::string& text) {
+    Report().Info("RS232 transmitting...", Tone::Progress);
     bool done = false;
     const std::vector<uint8_t> bytes = Rs232TransmitBytes(text);
-    const bool ok = RunLocked(
+    const bool ok = scope.Run(
         [&](TBoard& b) {
-            return b.SendDeviceData(done, kChannel, static_cast<uint32_t>(bytes.size()),
-                                    bytes.data());
+            return b.SendDeviceData(done, devices::kRs232.channel,
+                                    static_cast<uint32_t>(bytes.size()), bytes.data());
         },
         ClosedLink::Failure);
     if (ok && done)
-        ShowInfo("RS232 transmit successfully.", kGreen);
+        Report().Info("RS232 transmit successfully.", Tone::Success);
     else
-        ShowInfo("RS232 transmit fail.", kRed);
-    return ok;
+        Report().Info(devices::kRs232TransmitFailed, Tone::Failure);
 }
 
 void TFormRS232::ButtonClearClick() {

@@ -3,17 +3,14 @@
 #include <QLabel>
 
 #include "board/Board.h"
-#include "pages/Dialogs.h"
-#include "pages/ShowInfo.h"
-#include "skin/ButtonManager.h"
-#include "skin/Colours.h"
+#include "pages/PanelReporter.h"
+#include "session/Devices.h"
 #include "skin/StandardControls.h"
 
 namespace {
 
 constexpr TFontSpec kTitleFont{"Arial", 10, 0xFFEA00};
 constexpr TFontSpec kValueFont{"Arial", 8, 0xFFFFFF};
-constexpr const char* kFailed = "Failed to access SDCARD.";
 
 QLabel* Title(QWidget* parent, int x, int y, const char* text) {
     QLabel* label = MakeLabel(parent, QRect(x, y, 0, 0), text, kTitleFont);
@@ -40,27 +37,12 @@ TFormSDCARD::TFormSDCARD(QWidget* parent) : TPage(parent, "SDCARD_DLG_BK", "SD C
     LabelSDCARD_FAT = Value(this, QRect(32, 238, 193, 25));
     ButtonSDCARD = {288, 226, 64, 17, "Read", true, [this] { ButtonSDCARDClick(); }};
 
-    buttons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
-    router.AddManager(buttons.get());
-    router.Bind(*buttons, 0, ButtonSDCARD, "NORMAL_BTN");
-    SetReadEnabled(false);
+    BindButton(0, ButtonSDCARD);
+    EnableControls(false);
     ClearValues();
 }
 
-TFormSDCARD::~TFormSDCARD() = default;
-
-void TFormSDCARD::AttachBoard(TBoard* session) {
-    ShowInfo("", colours::Green);
-    board = session;
-    SetReadEnabled(BoardConnected());
-}
-
-void TFormSDCARD::DetachBoard() {
-    board = nullptr;
-    SetReadEnabled(false);
-}
-
-void TFormSDCARD::SetReadEnabled(bool on) {
+void TFormSDCARD::EnableControls(bool on) {
     router.SetEnabled(ButtonSDCARD, on);
 }
 
@@ -71,18 +53,19 @@ void TFormSDCARD::ClearValues() {
 }
 
 void TFormSDCARD::ButtonSDCARDClick() {
-    SetReadEnabled(false);
+    TCommandScope scope(*this);
+    EnableControls(false);
     ClearValues();
-    const bool carried = ReadCard();
-    SetReadEnabled(true);
-    if (!carried)
-        RaiseLinkLost();
+    ReadCard(scope);
+    EnableControls(true);
 }
 
-bool TFormSDCARD::ReadCard() {
+void TFormSDCARD::ReadCard(TCommandScope& scope) {
+    using Tone = TReporter::Tone;
+    namespace devices = kbr::devices;
     bool done = false;
     std::string csd, cid, fileSystem;
-    const bool carried = RunLocked(
+    const bool carried = scope.Run(
         [&](TBoard& b) {
             b.FlushInput();
             return b.ReadSdCardInfo(done, csd, cid, fileSystem);
@@ -91,22 +74,19 @@ bool TFormSDCARD::ReadCard() {
 
     if (!carried) {
         ClearValues();
-        ShowInfo(kFailed, colours::Red);
-        Dialogs().MessageBox(platform::MessageKind::Error, kFailed, "");
-        return false;
+        Report().Info(devices::kSdCard.failed, Tone::Failure);
+        Report().Box(platform::MessageKind::Error, devices::kSdCard.failed);
+        return;
     }
     if (!done) {
         // No card or a card error: the labels stay empty, never an earlier card's texts.
-        ShowInfo(kFailed, colours::Red);
-        Dialogs().MessageBox(platform::MessageKind::Warning,
-                             "Failed to access the SDCARD.\n"
-                             "Please make sure a SDCARD is pluged into the KBR-370.",
-                             "");
-        return true;
+        Report().Info(devices::kSdCard.failed, Tone::Failure);
+        Report().Box(platform::MessageKind::Warning,
+                     std::string(devices::kSdCard.missing) + "\n" + devices::kSdCard.plugHint);
+        return;
     }
     LabelSDCARD_CSD->setText(QString::fromStdString(csd));
     LabelSDCARD_CID->setText(QString::fromStdString(cid));
     LabelSDCARD_FAT->setText(QString::fromStdString(fileSystem));
-    ShowInfo("Read SDCARD read successfully", colours::Green);
-    return true;
+    Report().Info("Read SDCARD read successfully", Tone::Success);
 }

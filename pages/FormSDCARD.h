@@ -1,11 +1,8 @@
 #pragma once
-#include <memory>
-
 #include "pages/Page.h"
 #include "skin/HiddenButton.h"
 
 class QLabel;
-class TButtonManager;
 
 // The SD card page: on Read, the card's identification, its specific data and
 // its file system, as the board reports and the session decodes them.
@@ -13,14 +10,8 @@ class TFormSDCARD : public TPage {
     Q_OBJECT
   public:
     explicit TFormSDCARD(QWidget* parent);
-    ~TFormSDCARD() override;
-
-    void AttachBoard(TBoard* session) override;
-    void DetachBoard() override;
 
     void ButtonSDCARDClick();
-
-    TButtonManager& Buttons() { return *buttons; }
 
     QLabel* LabelCID;
     QLabel* LabelSDCARD_CID;
@@ -30,11 +21,10 @@ class TFormSDCARD : public TPage {
     QLabel* LabelSDCARD_FAT;
     THiddenButton ButtonSDCARD;
 
-  private:
-    void SetReadEnabled(bool on);
-    void ClearValues();
-    // False only when the request was not carried (a link failure).
-    bool ReadCard();
+  protected:
+    void EnableControls(bool on) override;
 
-    std::unique_ptr<TButtonManager> buttons;
+  private:
+    void ClearValues();
+    void ReadCard(TCommandScope& scope);
 };

@@ -1,10 +1,8 @@
 #include "pages/FormSeg7.h"
 
 #include "board/Board.h"
-#include "pages/ShowInfo.h"
 #include "skin/BitmapManager.h"
 #include "skin/ButtonManager.h"
-#include "skin/Colours.h"
 #include "skin/SkinFont.h"
 #include "skin/WinColor.h"
 
@@ -36,35 +34,20 @@ TFormSeg7::TFormSeg7(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "Segement 7"
     for (int v = 0; v < 16; ++v)
         bitmaps->AddBitmap(kGlyphKey + v, QString::asprintf("HEX_%x", v), true);
 
-    buttons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
-    router.AddManager(buttons.get());
     for (int d = 0; d < kSeg7DigitCount; ++d) {
         const DigitColumn c = ColumnOf(d);
-        buttons->AddButton(2 * d, QString(), "RIGHT_BTN", c.x0, c.buttonY);
-        buttons->AddButton(2 * d + 1, QString(), "LEFT_BTN", c.x0 - 22, c.buttonY);
+        Buttons().AddButton(2 * d, QString(), "RIGHT_BTN", c.x0, c.buttonY);
+        Buttons().AddButton(2 * d + 1, QString(), "LEFT_BTN", c.x0 - 22, c.buttonY);
         digitPos[d] = QPoint(c.x0 - 30, c.digitY);
     }
-    SetPageEnabled(false);
+    EnableControls(false);
     DrawDigits();
 }
 
-TFormSeg7::~TFormSeg7() = default;
-
-void TFormSeg7::AttachBoard(TBoard* session) {
-    ShowInfo("", colours::Green);
-    board = session;
-    SetPageEnabled(BoardConnected());
-}
-
-void TFormSeg7::DetachBoard() {
-    board = nullptr;
-    SetPageEnabled(false);
-}
-
-void TFormSeg7::SetPageEnabled(bool on) {
+void TFormSeg7::EnableControls(bool on) {
     for (int id = 0; id < 2 * kSeg7DigitCount; ++id)
-        buttons->SetButtonEnabled(id, on);
-    buttons->PaintButtons();
+        Buttons().SetButtonEnabled(id, on);
+    Buttons().PaintButtons();
 }
 
 void TFormSeg7::DrawDigits() {

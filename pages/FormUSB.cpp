@@ -2,23 +2,15 @@
 
 #include <QLabel>
 
-#include "board/Board.h"
-#include "pages/PollTimer.h"
-#include "pages/ShowInfo.h"
 #include "logic/UsbDevice.h"
+#include "pages/DeviceMonitor.h"
+#include "pages/PanelReporter.h"
 #include "skin/BitmapManager.h"
-#include "skin/Colours.h"
 #include "skin/StandardControls.h"
 
 namespace {
 
-constexpr uint8_t kUsbChannel = 5;
-
-// A freshly plugged device may still be enumerating and change its kind, so
-// the next look follows quickly after a change; a port that stays as it was
-// is looked at less often, which leaves the link to the other pages' work.
-constexpr int kAfterChangeMs = 100;
-constexpr int kSteadyMs = 300;
+using kbr::devices::kUsb;
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kLightBlue = 0xFFEA00;
@@ -43,57 +35,36 @@ TFormUSB::TFormUSB(QWidget* parent) : TPage(parent, "USB_DLG_BK", "USB") {
                           Qt::AlignLeft | Qt::AlignTop, true);
     LabelUsbPort = MakeLabel(this, {80, 129, 145, 50}, "Port 1 Status", {"Arial", 10, kWhite},
                              Qt::AlignLeft | Qt::AlignTop, true);
-    TimerPolling = new TPollTimer(this, kAfterChangeMs, [this] { return TimerPollingTimer(); });
+    monitor = new TDeviceMonitor(this, kUsb, [this](const auto& r) {
+        // A port that stays as it was is looked at less often, which leaves
+        // the link to the other pages' work.
+        const bool changed = r.linkOk && r.done && r.count != 0 && TakeKind(r.data[0]);
+        monitor->SetInterval(changed ? kUsb.pollMs : kbr::devices::kUsbSteadyPollMs);
+    });
     ShowUsbDevice();
 }
 
-TFormUSB::~TFormUSB() = default;
-
-void TFormUSB::AttachBoard(TBoard* session) {
-    board = session;
-    if (BoardConnected()) {
-        ShowInfo(WaitingText(), colours::Yellow);
-        StartPolling(true);
-    }
-}
-
-void TFormUSB::DetachBoard() {
-    ShowInfo("", colours::Yellow);
-    StartPolling(false);
-    board = nullptr;
-}
-
-void TFormUSB::StartPolling(bool on) {
-    TimerPolling->SetInterval(kAfterChangeMs);
-    TimerPolling->StartPolling(on);
-}
-
-bool TFormUSB::TimerPollingTimer() {
-    bool changed = false;
-    if (!PollUsb(changed)) {
-        RaiseLinkLost();
+bool TFormUSB::Attached() {
+    if (!BoardConnected())
         return false;
-    }
-    TimerPolling->SetInterval(changed ? kAfterChangeMs : kSteadyMs);
-    return board != nullptr;
+    Report().Info(WaitingText(), TReporter::Tone::Progress);
+    monitor->SetInterval(kUsb.pollMs);
+    monitor->StartPolling(true);
+    return true;
 }
 
-bool TFormUSB::PollUsb(bool& changed) {
-    bool done = false;
-    uint32_t count = 0;
-    uint8_t data[TBoard::kDeviceChunk];
-    const bool ok =
-        RunLocked([&](TBoard& b) { return b.ReadDeviceData(done, kUsbChannel, count, data); },
-                  ClosedLink::Failure);
-    if (!ok || !done || count == 0)
-        return ok;
+void TFormUSB::Detaching() {
+    Report().Info("", TReporter::Tone::Progress);
+    monitor->StartPolling(false);
+}
+
+bool TFormUSB::TakeKind(int kind) {
     const int previous = usbDeviceKind;
-    usbDeviceKind = data[0];
-    changed = usbDeviceKind != previous;
-    ShowInfo(usbDeviceKind != kUsbNone ? "A device is found in the USB Port." : WaitingText(),
-             colours::Yellow);
+    usbDeviceKind = kind;
+    Report().Info(usbDeviceKind != kUsbNone ? "A device is found in the USB Port." : WaitingText(),
+                  TReporter::Tone::Progress);
     ShowUsbDevice();
-    return true;
+    return usbDeviceKind != previous;
 }
 
 void TFormUSB::ShowUsbDevice() {

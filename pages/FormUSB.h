@@ -2,7 +2,7 @@
 #include "pages/Page.h"
 
 class QLabel;
-class TPollTimer;
+class TDeviceMonitor;
 
 // The USB page: while connected it polls the board for the kind of device in
 // the USB host port and shows it as a name and as one of three lit icons.
@@ -10,32 +10,29 @@ class TPollTimer;
 class TFormUSB : public TPage {
     Q_OBJECT
   public:
-    explicit TFormUSB(QWidget* parent);
-    ~TFormUSB() override;
-
-    void AttachBoard(TBoard* session) override;
-    void DetachBoard() override;
-
-    int UsbDeviceKind() const { return usbDeviceKind; }
-    QLabel* LabelUsbPort = nullptr;
-    TPollTimer* TimerPolling = nullptr;
-
     // Where the three icons are drawn side by side (ShapeUsb's top-left).
     static constexpr int kIconsX = 232;
     static constexpr int kIconsY = 128;
     static constexpr int kIconStep = 40;
 
+    explicit TFormUSB(QWidget* parent);
+
+    int UsbDeviceKind() const { return usbDeviceKind; }
+    TDeviceMonitor& Monitor() { return *monitor; }
+    QLabel* LabelUsbPort = nullptr;
+
   protected:
+    bool Attached() override;
+    void Detaching() override;
     void FormPaint() override;
 
   private:
-    void StartPolling(bool on);
-    bool TimerPollingTimer();
-    // One read of the port; false when the exchange failed on the link.
-    bool PollUsb(bool& changed);
+    // Takes the port's kind; true when it changed.
+    bool TakeKind(int kind);
     void ShowUsbDevice();
     void DrawUsbIcons();
 
     int usbDeviceKind = 0;
     QLabel* LabelPort = nullptr;
+    TDeviceMonitor* monitor;
 };

@@ -5,14 +5,13 @@
 #include <QPainter>
 
 #include "board/Board.h"
-#include "pages/ShowInfo.h"
 #include "logic/VgaPattern.h"
-#include "skin/Colours.h"
+#include "pages/PanelReporter.h"
+#include "session/Devices.h"
 #include "skin/StandardControls.h"
 
 namespace {
 
-constexpr uint8_t kVgaChannel = 2;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kLightBlue = 0xFFEA00;
 constexpr uint32_t kDarkGrey = 0x404040;
@@ -42,18 +41,12 @@ TFormVGA::TFormVGA(QWidget* parent)
     DrawPreview(0);
 }
 
-TFormVGA::~TFormVGA() = default;
-
-void TFormVGA::AttachBoard(TBoard* session) {
-    ShowInfo("", colours::Green);
-    board = session;
-    if (BoardConnected())
-        ComboBoxVGAChange();
-}
-
-void TFormVGA::DetachBoard() {
+bool TFormVGA::Attached() {
     // The list stays usable; without a session it only redraws the preview.
-    board = nullptr;
+    const bool ready = TPage::Attached();
+    if (ready)
+        ComboBoxVGAChange();
+    return ready;
 }
 
 void TFormVGA::ComboBoxVGAChange() {
@@ -64,13 +57,14 @@ void TFormVGA::ComboBoxVGAChange() {
 }
 
 void TFormVGA::ApplyPattern(int pattern) {
-    ShowInfo("VGA Setting...", colours::Yellow);
+    using Tone = TReporter::Tone;
+    Report().Info("VGA Setting...", Tone::Progress);
     bool done = false;
     const uint8_t index = static_cast<uint8_t>(pattern);
     const bool ok = RunCommand(
         [&](TBoard& b) {
             b.FlushInput();
-            return b.SendDeviceData(done, kVgaChannel, 1, &index);
+            return b.SendDeviceData(done, kbr::devices::kVga.channel, 1, &index);
         },
         ClosedLink::Failure);
     if (!ok)
@@ -78,9 +72,9 @@ void TFormVGA::ApplyPattern(int pattern) {
     // A board that answered but refused the pattern shows its old picture:
     // that must not read as a success.
     if (done)
-        ShowInfo("Set VGA Success", colours::Green);
+        Report().Info("Set VGA Success", Tone::Success);
     else
-        ShowInfo("Set VGA Failed", colours::Red);
+        Report().Info(kbr::devices::kVga.refused, Tone::Failure);
 }
 
 void TFormVGA::DrawPreview(int pattern) {

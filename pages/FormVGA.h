@@ -13,16 +13,13 @@ class TFormVGA : public TPage {
     Q_OBJECT
   public:
     explicit TFormVGA(QWidget* parent);
-    ~TFormVGA() override;
-
-    void AttachBoard(TBoard* session) override;
-    void DetachBoard() override;
 
     QComboBox* ComboBoxVGA = nullptr;
     // Where the preview lies on the page.
     static constexpr QRect kImageVGA{32, 88, 329, 169};
 
   protected:
+    bool Attached() override;
     void FormPaint() override;
 
   private:

@@ -3,8 +3,11 @@
 #include <mutex>
 
 #include "board/Board.h"
+#include "pages/PanelReporter.h"
 #include "skin/BitmapManager.h"
 #include "skin/ButtonKeys.h"
+#include "skin/ButtonManager.h"
+#include "skin/HiddenButton.h"
 
 TPage::TPage(QWidget* parent, const char* background, const char* caption) : TSkinWindow(parent) {
     setWindowTitle(caption);
@@ -16,6 +19,34 @@ TPage::TPage(QWidget* parent, const char* background, const char* caption) : TSk
 }
 
 TPage::~TPage() = default;
+
+void TPage::AttachBoard(TBoard* session) {
+    board = session;
+    EnableControls(Attached());
+}
+
+void TPage::DetachBoard() {
+    Detaching();
+    board = nullptr;
+    EnableControls(false);
+}
+
+bool TPage::Attached() {
+    Report().Info("", TReporter::Tone::Success);
+    return BoardConnected();
+}
+
+TButtonManager& TPage::Buttons() {
+    if (!buttons) {
+        buttons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
+        router.AddManager(buttons.get());
+    }
+    return *buttons;
+}
+
+void TPage::BindButton(int id, THiddenButton& hidden) {
+    router.Bind(Buttons(), id, hidden, "NORMAL_BTN");
+}
 
 void TPage::FormPaint() {
     bitmaps->DrawBitmap(0, 0, 0);
@@ -38,6 +69,24 @@ bool TPage::BoardConnected() const {
     return board && board->IsConnected();
 }
 
+TPage::TCommandScope::~TCommandScope() {
+    if (lost)
+        page.RaiseLinkLost();
+}
+
+bool TPage::TCommandScope::Run(const std::function<bool(TBoard&)>& command, ClosedLink closed) {
+    if (!page.board)
+        return false;
+    const bool ok = page.RunLocked(command, closed);
+    lost |= !ok;
+    return ok;
+}
+
+bool TPage::RunCommand(const std::function<bool(TBoard&)>& command, ClosedLink closed) {
+    TCommandScope scope(*this);
+    return scope.Run(command, closed);
+}
+
 bool TPage::RunLocked(const std::function<bool(TBoard&)>& command, ClosedLink closed) {
     if (!board)
         return false;
@@ -46,15 +95,6 @@ bool TPage::RunLocked(const std::function<bool(TBoard&)>& command, ClosedLink cl
     if (!board->IsConnected())
         return closed == ClosedLink::Success;
     return command(*board);
-}
-
-bool TPage::RunCommand(const std::function<bool(TBoard&)>& command, ClosedLink closed) {
-    if (!board)
-        return false;
-    const bool ok = RunLocked(command, closed);
-    if (!ok)
-        RaiseLinkLost();
-    return ok;
 }
 
 void TPage::RaiseLinkLost() {

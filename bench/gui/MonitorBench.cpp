@@ -15,13 +15,14 @@
 
 #include "bench/BenchStats.h"
 #include "board/Board.h"
+#include "logic/IrCodes.h"
 #include "pages/DeviceMonitor.h"
 #include "pages/DialogRecorder.h"
 #include "pages/Dialogs.h"
 #include "pages/FormIR.h"
 #include "pages/FormPS2.h"
 #include "pages/FormRS232.h"
-#include "logic/IrCodes.h"
+#include "session/Devices.h"
 #include "skin/TextLog.h"
 #include "tests/support/TestVBoard.h"
 
@@ -124,8 +125,8 @@ void Print(const char* page, int interval, double cpuTarget, const Figures& f) {
     const bool periodOk = f.periodMedian <= interval * 1.05 + f.exchangeMedian + 2 &&
                           f.periodMedian >= interval * 0.95;
     const bool latencyOk = f.latencyP99 <= interval + 20;
-    std::printf("  %-5s one exchange    : median %6.2f ms, p99 %6.2f ms\n", page,
-                f.exchangeMedian, f.exchangeP99);
+    std::printf("  %-5s one exchange    : median %6.2f ms, p99 %6.2f ms\n", page, f.exchangeMedian,
+                f.exchangeP99);
     std::printf("  %-5s polling period  : median %6.2f ms, p99 %6.2f ms over %zu polls"
                 "  (target: %d ms + one exchange)  %s\n",
                 page, f.periodMedian, f.periodP99, f.polls, interval, periodOk ? "ok" : "MISSED");
@@ -137,60 +138,63 @@ void Print(const char* page, int interval, double cpuTarget, const Figures& f) {
                 f.cpuPercent, cpuTarget, f.cpuPercent <= cpuTarget ? "ok" : "MISSED");
 }
 
-Figures BenchPs2(TBoard& session, const TestVBoard& vb) {
+// One page's figures: shown and attached, `start` run (when given), timed
+// idle for `idleMs`, then `latency` measures it before it is detached.
+template <typename Page>
+Figures BenchPage(TBoard& session, int idleMs, const std::function<void(Page&)>& start,
+                  const std::function<void(Page&, Figures&)>& latency) {
     Figures f;
-    TFormPS2 page(nullptr);
+    Page page(nullptr);
     page.show();
     page.AttachBoard(&session);
-    page.ButtonStartClick();
-    MeasureIdle(page.Monitor(), 4000, f);
-    int x = page.Pointer().x;
-    MeasureLatency(
-        &page, 60, 15,
-        [&](int i) {
-            vb.CtlOk(i % 2 ? "ps2 push 08EC0000" : "ps2 push 08140000"); // 20 left or right
-            x += i % 2 ? -20 : 20;
-        },
-        [&](int) { return page.Pointer().x == x; }, f);
+    if (start)
+        start(page);
+    MeasureIdle(page.Monitor(), idleMs, f);
+    latency(page, f);
     page.DetachBoard();
     return f;
+}
+
+Figures BenchPs2(TBoard& session, const TestVBoard& vb) {
+    return BenchPage<TFormPS2>(
+        session, 4000, [](TFormPS2& page) { page.ButtonStartClick(); },
+        [&](TFormPS2& page, Figures& f) {
+            int x = page.Pointer().x;
+            MeasureLatency(
+                &page, 60, 15,
+                [&](int i) {
+                    vb.CtlOk(i % 2 ? "ps2 push 08EC0000" : "ps2 push 08140000"); // 20 left or right
+                    x += i % 2 ? -20 : 20;
+                },
+                [&](int) { return page.Pointer().x == x; }, f);
+        });
 }
 
 Figures BenchIr(TBoard& session, const TestVBoard& vb) {
-    Figures f;
-    TFormIR page(nullptr);
-    page.show();
-    page.AttachBoard(&session);
-    MeasureIdle(page.Monitor(), 4000, f);
     static const uint8_t kCodes[] = {0x0F, 0x13, 0x10, 0x12, 0x01, 0x02, 0x03, 0x1A};
-    MeasureLatency(
-        &page, 40, 60,
-        [&](int i) {
-            char command[32];
-            std::snprintf(command, sizeof command, "ir push %02X", kCodes[i % 8]);
-            vb.CtlOk(command);
-        },
-        [&](int i) {
-            // The ring of the pressed key at full brightness.
-            const TKeyRect r = IrKeyRect(i % 8);
-            return page.GetCanvas().Pixel(r.left + 1, r.top + 9) == QColor(255, 255, 0);
-        },
-        f);
-    page.DetachBoard();
-    return f;
+    return BenchPage<TFormIR>(session, 4000, {}, [&](TFormIR& page, Figures& f) {
+        MeasureLatency(
+            &page, 40, 60,
+            [&](int i) {
+                char command[32];
+                std::snprintf(command, sizeof command, "ir push %02X", kCodes[i % 8]);
+                vb.CtlOk(command);
+            },
+            [&](int i) {
+                // The ring of the pressed key at full brightness.
+                const TKeyRect r = IrKeyRect(i % 8);
+                return page.GetCanvas().Pixel(r.left + 1, r.top + 9) == QColor(255, 255, 0);
+            },
+            f);
+    });
 }
 
 Figures BenchRs232(TBoard& session, const TestVBoard& vb) {
-    Figures f;
-    TFormRS232 page(nullptr);
-    page.show();
-    page.AttachBoard(&session);
-    MeasureIdle(page.Monitor(), 5000, f);
-    MeasureLatency(
-        page.EditRx->viewport(), 30, 30, [&](int) { vb.CtlOk("rs232 push 78"); },
-        [&](int i) { return page.EditRx->Text().size() == i + 1; }, f);
-    page.DetachBoard();
-    return f;
+    return BenchPage<TFormRS232>(session, 5000, {}, [&](TFormRS232& page, Figures& f) {
+        MeasureLatency(
+            page.EditRx->viewport(), 30, 30, [&](int) { vb.CtlOk("rs232 push 78"); },
+            [&](int i) { return page.EditRx->Text().size() == i + 1; }, f);
+    });
 }
 
 // An hour at 128 bytes every 100 ms is 36000 appends; the last ones must cost
@@ -246,9 +250,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("kbr370_monitor_bench (one page at a time on a virtual board)\n");
-    Print("PS/2", TFormPS2::kPollMs, 1.0, BenchPs2(session, vb));
-    Print("IR", TFormIR::kPollMs, 0.5, BenchIr(session, vb));
-    Print("RS232", TFormRS232::kPollMs, 0.5, BenchRs232(session, vb));
+    Print("PS/2", kbr::devices::kPs2.pollMs, 1.0, BenchPs2(session, vb));
+    Print("IR", kbr::devices::kIr.pollMs, 0.5, BenchIr(session, vb));
+    Print("RS232", kbr::devices::kRs232.pollMs, 0.5, BenchRs232(session, vb));
     BenchLongReceive();
     session.Disconnect();
     SetDialogs(nullptr);

@@ -8,12 +8,21 @@
 namespace {
 
 TEST(UsbDevice, KnownKindsAreNamedOthersAreNot) {
-    EXPECT_EQ(UsbPortText(1), "\r\nUSB Mouse");
-    EXPECT_EQ(UsbPortText(3), "\r\nUSB Device");
-    EXPECT_EQ(UsbPortText(0), "\r\n");
-    EXPECT_EQ(UsbKindWord(0), "none");
-    EXPECT_EQ(UsbKindWord(3), "other");
-    EXPECT_EQ(UsbKindWord(255), "kind 255");
+    const struct {
+        int kind;
+        const char* port;
+        const char* word;
+    } cases[] = {{0, "\r\n", "none"},
+                 {1, "\r\nUSB Mouse", "mouse"},
+                 {2, "\r\nUSB Storage", "storage"},
+                 {3, "\r\nUSB Device", "other"},
+                 {4, "\r\n", "kind 4"},
+                 {255, "\r\n", "kind 255"},
+                 {-1, "\r\n", "kind -1"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(UsbPortText(c.kind), c.port) << c.kind;
+        EXPECT_EQ(UsbKindWord(c.kind), c.word) << c.kind;
+    }
 }
 
 TEST(VgaPattern, ScaleRampsRestartEverySixteenColumns) {
@@ -51,9 +60,9 @@ TEST(VgaPattern, PlainColoursAndNames) {
 TEST(HsmcReport, PinNumbersFollowTheConnector) {
     EXPECT_EQ(HsmcTransceiverLine(0), "HSMC Pin 31/29-32/30    \r\n");
     EXPECT_EQ(HsmcTransceiverLine(3), "HSMC Pin 19/17-20/18    \r\n");
-    const std::pair<int, const char*> pairs[] = {
-        {0, "41-42"}, {1, "43-44"}, {2, "47-48"}, {3, "49-50"}, {4, "53-54"},
-        {38, "155-156"}, {39, "157-158"}};
+    const std::pair<int, const char*> pairs[] = {{0, "41-42"},   {1, "43-44"}, {2, "47-48"},
+                                                 {3, "49-50"},   {4, "53-54"}, {38, "155-156"},
+                                                 {39, "157-158"}};
     for (const auto& [bit, pins] : pairs)
         EXPECT_EQ(HsmcPinPairLine(bit), std::string("HSMC Pin ") + pins + "    \r\n");
 }

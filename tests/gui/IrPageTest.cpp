@@ -2,6 +2,8 @@
 // lights and their fading, Clear, a missing receiver, and the board's mode
 // after the page is left.
 #include <QLabel>
+#include <algorithm>
+#include <ranges>
 
 #include "pages/DeviceMonitor.h"
 #include "pages/FormIR.h"
@@ -25,11 +27,9 @@ class IrPageTest : public BoardPageTest {
         const TKeyRect r = IrKeyRect(key);
         return page.GetCanvas().Pixel(r.left + 1, r.top + 9);
     }
-    int LitKeys() const {
-        int n = 0;
-        for (int k = 0; k < kIrKeyCount; ++k)
-            n += page.KeyLight(k) != 0;
-        return n;
+    long LitKeys() const {
+        return std::ranges::count_if(std::views::iota(0, kIrKeyCount),
+                                     [&](int k) { return page.KeyLight(k) != 0; });
     }
 
     TFormIR page{nullptr};

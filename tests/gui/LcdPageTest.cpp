@@ -20,6 +20,19 @@ class LcdPageTest : public BoardPageTest {
     }
     void ClickSet() { ClickButton(&page, page.Buttons(), 0); }
     bool SetEnabled() { return page.Buttons().FindButton(0)->Enabled() && page.ButtonSet.Enabled; }
+    // Set with `fault` planted: the last info line and the one error box say `text`.
+    void SetFailsWith(const std::string& fault, const std::string& text) {
+        page.AttachBoard(&session);
+        Ctl("fault " + fault);
+        infos.clear();
+        ClickSet();
+        ASSERT_FALSE(infos.empty());
+        EXPECT_EQ(infos.back().text, text);
+        EXPECT_EQ(infos.back().colour, colours::Red);
+        ASSERT_EQ(dialogs->Boxes.size(), 1u);
+        EXPECT_EQ(dialogs->Boxes[0].kind, platform::MessageKind::Error);
+        EXPECT_EQ(dialogs->Boxes[0].text, text);
+    }
 
     TFormLCD page{nullptr};
 };
@@ -57,32 +70,15 @@ TEST_F(LcdPageTest, SetPutsBothLinesOnTheDisplay) {
 }
 
 TEST_F(LcdPageTest, RefusedTextEndsOnTheRefusal) {
-    page.AttachBoard(&session);
-    Ctl("fault status:1");
-    infos.clear();
-    ClickSet();
-    ASSERT_FALSE(infos.empty());
-    EXPECT_EQ(infos.back().text, "Failed to set lcd.");
-    EXPECT_EQ(infos.back().colour, colours::Red);
+    SetFailsWith("status:1", "Failed to set lcd.");
     for (const Info& i : infos)
         EXPECT_NE(i.text, "Set LCD Success");
-    ASSERT_EQ(dialogs->Boxes.size(), 1u);
-    EXPECT_EQ(dialogs->Boxes[0].kind, platform::MessageKind::Error);
-    EXPECT_EQ(dialogs->Boxes[0].text, "Failed to set lcd.");
     EXPECT_EQ(linkLost, 0);
     EXPECT_TRUE(SetEnabled());
 }
 
 TEST_F(LcdPageTest, LinkFailureIsReportedAndLosesTheLink) {
-    page.AttachBoard(&session);
-    Ctl("fault wrong-command");
-    infos.clear();
-    ClickSet();
-    ASSERT_FALSE(infos.empty());
-    EXPECT_EQ(infos.back().text, "Set LCD Fail");
-    EXPECT_EQ(infos.back().colour, colours::Red);
-    ASSERT_EQ(dialogs->Boxes.size(), 1u);
-    EXPECT_EQ(dialogs->Boxes[0].text, "Set LCD Fail");
+    SetFailsWith("wrong-command", "Set LCD Fail");
     EXPECT_EQ(linkLost, 1);
 }
 

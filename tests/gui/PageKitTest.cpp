@@ -1,6 +1,9 @@
-// What every page relies on from the kit: the command rule around the
-// session's Lock, the re-arming poll timer and bound hidden buttons.
+// What every page relies on from the kit: attaching and detaching, the
+// command rule around the session's Lock, the re-arming poll timer and bound
+// hidden buttons.
 #include <future>
+#include <string>
+#include <vector>
 
 #include "board/Board.h"
 #include "pages/Page.h"
@@ -9,6 +12,7 @@
 #include "skin/ButtonRouter.h"
 #include "skin/CustomButton.h"
 #include "skin/HiddenButton.h"
+#include "tests/gui/BoardPageTest.h"
 #include "tests/gui/GuiTestSupport.h"
 
 namespace {
@@ -16,11 +20,30 @@ namespace {
 class KitPage : public TPage {
   public:
     KitPage() : TPage(nullptr, "TAB_DLG_BK", "Kit") {}
-    void AttachBoard(TBoard* session) override { board = session; }
-    void DetachBoard() override { board = nullptr; }
     using TPage::ClosedLink;
     using TPage::RunCommand;
 };
+
+// Records, in order, what the kit asks of a page.
+class ContractPage : public TPage {
+  public:
+    ContractPage() : TPage(nullptr, "TAB_DLG_BK", "Contract") {}
+    using TPage::ClosedLink;
+    using TPage::TCommandScope;
+
+    std::vector<std::string> calls;
+    bool deviceAnswers = true; // the page's own condition for being ready
+
+  protected:
+    bool Attached() override {
+        calls.push_back(Board() ? "attached" : "attached, no session");
+        return TPage::Attached() && deviceAnswers;
+    }
+    void Detaching() override { calls.push_back(Board() ? "detaching" : "detaching, no session"); }
+    void EnableControls(bool on) override { calls.push_back(on ? "enable" : "disable"); }
+};
+
+using Calls = std::vector<std::string>;
 
 bool LockIsFree(TBoard& session) {
     // Asked from another thread: the Lock is re-entrant for this one.
@@ -106,6 +129,61 @@ TEST_F(PageKitTest, BoundHiddenButtonSharesEnabledStateAndClick) {
     EXPECT_EQ(clicks, 1);
     EXPECT_TRUE(hit.bound);
     EXPECT_EQ(hit.id, 0);
+}
+
+using PageContractTest = BoardPageTest;
+
+TEST_F(PageContractTest, ControlsFollowTheSessionAndThePagesOwnAnswer) {
+    ContractPage page;
+    page.AttachBoard(&session);
+    EXPECT_EQ(page.calls, (Calls{"attached", "enable"}));
+    EXPECT_EQ(LastInfo().text, "") << "attaching clears the info line";
+
+    // Detaching lets the page work with its session still there, then takes it.
+    page.calls.clear();
+    page.DetachBoard();
+    EXPECT_EQ(page.calls, (Calls{"detaching", "disable"}));
+    EXPECT_EQ(page.Board(), nullptr);
+
+    page.calls.clear();
+    page.deviceAnswers = false;
+    page.AttachBoard(&session);
+    EXPECT_EQ(page.calls, (Calls{"attached", "disable"}));
+
+    page.calls.clear();
+    page.deviceAnswers = true;
+    session.Disconnect();
+    page.AttachBoard(&session);
+    EXPECT_EQ(page.calls, (Calls{"attached", "disable"})) << "a closed link is not ready";
+}
+
+TEST_F(PageContractTest, ScopeReportsALostLinkOnceAfterThePageIsDone) {
+    ContractPage page;
+    Watch(page);
+    page.AttachBoard(&session);
+    int ran = 0;
+    {
+        ContractPage::TCommandScope scope(page);
+        EXPECT_TRUE(
+            scope.Run([&](TBoard&) { return ++ran, true; }, ContractPage::ClosedLink::Failure));
+        EXPECT_FALSE(
+            scope.Run([&](TBoard&) { return ++ran, false; }, ContractPage::ClosedLink::Failure));
+        EXPECT_EQ(linkLost, 0) << "not while the page still restores its controls";
+        // A command after the failure still runs on the still open link.
+        EXPECT_TRUE(
+            scope.Run([&](TBoard&) { return ++ran, true; }, ContractPage::ClosedLink::Failure));
+    }
+    EXPECT_EQ(ran, 3);
+    EXPECT_EQ(linkLost, 1); // Watch checks that the Lock was free
+
+    // The handler disconnected: a closed link that counts as success raises nothing.
+    {
+        ContractPage::TCommandScope scope(page);
+        EXPECT_TRUE(
+            scope.Run([&](TBoard&) { return ++ran, false; }, ContractPage::ClosedLink::Success));
+    }
+    EXPECT_EQ(ran, 3);
+    EXPECT_EQ(linkLost, 1);
 }
 
 } // namespace

@@ -2,8 +2,8 @@
 // polling timer, shown as text and icons, and polling's end.
 #include <QLabel>
 
+#include "pages/DeviceMonitor.h"
 #include "pages/FormUSB.h"
-#include "pages/PollTimer.h"
 #include "skin/Colours.h"
 #include "tests/gui/BoardPageTest.h"
 
@@ -38,7 +38,7 @@ TEST_F(UsbPageTest, KindsAreShownUntilTheLinkIsLost) {
     ASSERT_FALSE(infos.empty());
     EXPECT_EQ(infos[0].text, "Monitor USB Port. Please Plug an USB-Device...");
     EXPECT_EQ(infos[0].colour, colours::Yellow);
-    EXPECT_TRUE(page.TimerPolling->IsActive());
+    EXPECT_TRUE(page.Monitor().IsPolling());
 
     vboard->CtlOk("usb 2");
     ASSERT_TRUE(WaitForKind(2));
@@ -56,7 +56,7 @@ TEST_F(UsbPageTest, KindsAreShownUntilTheLinkIsLost) {
     // Detached, the page stops asking; the kind stays shown until the next poll.
     page.DetachBoard();
     EXPECT_EQ(LastInfo().text, "");
-    EXPECT_FALSE(page.TimerPolling->IsActive());
+    EXPECT_FALSE(page.Monitor().IsPolling());
     vboard->CtlOk("usb 1");
     vboard->CtlOk("log requests");
     Pump(400);
@@ -70,7 +70,7 @@ TEST_F(UsbPageTest, KindsAreShownUntilTheLinkIsLost) {
     // A cut link raises OnLinkLost once and polling stops; the kind stays shown.
     vboard->CtlOk("fault disconnect");
     ASSERT_TRUE(WaitFor([&] { return linkLost == 1; }, 10000));
-    EXPECT_FALSE(page.TimerPolling->IsActive());
+    EXPECT_FALSE(page.Monitor().IsPolling());
     Pump(400);
     EXPECT_EQ(linkLost, 1);
     EXPECT_EQ(PortText(), "\r\nUSB Mouse");

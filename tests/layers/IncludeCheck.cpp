@@ -29,7 +29,7 @@ struct TLayer {
 const std::vector<TLayer> kLayers = {
     {"app", {"app", "pages", "config", "skin", "board", "platform", "wire"}, true},
     {"pages", {"pages", "session", "logic", "skin", "board", "platform"}, true},
-    {"session", {"session", "platform"}, false},
+    {"session", {"session", "platform", "wire"}, false},
     {"logic", {"logic", "wire"}, false},
     {"skin", {"skin", "platform"}, true},
     {"config", {"config", "platform", "wire"}, false},
@@ -37,7 +37,7 @@ const std::vector<TLayer> kLayers = {
     {"platform", {"platform"}, false},
     {"drivers", {"drivers", "platform", "wire"}, false},
     {"vboard", {"vboard", "platform", "wire"}, false},
-    {"cli", {"cli", "config", "board", "logic", "platform", "wire"}, false},
+    {"cli", {"cli", "session", "config", "board", "logic", "platform", "wire"}, false},
     {"wire", {"wire"}, false},
     // The build-time generators: the skin drawn with Qt, the design file by the virtual board's
     // rules.
