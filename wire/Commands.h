@@ -11,8 +11,8 @@ namespace kbr::wire {
 
 struct TCommandInfo {
     Command id;
-    uint32_t request;    // bytes, or the fixed part ahead of variable data
-    uint32_t reply;      // bytes, or the fixed part ahead of variable data
+    uint32_t request; // bytes, or the fixed part ahead of variable data
+    uint32_t reply;   // bytes, or the fixed part ahead of variable data
     bool variableRequest = false;
     bool variableReply = false;
 };
@@ -53,8 +53,12 @@ constexpr const TCommandInfo& Describe(Command id) {
     return *c;
 }
 
-constexpr uint32_t RequestLength(Command id) { return Describe(id).request; }
-constexpr uint32_t ReplyLength(Command id) { return Describe(id).reply; }
+constexpr uint32_t RequestLength(Command id) {
+    return Describe(id).request;
+}
+constexpr uint32_t ReplyLength(Command id) {
+    return Describe(id).reply;
+}
 
 // Whether a request payload of `length` bytes has the command's shape.
 constexpr bool RequestFits(const TCommandInfo& c, uint32_t length) {

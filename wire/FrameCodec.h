@@ -53,8 +53,12 @@ inline std::vector<uint8_t> MakeFrame(uint8_t command, const std::vector<uint8_t
     return out;
 }
 
-inline uint8_t FrameCommand(const uint8_t* header) { return header[1]; }
-inline uint32_t FramePayloadLength(const uint8_t* header) { return GetU32(header + 2); }
+inline uint8_t FrameCommand(const uint8_t* header) {
+    return header[1];
+}
+inline uint32_t FramePayloadLength(const uint8_t* header) {
+    return GetU32(header + 2);
+}
 
 // A received header (kHeaderSize bytes) that may begin a frame: the start byte
 // and a length no frame can exceed.
