@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "app/TestLog.h"
+#include "pages/ShowInfo.h"
 #include "platform/System.h"
 #include "skin/Colours.h"
 #include "skin/SkinFont.h"
@@ -43,8 +44,10 @@ TWindowReporter::TWindowReporter(QWidget* window) {
         w->raise();
 }
 
+// A test's sink, where one is installed, takes the line instead.
 void TWindowReporter::Info(const std::string& text, Tone tone) {
-    InfoLine(text, Colour(tone));
+    if (!ShowInfoInSink(text, Colour(tone)))
+        InfoLine(text, Colour(tone));
 }
 
 void TWindowReporter::InfoLine(const std::string& text, uint32_t colour) {

@@ -8,38 +8,24 @@
 #include "board/SdCardRegisters.h"
 #include "platform/Assert.h"
 #include "platform/System.h"
+#include "wire/FrameCodec.h"
 
 namespace {
 
-constexpr uint8_t kStartByte = kbr::wire::kFrameStart;
-constexpr uint8_t kEndByte = kbr::wire::kFrameEnd;
-constexpr uint32_t kHeaderSize = kbr::wire::kHeaderSize;
-constexpr uint32_t kFrameOverhead = kbr::wire::kFrameOverhead;
-constexpr uint32_t kBodyTimeoutMs = 3000;
-constexpr uint32_t kReadSliceMs = 3000;
+namespace wire = kbr::wire;
+using wire::GetU32;
+using wire::PutU32;
 
-uint8_t Checksum(const uint8_t* bytes, size_t count) {
-    uint8_t sum = 0;
-    for (size_t i = 0; i < count; ++i)
-        sum = static_cast<uint8_t>(sum + bytes[i]);
-    return sum;
-}
-
-void PutU32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-    p[3] = static_cast<uint8_t>(v >> 24);
-}
-
-uint32_t GetU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+TBoard::TLimits& ProcessLimits() {
+    static TBoard::TLimits limits;
+    return limits;
 }
 
 } // namespace
 
-TBoard::TBoard() = default;
+TBoard::TBoard() : limits(ProcessLimits()) {}
+
+void TBoard::SetDefaultLimits(const TLimits& value) { ProcessLimits() = value; }
 
 TBoard::~TBoard() { Disconnect(); }
 
@@ -93,7 +79,7 @@ bool TBoard::ReadExact(uint8_t* buffer, uint32_t count, uint32_t timeoutMs) {
     while (got < count) {
         if (platform::GetTickCount() - start > timeoutMs)
             return false;
-        got += port->Read(buffer + got, count - got, kReadSliceMs);
+        got += port->Read(buffer + got, count - got, std::min(limits.readSliceMs, timeoutMs));
     }
     return true;
 }
@@ -102,8 +88,8 @@ void TBoard::FlushInput() {
     if (!port)
         return;
     uint8_t discard;
-    for (uint32_t n = 0; n < kFlushLimit; ++n) {
-        if (port->Read(&discard, 1, 1) == 0)
+    for (uint32_t n = 0; n < limits.flushBytes; ++n) {
+        if (port->Read(&discard, 1, limits.flushWaitMs) == 0)
             break;
     }
 }
@@ -116,48 +102,51 @@ bool TBoard::Transact(uint8_t command, uint8_t* replyBuffer, uint32_t timeoutMs,
     if (!port)
         return false; // callers check IsConnected; a stray call must not crash
 
-    std::vector<uint8_t> request(payloadLength + kFrameOverhead);
-    request[0] = kStartByte;
-    request[1] = command;
-    PutU32(&request[2], payloadLength);
-    if (payloadLength > 0)
-        std::memcpy(&request[kHeaderSize], payload, payloadLength);
-    request[kHeaderSize + payloadLength] = Checksum(&request[1], payloadLength + 5);
-    request[kHeaderSize + payloadLength + 1] = kEndByte;
+    std::vector<uint8_t> request(payloadLength + wire::kFrameOverhead);
+    wire::EncodeFrame(request.data(), command, payload, payloadLength);
     if (!port->Write(request.data(), static_cast<uint32_t>(request.size()))) {
         Beep();
         return false;
     }
 
-    uint8_t header[kHeaderSize];
-    if (!ReadExact(header, kHeaderSize, timeoutMs) || header[0] != kStartByte || header[1] != command) {
+    uint8_t header[wire::kHeaderSize];
+    if (!ReadExact(header, wire::kHeaderSize, timeoutMs) || !wire::HeaderOk(header) ||
+        wire::FrameCommand(header) != command) {
         FlushInput();
         return false;
     }
     // A reply of another length is left where it is; the next exchange flushes it.
-    if (GetU32(&header[2]) != replyLength)
+    if (wire::FramePayloadLength(header) != replyLength)
         return false;
 
-    std::vector<uint8_t> reply(replyLength + kFrameOverhead);
-    std::memcpy(reply.data(), header, kHeaderSize);
-    bool ok = ReadExact(&reply[kHeaderSize], replyLength + 2, kBodyTimeoutMs) &&
-              reply[0] == kStartByte && reply.back() == kEndByte &&
-              reply[replyLength + kHeaderSize] == Checksum(&reply[1], replyLength + 5);
+    std::vector<uint8_t> reply(replyLength + wire::kFrameOverhead);
+    std::memcpy(reply.data(), header, wire::kHeaderSize);
+    const bool ok = ReadExact(&reply[wire::kHeaderSize], replyLength + 2, limits.bodyMs) &&
+                    wire::TailOk(reply.data(), replyLength);
     if (!ok) {
         Beep();
         return false;
     }
-    std::memcpy(replyBuffer, &reply[kHeaderSize], replyLength);
+    std::memcpy(replyBuffer, &reply[wire::kHeaderSize], replyLength);
     return true;
 }
 
+bool TBoard::Call(wire::Command command, const uint8_t* payload, uint8_t* reply,
+                  uint32_t extraRequest, uint32_t extraReply) {
+    const wire::TCommandInfo& c = wire::Describe(command);
+    const uint32_t timeoutMs =
+        command == wire::CmdReadSdCardInfo ? limits.sdCardReplyMs : limits.replyMs;
+    return Transact(command, reply, timeoutMs, c.request + extraRequest, payload,
+                    c.reply + extraReply);
+}
+
 bool TBoard::QueryBoardName(std::string& name) {
-    uint8_t reply[17];
-    if (!Transact(CmdQueryBoardName, reply, kDefaultTimeoutMs, 0, nullptr, sizeof reply) || reply[0] != 0)
+    uint8_t reply[wire::ReplyLength(wire::CmdQueryBoardName)];
+    if (!Call(wire::CmdQueryBoardName, nullptr, reply) || reply[0] != 0)
         return false;
     // Up to 16 characters; a full-length name has no terminating NUL.
     const char* text = reinterpret_cast<const char*>(&reply[1]);
-    size_t len = strnlen(text, 16);
+    size_t len = strnlen(text, sizeof reply - 1);
     if (len > 0)
         name.assign(text, len);
     return true;
@@ -165,13 +154,14 @@ bool TBoard::QueryBoardName(std::string& name) {
 
 bool TBoard::Keepalive() {
     uint8_t status;
-    return Transact(CmdKeepAlive, &status, kDefaultTimeoutMs, 0, nullptr, 1) && status == 0;
+    return Call(wire::CmdKeepAlive, nullptr, &status) && status == 0;
 }
 
 bool TBoard::Ping() {
-    const int exchanges = platform::GetTickCount() - LastActivity > kKeepAliveSilenceMs ? 5 : 1;
+    const uint32_t exchanges =
+        platform::GetTickCount() - LastActivity > limits.keepAliveSilenceMs ? limits.wakeExchanges : 1;
     bool ok = false;
-    for (int i = 0; i < exchanges; ++i) {
+    for (uint32_t i = 0; i < exchanges; ++i) {
         ok = Keepalive();
         if (!ok)
             break;
@@ -183,15 +173,14 @@ bool TBoard::Ping() {
 // ---- plain commands ------------------------------------------------------
 
 bool TBoard::SetLeds(uint32_t bits) {
-    uint8_t payload[4], status;
+    uint8_t payload[wire::RequestLength(wire::CmdSetLeds)], status;
     PutU32(payload, bits);
-    return Transact(CmdSetLeds, &status, kDefaultTimeoutMs, sizeof payload, payload, 1) && status == 0;
+    return Call(wire::CmdSetLeds, payload, &status) && status == 0;
 }
 
 bool TBoard::ReadSwitchesAndKeys(uint32_t& value) {
-    uint8_t reply[13];
-    if (!Transact(CmdReadSwitchesAndKeys, reply, kDefaultTimeoutMs, 0, nullptr, sizeof reply) ||
-        reply[0] != 0)
+    uint8_t reply[wire::ReplyLength(wire::CmdReadSwitchesAndKeys)];
+    if (!Call(wire::CmdReadSwitchesAndKeys, nullptr, reply) || reply[0] != 0)
         return false;
     const uint32_t keys = GetU32(&reply[1]);
     const uint32_t switches = GetU32(&reply[9]);
@@ -200,23 +189,23 @@ bool TBoard::ReadSwitchesAndKeys(uint32_t& value) {
 }
 
 bool TBoard::SetSeg7(uint32_t value, uint8_t extra) {
-    uint8_t payload[5], status;
+    uint8_t payload[wire::RequestLength(wire::CmdSetSeg7)], status;
     PutU32(payload, value);
     payload[4] = extra;
-    return Transact(CmdSetSeg7, &status, kDefaultTimeoutMs, sizeof payload, payload, 1) && status == 0;
+    return Call(wire::CmdSetSeg7, payload, &status) && status == 0;
 }
 
 bool TBoard::WriteMemory(uint8_t memory, uint32_t address, uint32_t count, const uint8_t* data) {
-    std::vector<uint8_t> payload(5 + std::min(count, kMaxWriteChunk));
+    constexpr uint32_t header = wire::RequestLength(wire::CmdWriteMemory);
+    std::vector<uint8_t> payload(header + std::min(count, kMaxWriteChunk));
     uint32_t sent = 0;
     while (sent < count) {
         const uint32_t n = std::min(kMaxWriteChunk, count - sent);
         payload[0] = memory;
         PutU32(&payload[1], address);
-        std::memcpy(&payload[5], data + sent, n);
+        std::memcpy(&payload[header], data + sent, n);
         uint8_t status;
-        if (!Transact(CmdWriteMemory, &status, kDefaultTimeoutMs, 5 + n, payload.data(), 1) ||
-            status != 0)
+        if (!Call(wire::CmdWriteMemory, payload.data(), &status, n) || status != 0)
             return false;
         address += n;
         sent += n;
@@ -225,18 +214,18 @@ bool TBoard::WriteMemory(uint8_t memory, uint32_t address, uint32_t count, const
 }
 
 bool TBoard::ReadMemory(uint8_t memory, uint32_t address, uint32_t count, uint8_t* buffer) {
-    std::vector<uint8_t> reply(1 + std::min(count, kMaxReadChunk));
+    constexpr uint32_t header = wire::ReplyLength(wire::CmdReadMemory);
+    std::vector<uint8_t> reply(header + std::min(count, kMaxReadChunk));
     uint32_t done = 0;
     while (done < count) {
         const uint32_t n = std::min(kMaxReadChunk, count - done);
-        uint8_t payload[9];
+        uint8_t payload[wire::RequestLength(wire::CmdReadMemory)];
         payload[0] = memory;
         PutU32(&payload[1], address);
         PutU32(&payload[5], n);
-        if (!Transact(CmdReadMemory, reply.data(), kDefaultTimeoutMs, sizeof payload, payload, n + 1) ||
-            reply[0] != 0)
+        if (!Call(wire::CmdReadMemory, payload, reply.data(), 0, n) || reply[0] != 0)
             return false;
-        std::memcpy(buffer + done, &reply[1], n);
+        std::memcpy(buffer + done, &reply[header], n);
         address += n;
         done += n;
     }
@@ -244,9 +233,8 @@ bool TBoard::ReadMemory(uint8_t memory, uint32_t address, uint32_t count, uint8_
 }
 
 uint32_t TBoard::QueryEraseStatus() {
-    uint8_t reply[5];
-    if (!Transact(CmdQueryEraseStatus, reply, kDefaultTimeoutMs, 0, nullptr, sizeof reply) ||
-        reply[0] != 0)
+    uint8_t reply[wire::ReplyLength(wire::CmdQueryEraseStatus)];
+    if (!Call(wire::CmdQueryEraseStatus, nullptr, reply) || reply[0] != 0)
         return 0;
     return GetU32(&reply[1]);
 }
@@ -255,8 +243,8 @@ uint32_t TBoard::QueryEraseStatus() {
 
 bool TBoard::ReadSdCardInfo(bool& done, std::string& csdText, std::string& cidText,
                             std::string& fileSystem) {
-    uint8_t reply[36];
-    if (!Transact(CmdReadSdCardInfo, reply, kSdCardTimeoutMs, 0, nullptr, sizeof reply))
+    uint8_t reply[wire::ReplyLength(wire::CmdReadSdCardInfo)];
+    if (!Call(wire::CmdReadSdCardInfo, nullptr, reply))
         return false;
     done = reply[0] == 0;
     if (done) {
@@ -269,9 +257,9 @@ bool TBoard::ReadSdCardInfo(bool& done, std::string& csdText, std::string& cidTe
 
 bool TBoard::StartErase(bool& done, uint16_t argument) {
     done = false;
-    uint8_t payload[4], status;
+    uint8_t payload[wire::RequestLength(wire::CmdStartErase)], status;
     PutU32(payload, argument);
-    if (!Transact(CmdStartErase, &status, kDefaultTimeoutMs, sizeof payload, payload, 1))
+    if (!Call(wire::CmdStartErase, payload, &status))
         return false;
     done = status == 0;
     return true;
@@ -279,8 +267,8 @@ bool TBoard::StartErase(bool& done, uint16_t argument) {
 
 bool TBoard::RunLoopbackTest(bool& done, uint8_t selector, uint32_t& mask8, uint64_t& mask40) {
     uint8_t payload = selector != 0 ? 1 : 0;
-    uint8_t reply[17];
-    if (!Transact(CmdRunLoopbackTest, reply, kDefaultTimeoutMs, 1, &payload, sizeof reply))
+    uint8_t reply[wire::ReplyLength(wire::CmdRunLoopbackTest)];
+    if (!Call(wire::CmdRunLoopbackTest, &payload, reply))
         return false;
     mask8 = 0;
     mask40 = 0;
@@ -312,7 +300,7 @@ bool TBoard::SendDeviceData(bool& done, uint8_t channel, uint32_t count, const u
     done = true;
     bool ok = true;
     uint32_t sent = 0;
-    uint8_t payload[2 + kDeviceChunk];
+    uint8_t payload[wire::RequestLength(wire::CmdSendDeviceData)];
     while (ok && done && sent < count) {
         const uint32_t n = std::min(kDeviceChunk, count - sent);
         std::memset(payload, 0, sizeof payload);
@@ -320,7 +308,7 @@ bool TBoard::SendDeviceData(bool& done, uint8_t channel, uint32_t count, const u
         payload[1] = static_cast<uint8_t>(n);
         std::memcpy(&payload[2], data + sent, n);
         uint8_t status;
-        ok = Transact(CmdSendDeviceData, &status, kDefaultTimeoutMs, sizeof payload, payload, 1);
+        ok = Call(wire::CmdSendDeviceData, payload, &status);
         if (ok && status != 0)
             done = false;
         sent += n;
@@ -330,8 +318,8 @@ bool TBoard::SendDeviceData(bool& done, uint8_t channel, uint32_t count, const u
 
 bool TBoard::ReadDeviceData(bool& done, uint8_t channel, uint32_t& count, uint8_t* buffer) {
     done = false;
-    uint8_t reply[2 + kDeviceChunk];
-    if (!Transact(CmdReadDeviceData, reply, kDefaultTimeoutMs, 1, &channel, sizeof reply))
+    uint8_t reply[wire::ReplyLength(wire::CmdReadDeviceData)];
+    if (!Call(wire::CmdReadDeviceData, &channel, reply))
         return false;
     if (reply[0] == 0 && reply[1] <= kDeviceChunk) {
         count = reply[1];
@@ -343,8 +331,8 @@ bool TBoard::ReadDeviceData(bool& done, uint8_t channel, uint32_t& count, uint8_
 
 bool TBoard::SetDeviceMode(bool& done, uint8_t channel, uint8_t mode) {
     done = false;
-    uint8_t payload[2] = {channel, mode}, status;
-    if (!Transact(CmdSetDeviceMode, &status, kDefaultTimeoutMs, sizeof payload, payload, 1))
+    uint8_t payload[wire::RequestLength(wire::CmdSetDeviceMode)] = {channel, mode}, status;
+    if (!Call(wire::CmdSetDeviceMode, payload, &status))
         return false;
     done = status == 0;
     return true;

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <string>
 
-#include "wire/WireFacts.h"
+#include "wire/Commands.h"
 
 class TJtagPort;
 
@@ -16,31 +16,29 @@ constexpr uint32_t PKT_PC2NIOS_MAX_PL_LEN = kbr::wire::kMaxPayload;
 // the board's command set. Every exchange blocks the calling thread.
 class TBoard {
 public:
-    // Command identifiers on the wire.
-    enum Command : uint8_t {
-        CmdQueryBoardName = kbr::wire::CmdQueryBoardName,
-        CmdKeepAlive = kbr::wire::CmdKeepAlive,
-        CmdSetLeds = kbr::wire::CmdSetLeds,
-        CmdReadSwitchesAndKeys = kbr::wire::CmdReadSwitchesAndKeys,
-        CmdSetSeg7 = kbr::wire::CmdSetSeg7,
-        CmdReadSdCardInfo = kbr::wire::CmdReadSdCardInfo,
-        CmdQueryEraseStatus = kbr::wire::CmdQueryEraseStatus,
-        CmdStartErase = kbr::wire::CmdStartErase,
-        CmdWriteMemory = kbr::wire::CmdWriteMemory,
-        CmdReadMemory = kbr::wire::CmdReadMemory,
-        CmdRunLoopbackTest = kbr::wire::CmdRunLoopbackTest,
-        CmdSendDeviceData = kbr::wire::CmdSendDeviceData,
-        CmdReadDeviceData = kbr::wire::CmdReadDeviceData,
-        CmdSetDeviceMode = kbr::wire::CmdSetDeviceMode,
+    // The time and size limits of the link. The defaults are the board's own;
+    // tests shorten them so a silent board fails fast.
+    struct TLimits {
+        uint32_t replyMs = 3000;              // until a reply's header is in
+        uint32_t sdCardReplyMs = 10000;       // the card answers slower
+        uint32_t bodyMs = 3000;               // the rest of a reply after its header
+        uint32_t readSliceMs = 3000;          // one wait of the link library
+        uint32_t keepAliveSilenceMs = 120000; // after this long, a ping wakes the link
+        uint32_t wakeExchanges = 5;           // keep-alives of that ping
+        uint32_t flushBytes = 1002;           // most stale bytes dropped before a request
+        uint32_t flushWaitMs = 1;             // wait for each of those
+
+        // These limits with `ms` for a reply, its start and its rest alike.
+        TLimits WithReplyLimit(uint32_t ms) const {
+            TLimits limits = *this;
+            limits.replyMs = limits.bodyMs = ms;
+            return limits;
+        }
     };
-    static constexpr uint32_t kDefaultTimeoutMs = 3000;
-    static constexpr uint32_t kSdCardTimeoutMs = 10000;
     static constexpr uint32_t kMaxWriteChunk =
         kbr::wire::kMaxPayload - kbr::wire::kMemoryWriteHeader;
     static constexpr uint32_t kMaxReadChunk = kbr::wire::kMaxPayload - kbr::wire::kMemoryReadHeader;
     static constexpr uint32_t kDeviceChunk = kbr::wire::kDeviceChunk;
-    static constexpr uint32_t kFlushLimit = 1002;
-    static constexpr uint32_t kKeepAliveSilenceMs = 120000;
     // Connect's error text when another program holds the board's one link.
     // Both front ends stop there: configuring the FPGA would cut that program off.
     static constexpr const char* kLinkInUseText =
@@ -55,6 +53,11 @@ public:
     bool Connect(std::string& errorText, int32_t portIndex);
     void Disconnect();
     bool IsConnected() const;
+    const TLimits& Limits() const { return limits; }
+    void SetLimits(const TLimits& value) { limits = value; }
+    // What every later session of this process starts with: a front end's
+    // choice made once at start-up (kbr370 --time-limit).
+    static void SetDefaultLimits(const TLimits& value);
     // Whether the last Connect failed because another program holds the link.
     bool LinkInUse() const { return linkInUse; }
     // Why the last Connect could not use the JTAG library; empty when it could.
@@ -95,8 +98,13 @@ public:
 
 private:
     bool Keepalive();
+    // One exchange of a known command: the lengths are its descriptor's, plus
+    // `extra` bytes where a part is variable.
+    bool Call(kbr::wire::Command command, const uint8_t* payload, uint8_t* reply,
+              uint32_t extraRequest = 0, uint32_t extraReply = 0);
     void Beep();
     std::unique_ptr<TJtagPort> port;
+    TLimits limits;
     bool linkInUse = false;
     std::string libraryError;
 };

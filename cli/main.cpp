@@ -53,6 +53,7 @@ uint32_t HexArgument(const std::string& text, const char* what, bool needPrefix)
 }
 
 constexpr unsigned kLedCount = 27;
+constexpr uint32_t kMaxTimeLimitMs = 600000;
 
 struct TArguments {
     std::string value, extra, memory, address, count, file;
@@ -69,6 +70,10 @@ template <typename Fn> void WithBoard(Fn&& command) {
 int Run(int argc, char** argv) {
     CLI::App app{"Command-line client of the KBR-370 board", "kbr370"};
     app.require_subcommand(1);
+    uint32_t timeLimitMs = TBoard::TLimits().replyMs;
+    app.add_option("--time-limit", timeLimitMs, "how long to wait for the board's reply, in ms")
+        ->check(CLI::Range(1u, kMaxTimeLimitMs))
+        ->capture_default_str();
     TArguments a;
     auto* info = app.add_subcommand("info", "print the board's name and the link");
     auto* leds = app.add_subcommand("leds", "set the 27 LEDs: bit i lights LED i");
@@ -115,6 +120,8 @@ int Run(int argc, char** argv) {
         const int code = app.exit(e);
         return code == 0 ? kExitOk : kExitUsage;
     }
+
+    TBoard::SetDefaultLimits(TBoard::TLimits().WithReplyLimit(timeLimitMs));
 
     if (info->parsed())
         WithBoard([&](TBoard& b) { RunInfo(b, std::cout); });

@@ -6,16 +6,6 @@ constexpr char kDigits[] = "0123456789ABCDEF";
 
 } // namespace
 
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 void EncodeHexText(const uint8_t* data, size_t count, char* out) {
     for (size_t i = 0; i < count; ++i) {
         out[2 * i] = kDigits[data[i] >> 4];

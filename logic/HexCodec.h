@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "wire/HexDigit.h"
+
 // Memory content files in HEX text: every byte as two hex digits, high digit
 // first, nothing between or around them (no line ends, addresses or checksums).
 
@@ -17,9 +19,9 @@ struct HexDecodeError {
     char character = 0;
 };
 
+using kbr::wire::HexDigitValue;
+
 // Writes 2 x count upper-case digits to `out` (no terminating NUL).
-// The value of one hex digit, either case; -1 for anything else.
-int HexDigitValue(char c);
 
 void EncodeHexText(const uint8_t* data, size_t count, char* out);
 std::string EncodeHexText(const uint8_t* data, size_t count);

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "board/Board.h"
-#include "pages/Dialogs.h"
-#include "pages/FormProgress.h"
-#include "pages/ShowInfo.h"
 #include "logic/HexCodec.h"
 #include "logic/InputFile.h"
 #include "logic/ReplacingFile.h"
+#include "pages/Dialogs.h"
+#include "pages/FormProgress.h"
+#include "pages/PanelReporter.h"
 #include "platform/System.h"
 #include "skin/ButtonManager.h"
 #include "skin/Colours.h"
@@ -36,11 +36,11 @@ constexpr TFontSpec kEditFont{.face = "Arial", .points = 8, .colour = 0x000000};
 enum ButtonId { BTN_READ = 0, BTN_WRITE = 1, BTN_ERASE = 2, BTN_WRITE_FILE = 3, BTN_READ_FILE = 4 };
 
 void Error(const std::string& text) {
-    Dialogs().MessageBox(platform::MessageKind::Error, text, "");
+    Report().Box(platform::MessageKind::Error, text);
 }
 
 void Warning(const std::string& text) {
-    Dialogs().MessageBox(platform::MessageKind::Warning, text, "");
+    Report().Box(platform::MessageKind::Warning, text);
 }
 
 double Seconds(uint32_t startTick) {
@@ -55,13 +55,19 @@ TFormMemory::TFormMemory(QWidget* parent) : TPage(parent, "MEMORY_DLG_BK", "Memo
     board = nullptr;
     linkFailed = false;
 
-    ButtonMemoryRandomRead = {12, 120, 64, 17, "Read", true, [this] { ButtonMemoryRandomReadClick(); }};
-    ButtonMemoryRandomWrite = {84, 120, 64, 17, "Write", true,
-                               [this] { ButtonMemoryRandomWriteClick(); }};
+    ButtonMemoryRandomRead = {
+        12, 120, 64, 17, "Read", true, [this] { ButtonMemoryRandomReadClick(); }};
+    ButtonMemoryRandomWrite = {
+        84, 120, 64, 17, "Write", true, [this] { ButtonMemoryRandomWriteClick(); }};
     ButtonMemRdmErase = {156, 120, 122, 17, "Erase", true, [this] { ButtonMemRdmEraseClick(); }};
-    ButtonMemWrite2FMem = {12, 188, 189, 17, "Write a File to Memory", true,
-                           [this] { ButtonMemWrite2FMemClick(); }};
-    ButtonMemRead2File = {12, 252, 189, 17, "Load Memory Content to a File", true,
+    ButtonMemWrite2FMem = {
+        12, 188, 189, 17, "Write a File to Memory", true, [this] { ButtonMemWrite2FMemClick(); }};
+    ButtonMemRead2File = {12,
+                          252,
+                          189,
+                          17,
+                          "Load Memory Content to a File",
+                          true,
                           [this] { ButtonMemRead2FileClick(); }};
 
     buttons = std::make_unique<TButtonManager>(this, &GetCanvas(), bmPush);
@@ -93,14 +99,15 @@ void TFormMemory::CreateControls() {
                                        {.face = "Arial", .points = 9, .colour = 0xFFFFFF});
     SetDropDownColours(ComboBoxMemType, 0xFFFFFF, 0x404040);
     ComboBoxMemType->setCurrentIndex(0);
-    connect(ComboBoxMemType, &QComboBox::currentIndexChanged, this, [this] { ComboBoxMemTypeChange(); });
+    connect(ComboBoxMemType, &QComboBox::currentIndexChanged, this,
+            [this] { ComboBoxMemTypeChange(); });
     connect(ComboBoxMemType, &QComboBox::activated, this, [this] { ComboBoxMemTypeSelect(); });
 
     ImageFlashNote = MakeLabel(this, {12, 54, 16, 16}, QString(), kFieldFont);
     ImageFlashNote->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
-    LabelMemFlashHint = MakeLabel(this, {32, 53, 345, 18},
-                                  "Note. Please erase flash first before writing data.",
-                                  {.face = "Arial", .points = 10, .colour = colours::Red});
+    LabelMemFlashHint =
+        MakeLabel(this, {32, 53, 345, 18}, "Note. Please erase flash first before writing data.",
+                  {.face = "Arial", .points = 10, .colour = colours::Red});
 
     // Random access: address, wDATA, rDATA.
     MakeLabel(this, {12, 98, 50, 16}, "Address: ", kFieldFont);
@@ -140,8 +147,10 @@ void TFormMemory::CreateControls() {
         (*row.label)->setAttribute(Qt::WA_TransparentForMouseEvents, false);
         (*row.label)->installEventFilter(this);
     }
-    connect(CheckBoxMemWriteFileLen, &QCheckBox::clicked, this, [this] { CheckBoxMemWriteFileLenClick(); });
-    connect(CheckBoxMemReadEntireMem, &QCheckBox::clicked, this, [this] { CheckBoxMemReadEntireMemClick(); });
+    connect(CheckBoxMemWriteFileLen, &QCheckBox::clicked, this,
+            [this] { CheckBoxMemWriteFileLenClick(); });
+    connect(CheckBoxMemReadEntireMem, &QCheckBox::clicked, this,
+            [this] { CheckBoxMemReadEntireMemClick(); });
 }
 
 bool TFormMemory::eventFilter(QObject* watched, QEvent* event) {
@@ -277,7 +286,7 @@ void TFormMemory::ButtonMemoryRandomWriteClick() {
 }
 
 void TFormMemory::RandomWrite(const TMemory& memory, QLineEdit* addressEdit, QLineEdit* dataEdit) {
-    ShowInfo(FormatText("%s Random Write...", memory.name), colours::Yellow);
+    Report().Info(FormatText("%s Random Write...", memory.name), TReporter::Tone::Progress);
     BeginAction();
     int32_t address = 0;
     int32_t value = 0;
@@ -292,13 +301,13 @@ void TFormMemory::RandomWrite(const TMemory& memory, QLineEdit* addressEdit, QLi
             },
             ClosedLink::Failure);
     }
-    ShowInfo(FormatText("%s Random Write %s", memory.name, ok ? "Success" : "Fail"),
-             ok ? colours::Green : colours::Red);
+    Report().Info(FormatText("%s Random Write %s", memory.name, ok ? "Success" : "Fail"),
+                  ok ? TReporter::Tone::Success : TReporter::Tone::Failure);
     EndAction();
 }
 
 void TFormMemory::RandomRead(const TMemory& memory, QLineEdit* addressEdit, QLineEdit* resultEdit) {
-    ShowInfo(FormatText("%s Random Read...", memory.name), colours::Yellow);
+    Report().Info(FormatText("%s Random Read...", memory.name), TReporter::Tone::Progress);
     BeginAction();
     int32_t address = 0;
     bool ok = CheckHexInput(addressEdit, "Address", WordCount(memory) - 1, 0, address);
@@ -310,10 +319,11 @@ void TFormMemory::RandomRead(const TMemory& memory, QLineEdit* addressEdit, QLin
             },
             ClosedLink::Failure);
         if (ok)
-            resultEdit->setText(QString::fromStdString(FormatText("%04X", bytes[0] | bytes[1] << 8)));
+            resultEdit->setText(
+                QString::fromStdString(FormatText("%04X", bytes[0] | bytes[1] << 8)));
     }
-    ShowInfo(FormatText("%s Random Read %s", memory.name, ok ? "Success" : "Fail"),
-             ok ? colours::Green : colours::Red);
+    Report().Info(FormatText("%s Random Read %s", memory.name, ok ? "Success" : "Fail"),
+                  ok ? TReporter::Tone::Success : TReporter::Tone::Failure);
     EndAction();
 }
 
@@ -329,8 +339,7 @@ void TFormMemory::ButtonMemWrite2FMemClick() {
     if (busy)
         return;
     linkFailed = false;
-    WriteFileToMemory(SelectedMemory(), EditMemWriteAddr, CheckBoxMemWriteFileLen,
-                      EditMemWriteLen);
+    WriteFileToMemory(SelectedMemory(), EditMemWriteAddr, CheckBoxMemWriteFileLen, EditMemWriteLen);
     if (linkFailed && OnLinkLost)
         OnLinkLost(this);
 }
@@ -340,7 +349,7 @@ void TFormMemory::SaveMemoryToFile(const TMemory& memory, QLineEdit* addressEdit
     const char* name = memory.name;
     BeginAction();
     const uint32_t start = platform::GetTickCount();
-    ShowInfo(FormatText("Load %s Content to a File...", name), colours::Yellow);
+    Report().Info(FormatText("Load %s Content to a File...", name), TReporter::Tone::Progress);
 
     const uint32_t words = WordCount(memory);
     int32_t address = 0;
@@ -350,7 +359,7 @@ void TFormMemory::SaveMemoryToFile(const TMemory& memory, QLineEdit* addressEdit
             CheckHexInput(addressEdit, "Address", words - 1, 0, address) &&
             CheckHexInput(lengthEdit, "Length", static_cast<int32_t>(words) - address, 1, length);
         if (!valid) {
-            ShowInfo("Invalid Input Data.", colours::Red);
+            Report().Info("Invalid Input Data.", TReporter::Tone::Failure);
             EndAction();
             return;
         }
@@ -365,11 +374,10 @@ void TFormMemory::SaveMemoryToFile(const TMemory& memory, QLineEdit* addressEdit
         ok = SaveToFile(memory, static_cast<uint32_t>(address) * memory.wordSize,
                         static_cast<uint32_t>(length) * memory.wordSize, path, aborted);
 
-    const std::string text =
-        aborted ? FormatText("Load %s Content to a File Aborted.", name)
-                : FormatText("Load %s Content to a File %s. (%.1fsec)", name,
-                             ok ? "Success" : "Fail", Seconds(start));
-    ShowOutcome(text, ok && !aborted ? colours::Green : colours::Red);
+    const std::string text = aborted ? FormatText("Load %s Content to a File Aborted.", name)
+                                     : FormatText("Load %s Content to a File %s. (%.1fsec)", name,
+                                                  ok ? "Success" : "Fail", Seconds(start));
+    ShowOutcome(text, ok && !aborted ? TReporter::Tone::Success : TReporter::Tone::Failure);
     if (!ok && !aborted)
         Error(text);
     EndAction();
@@ -385,9 +393,9 @@ bool TFormMemory::SaveToFile(const TMemory& memory, uint32_t byteAddress, uint32
         return false;
     }
     const auto result = RunWithProgress(&PercentDone, [&](TMemoryTransfer& transfer) {
-        return transfer.ReadToFile(
-            memory, byteAddress, count, TMemoryTransfer::PanelReadPlan(count), IsHexFileName(path),
-            [&](const void* data, size_t n) { return file.Write(data, n); });
+        return transfer.ReadToFile(memory, byteAddress, count,
+                                   TMemoryTransfer::PanelReadPlan(count), IsHexFileName(path),
+                                   [&](const void* data, size_t n) { return file.Write(data, n); });
     });
     if (result.outcome == TOutcome::SinkFailed) {
         Warning(FormatText("Write file(%s) error.", path.c_str()));
@@ -401,7 +409,7 @@ void TFormMemory::WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdi
                                     QCheckBox* fileLengthBox, QLineEdit* lengthEdit) {
     const char* name = memory.name;
     BeginAction();
-    ShowInfo(FormatText("Write a File to %s...", name), colours::Yellow);
+    Report().Info(FormatText("Write a File to %s...", name), TReporter::Tone::Progress);
 
     const uint32_t words = WordCount(memory);
     const bool fileLength = fileLengthBox->isChecked();
@@ -409,9 +417,10 @@ void TFormMemory::WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdi
     int32_t length = 0;
     bool valid = CheckHexInput(addressEdit, "Address", words - 1, 0, address);
     if (!fileLength && valid)
-        valid = CheckHexInput(lengthEdit, "Length", static_cast<int32_t>(words) - address, 1, length);
+        valid =
+            CheckHexInput(lengthEdit, "Length", static_cast<int32_t>(words) - address, 1, length);
     if (!valid) {
-        ShowInfo("Invalud Input Data.", colours::Red);
+        Report().Info("Invalud Input Data.", TReporter::Tone::Failure);
         EndAction();
         return;
     }
@@ -425,9 +434,9 @@ void TFormMemory::WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdi
         aborted = true;
     } else {
         const uint32_t byteAddress = static_cast<uint32_t>(address) * memory.wordSize;
-        const TWriteContent content =
-            LoadWriteContent(path, fileLength, uint64_t{static_cast<uint32_t>(length)} * memory.wordSize,
-                             memory.size - byteAddress);
+        const TWriteContent content = LoadWriteContent(
+            path, fileLength, uint64_t{static_cast<uint32_t>(length)} * memory.wordSize,
+            memory.size - byteAddress);
         if (!content.warning.empty())
             Warning(content.warning);
         warned = content.warningSaysAll;
@@ -446,11 +455,10 @@ void TFormMemory::WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdi
             lengthEdit->setText(QString::fromStdString(FormatText("%X", (count + 1) / 2)));
     }
 
-    const std::string text =
-        aborted ? FormatText("Write a File to %s Aborted.", name)
-                : FormatText("Write a File to %s %s.[%.1fsec]", name, ok ? "Success" : "Fail",
-                             Seconds(start));
-    ShowOutcome(text, ok && !aborted ? colours::Green : colours::Red);
+    const std::string text = aborted ? FormatText("Write a File to %s Aborted.", name)
+                                     : FormatText("Write a File to %s %s.[%.1fsec]", name,
+                                                  ok ? "Success" : "Fail", Seconds(start));
+    ShowOutcome(text, ok && !aborted ? TReporter::Tone::Success : TReporter::Tone::Failure);
     if (!ok && !aborted && !warned)
         Error(text);
     EndAction();
@@ -483,11 +491,11 @@ bool TFormMemory::PumpAndCheckAbort() {
     return progress->IsAborted() || !BoardConnected();
 }
 
-void TFormMemory::ShowOutcome(const std::string& text, uint32_t colour) {
+void TFormMemory::ShowOutcome(const std::string& text, TReporter::Tone tone) {
     // The info line belongs to the page shown now; a flow that a tab switch
     // ended has nothing to tell it.
     if (board || !isHidden())
-        ShowInfo(text, colour);
+        Report().Info(text, tone);
 }
 
 TMemoryTransfer::TResult TFormMemory::RunWithProgress(
@@ -518,26 +526,26 @@ void TFormMemory::ButtonMemRdmEraseClick() {
 }
 
 bool TFormMemory::EraseFlash() {
-    ShowInfo("Flash Erase...", colours::Yellow);
+    Report().Info("Flash Erase...", TReporter::Tone::Progress);
     // The gauge shows the share of the steps before the one just done.
-    const auto result = RunWithProgress(
-        [](uint64_t done, uint64_t total) { return PercentDone(done - 1, total); },
-        [](TMemoryTransfer& transfer) { return transfer.Erase(); });
+    const auto result =
+        RunWithProgress([](uint64_t done, uint64_t total) { return PercentDone(done - 1, total); },
+                        [](TMemoryTransfer& transfer) { return transfer.Erase(); });
     const bool aborted = result.outcome == TOutcome::Aborted;
 
     std::string text;
-    uint32_t colour = colours::Red;
+    TReporter::Tone tone = TReporter::Tone::Failure;
     if (aborted) {
         text = FormatText("%s %s", "Flash Erase", "abort");
     } else if (result.Ok()) {
         // Whole seconds, 0 included.
         text = FormatText("%s %s (%u seconds)", "Flash Erase", "success", result.elapsedMs / 1000);
-        colour = colours::Green;
+        tone = TReporter::Tone::Success;
     } else {
         // Not carried, or a step the board refused: either way the flash is not erased.
         text = FormatText("%s %s", "Flash Erase", "fail");
     }
-    ShowOutcome(text, colour);
+    ShowOutcome(text, tone);
     if (!aborted && !result.Ok())
         Error(text);
     return !result.stepFailed;

@@ -5,9 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "pages/Page.h"
 #include "logic/MemoryModel.h"
+#include "pages/Page.h"
 #include "session/MemoryTransfer.h"
+#include "session/Reporter.h"
 #include "skin/HiddenButton.h"
 
 class QCheckBox;
@@ -108,8 +109,9 @@ class TFormMemory : public TPage {
     // Runs a transfer or the erase with the progress dialog: `percent` turns
     // what is done into the dialog's per cent.
     using TPercent = int (*)(uint64_t done, uint64_t total);
-    TMemoryTransfer::TResult RunWithProgress(
-        TPercent percent, const std::function<TMemoryTransfer::TResult(TMemoryTransfer&)>& work);
+    TMemoryTransfer::TResult
+    RunWithProgress(TPercent percent,
+                    const std::function<TMemoryTransfer::TResult(TMemoryTransfer&)>& work);
     bool EraseFlash();
 
     // Progress dialog of one flow.
@@ -120,7 +122,7 @@ class TFormMemory : public TPage {
     // the page is no longer attached to a connected session.
     bool PumpAndCheckAbort();
     // The final status of a flow.
-    void ShowOutcome(const std::string& text, uint32_t colour);
+    void ShowOutcome(const std::string& text, TReporter::Tone tone);
 
     bool linkFailed = false;
     bool busy = false;

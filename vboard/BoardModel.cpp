@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
-#include "vboard/Wire.h"
+#include "wire/Commands.h"
+#include "wire/FrameCodec.h"
 
 namespace vboard {
 
+namespace wire = ::kbr::wire;
+
 using wire::GetU32;
 using wire::PutU32;
+using wire::Command;
 
 namespace {
 
@@ -37,31 +41,37 @@ uint8_t Crc7(const uint8_t* data, size_t count) {
     return uint8_t(crc << 1 | 1);
 }
 
-TBoardModel::TReply Status(uint32_t replyLength, uint8_t status) {
+TBoardModel::TReply Sized(uint32_t replyLength, uint8_t status) {
     TBoardModel::TReply r;
     r.payload.assign(replyLength, 0);
     r.payload[0] = status;
     return r;
 }
 
+// The reply of `command` with `status`; `extra` bytes of data where its reply
+// is variable.
+TBoardModel::TReply Status(Command command, uint8_t status, uint32_t extra = 0) {
+    return Sized(wire::ReplyLength(command) + extra, status);
+}
+
 } // namespace
 
-// Request layouts and reply lengths of every command the design answers.
+// The handler of every command the design answers; the lengths are the wire's.
 const TBoardModel::TCommand TBoardModel::kCommands[] = {
-    {::kbr::wire::CmdQueryBoardName, 0, 17, &TBoardModel::BoardName},
-    {::kbr::wire::CmdKeepAlive, 0, 1, &TBoardModel::KeepAlive},
-    {::kbr::wire::CmdSetLeds, 4, 1, &TBoardModel::SetLeds},
-    {::kbr::wire::CmdReadSwitchesAndKeys, 0, 13, &TBoardModel::ReadSwitchesAndKeys},
-    {::kbr::wire::CmdSetSeg7, 5, 1, &TBoardModel::SetSeg7},
-    {::kbr::wire::CmdReadSdCardInfo, 0, 36, &TBoardModel::ReadSdCardInfo},
-    {::kbr::wire::CmdQueryEraseStatus, 0, 5, &TBoardModel::QueryEraseStatus},
-    {::kbr::wire::CmdStartErase, 4, 1, &TBoardModel::StartErase},
-    {::kbr::wire::CmdWriteMemory, -1, 1, &TBoardModel::WriteMemory},
-    {::kbr::wire::CmdReadMemory, 9, 1, &TBoardModel::ReadMemory},
-    {::kbr::wire::CmdRunLoopbackTest, 1, 17, &TBoardModel::RunLoopbackTest},
-    {::kbr::wire::CmdSendDeviceData, 130, 1, &TBoardModel::SendDeviceData},
-    {::kbr::wire::CmdReadDeviceData, 1, 130, &TBoardModel::ReadDeviceData},
-    {::kbr::wire::CmdSetDeviceMode, 2, 1, &TBoardModel::SetDeviceMode},
+    {wire::CmdQueryBoardName, &TBoardModel::BoardName},
+    {wire::CmdKeepAlive, &TBoardModel::KeepAlive},
+    {wire::CmdSetLeds, &TBoardModel::SetLeds},
+    {wire::CmdReadSwitchesAndKeys, &TBoardModel::ReadSwitchesAndKeys},
+    {wire::CmdSetSeg7, &TBoardModel::SetSeg7},
+    {wire::CmdReadSdCardInfo, &TBoardModel::ReadSdCardInfo},
+    {wire::CmdQueryEraseStatus, &TBoardModel::QueryEraseStatus},
+    {wire::CmdStartErase, &TBoardModel::StartErase},
+    {wire::CmdWriteMemory, &TBoardModel::WriteMemory},
+    {wire::CmdReadMemory, &TBoardModel::ReadMemory},
+    {wire::CmdRunLoopbackTest, &TBoardModel::RunLoopbackTest},
+    {wire::CmdSendDeviceData, &TBoardModel::SendDeviceData},
+    {wire::CmdReadDeviceData, &TBoardModel::ReadDeviceData},
+    {wire::CmdSetDeviceMode, &TBoardModel::SetDeviceMode},
 };
 
 TBoardModel::TBoardModel() {
@@ -135,10 +145,10 @@ bool TBoardModel::PushRs232Rx(const uint8_t* data, size_t count) {
     return true;
 }
 
-const TBoardModel::TCommand* TBoardModel::Find(uint8_t id) {
+TBoardModel::Handler TBoardModel::Find(uint8_t id) {
     for (const auto& c : kCommands)
         if (c.id == id)
-            return &c;
+            return c.handler;
     return nullptr;
 }
 
@@ -146,31 +156,33 @@ TBoardModel::TReply TBoardModel::Handle(uint8_t command, const uint8_t* payload,
     if (requestLog.size() >= kRequestLogMax)
         requestLog.pop_front();
     requestLog.push_back(command);
-    const TCommand* c = Find(command);
-    if (!c)
-        return Status(1, kRefused);
-    if (c->requestLength >= 0 && length != size_t(c->requestLength))
-        return Status(c->replyLength, kRefused);
-    return (this->*c->handler)(payload, length);
+    const wire::TCommandInfo* shape = wire::FindCommand(command);
+    const Handler handler = Find(command);
+    if (!shape || !handler)
+        return Sized(wire::kStatusOnly, kRefused);
+    // A malformed request gets the reply's fixed part, refused.
+    if (!wire::RequestFits(*shape, uint32_t(length)))
+        return Sized(shape->reply, kRefused);
+    return (this->*handler)(payload, length);
 }
 
 TBoardModel::TReply TBoardModel::BoardName(const uint8_t*, size_t) {
-    TReply r = Status(17, kOk);
+    TReply r = Status(wire::CmdQueryBoardName, kOk);
     std::memcpy(r.payload.data() + 1, kBoardName, sizeof kBoardName - 1);
     return r;
 }
 
 TBoardModel::TReply TBoardModel::KeepAlive(const uint8_t*, size_t) {
-    return Status(1, kOk);
+    return Status(wire::CmdKeepAlive, kOk);
 }
 
 TBoardModel::TReply TBoardModel::SetLeds(const uint8_t* p, size_t) {
     leds = GetU32(p);
-    return Status(1, kOk);
+    return Status(wire::CmdSetLeds, kOk);
 }
 
 TBoardModel::TReply TBoardModel::ReadSwitchesAndKeys(const uint8_t*, size_t) {
-    TReply r = Status(13, kOk);
+    TReply r = Status(wire::CmdReadSwitchesAndKeys, kOk);
     PutU32(r.payload.data() + 1, inputs & 0xF);
     PutU32(r.payload.data() + 9, (inputs >> 4) & 0x3FFFF);
     return r;
@@ -179,13 +191,13 @@ TBoardModel::TReply TBoardModel::ReadSwitchesAndKeys(const uint8_t*, size_t) {
 TBoardModel::TReply TBoardModel::SetSeg7(const uint8_t* p, size_t) {
     seg7Value = GetU32(p);
     seg7Extra = p[4];
-    return Status(1, kOk);
+    return Status(wire::CmdSetSeg7, kOk);
 }
 
 TBoardModel::TReply TBoardModel::ReadSdCardInfo(const uint8_t*, size_t) {
     if (!sd.inserted)
-        return Status(36, kRefused);
-    TReply r = Status(36, kOk);
+        return Status(wire::CmdReadSdCardInfo, kRefused);
+    TReply r = Status(wire::CmdReadSdCardInfo, kOk);
     std::copy(sd.csd.begin(), sd.csd.end(), r.payload.begin() + 1);
     std::copy(sd.cid.begin(), sd.cid.end(), r.payload.begin() + 18);
     r.payload[35] = sd.fileSystem;
@@ -193,7 +205,7 @@ TBoardModel::TReply TBoardModel::ReadSdCardInfo(const uint8_t*, size_t) {
 }
 
 TBoardModel::TReply TBoardModel::QueryEraseStatus(const uint8_t*, size_t) {
-    TReply r = Status(5, kOk);
+    TReply r = Status(wire::CmdQueryEraseStatus, kOk);
     PutU32(r.payload.data() + 1, eraseSteps);
     return r;
 }
@@ -201,29 +213,29 @@ TBoardModel::TReply TBoardModel::QueryEraseStatus(const uint8_t*, size_t) {
 TBoardModel::TReply TBoardModel::StartErase(const uint8_t* p, size_t) {
     uint32_t index = GetU32(p);
     if (index >= eraseSteps)
-        return Status(1, kRefused);
+        return Status(wire::CmdStartErase, kRefused);
     uint64_t begin = uint64_t(kFlashSize) * index / eraseSteps;
     uint64_t end = uint64_t(kFlashSize) * (index + 1) / eraseSteps;
     Memory(::kbr::wire::kMemoryFlash)->Erase(begin, end - begin);
-    TReply r = Status(1, kOk);
+    TReply r = Status(wire::CmdStartErase, kOk);
     r.delayMs = eraseStepMs;
     return r;
 }
 
 TBoardModel::TReply TBoardModel::WriteMemory(const uint8_t* p, size_t length) {
-    if (length < 5)
-        return Status(1, kRefused);
     uint8_t code = p[0];
     uint32_t address = GetU32(p + 1);
-    size_t count = length - 5;
+    // The data follows the code and the address.
+    const uint8_t* data = p + wire::RequestLength(wire::CmdWriteMemory);
+    size_t count = length - wire::RequestLength(wire::CmdWriteMemory);
     TSparseMemory* m = Memory(code);
     if (!m || !m->Contains(address, count))
-        return Status(1, kRefused);
+        return Status(wire::CmdWriteMemory, kRefused);
     if (::kbr::wire::FindMemory(code)->flash)
-        m->AndWrite(address, p + 5, count);
+        m->AndWrite(address, data, count);
     else
-        m->Write(address, p + 5, count);
-    return Status(1, kOk);
+        m->Write(address, data, count);
+    return Status(wire::CmdWriteMemory, kOk);
 }
 
 TBoardModel::TReply TBoardModel::ReadMemory(const uint8_t* p, size_t) {
@@ -231,12 +243,12 @@ TBoardModel::TReply TBoardModel::ReadMemory(const uint8_t* p, size_t) {
     uint32_t address = GetU32(p + 1);
     uint32_t count = GetU32(p + 5);
     // A reply longer than one frame cannot be sent at all.
-    if (count > wire::kMaxPayload - 1)
-        return Status(1, kRefused);
+    if (count > wire::kMaxPayload - wire::ReplyLength(wire::CmdReadMemory))
+        return Status(wire::CmdReadMemory, kRefused);
     TSparseMemory* m = Memory(code);
     if (!m || !m->Contains(address, count))
-        return Status(count + 1, kRefused);
-    TReply r = Status(count + 1, kOk);
+        return Status(wire::CmdReadMemory, kRefused, count);
+    TReply r = Status(wire::CmdReadMemory, kOk, count);
     m->Read(address, r.payload.data() + 1, count);
     return r;
 }
@@ -249,7 +261,7 @@ TBoardModel::TReply TBoardModel::RunLoopbackTest(const uint8_t*, size_t) {
     uint32_t a = uint32_t(m40 & 0x3FFFF);
     uint32_t b = uint32_t((m40 >> 20) & 0x3FFFF);
     uint32_t c = uint32_t((m40 >> 18) & 0x3) | uint32_t(((m40 >> 38) & 0x3) << 2);
-    TReply r = Status(17, kOk);
+    TReply r = Status(wire::CmdRunLoopbackTest, kOk);
     PutU32(r.payload.data() + 1, a);
     PutU32(r.payload.data() + 5, b);
     PutU32(r.payload.data() + 9, c);
@@ -277,7 +289,7 @@ TBoardModel::TReply TBoardModel::SendDeviceData(const uint8_t* p, size_t) {
     size_t count = p[1];
     const uint8_t* data = p + 2;
     if (count > kDeviceChunk)
-        return Status(1, kRefused);
+        return Status(wire::CmdSendDeviceData, kRefused);
     switch (channel) {
     case kLcd:
         // A long text may come in several chunks; the zero byte ends it.
@@ -285,12 +297,12 @@ TBoardModel::TReply TBoardModel::SendDeviceData(const uint8_t* p, size_t) {
             lcdText.clear();
         lcdText.append(reinterpret_cast<const char*>(data), count);
         ShowLcdText();
-        return Status(1, kOk);
+        return Status(wire::CmdSendDeviceData, kOk);
     case kVga:
         if (count < 1)
-            return Status(1, kRefused);
+            return Status(wire::CmdSendDeviceData, kRefused);
         vgaPattern = data[0];
-        return Status(1, kOk);
+        return Status(wire::CmdSendDeviceData, kOk);
     case kRs232:
         if (rs232Tx.size() + count > kRs232TxMax)
             rs232Tx.erase(0, rs232Tx.size() + count - kRs232TxMax);
@@ -300,14 +312,14 @@ TBoardModel::TReply TBoardModel::SendDeviceData(const uint8_t* p, size_t) {
             size_t room = kRs232QueueMax - std::min(kRs232QueueMax, rs232Rx.size());
             rs232Rx.insert(rs232Rx.end(), data, data + std::min(room, count));
         }
-        return Status(1, kOk);
+        return Status(wire::CmdSendDeviceData, kOk);
     default:
-        return Status(1, kRefused);
+        return Status(wire::CmdSendDeviceData, kRefused);
     }
 }
 
 TBoardModel::TReply TBoardModel::ReadDeviceData(const uint8_t* p, size_t) {
-    TReply r = Status(130, kOk);
+    TReply r = Status(wire::CmdReadDeviceData, kOk);
     uint8_t* out = r.payload.data() + 2;
     size_t n = 0;
     auto drain = [&](std::deque<uint8_t>& q, size_t max) {
@@ -318,7 +330,7 @@ TBoardModel::TReply TBoardModel::ReadDeviceData(const uint8_t* p, size_t) {
     switch (p[0]) {
     case kIr:
         if (!irPresent)
-            return Status(130, kRefused);
+            return Status(wire::CmdReadDeviceData, kRefused);
         if (irMode)
             drain(irQueue, kDeviceChunk);
         break;
@@ -338,7 +350,7 @@ TBoardModel::TReply TBoardModel::ReadDeviceData(const uint8_t* p, size_t) {
         n = 1;
         break;
     default:
-        return Status(130, kRefused);
+        return Status(wire::CmdReadDeviceData, kRefused);
     }
     r.payload[1] = uint8_t(n);
     return r;
@@ -348,12 +360,12 @@ TBoardModel::TReply TBoardModel::SetDeviceMode(const uint8_t* p, size_t) {
     uint8_t channel = p[0];
     uint8_t mode = p[1];
     if (mode > 1)
-        return Status(1, kRefused);
+        return Status(wire::CmdSetDeviceMode, kRefused);
     bool on = mode == 1;
     switch (channel) {
     case kIr:
         if (!irPresent)
-            return Status(1, kRefused);
+            return Status(wire::CmdSetDeviceMode, kRefused);
         irMode = on;
         break;
     case kRs232:
@@ -361,13 +373,13 @@ TBoardModel::TReply TBoardModel::SetDeviceMode(const uint8_t* p, size_t) {
         break;
     case kPs2:
         if (on && !ps2Present)
-            return Status(1, kRefused);
+            return Status(wire::CmdSetDeviceMode, kRefused);
         ps2Mode = on;
         break;
     default:
-        return Status(1, kRefused);
+        return Status(wire::CmdSetDeviceMode, kRefused);
     }
-    return Status(1, kOk);
+    return Status(wire::CmdSetDeviceMode, kOk);
 }
 
 } // namespace vboard

@@ -97,12 +97,10 @@ class TBoardModel {
     using Handler = TReply (TBoardModel::*)(const uint8_t*, size_t);
     struct TCommand {
         uint8_t id;
-        int requestLength;    // -1: checked by the handler
-        uint32_t replyLength; // reply for a malformed request
         Handler handler;
     };
     static const TCommand kCommands[];
-    static const TCommand* Find(uint8_t id);
+    static Handler Find(uint8_t id);
 
     TReply BoardName(const uint8_t*, size_t);
     TReply KeepAlive(const uint8_t*, size_t);

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <deque>
 #include <fmt/format.h>
 
 #include "vboard/DesignFile.h"
+#include "wire/HexDigit.h"
 
 namespace vboard {
 
@@ -41,22 +43,12 @@ bool ParseFlag(const std::string& s, bool& out) {
     return true;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool ParseBytes(const std::string& s, std::vector<uint8_t>& out) {
     if (s.size() % 2 != 0)
         return false;
     out.resize(s.size() / 2);
     for (size_t i = 0; i < out.size(); ++i) {
-        int hi = HexDigit(s[2 * i]), lo = HexDigit(s[2 * i + 1]);
+        int hi = ::kbr::wire::HexDigitValue(s[2 * i]), lo = ::kbr::wire::HexDigitValue(s[2 * i + 1]);
         if (hi < 0 || lo < 0)
             return false;
         out[i] = uint8_t(hi << 4 | lo);
@@ -105,6 +97,33 @@ TControlProtocol::TResult Immediate(std::string reply) {
     return r;
 }
 const std::string kOk = "ok";
+
+// Stores a number of at most `max` in `field`, or says why not.
+template <typename T>
+std::string SetNumber(bool (*parse)(const std::string&, uint64_t, uint64_t&),
+                      const std::string& word, uint64_t max, T& field, const char* why) {
+    uint64_t v;
+    if (!parse(word, max, v))
+        return Error(why);
+    field = T(v);
+    return kOk;
+}
+
+std::string SetFlag(const std::string& word, bool& flag) {
+    return ParseFlag(word, flag) ? kOk : Error("expected 0 or 1");
+}
+
+// Appends hex bytes to a queue of the board, whole groups only, never past `max`.
+std::string Push(const std::string& text, std::deque<uint8_t>& queue, size_t max,
+                 const char* badBytes = "bad bytes", size_t group = 1) {
+    std::vector<uint8_t> bytes;
+    if (!ParseBytes(text, bytes) || bytes.size() % group != 0)
+        return Error(badBytes);
+    if (queue.size() + bytes.size() > max)
+        return Error("queue full");
+    queue.insert(queue.end(), bytes.begin(), bytes.end());
+    return kOk;
+}
 
 } // namespace
 
@@ -247,11 +266,8 @@ std::string TControlProtocol::GetModes(const Words&) {
 }
 
 std::string TControlProtocol::SetInputs(const Words& a) {
-    uint64_t v;
-    if (!ParseHex(a[0], 0x3FFFFF, v))
-        return Error("inputs must be a hex value up to 0x3FFFFF");
-    model.inputs = uint32_t(v);
-    return kOk;
+    return SetNumber(ParseHex, a[0], 0x3FFFFF, model.inputs,
+                     "inputs must be a hex value up to 0x3FFFFF");
 }
 
 std::string TControlProtocol::SdInsert(const Words& a) {
@@ -282,64 +298,32 @@ std::string TControlProtocol::SdRemove(const Words&) {
 }
 
 std::string TControlProtocol::IrPush(const Words& a) {
-    std::vector<uint8_t> codes;
-    if (!ParseBytes(a[0], codes))
-        return Error("bad bytes");
-    if (model.irQueue.size() + codes.size() > TBoardModel::kIrQueueMax)
-        return Error("queue full");
-    model.irQueue.insert(model.irQueue.end(), codes.begin(), codes.end());
-    return kOk;
+    return Push(a[0], model.irQueue, TBoardModel::kIrQueueMax);
 }
 
-std::string TControlProtocol::IrPresent(const Words& a) {
-    if (!ParseFlag(a[0], model.irPresent))
-        return Error("expected 0 or 1");
-    return kOk;
-}
+std::string TControlProtocol::IrPresent(const Words& a) { return SetFlag(a[0], model.irPresent); }
 
 std::string TControlProtocol::Ps2Push(const Words& a) {
-    std::vector<uint8_t> reports;
-    if (!ParseBytes(a[0], reports) || reports.size() % 4 != 0)
-        return Error("reports must be whole 4-byte groups");
-    if (model.ps2Queue.size() + reports.size() > TBoardModel::kPs2QueueMax)
-        return Error("queue full");
-    model.ps2Queue.insert(model.ps2Queue.end(), reports.begin(), reports.end());
-    return kOk;
+    return Push(a[0], model.ps2Queue, TBoardModel::kPs2QueueMax,
+                "reports must be whole 4-byte groups", 4);
 }
 
-std::string TControlProtocol::Ps2Present(const Words& a) {
-    if (!ParseFlag(a[0], model.ps2Present))
-        return Error("expected 0 or 1");
-    return kOk;
-}
+std::string TControlProtocol::Ps2Present(const Words& a) { return SetFlag(a[0], model.ps2Present); }
 
 std::string TControlProtocol::Rs232Push(const Words& a) {
-    std::vector<uint8_t> bytes;
-    if (!ParseBytes(a[0], bytes))
-        return Error("bad bytes");
-    if (!model.PushRs232Rx(bytes.data(), bytes.size()))
-        return Error("queue full");
-    return kOk;
+    return Push(a[0], model.rs232Rx, TBoardModel::kRs232QueueMax);
 }
 
 std::string TControlProtocol::Rs232Loopback(const Words& a) {
-    if (!ParseFlag(a[0], model.rs232Loopback))
-        return Error("expected 0 or 1");
-    return kOk;
+    return SetFlag(a[0], model.rs232Loopback);
 }
 
 std::string TControlProtocol::Usb(const Words& a) {
-    uint64_t v;
-    if (!ParseDec(a[0], 255, v))
-        return Error("device kind must be 0-255");
-    model.usbKind = uint8_t(v);
-    return kOk;
+    return SetNumber(ParseDec, a[0], 255, model.usbKind, "device kind must be 0-255");
 }
 
 std::string TControlProtocol::HsmcAdapter(const Words& a) {
-    if (!ParseFlag(a[0], model.hsmcAdapter))
-        return Error("expected 0 or 1");
-    return kOk;
+    return SetFlag(a[0], model.hsmcAdapter);
 }
 
 std::string TControlProtocol::HsmcFail(const Words& a) {
@@ -386,19 +370,12 @@ std::string TControlProtocol::MemWrite(const Words& a) {
 }
 
 std::string TControlProtocol::EraseSteps(const Words& a) {
-    uint64_t v;
-    if (!ParseDec(a[0], TBoardModel::kMaxEraseSteps, v))
-        return Error("steps must be 0-4294967295");
-    model.eraseSteps = uint32_t(v);
-    return kOk;
+    return SetNumber(ParseDec, a[0], TBoardModel::kMaxEraseSteps, model.eraseSteps,
+                     "steps must be 0-4294967295");
 }
 
 std::string TControlProtocol::EraseStepMs(const Words& a) {
-    uint64_t v;
-    if (!ParseDec(a[0], 600000, v))
-        return Error("step time must be 0-600000 ms");
-    model.eraseStepMs = uint32_t(v);
-    return kOk;
+    return SetNumber(ParseDec, a[0], 600000, model.eraseStepMs, "step time must be 0-600000 ms");
 }
 
 std::string TControlProtocol::Fault(const Words& a) {

@@ -12,7 +12,6 @@
 
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
-#include "vboard/Wire.h"
 
 namespace vboard {
 
@@ -391,11 +390,16 @@ void TDaemon::ReadCtl(uint64_t id) {
     ProcessCtl(id);
 }
 
-void TDaemon::ProcessCtl(uint64_t id) {
+TDaemon::TCtlClient* TDaemon::CtlClient(uint64_t id) {
     auto it = ctlClients.find(id);
-    if (it == ctlClients.end())
+    return it == ctlClients.end() ? nullptr : &it->second;
+}
+
+void TDaemon::ProcessCtl(uint64_t id) {
+    TCtlClient* client = CtlClient(id);
+    if (!client)
         return;
-    TCtlClient& c = it->second;
+    TCtlClient& c = *client;
     // Past the backlog the rest waits until the client has read its replies.
     while (!c.waiting && c.out.size() < kCtlBacklogMax) {
         size_t nl = c.in.find('\n');
@@ -418,12 +422,12 @@ void TDaemon::ProcessCtl(uint64_t id) {
         AddTimer(r.delayMs, [this, id, fn = std::move(r.deferred)] {
             // The work is done even when the asker has gone away.
             std::string reply = fn();
-            auto found = ctlClients.find(id);
-            if (found == ctlClients.end())
+            TCtlClient* found = CtlClient(id);
+            if (!found)
                 return;
-            found->second.out += reply + "\n";
-            found->second.waiting = false;
-            found->second.lastActivity = Clock::now();
+            found->out += reply + "\n";
+            found->waiting = false;
+            found->lastActivity = Clock::now();
             ProcessCtl(id);
         });
     }
@@ -431,10 +435,10 @@ void TDaemon::ProcessCtl(uint64_t id) {
 }
 
 void TDaemon::FlushCtl(uint64_t id) {
-    auto it = ctlClients.find(id);
-    if (it == ctlClients.end())
+    TCtlClient* client = CtlClient(id);
+    if (!client)
         return;
-    TCtlClient& c = it->second;
+    TCtlClient& c = *client;
     while (!c.out.empty()) {
         ssize_t n = send(c.fd, c.out.data(), c.out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0) {

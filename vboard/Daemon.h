@@ -99,6 +99,8 @@ class TDaemon : public TControlProtocol::THost {
     void SendLink(Clock::time_point now);
     void CutLink();
 
+    // The control client `id`, or null once it has gone.
+    TCtlClient* CtlClient(uint64_t id);
     void ReadCtl(uint64_t id);
     void ProcessCtl(uint64_t id);
     void FlushCtl(uint64_t id);

@@ -9,9 +9,11 @@
 #include <unistd.h>
 #include <zlib.h>
 
-#include "vboard/Wire.h"
+#include "wire/FrameCodec.h"
 
 namespace vboard {
+
+namespace wire = ::kbr::wire;
 
 namespace {
 

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <charconv>
 
-#include "vboard/Wire.h"
+#include "wire/FrameCodec.h"
 
 namespace vboard {
+
+namespace wire = ::kbr::wire;
 
 namespace {
 
@@ -110,7 +112,7 @@ TFaultQueue::TOutcome TFaultQueue::Apply(TFault fault, uint8_t command,
         for (uint32_t i = 0; i < fault.value; ++i) {
             x = x * 1664525u + 1013904223u;
             uint8_t b = uint8_t(x >> 24);
-            out.bytes.push_back(b == wire::kStart ? 0x5A : b);
+            out.bytes.push_back(b == wire::kFrameStart ? 0x5A : b);
         }
         break;
     }
@@ -118,8 +120,8 @@ TFaultQueue::TOutcome TFaultQueue::Apply(TFault fault, uint8_t command,
         break;
     }
     wire::AppendFrame(out.bytes, command, payload.data(), payload.size());
-    uint8_t* frameStart = out.bytes.data() + (out.bytes.size() - payload.size() - wire::kOverhead);
-    size_t frameSize = payload.size() + wire::kOverhead;
+    uint8_t* frameStart = out.bytes.data() + (out.bytes.size() - payload.size() - wire::kFrameOverhead);
+    size_t frameSize = payload.size() + wire::kFrameOverhead;
     switch (fault.kind) {
     case Kind::BadChecksum:
         frameStart[frameSize - 2] ^= 0xFF;

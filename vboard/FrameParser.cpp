@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "vboard/Wire.h"
+#include "wire/FrameCodec.h"
 
 namespace vboard {
 
-using namespace wire;
+namespace wire = ::kbr::wire;
+
 
 TFrameParser::TFrameParser() : buf(kCapacity) {}
 
@@ -30,7 +31,7 @@ size_t TFrameParser::Feed(const uint8_t* data, size_t count) {
 
 void TFrameParser::DropToNextStart(size_t from) {
     const uint8_t* p = buf.data();
-    auto found = static_cast<const uint8_t*>(std::memchr(p + from, kStart, end - from));
+    auto found = static_cast<const uint8_t*>(std::memchr(p + from, wire::kFrameStart, end - from));
     head = found ? size_t(found - p) : end;
     if (head == end)
         head = end = 0;
@@ -42,34 +43,34 @@ bool TFrameParser::Next(TFrameView& frame) {
             head = end = 0;
             return false;
         }
-        if (buf[head] != kStart) {
+        if (buf[head] != wire::kFrameStart) {
             ++badFrames;
             DropToNextStart(head);
             continue;
         }
-        if (end - head < kHeaderSize)
+        if (end - head < wire::kHeaderSize)
             return false;
         const uint8_t* f = buf.data() + head;
-        uint32_t length = GetU32(f + 2);
-        if (length > kMaxPayload) {
+        if (!wire::HeaderOk(f)) {
             ++badFrames;
             DropToNextStart(head + 1);
             continue;
         }
-        size_t total = length + kOverhead;
+        const uint32_t length = wire::FramePayloadLength(f);
+        const size_t total = length + wire::kFrameOverhead;
         if (end - head < total) {
             // Make sure the whole frame will fit behind the head.
             if (kCapacity - head < total)
                 Compact();
             return false;
         }
-        if (f[total - 1] != kEnd || f[total - 2] != Checksum(f + 1, length + 5)) {
+        if (!wire::TailOk(f, length)) {
             ++badFrames;
             DropToNextStart(head + 1);
             continue;
         }
-        frame.command = f[1];
-        frame.payload = f + kHeaderSize;
+        frame.command = wire::FrameCommand(f);
+        frame.payload = f + wire::kHeaderSize;
         frame.length = length;
         head += total;
         return true;

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -57,19 +58,24 @@ void Report(int fd, char what) {
 }
 
 constexpr char kReady = 'R', kAlready = 'A', kFailed = 'F';
+constexpr uint32_t kMaxConfigureMs = 10000;
 
-// Tests that configure many boards may shorten the ~1.5 s download.
-void ApplyEnvironment(vboard::TDaemon& daemon) {
+// Tests that configure many boards may shorten the ~1.5 s download: by the
+// environment (inherited by a daemon a driver starts), or by --configure-ms,
+// which wins.
+void ApplyTiming(vboard::TDaemon& daemon, std::optional<uint32_t> configureMs) {
     const char* ms = std::getenv("KBR370_VBOARD_CONFIGURE_MS");
-    if (!ms || !*ms)
-        return;
-    char* end = nullptr;
-    unsigned long v = std::strtoul(ms, &end, 10);
-    if (*end == '\0' && v <= 10000)
-        daemon.SetConfigureMs(uint32_t(v));
+    if (ms && *ms) {
+        char* end = nullptr;
+        unsigned long v = std::strtoul(ms, &end, 10);
+        if (*end == '\0' && v <= kMaxConfigureMs)
+            daemon.SetConfigureMs(uint32_t(v));
+    }
+    if (configureMs)
+        daemon.SetConfigureMs(*configureMs);
 }
 
-int ServeHere(const std::string& dir, int readyFd) {
+int ServeHere(const std::string& dir, int readyFd, std::optional<uint32_t> configureMs) {
     vboard::TDaemon daemon(dir);
     std::string error;
     switch (daemon.Open(error)) {
@@ -84,7 +90,7 @@ int ServeHere(const std::string& dir, int readyFd) {
     case vboard::TDaemon::OpenResult::Ok:
         break;
     }
-    ApplyEnvironment(daemon);
+    ApplyTiming(daemon, configureMs);
     gDaemon = &daemon;
     InstallSignals();
     Report(readyFd, kReady);
@@ -93,9 +99,9 @@ int ServeHere(const std::string& dir, int readyFd) {
     return 0;
 }
 
-int Serve(const std::string& dir, bool foreground) {
+int Serve(const std::string& dir, bool foreground, std::optional<uint32_t> configureMs) {
     if (foreground)
-        return ServeHere(dir, -1);
+        return ServeHere(dir, -1, configureMs);
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC) != 0) {
         std::perror("kbr370-vboard: pipe");
@@ -150,7 +156,7 @@ int Serve(const std::string& dir, bool foreground) {
             dup2(devNull, 2);
             close(devNull);
         }
-        ApplyEnvironment(*daemon);
+        ApplyTiming(*daemon, configureMs);
         gDaemon = daemon.get();
         InstallSignals();
         Report(pipeFds[1], kReady);
@@ -306,6 +312,12 @@ int main(int argc, char** argv) {
     bool foreground = false;
     serve->add_option("--dir", dir, "private directory of the sockets");
     serve->add_flag("--foreground", foreground, "stay in the foreground");
+    std::optional<uint32_t> configureMs;
+    serve->add_option("--configure-ms", configureMs,
+                      "how long a configure takes, in ms (default " +
+                          std::to_string(vboard::TControlProtocol::kConfigureMs) +
+                          "; quick tests shorten it)")
+        ->check(CLI::Range(0u, kMaxConfigureMs));
 
     auto* ctl = app.add_subcommand("ctl", "send one control command and print the reply");
     ctl->add_option("--dir", dir, "private directory of the sockets");
@@ -319,7 +331,7 @@ int main(int argc, char** argv) {
     dir = platform::AbsolutePath(dir);
 
     if (*serve)
-        return Serve(dir, foreground);
+        return Serve(dir, foreground, configureMs);
     if (*ctl)
         return Ctl(dir, ctl->remaining());
     if (*stop)

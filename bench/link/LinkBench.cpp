@@ -17,6 +17,7 @@
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
 #include "tests/support/TestVBoard.h"
+#include "wire/FrameCodec.h"
 
 namespace {
 
@@ -34,27 +35,12 @@ double SecondsSince(Clock::time_point start) {
 using bench::CpuSeconds;
 using bench::Median;
 
-std::vector<uint8_t> Frame(uint8_t command, const std::vector<uint8_t>& payload) {
-    std::vector<uint8_t> f(payload.size() + 8);
-    f[0] = 0xAA;
-    f[1] = command;
-    const auto n = static_cast<uint32_t>(payload.size());
-    std::memcpy(&f[2], &n, 4); // little-endian host
-    std::copy(payload.begin(), payload.end(), f.begin() + 6);
-    uint8_t sum = 0;
-    for (size_t i = 1; i < payload.size() + 6; ++i)
-        sum = static_cast<uint8_t>(sum + f[i]);
-    f[payload.size() + 6] = sum;
-    f[payload.size() + 7] = 0x55;
-    return f;
-}
-
 std::vector<uint8_t> ReadRequest(uint32_t address, uint32_t count) {
-    std::vector<uint8_t> p(9);
+    std::vector<uint8_t> p(kbr::wire::RequestLength(kbr::wire::CmdReadMemory));
     p[0] = kSdram;
-    std::memcpy(&p[1], &address, 4);
-    std::memcpy(&p[5], &count, 4);
-    return Frame(TBoard::CmdReadMemory, p);
+    kbr::wire::PutU32(&p[1], address);
+    kbr::wire::PutU32(&p[5], count);
+    return kbr::wire::MakeFrame(kbr::wire::CmdReadMemory, p);
 }
 
 // Waits for exactly `count` bytes on the raw socket.
@@ -87,7 +73,7 @@ RawFigures MeasureRawLink(const TestVBoard& vb) {
         std::printf("raw link: cannot connect\n");
         return f;
     }
-    const auto keepAlive = Frame(TBoard::CmdKeepAlive, {});
+    const auto keepAlive = kbr::wire::MakeFrame(kbr::wire::CmdKeepAlive, {});
     std::vector<uint8_t> reply(TBoard::kMaxReadChunk + 9);
     std::vector<double> rtt;
     for (int i = 0; i < 2000; ++i) {

@@ -8,12 +8,14 @@
 #include "platform/Assert.h"
 #include "platform/System.h"
 #include "tests/board/LinkTestSupport.h"
+#include "wire/FrameCodec.h"
 
 namespace {
 
 constexpr int kSram = 6, kSdram = 7, kFlash = 3;
 constexpr uint32_t kSramSize = 0x200000;
 constexpr uint8_t kUnknownCommand = 0x7F;
+using Bytes = std::vector<uint8_t>;
 
 // ---- session ---------------------------------------------------------------
 
@@ -46,7 +48,7 @@ TEST_F(LinkTest, ConnectTakesTheLinkTextAndTheBoardTellsItsName) {
     EXPECT_TRUE(board.LinkInfo.empty());
     board.Disconnect(); // harmless when not connected
     uint8_t status = 0xEE;
-    EXPECT_FALSE(board.Transact(TBoard::CmdKeepAlive, &status, 3000, 0, nullptr, 1));
+    EXPECT_FALSE(board.Transact(kbr::wire::CmdKeepAlive, &status, 3000, 0, nullptr, 1));
     EXPECT_EQ(status, 0xEE);
 }
 
@@ -64,7 +66,7 @@ TEST_F(LinkTest, ConnectWhileConnectedClosesTheOldLinkFirst) {
 TEST_F(LinkTest, ContractsAreAssertedBeforeAnythingIsSent) {
     uint8_t reply[1];
     try {
-        board.Transact(TBoard::CmdKeepAlive, nullptr, 3000, 0, nullptr, 1);
+        board.Transact(kbr::wire::CmdKeepAlive, nullptr, 3000, 0, nullptr, 1);
         ADD_FAILURE() << "no assertion";
     } catch (const platform::AssertionFailure& e) {
         EXPECT_STREQ(e.what(), "pReturnBuffer");
@@ -88,10 +90,10 @@ TEST(JtagPort, TimedReadsWritesAndReopening) {
     TJtagPort port(0, "");
     ASSERT_TRUE(port.IsLibraryLoaded());
     EXPECT_FALSE(port.IsOpen());
-    const uint8_t keepAlive[] = {0xAA, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01, 0x55};
+    const auto keepAlive = kbr::wire::MakeFrame(kbr::wire::CmdKeepAlive, {});
     uint8_t buffer[16];
     std::vector<char> record(TJtagPort::kInfoRecordSize);
-    EXPECT_FALSE(port.Write(keepAlive, sizeof keepAlive)) << "no link yet";
+    EXPECT_FALSE(port.Write(keepAlive.data(), keepAlive.size())) << "no link yet";
     EXPECT_EQ(port.Read(buffer, 1, 100), 0u);
     EXPECT_FALSE(port.GetInfo(record.data()));
 
@@ -99,16 +101,15 @@ TEST(JtagPort, TimedReadsWritesAndReopening) {
     EXPECT_EQ(platform::CurrentDirectory() + "/", platform::ProgramDirectory());
     // Reopening closes the held link first; the board would refuse a second one.
     ASSERT_TRUE(port.Open());
-    ASSERT_TRUE(port.Write(keepAlive, sizeof keepAlive));
+    ASSERT_TRUE(port.Write(keepAlive.data(), keepAlive.size()));
     ASSERT_EQ(port.Read(buffer, 9, 3000), 9u);
-    EXPECT_EQ(buffer[0], 0xAA);
-    EXPECT_EQ(buffer[8], 0x55);
+    EXPECT_EQ(Bytes(buffer, buffer + 9), kbr::wire::MakeFrame(kbr::wire::CmdKeepAlive, {0}));
 
     // A 1 ms read with nothing waiting gives up at once; with a byte waiting it takes it.
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(port.Read(buffer, 1, 1), 0u);
     EXPECT_LT(MsSince(start), 50);
-    ASSERT_TRUE(port.Write(keepAlive, sizeof keepAlive));
+    ASSERT_TRUE(port.Write(keepAlive.data(), keepAlive.size()));
     ASSERT_EQ(port.Read(buffer, 1, 3000), 1u);
     EXPECT_EQ(port.Read(buffer, 1, 1), 1u);
     EXPECT_EQ(port.Read(buffer, 16, 200), 7u) << "only what is there, once the time is up";
@@ -118,7 +119,7 @@ TEST(JtagPort, TimedReadsWritesAndReopening) {
     // Bytes already waiting are always taken by a 1 ms read, however late in its
     // millisecond the read starts: FlushInput counts on it.
     vb.CtlOk("fault garbage:2000");
-    ASSERT_TRUE(port.Write(keepAlive, sizeof keepAlive));
+    ASSERT_TRUE(port.Write(keepAlive.data(), keepAlive.size()));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     int taken = 0;
     while (taken < 2009 && port.Read(buffer, 1, 1) == 1)
@@ -132,7 +133,7 @@ TEST(JtagPort, TimedReadsWritesAndReopening) {
     EXPECT_EQ(platform::CurrentDirectory() + "/", platform::ProgramDirectory());
     port.Close();
     EXPECT_FALSE(port.IsOpen());
-    EXPECT_FALSE(port.Write(keepAlive, sizeof keepAlive));
+    EXPECT_FALSE(port.Write(keepAlive.data(), keepAlive.size()));
     EXPECT_EQ(port.LoadError(), "");
 }
 
@@ -358,7 +359,7 @@ TEST_F(LinkTest, MonitoringModeAndDeviceReads) {
 // ---- keep-alive ----------------------------------------------------------------
 
 TEST_F(LinkTest, PingAfterLongSilenceSendsFiveKeepAlives) {
-    board.LastActivity = platform::GetTickCount() - TBoard::kKeepAliveSilenceMs - 1000;
+    board.LastActivity = platform::GetTickCount() - board.Limits().keepAliveSilenceMs - 1000;
     ASSERT_TRUE(board.Ping());
     EXPECT_EQ(Requests(), "01 01 01 01 01");
     EXPECT_LE(platform::GetTickCount() - board.LastActivity, 1000u);
@@ -366,7 +367,7 @@ TEST_F(LinkTest, PingAfterLongSilenceSendsFiveKeepAlives) {
     EXPECT_EQ(Requests(), "01") << "right after another";
 
     // The run stops at the first failure, and the time is taken all the same.
-    board.LastActivity = platform::GetTickCount() - TBoard::kKeepAliveSilenceMs - 1000;
+    board.LastActivity = platform::GetTickCount() - board.Limits().keepAliveSilenceMs - 1000;
     vb.CtlOk("fault status:1");
     EXPECT_FALSE(board.Ping());
     EXPECT_EQ(Requests(), "01");
@@ -389,7 +390,7 @@ TEST_F(LinkTest, SpoiltFramesBeepOnlyForWriteBodyAndFrameErrors) {
         vb.CtlOk(std::string("fault ") + c.fault);
         uint8_t reply[13];
         std::memset(reply, 0xCC, sizeof reply);
-        const bool ok = board.Transact(TBoard::CmdReadSwitchesAndKeys, reply, 3000, 0, nullptr, 13);
+        const bool ok = board.Transact(kbr::wire::CmdReadSwitchesAndKeys, reply, 3000, 0, nullptr, 13);
         EXPECT_EQ(hooks.beeps - before, c.beeps ? 1 : 0);
         if (std::string(c.fault) == "status:3") {
             EXPECT_TRUE(ok) << "the transaction does not look at the status";
@@ -408,7 +409,7 @@ TEST_F(LinkTest, SpoiltFramesBeepOnlyForWriteBodyAndFrameErrors) {
 TEST_F(LinkTest, WrongLengthLeavesTheReplyForTheNextFlush) {
     vb.CtlOk("fault wrong-length");
     uint8_t status = 0xCC;
-    EXPECT_FALSE(board.Transact(TBoard::CmdKeepAlive, &status, 3000, 0, nullptr, 1));
+    EXPECT_FALSE(board.Transact(kbr::wire::CmdKeepAlive, &status, 3000, 0, nullptr, 1));
     EXPECT_EQ(hooks.beeps, 0);
     EXPECT_EQ(status, 0xCC);
     // The header was taken; the two payload bytes, checksum and end byte wait on the link.
@@ -416,67 +417,83 @@ TEST_F(LinkTest, WrongLengthLeavesTheReplyForTheNextFlush) {
     ASSERT_TRUE(board.ReadExact(rest, 4, 3000));
     EXPECT_EQ(rest[0], 0) << "status";
     EXPECT_EQ(rest[1], 0) << "the extra byte";
-    EXPECT_EQ(rest[3], 0x55);
+    EXPECT_EQ(rest[3], kbr::wire::kFrameEnd);
 
     vb.CtlOk("fault wrong-length");
-    EXPECT_FALSE(board.Transact(TBoard::CmdKeepAlive, &status, 3000, 0, nullptr, 1));
+    EXPECT_FALSE(board.Transact(kbr::wire::CmdKeepAlive, &status, 3000, 0, nullptr, 1));
     EXPECT_TRUE(board.Ping()) << "the next exchange flushes what was left";
     EXPECT_EQ(hooks.beeps, 0);
 }
 
 TEST_F(LinkTest, FlushInputStopsAfter1002Bytes) {
-    // 3000 junk bytes (never 0xAA) ahead of the reply. The failed header read
+    // 3000 junk bytes (never a start byte) ahead of the reply. The failed header read
     // takes 6 and its flush at most 1002 (fewer if the junk comes in pieces).
     // Once all has arrived, one more flush takes exactly 1002: between 990 and
     // 1992 junk bytes, then the intact reply, must remain.
     vb.CtlOk("fault garbage:3000");
     uint8_t status;
-    EXPECT_FALSE(board.Transact(TBoard::CmdKeepAlive, &status, 3000, 0, nullptr, 1));
+    EXPECT_FALSE(board.Transact(kbr::wire::CmdKeepAlive, &status, 3000, 0, nullptr, 1));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     board.FlushInput();
     size_t junk = 0;
     uint8_t byte = 0;
-    while (board.ReadExact(&byte, 1, 3000) && byte != 0xAA)
+    while (board.ReadExact(&byte, 1, 3000) && byte != kbr::wire::kFrameStart)
         ++junk;
-    ASSERT_EQ(byte, 0xAA);
-    EXPECT_GE(junk, 3000 - 6 - 2 * TBoard::kFlushLimit);
-    EXPECT_LE(junk, 3000 - 6 - TBoard::kFlushLimit);
-    uint8_t frame[8];
-    ASSERT_TRUE(board.ReadExact(frame, 8, 3000));
-    const uint8_t rest[8] = {0x01, 0x01, 0x00, 0x00, 0x00, 0x00, 0x02, 0x55};
-    EXPECT_EQ(std::memcmp(frame, rest, 8), 0);
+    ASSERT_EQ(byte, kbr::wire::kFrameStart);
+    EXPECT_GE(junk, 3000 - 6 - 2 * board.Limits().flushBytes);
+    EXPECT_LE(junk, 3000 - 6 - board.Limits().flushBytes);
+    Bytes frame(9, 0);
+    frame[0] = byte;
+    ASSERT_TRUE(board.ReadExact(&frame[1], 8, 3000));
+    EXPECT_EQ(frame, kbr::wire::MakeFrame(kbr::wire::CmdKeepAlive, {0})) << "the intact reply";
     EXPECT_EQ(hooks.beeps, 0);
 }
 
 TEST_F(LinkTest, SilentBoardFailsAfterTheTimeLimitWithoutBeep) {
-    vb.CtlOk("fault drop");
-    const auto start = std::chrono::steady_clock::now();
+    TBoard::TLimits limits = ShortLimits(400);
+    limits.sdCardReplyMs = 1000;
+    board.SetLimits(limits);
+    vb.CtlOk("fault drop 2");
+    auto start = std::chrono::steady_clock::now();
     uint32_t value = 0;
     EXPECT_FALSE(board.ReadSwitchesAndKeys(value));
-    const long long ms = MsSince(start);
-    EXPECT_GE(ms, 3000);
-    EXPECT_LT(ms, 3000 + 3000 + 1000);
+    long long ms = MsSince(start);
+    EXPECT_GE(ms, 400);
+    EXPECT_LT(ms, 400 + 400 + 1000);
+    // The card answers slower and has a limit of its own.
+    start = std::chrono::steady_clock::now();
+    bool done = false;
+    std::string csd, cid, fileSystem;
+    EXPECT_FALSE(board.ReadSdCardInfo(done, csd, cid, fileSystem));
+    ms = MsSince(start);
+    EXPECT_GE(ms, 1000);
+    EXPECT_LT(ms, 1000 + 400 + 1000);
     EXPECT_EQ(hooks.beeps, 0);
     EXPECT_TRUE(board.ReadSwitchesAndKeys(value)) << "the link itself is fine";
 }
 
 TEST_F(LinkTest, TruncatedBodyTimesOutWithABeep) {
+    TBoard::TLimits limits = ShortLimits(300);
+    limits.bodyMs = 900;
+    board.SetLimits(limits);
     vb.CtlOk("fault truncate:10");
     const auto start = std::chrono::steady_clock::now();
     uint8_t reply[13];
     std::memset(reply, 0xCC, sizeof reply);
-    EXPECT_FALSE(board.Transact(TBoard::CmdReadSwitchesAndKeys, reply, 3000, 0, nullptr, 13));
+    EXPECT_FALSE(board.Transact(kbr::wire::CmdReadSwitchesAndKeys, reply, 300, 0, nullptr, 13));
     const long long ms = MsSince(start);
-    EXPECT_GE(ms, 3000) << "the body has its own 3000 ms";
-    EXPECT_LT(ms, 7000);
+    EXPECT_GE(ms, 900) << "the body has its own limit";
+    EXPECT_LT(ms, 900 + 300 + 1000);
     EXPECT_EQ(hooks.beeps, 1);
     EXPECT_EQ(reply[0], 0xCC);
 }
 
 TEST_F(LinkTest, CutLinkFailsThenWriteFailureBeepsAndReconnectWorks) {
+    board.SetLimits(ShortLimits());
+    const uint32_t limitMs = board.Limits().replyMs;
     vb.CtlOk("fault disconnect");
     uint8_t status;
-    EXPECT_FALSE(board.Transact(TBoard::CmdKeepAlive, &status, 3000, 0, nullptr, 1));
+    EXPECT_FALSE(board.Transact(kbr::wire::CmdKeepAlive, &status, limitMs, 0, nullptr, 1));
     EXPECT_EQ(hooks.beeps, 0) << "a header that never comes does not beep";
     EXPECT_TRUE(board.IsConnected()) << "the owner decides whether to disconnect";
 
@@ -486,8 +503,8 @@ TEST_F(LinkTest, CutLinkFailsThenWriteFailureBeepsAndReconnectWorks) {
     for (int i = 0; i < 2 && !writeFailed; ++i) {
         const int before = hooks.beeps;
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_FALSE(board.Transact(TBoard::CmdKeepAlive, &status, 3000, 0, nullptr, 1));
-        writeFailed = hooks.beeps > before && MsSince(start) < 1000;
+        EXPECT_FALSE(board.Transact(kbr::wire::CmdKeepAlive, &status, limitMs, 0, nullptr, 1));
+        writeFailed = hooks.beeps > before && MsSince(start) < limitMs;
     }
     EXPECT_TRUE(writeFailed);
 
@@ -501,6 +518,7 @@ TEST(BoardKilled, LargeReadFailsInTimeAndANewBoardConnects) {
     HookRecorder hooks;
     TBoard board;
     hooks.Watch(board);
+    board.SetLimits(ShortLimits());
     std::string error;
     ASSERT_TRUE(board.Connect(error, 0)) << error;
     // Slow enough that 8 MiB cannot finish before the kill.
@@ -520,8 +538,8 @@ TEST(BoardKilled, LargeReadFailsInTimeAndANewBoardConnects) {
     reader.join();
     EXPECT_FALSE(result);
     EXPECT_GT(ms, 250) << "the read was under way";
-    // Header limit and at most one timed read of 3000 ms beyond it.
-    EXPECT_LT(MsSince(killedAt), 3000 + 3000 + 1000);
+    // Header limit and at most one timed read beyond it.
+    EXPECT_LT(MsSince(killedAt), 500 + 500 + 1000);
 
     vb.Restart();
     ASSERT_TRUE(board.Connect(error, 0)) << error;

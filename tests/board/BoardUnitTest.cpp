@@ -15,7 +15,7 @@ TEST(BoardWithoutPort, CommandsFailQuietlyAndContractsStillHold) {
     EXPECT_TRUE(board.LinkInfo.empty());
 
     uint8_t reply[4] = {0xCC, 0xCC, 0xCC, 0xCC};
-    EXPECT_FALSE(board.Transact(TBoard::CmdKeepAlive, reply, 3000, 0, nullptr, 1));
+    EXPECT_FALSE(board.Transact(kbr::wire::CmdKeepAlive, reply, 3000, 0, nullptr, 1));
     EXPECT_EQ(reply[0], 0xCC);
     board.FlushInput();
     board.Disconnect();
@@ -34,6 +34,29 @@ TEST(BoardWithoutPort, CommandsFailQuietlyAndContractsStillHold) {
     } catch (const platform::AssertionFailure& e) {
         EXPECT_STREQ(e.what(), "dwPayloadLen <= PKT_PC2NIOS_MAX_PL_LEN");
     }
+}
+
+TEST(BoardLimits, SessionsStartWithTheProcessLimitsAndKeepTheirOwn) {
+    TBoard before;
+    // The board's own limits, unless the front end says otherwise.
+    EXPECT_EQ(before.Limits().replyMs, 3000u);
+    EXPECT_EQ(before.Limits().sdCardReplyMs, 10000u);
+    EXPECT_EQ(before.Limits().bodyMs, 3000u);
+    EXPECT_EQ(before.Limits().keepAliveSilenceMs, 120000u);
+
+    TBoard::TLimits quick;
+    quick.replyMs = 250;
+    TBoard::SetDefaultLimits(quick);
+    TBoard after;
+    TBoard::SetDefaultLimits({});
+    EXPECT_EQ(after.Limits().replyMs, 250u);
+    EXPECT_EQ(before.Limits().replyMs, 3000u) << "a session keeps what it started with";
+    EXPECT_EQ(TBoard().Limits().replyMs, 3000u);
+
+    quick.replyMs = 40;
+    after.SetLimits(quick);
+    EXPECT_EQ(after.Limits().replyMs, 40u);
+    EXPECT_EQ(before.Limits().replyMs, 3000u);
 }
 
 } // namespace

@@ -59,6 +59,12 @@ inline std::vector<uint8_t> Pattern(size_t count, uint32_t seed = 1) {
     return v;
 }
 
+// Limits short enough that a test waiting on one is quick, long enough for
+// any reply of a working board on a loaded machine.
+inline TBoard::TLimits ShortLimits(uint32_t ms = 500) {
+    return TBoard::TLimits().WithReplyLimit(ms);
+}
+
 // A configured virtual board and a session connected to it, with the request
 // log emptied.
 class LinkTest : public ::testing::Test {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/CallConv.h"
+#include "wire/FrameCodec.h"
 
 #define SCRIPTED_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -20,15 +21,7 @@ std::vector<uint8_t> pendingIn, pendingOut;
 std::string cwdAtOpen;
 
 void Reply(uint8_t command, const std::vector<uint8_t>& payload) {
-    const auto n = static_cast<uint32_t>(payload.size());
-    std::vector<uint8_t> f = {0xAA, command, uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
-    f.insert(f.end(), payload.begin(), payload.end());
-    uint8_t sum = 0;
-    for (size_t i = 1; i < f.size(); ++i)
-        sum = uint8_t(sum + f[i]);
-    f.push_back(sum);
-    f.push_back(0x55);
-    pendingOut.insert(pendingOut.end(), f.begin(), f.end());
+    kbr::wire::AppendFrame(pendingOut, command, payload.data(), payload.size());
 }
 
 std::vector<uint8_t> NameReply() {
@@ -41,13 +34,12 @@ std::vector<uint8_t> NameReply() {
 
 void Serve() {
     // Frames are well formed here; the caller is the panel's own session.
-    while (pendingIn.size() >= 8) {
-        uint32_t n;
-        std::memcpy(&n, &pendingIn[2], 4);
-        if (pendingIn.size() < n + 8)
+    while (pendingIn.size() >= kbr::wire::kFrameOverhead) {
+        const uint32_t n = kbr::wire::FramePayloadLength(pendingIn.data());
+        if (pendingIn.size() < n + kbr::wire::kFrameOverhead)
             return;
-        const uint8_t command = pendingIn[1];
-        pendingIn.erase(pendingIn.begin(), pendingIn.begin() + n + 8);
+        const uint8_t command = kbr::wire::FrameCommand(pendingIn.data());
+        pendingIn.erase(pendingIn.begin(), pendingIn.begin() + n + kbr::wire::kFrameOverhead);
         Reply(command, command == 0 ? NameReply() : std::vector<uint8_t>{0});
     }
 }
@@ -81,7 +73,7 @@ SCRIPTED_EXPORT int32_t KBR_STDCALL ZOLVANE_JtagRead(uint32_t, uint8_t* buffer, 
 // The link text tells where the current directory was while the link opened.
 SCRIPTED_EXPORT int32_t KBR_STDCALL ZOLVANE_JtagGetInfo(uint32_t, void* record) {
     const std::string text = "scripted cwd=" + cwdAtOpen;
-    std::memcpy(static_cast<char*>(record) + 112, text.c_str(), text.size() + 1);
+    std::memcpy(static_cast<char*>(record) + kbr::wire::kInfoTextOffset, text.c_str(), text.size() + 1);
     return 1;
 }
 #endif

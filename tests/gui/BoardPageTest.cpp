@@ -15,6 +15,7 @@ BoardPageTest::BoardPageTest() {
     setenv("KBR370_VBOARD_CONFIGURE_MS", "50", 1);
     vboard = std::make_unique<TestVBoard>(true);
     std::string error;
+    session.SetLimits(TBoard::TLimits().WithReplyLimit(800)); // a silent board fails fast
     EXPECT_TRUE(session.Connect(error, 0)) << error;
     SetInfoSink([this](const std::string& text, uint32_t colour) { infos.push_back({text, colour}); });
 }

@@ -292,6 +292,7 @@ TEST_F(MainWindowTest, FailedCommandLosesTheLinkUntilConnectIsPressed) {
 
 TEST_F(MainWindowTest, SilentBoardLosesTheLink) {
     Start(true);
+    form->Board().SetLimits(TBoard::TLimits().WithReplyLimit(800));
     board->CtlOk("fault drop");
     ClickLedCommand(0);
     ExpectDisconnected(false);

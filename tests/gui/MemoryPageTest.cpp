@@ -401,6 +401,7 @@ TEST_F(MemoryPageTest, SaveNeverSpoilsTheFileItReplaces) {
                   [&] { page.ActiveProgress()->ButtonAbort->click(); });
     Save(target, "0", "100000");
     EXPECT_EQ(LastInfo().text, "Load SRAM Content to a File Aborted.");
+    session.SetLimits(TBoard::TLimits().WithReplyLimit(800));
     MidFlow cut([&] { return ProgressAtLeast(page, 10); },
                 [&] { vboard.CtlOk("fault disconnect"); });
     Save(target, "0", "100000");

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
@@ -35,7 +36,8 @@ TempDir::~TempDir() {
 std::string TestVBoard::BinDir() { return KBR_BIN_DIR; }
 std::string TestVBoard::DesignFile() { return BinDir() + "/KBR_370_ControlPanel.sof"; }
 
-TestVBoard::TestVBoard(bool configure) {
+TestVBoard::TestVBoard(bool configure, std::optional<uint32_t> configureMs)
+    : configureMs(configureMs) {
     std::string tmpl = (fs::temp_directory_path() / "kbr370-vb-XXXXXX").string();
     if (!mkdtemp(tmpl.data()))
         throw std::runtime_error("mkdtemp failed");
@@ -56,10 +58,16 @@ TestVBoard::~TestVBoard() {
 
 void TestVBoard::Start(bool configure) {
     std::string exe = BinDir() + "/kbr370-vboard";
+    std::vector<std::string> args = {exe, "serve", "--dir", dir, "--foreground"};
+    if (configureMs)
+        args.insert(args.end(), {"--configure-ms", std::to_string(*configureMs)});
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
     pid = fork();
     if (pid == 0) {
-        execl(exe.c_str(), exe.c_str(), "serve", "--dir", dir.c_str(), "--foreground",
-              static_cast<char*>(nullptr));
+        execv(exe.c_str(), argv.data());
         _exit(127);
     }
     if (pid < 0)
@@ -75,7 +83,7 @@ void TestVBoard::Start(bool configure) {
         CtlOk("configure " + DesignFile());
 }
 
-void TestVBoard::EndWith(int signal) {
+void TestVBoard::End(int signal) {
     if (pid > 0) {
         kill(pid, signal);
         int status = 0;
@@ -84,13 +92,7 @@ void TestVBoard::EndWith(int signal) {
     }
 }
 
-void TestVBoard::Stop() {
-    EndWith(SIGTERM);
-}
-
-void TestVBoard::Kill() {
-    EndWith(SIGKILL);
-}
+void TestVBoard::Kill() { End(SIGKILL); }
 
 void TestVBoard::Restart(bool configure) {
     Stop();

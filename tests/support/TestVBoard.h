@@ -1,6 +1,8 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <csignal>
 #include <sys/types.h>
 
 // A real kbr370-vboard process in a private temporary directory, for tests.
@@ -8,9 +10,14 @@
 // reach this board and never the user's default one.
 class TestVBoard {
 public:
+    // A configure takes this long on a test's board, unless the test asks for
+    // the daemon's own time (std::nullopt).
+    static constexpr uint32_t kQuickConfigureMs = 50;
+
     // Starts the daemon (in the foreground, as a child) and waits for its ctl socket.
     // With `configure` the board is configured with the built design file first.
-    explicit TestVBoard(bool configure = true);
+    explicit TestVBoard(bool configure = true,
+                        std::optional<uint32_t> configureMs = kQuickConfigureMs);
     ~TestVBoard();
     TestVBoard(const TestVBoard&) = delete;
     TestVBoard& operator=(const TestVBoard&) = delete;
@@ -30,9 +37,10 @@ public:
 
 private:
     void Start(bool configure);
-    void Stop();
-    void EndWith(int signal);
+    void Stop() { End(SIGTERM); }
+    void End(int signal);
     std::string dir;
+    std::optional<uint32_t> configureMs;
     pid_t pid = -1;
 };
 

@@ -2,10 +2,10 @@
 
 #include "vboard/BoardModel.h"
 #include "vboard/FrameParser.h"
-#include "vboard/Wire.h"
+#include "wire/FrameCodec.h"
 
 using vboard::TBoardModel;
-namespace wire = vboard::wire;
+namespace wire = kbr::wire;
 using Bytes = std::vector<uint8_t>;
 
 namespace {

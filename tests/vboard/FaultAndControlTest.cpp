@@ -6,18 +6,18 @@
 #include "vboard/ControlProtocol.h"
 #include "vboard/DesignFile.h"
 #include "vboard/FaultQueue.h"
-#include "vboard/Wire.h"
+#include "wire/FrameCodec.h"
 
 using vboard::TControlProtocol;
 using vboard::TDesignFile;
 using vboard::TFaultQueue;
-namespace wire = vboard::wire;
+namespace wire = kbr::wire;
 using Bytes = std::vector<uint8_t>;
 
 namespace {
 
 const Bytes kStatusOk = {0x00};
-const Bytes kGoodReply = {0xAA, 0x05, 0x01, 0x00, 0x00, 0x00, 0x00, 0x06, 0x55};
+const Bytes kGoodReply = wire::MakeFrame(0x05, kStatusOk);
 
 TFaultQueue::TOutcome Spoil(const std::string& kind) {
     auto fault = TFaultQueue::Parse(kind);
@@ -86,7 +86,7 @@ TEST(FaultQueue, EachKindSpoilsTheReplyItsOwnWay) {
     auto g = Spoil("garbage:300");
     ASSERT_EQ(g.bytes.size(), 300 + kGoodReply.size());
     EXPECT_TRUE(std::equal(kGoodReply.begin(), kGoodReply.end(), g.bytes.begin() + 300));
-    EXPECT_EQ(std::count(g.bytes.begin(), g.bytes.begin() + 300, 0xAA), 0);
+    EXPECT_EQ(std::count(g.bytes.begin(), g.bytes.begin() + 300, wire::kFrameStart), 0);
 
     auto s = Spoil("stall:250");
     EXPECT_EQ(s.delayMs, 250u);

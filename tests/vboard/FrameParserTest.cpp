@@ -4,11 +4,11 @@
 
 #include "tests/vboard/AllocationCounter.h"
 #include "vboard/FrameParser.h"
-#include "vboard/Wire.h"
+#include "wire/FrameCodec.h"
 
 using vboard::TFrameParser;
 using vboard::TFrameView;
-namespace wire = vboard::wire;
+namespace wire = kbr::wire;
 
 namespace {
 
@@ -67,7 +67,7 @@ void AppendJunk(std::vector<uint8_t>& stream, std::mt19937& rng, size_t count) {
     std::uniform_int_distribution<int> byte(0, 255);
     for (size_t i = 0; i < count; ++i) {
         uint8_t b = uint8_t(byte(rng));
-        stream.push_back(b == wire::kStart ? 0x00 : b);
+        stream.push_back(b == wire::kFrameStart ? 0x00 : b);
     }
 }
 
@@ -126,11 +126,11 @@ TEST(FrameParser, ResynchronisesAfterEachKindOfBadFrame) {
     std::vector<uint8_t> badChecksum = base, badEnd = base, oversize(6);
     badChecksum[base.size() - 2] ^= 1;
     badEnd.back() = 0x54;
-    oversize[0] = 0xAA;
+    oversize[0] = wire::kFrameStart;
     oversize[1] = 0x0D;
     wire::PutU32(oversize.data() + 2, wire::kMaxPayload + 1);
     std::vector<uint8_t> badStart = {0x12, 0x34, 0x55, 0x00};
-    std::vector<uint8_t> hugeLength = {0xAA, 0x0D, 0xFF, 0xFF, 0xFF, 0xFF};
+    std::vector<uint8_t> hugeLength = {wire::kFrameStart, 0x0D, 0xFF, 0xFF, 0xFF, 0xFF};
     const TCase cases[] = {{"bad start", badStart},
                            {"bad checksum", badChecksum},
                            {"bad end", badEnd},
@@ -165,7 +165,7 @@ TEST(FrameParser, NeverAllocatesWhileParsing) {
     std::uniform_int_distribution<int> byte(0, 255);
     std::vector<uint8_t> stream;
     for (int i = 0; i < 20000; ++i) {
-        uint8_t header[6] = {0xAA, uint8_t(byte(rng)), 0, 0, 0, 0};
+        uint8_t header[wire::kHeaderSize] = {wire::kFrameStart, uint8_t(byte(rng)), 0, 0, 0, 0};
         wire::PutU32(header + 2, uint32_t(byte(rng)) << 24 | uint32_t(byte(rng)) << 8);
         stream.insert(stream.end(), header, header + 6);
         Append(stream, RandomFrame(rng));
@@ -189,7 +189,7 @@ TEST(FrameParser, NeverAllocatesWhileParsing) {
 TEST(FrameParser, FindsAFrameWhoseStartHidesInsideABadOne) {
     // The bad frame's declared length swallows the good frame; dropping only
     // the bad start byte and rescanning still finds it.
-    std::vector<uint8_t> stream = {0xAA, 0x07, 0x20, 0x00, 0x00, 0x00};
+    std::vector<uint8_t> stream = {wire::kFrameStart, 0x07, 0x20, 0x00, 0x00, 0x00};
     Append(stream, {0x06, {}});
     std::mt19937 rng(2);
     AppendJunk(stream, rng, 40);

@@ -14,9 +14,9 @@
 #include "platform/VBoardDir.h"
 #include "tests/support/TestVBoard.h"
 #include "vboard/Daemon.h"
-#include "vboard/Wire.h"
+#include "wire/FrameCodec.h"
 
-namespace wire = vboard::wire;
+namespace wire = kbr::wire;
 using Bytes = std::vector<uint8_t>;
 using Clock = std::chrono::steady_clock;
 
@@ -115,12 +115,37 @@ long ResidentKiB(const std::string& dir) {
     return -1;
 }
 
+// A daemon of our own in this process; Start runs its loop on a thread.
+struct DaemonInThread {
+    explicit DaemonInThread(uint32_t ctlIdleMs) : daemon(tmp.File("vb")) {
+        std::string error;
+        opened = daemon.Open(error) == vboard::TDaemon::OpenResult::Ok;
+        EXPECT_TRUE(opened) << error;
+        daemon.SetCtlIdleMs(ctlIdleMs);
+    }
+    ~DaemonInThread() {
+        if (loop.joinable()) {
+            daemon.RequestStop();
+            loop.join();
+        }
+    }
+    void Start() {
+        loop = std::thread([this] { daemon.Run(); });
+    }
+    std::string Ctl() const { return platform::VBoardControlSocket(daemon.Dir()); }
+
+    TempDir tmp;
+    vboard::TDaemon daemon;
+    std::thread loop;
+    bool opened = false;
+};
+
 } // namespace
 
 TEST(VBoardProcess, BlankBoardRefusesTheLinkUntilConfigured) {
     ASSERT_TRUE(kQuickConfigure);
     unsetenv("KBR370_VBOARD_CONFIGURE_MS");
-    TestVBoard vb(false);
+    TestVBoard vb(false, std::nullopt);
     setenv("KBR370_VBOARD_CONFIGURE_MS", "50", 1);
     EXPECT_EQ(vb.Ctl("status"), "ok configured=0 link=closed");
     {
@@ -145,6 +170,14 @@ TEST(VBoardProcess, BlankBoardRefusesTheLinkUntilConfigured) {
     ASSERT_EQ(r.size(), 25u);
     EXPECT_EQ(std::string(r.begin() + 7, r.begin() + 14), "KBR_370");
     EXPECT_EQ(vb.Ctl("status"), "ok configured=1 link=open");
+
+    // Tests shorten it with --configure-ms, which wins over the environment's 50.
+    TestVBoard quick(false, 400);
+    t0 = Clock::now();
+    quick.CtlOk("configure " + TestVBoard::DesignFile());
+    ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0).count();
+    EXPECT_GE(ms, 390);
+    EXPECT_LT(ms, 1400);
 }
 
 TEST(VBoardProcess, OneLinkAtATimeAndBlankOrResetCutsIt) {
@@ -396,14 +429,11 @@ TEST(VBoardProcess, ControlSocketSurvivesFloodsAndIdleClients) {
 // Clients that wait on slow replies (configure) hold no place for good: a full
 // table still takes a fresh client, and a waiting client goes idle like others.
 TEST(VBoardProcess, WaitingControlClientsMakeRoomAndGoIdle) {
-    TempDir tmp;
-    vboard::TDaemon daemon(tmp.File("vb"));
-    std::string error;
-    ASSERT_EQ(daemon.Open(error), vboard::TDaemon::OpenResult::Ok) << error;
-    daemon.SetConfigureMs(60000);
-    daemon.SetCtlIdleMs(5000);
-    std::thread loop([&] { daemon.Run(); });
-    const std::string ctl = platform::VBoardControlSocket(daemon.Dir());
+    DaemonInThread d(1500);
+    ASSERT_TRUE(d.opened);
+    d.daemon.SetConfigureMs(60000);
+    d.Start();
+    const std::string ctl = d.Ctl();
     std::vector<int> waiting;
     for (size_t i = 0; i < vboard::TDaemon::kCtlClientsMax; ++i) {
         const int fd = platform::ConnectUnix(ctl);
@@ -425,25 +455,18 @@ TEST(VBoardProcess, WaitingControlClientsMakeRoomAndGoIdle) {
     EXPECT_EQ(recv(waiting.back(), &c, 1, MSG_DONTWAIT), 0) << "closed while waiting";
     for (int fd : waiting)
         platform::CloseFd(fd);
-    daemon.RequestStop();
-    loop.join();
 }
 
 // A ctl client that sends nothing is let go after the idle time.
 TEST(VBoardProcess, IdleControlClientIsClosed) {
-    TempDir tmp;
-    vboard::TDaemon daemon(tmp.File("vb"));
-    std::string error;
-    ASSERT_EQ(daemon.Open(error), vboard::TDaemon::OpenResult::Ok) << error;
-    daemon.SetCtlIdleMs(100);
-    std::thread loop([&] { daemon.Run(); });
-    int fd = platform::ConnectUnix(platform::VBoardControlSocket(daemon.Dir()));
+    DaemonInThread d(100);
+    ASSERT_TRUE(d.opened);
+    d.Start();
+    int fd = platform::ConnectUnix(d.Ctl());
     ASSERT_GE(fd, 0);
     pollfd p{fd, POLLIN, 0};
     EXPECT_EQ(poll(&p, 1, 10000), 1);
     char c;
     EXPECT_EQ(recv(fd, &c, 1, MSG_DONTWAIT), 0) << "closed by the daemon";
     platform::CloseFd(fd);
-    daemon.RequestStop();
-    loop.join();
 }
