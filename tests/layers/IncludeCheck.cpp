@@ -29,7 +29,7 @@ struct TLayer {
 const std::vector<TLayer> kLayers = {
     {"app", {"app", "pages", "config", "skin", "board", "platform", "wire"}, true},
     {"pages", {"pages", "session", "logic", "skin", "board", "platform"}, true},
-    {"session", {"session", "platform", "wire"}, false},
+    {"session", {"session", "logic", "board", "platform", "wire"}, false},
     {"logic", {"logic", "wire"}, false},
     {"skin", {"skin", "platform"}, true},
     {"config", {"config", "platform", "wire"}, false},
