@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <iterator>
 
@@ -37,20 +38,27 @@ inline constexpr TCommandInfo kCommands[] = {
     {CmdSetDeviceMode, 2, 1},
 };
 
+// Where `id` stands in the table; past its end for a command the board does
+// not know. An index, not a pointer: see MemoryIndex.
+constexpr size_t CommandIndex(uint8_t id) {
+    for (size_t i = 0; i < std::size(kCommands); ++i)
+        if (kCommands[i].id == id)
+            return i;
+    return std::size(kCommands);
+}
+
 // The row of `id`, or null for a command the board does not know.
 constexpr const TCommandInfo* FindCommand(uint8_t id) {
-    for (const auto& c : kCommands)
-        if (c.id == id)
-            return &c;
-    return nullptr;
+    const size_t i = CommandIndex(id);
+    return i < std::size(kCommands) ? &kCommands[i] : nullptr;
 }
 
 // The row of a known command; an unknown one does not compile where constant.
 constexpr const TCommandInfo& Describe(Command id) {
-    const TCommandInfo* c = FindCommand(id);
-    if (!c)
+    const size_t i = CommandIndex(id);
+    if (i == std::size(kCommands))
         throw "not a command of the board";
-    return *c;
+    return kCommands[i];
 }
 
 constexpr uint32_t RequestLength(Command id) {

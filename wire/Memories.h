@@ -33,21 +33,29 @@ inline constexpr TMemory kMemories[] = {
 };
 inline constexpr int kMemoryCount = static_cast<int>(std::size(kMemories));
 
+// Where `code` stands in the table; kMemoryCount when it is not there.
+// Indices rather than pointers: the sanitizers' build cannot compare a
+// pointer into a constant table with null at compile time.
+constexpr int MemoryIndex(uint8_t code) {
+    for (int i = 0; i < kMemoryCount; ++i)
+        if (kMemories[i].code == code)
+            return i;
+    return kMemoryCount;
+}
+
 // The memory a command's code names, or null.
 constexpr const TMemory* FindMemory(uint8_t code) {
-    for (const TMemory& m : kMemories)
-        if (m.code == code)
-            return &m;
-    return nullptr;
+    const int i = MemoryIndex(code);
+    return i < kMemoryCount ? &kMemories[i] : nullptr;
 }
 
 // The one memory of a known code; a code not in the table does not compile
 // where it is used as a constant.
 constexpr const TMemory& MemoryOf(MemoryCode code) {
-    const TMemory* m = FindMemory(code);
-    if (!m)
+    const int i = MemoryIndex(code);
+    if (i == kMemoryCount)
         throw "not a memory of the board";
-    return *m;
+    return kMemories[i];
 }
 
 inline constexpr const TMemory& kFlash = MemoryOf(kMemoryFlash);
