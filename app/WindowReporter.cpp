@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "app/TestLog.h"
-#include "pages/ShowInfo.h"
 #include "platform/System.h"
 #include "skin/Colours.h"
 #include "skin/SkinFont.h"
@@ -44,10 +43,8 @@ TWindowReporter::TWindowReporter(QWidget* window) {
         w->raise();
 }
 
-// A test's sink, where one is installed, takes the line instead.
 void TWindowReporter::Info(const std::string& text, Tone tone) {
-    if (!ShowInfoInSink(text, Colour(tone)))
-        InfoLine(text, Colour(tone));
+    InfoLine(text, Colour(tone));
 }
 
 void TWindowReporter::InfoLine(const std::string& text, uint32_t colour) {

@@ -3,7 +3,6 @@
 #include <QApplication>
 
 #include "pages/Dialogs.h"
-#include "pages/ShowInfo.h"
 #include "skin/Colours.h"
 
 namespace {
@@ -29,10 +28,8 @@ TReporter::Tone TPanelReporter::ToneOf(uint32_t colour) {
     return colour == colours::Red ? Tone::Failure : Tone::Progress;
 }
 
-// Without a window there is no info line; a test may still listen.
-void TPanelReporter::Info(const std::string& text, Tone tone) {
-    ShowInfoInSink(text, Colour(tone));
-}
+// Without a window there is no info line.
+void TPanelReporter::Info(const std::string&, Tone) {}
 
 void TPanelReporter::Box(platform::MessageKind kind, const std::string& text,
                          const std::string& caption) {

@@ -5,7 +5,6 @@
 #include <thread>
 
 #include "pages/Page.h"
-#include "pages/ShowInfo.h"
 #include "skin/ButtonManager.h"
 #include "skin/CustomButton.h"
 #include "skin/SkinResources.h"
@@ -17,11 +16,12 @@ BoardPageTest::BoardPageTest() {
     std::string error;
     session.SetLimits(TBoard::TLimits().WithReplyLimit(800)); // a silent board fails fast
     EXPECT_TRUE(session.Connect(error, 0)) << error;
-    SetInfoSink([this](const std::string& text, uint32_t colour) { infos.push_back({text, colour}); });
+    infoWatch = std::make_unique<TInfoWatch>(
+        [this](const std::string& text, uint32_t colour) { infos.push_back({text, colour}); });
 }
 
 BoardPageTest::~BoardPageTest() {
-    SetInfoSink({});
+    infoWatch.reset();
     session.Disconnect();
 }
 

@@ -42,5 +42,6 @@ class BoardPageTest : public GuiTest {
     std::unique_ptr<TestVBoard> vboard;
     TBoard session;
     std::vector<Info> infos;
+    std::unique_ptr<TInfoWatch> infoWatch;
     int linkLost = 0;
 };

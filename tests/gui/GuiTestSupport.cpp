@@ -8,6 +8,7 @@
 
 #include "pages/DialogRecorder.h"
 #include "pages/Dialogs.h"
+#include "pages/PanelReporter.h"
 #include "skin/SkinResources.h"
 
 bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
@@ -57,4 +58,16 @@ GuiTest::GuiTest() {
 
 GuiTest::~GuiTest() {
     SetDialogs(nullptr);
+}
+
+TInfoWatch::TInfoWatch(Sink sink)
+    : TForwardingReporter(&Report()), sink(std::move(sink)), previous(SetReport(this)) {}
+
+TInfoWatch::~TInfoWatch() {
+    SetReport(previous);
+}
+
+void TInfoWatch::Info(const std::string& text, Tone tone) {
+    sink(text, TPanelReporter::Colour(tone));
+    TForwardingReporter::Info(text, tone);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "session/ForwardingReporter.h"
 #include "tests/support/TestVBoard.h"
 
 class QWidget;
@@ -24,6 +25,24 @@ void ClickAt(QWidget* window, int x, int y);
 QImage Face(const QString& strip, int face);
 // Whether `canvas` holds `expected` pixel for pixel with its top-left at `at`.
 bool RegionMatches(const QImage& canvas, QPoint at, const QImage& expected);
+
+// Hands a test every info line with the colour the panel shows it in, and
+// passes every report on to the reporter it stands in front of. It is the
+// panel's reporter while it lives.
+class TInfoWatch : public TForwardingReporter {
+  public:
+    using Sink = std::function<void(const std::string& text, uint32_t colour)>;
+    explicit TInfoWatch(Sink sink);
+    ~TInfoWatch() override;
+    TInfoWatch(const TInfoWatch&) = delete;
+    TInfoWatch& operator=(const TInfoWatch&) = delete;
+
+    void Info(const std::string& text, Tone tone) override;
+
+  private:
+    Sink sink;
+    TReporter* previous;
+};
 
 // Every GUI test: a private runtime directory (so the single-instance lock of
 // one test never meets another's) and recorded message boxes.

@@ -7,7 +7,6 @@
 #include "pages/Dialogs.h"
 #include "pages/FormLED.h"
 #include "pages/PanelReporter.h"
-#include "pages/ShowInfo.h"
 #include "platform/Hooks.h"
 #include "skin/ButtonManager.h"
 #include "skin/CustomButton.h"
@@ -72,7 +71,7 @@ TEST_F(LedPageTest, ClosedSessionSendsNothingAndRaisesNothing) {
     TBoard session;
     int lost = 0;
     std::vector<std::string> infos;
-    SetInfoSink([&](const std::string& text, uint32_t colour) {
+    TInfoWatch watch([&](const std::string& text, uint32_t colour) {
         infos.push_back(text);
         EXPECT_EQ(colour, 0x008000u);
     });
@@ -94,7 +93,6 @@ TEST_F(LedPageTest, ClosedSessionSendsNothingAndRaisesNothing) {
     page.ButtonLedLightAllClick();
     EXPECT_EQ(page.LedMask(), 0x07FFFFFFu);
     EXPECT_EQ(lost, 0);
-    SetInfoSink({});
 }
 
 TEST(DialogHooks, ReportedBoxesReachTheInstalledDialogs) {

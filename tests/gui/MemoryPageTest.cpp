@@ -33,7 +33,6 @@
 #include "pages/FormMemory.h"
 #include "pages/FormProgress.h"
 #include "pages/FormVGA.h"
-#include "pages/ShowInfo.h"
 #include "logic/HexCodec.h"
 #include "skin/ButtonManager.h"
 #include "skin/Colours.h"
@@ -102,7 +101,7 @@ class MemoryPageTest : public GuiTest {
     MemoryPageTest() {
         std::string error;
         EXPECT_TRUE(session.Connect(error, 0)) << error;
-        SetInfoSink([this](const std::string& text, uint32_t colour) {
+        infoWatch = std::make_unique<TInfoWatch>([this](const std::string& text, uint32_t colour) {
             if (!text.empty())
                 infos.push_back({text, colour});
         });
@@ -112,7 +111,7 @@ class MemoryPageTest : public GuiTest {
         };
         page.AttachBoard(&session);
     }
-    ~MemoryPageTest() override { SetInfoSink({}); }
+    ~MemoryPageTest() override { infoWatch.reset(); }
 
     void Choose(int index) { page.ComboBoxMemType->setCurrentIndex(index); }
     Line LastInfo() const { return infos.empty() ? Line{} : infos.back(); }
@@ -141,6 +140,7 @@ class MemoryPageTest : public GuiTest {
     TBoard session;
     TFormMemory page{nullptr};
     std::vector<Line> infos;
+    std::unique_ptr<TInfoWatch> infoWatch;
     std::vector<std::string> events;
 };
 
@@ -547,15 +547,14 @@ TEST_F(MemoryPageTest, WriteFromAFifoIsRefusedAtOnce) {
 class MemoryInMainWindowTest : public GuiTest {
   protected:
     ~MemoryInMainWindowTest() override {
+        infoWatch.reset(); // before the window whose reporter it stands in front of
         form.reset();
-        SetInfoSink({});
     }
     void Start() {
         form = std::make_unique<TFormMain>();
-        SetInfoSink([this](const std::string& text, uint32_t colour) {
+        infoWatch = std::make_unique<TInfoWatch>([this](const std::string& text, uint32_t colour) {
             if (!text.empty())
                 infos.push_back({text, colour});
-            form->SetInfoText(text, colour);
         });
         form->OnConnectSequenceDone = [this] { ++sequences; };
         form->show();
@@ -583,6 +582,7 @@ class MemoryInMainWindowTest : public GuiTest {
     TempDir files;
     std::unique_ptr<TFormMain> form;
     std::vector<Line> infos;
+    std::unique_ptr<TInfoWatch> infoWatch;
     int sequences = 0;
 };
 
