@@ -26,9 +26,6 @@ class TFormMain : public TRoutedWindow {
     explicit TFormMain(QWidget* parent = nullptr);
     ~TFormMain() override;
 
-    // The info line in a page's colour (0x00BBGGRR).
-    void SetInfoText(const std::string& text, uint32_t colour) { reporter->InfoLine(text, colour); }
-
     void ButtonConnectClick() { connection->ButtonConnectClick(); }
     void ButtonAboutClick();
     void ButtonMiniClick();

@@ -22,12 +22,6 @@ uint32_t TPanelReporter::Colour(Tone tone) {
     return kColours[static_cast<int>(tone)];
 }
 
-TReporter::Tone TPanelReporter::ToneOf(uint32_t colour) {
-    if (colour == colours::Green)
-        return Tone::Success;
-    return colour == colours::Red ? Tone::Failure : Tone::Progress;
-}
-
 // Without a window there is no info line.
 void TPanelReporter::Info(const std::string&, Tone) {}
 

@@ -15,8 +15,6 @@ class TPanelReporter : public TReporter {
 
     // The colour the panel shows a tone in (0x00BBGGRR).
     static uint32_t Colour(Tone tone);
-    // The tone a colour shows (yellow and any other colour: progress).
-    static Tone ToneOf(uint32_t colour);
 };
 
 // The reporter the panel's pages and windows use.
