@@ -5,13 +5,17 @@
 #include <iostream>
 #include <vector>
 
+#include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
 #include "board/Board.h"
 #include "cli/CliError.h"
+#include "cli/FrontPanelCommands.h"
+#include "cli/Number.h"
 #include "cli/StderrReporter.h"
 #include "platform/TerminalText.h"
 #include "config/Download.h"
+#include "config/DesignPath.h"
 #include "platform/System.h"
 #include "session/ConnectSequence.h"
 #include "session/Devices.h"
@@ -41,7 +45,76 @@ void RefuseWhenLinkHeld(TBoard& probe, TConnectSequence& sequence) {
         throw BoardFailure(error + " (--force configures anyway)");
 }
 
+constexpr unsigned kLedCount = 27;
+
+// Connects, runs one board command and disconnects.
+template <typename Fn> void WithBoard(Fn&& command) {
+    TBoard board;
+    ConnectBoard(board);
+    command(board);
+}
+
 } // namespace
+
+void AddBoardCommands(CLI::App& app) {
+    struct TArguments {
+        std::string value, extra, file;
+        bool watch = false, force = false;
+    };
+    auto a = std::make_shared<TArguments>();
+
+    app.add_subcommand("info", "print the board's name and the link")->callback([] {
+        WithBoard([](TBoard& b) { RunInfo(b, std::cout); });
+    });
+
+    auto* leds = app.add_subcommand("leds", "set the 27 LEDs: bit i lights LED i");
+    leds->add_option("bits", a->value,
+                     fmt::format("bits 0-26, {} (0x7FFFFFF lights all)", kNumberForms))
+        ->required();
+    leds->callback([a] {
+        const auto bits = static_cast<uint32_t>(
+            NumberArgument(a->value, "LED bits", (uint32_t{1} << kLedCount) - 1));
+        WithBoard([&](TBoard& b) { RunLeds(b, bits); });
+    });
+
+    auto* seg7 = app.add_subcommand("seg7", "set the 7-segment digits");
+    seg7->add_option("value", a->value,
+                     fmt::format("eight digits, digit d in bits 4d to 4d+3; {} (0x12345678 "
+                                 "shows 12345678)",
+                                 kNumberForms))
+        ->required();
+    seg7->add_option("extra", a->extra, "a byte sent beside the digits (default 0; the panel sends 0)");
+    seg7->callback([a] {
+        const auto value = static_cast<uint32_t>(NumberArgument(a->value, "value", UINT32_MAX));
+        const auto extra =
+            a->extra.empty() ? 0 : static_cast<uint8_t>(NumberArgument(a->extra, "extra byte", 0xFF));
+        WithBoard([&](TBoard& b) { RunSeg7(b, value, extra); });
+    });
+
+    auto* inputs = app.add_subcommand(
+        "inputs", "print the switches and keys in hex: keys in bits 0-3, switches in bits 4-21");
+    inputs->add_flag("--watch", a->watch, "print a line at every change, until interrupted");
+    inputs->callback([a] {
+        WithBoard([&](TBoard& b) { a->watch ? RunInputsWatch(b, std::cout) : RunInputs(b, std::cout); });
+    });
+
+    app.add_subcommand("sd", "print the SD card's registers, decoded")->callback([] {
+        WithBoard([](TBoard& b) { RunSd(b, std::cout); });
+    });
+
+    auto* configure = app.add_subcommand("configure", "configure the FPGA with the panel's design");
+    configure->add_option("file", a->file,
+                          "design file (default: $KBR370_DESIGN, else KBR_370_ControlPanel.sof "
+                          "beside kbr370)");
+    configure->add_flag(
+        "--force", a->force,
+        "configure even while another program holds the board's link (it loses the board)");
+    configure->callback([a] {
+        const bool userFile = !a->file.empty();
+        RunConfigure(userFile ? a->file : DesignFilePath("KBR_370_ControlPanel.sof"), userFile,
+                     a->force, std::cout);
+    });
+}
 
 void ConnectBoard(TBoard& board) {
     CheckVirtualBoardDirectory();

@@ -4,7 +4,13 @@
 #include <string>
 #include <vector>
 
+namespace CLI {
+class App;
+}
 class TBoard;
+
+// info, leds, seg7, inputs, sd and configure.
+void AddBoardCommands(CLI::App& app);
 
 // The commands of kbr370 over a board session. Each throws TCliError on
 // failure; arguments are checked by the caller before the board is touched.

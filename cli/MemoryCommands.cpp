@@ -16,7 +16,7 @@
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/ContentFile.h"
-#include "cli/HexNumber.h"
+#include "cli/Number.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgressBar.h"
 #include "logic/HexCodec.h"
@@ -33,11 +33,13 @@ TMemoryTransfer TransferWith(TBoard& board, TProgressBar& bar) {
 }
 
 uint32_t ByteAddress(const std::string& text) {
-    const auto value = ParseHexNumber(text, true);
-    if (!value)
-        throw UsageError(fmt::format("address \"{}\" is not a 32-bit hex number with 0x", text));
-    return *value;
+    return static_cast<uint32_t>(NumberArgument(text, "address", UINT32_MAX));
 }
+
+const std::string kAddressHelp = fmt::format("byte address: {}", kNumberForms);
+const std::string kCountHelp = fmt::format("byte count: {}", kNumberForms);
+constexpr const char* kFileHelp =
+    "content file (.hex: HEX text, two upper-case digits a byte; else binary)";
 
 std::vector<uint8_t> ContentFor(const TMemory& memory, uint32_t address, const std::string& file) {
     // The size alone settles the range, before a large file is read.
@@ -190,56 +192,78 @@ void RunMemWrite(TBoard& board, const TMemory& memory, uint32_t address,
 }
 
 void AddMemoryCommands(CLI::App& app) {
-    CLI::App* mem = app.get_subcommand("mem");
+    CLI::App* mem = app.add_subcommand("mem", "read, write, verify or erase a memory");
+    mem->require_subcommand(1);
+    const std::string memories = MemoryChoices();
 
-    auto* erase = mem->add_subcommand("erase", "erase the whole flash, step by step");
-    auto yes = std::make_shared<bool>(false);
-    erase->add_flag("-y,--yes", *yes, "do not ask for confirmation");
-    erase->callback([yes] { RunErase(*yes); });
-
-    struct VerifyArgs {
-        std::string memory, address, file;
+    struct TArgs {
+        std::string memory, address, count, file;
+        bool verify = false, noVerify = false, yes = false;
     };
-    auto v = std::make_shared<VerifyArgs>();
+    auto a = std::make_shared<TArgs>();
+
+    auto* read = mem->add_subcommand("read", "save a range of a memory to FILE");
+    read->add_option("memory", a->memory, memories)->required();
+    read->add_option("address", a->address, kAddressHelp)->required();
+    read->add_option("count", a->count, kCountHelp)->required();
+    read->add_option("-o,--output", a->file,
+                     "output file (.hex: HEX text, two upper-case digits a byte; else binary)")
+        ->required();
+    read->callback([a] {
+        const TMemory& m = MemoryArgument(a->memory);
+        const uint32_t address = ByteAddress(a->address);
+        const auto count = static_cast<uint32_t>(NumberArgument(a->count, "count", UINT32_MAX));
+        if (count == 0)
+            throw UsageError("count must be at least 1");
+        CheckMemoryRange(m, address, count);
+        // Created first: an unwritable place is bad usage, found before the board is touched.
+        TOutputFile output(a->file);
+        output.RemoveOnSignals();
+        TBoard board;
+        ConnectBoard(board);
+        RunMemRead(board, m, address, count, output, a->file, std::cout);
+    });
+
+    auto* write = mem->add_subcommand("write", "copy FILE into a memory");
+    write->add_option("memory", a->memory, memories)->required();
+    write->add_option("address", a->address, kAddressHelp)->required();
+    write->add_option("file", a->file, kFileHelp)->required();
+    write->add_flag("--verify", a->verify, "read back and compare after writing");
+    write->add_flag("--no-verify", a->noVerify,
+                    "do not read back (the flash is read back by default)");
+    write->callback([a] {
+        const TMemory& m = MemoryArgument(a->memory);
+        const uint32_t address = ByteAddress(a->address);
+        // A bad file is named first; then the size alone settles the range,
+        // before a large file is read.
+        CheckContentFile(a->file);
+        const std::vector<uint8_t> data = ContentFor(m, address, a->file);
+        TBoard board;
+        ConnectBoard(board);
+        RunMemWrite(board, m, address, data, std::cout);
+        if (a->verify || (m.flash && !a->noVerify)) {
+            Verify(board, m, address, data, a->file);
+            std::cout << fmt::format("verified 0x{:X} bytes\n", data.size());
+        }
+    });
+
     auto* verify =
         mem->add_subcommand("verify", "compare a memory with FILE (exit 3 when they differ)");
-    verify->add_option("memory", v->memory, "sram, eeprom, sdram or flash")->required();
-    verify->add_option("address", v->address, "byte address, hex with 0x")->required();
-    verify->add_option("file", v->file, "content file (.hex: HEX text)")->required();
-    verify->callback([v] {
-        const TMemory& m = MemoryArgument(v->memory);
-        const uint32_t address = ByteAddress(v->address);
-        const std::vector<uint8_t> data = ContentFor(m, address, v->file);
+    verify->add_option("memory", a->memory, memories)->required();
+    verify->add_option("address", a->address, kAddressHelp)->required();
+    verify->add_option("file", a->file, kFileHelp)->required();
+    verify->callback([a] {
+        const TMemory& m = MemoryArgument(a->memory);
+        const uint32_t address = ByteAddress(a->address);
+        const std::vector<uint8_t> data = ContentFor(m, address, a->file);
         TBoard board;
         ConnectBoard(board);
-        Verify(board, m, address, data, v->file);
+        Verify(board, m, address, data, a->file);
         std::cout << fmt::format("0x{:X} bytes of {} from 0x{:X} match {}\n", data.size(),
-                                 m.argument, address, v->file);
+                                 m.argument, address, a->file);
     });
 
-    // A write that is to be read back is carried out here, in full; a plain
-    // write is left to the write command itself.
-    CLI::App* write = mem->get_subcommand("write");
-    auto checks = std::make_shared<std::pair<bool, bool>>(false, false);
-    write->add_flag("--verify", checks->first, "read back and compare after writing");
-    write->add_flag("--no-verify", checks->second,
-                    "do not read back (the flash is read back by default)");
-    write->callback([write, checks] {
-        const std::string name = write->get_option("memory")->as<std::string>();
-        const TMemory* m = FindMemoryArgument(name);
-        if (!m)
-            return;
-        const bool verify = checks->first || (m->flash && !checks->second);
-        if (!verify)
-            return;
-        const std::string file = write->get_option("file")->as<std::string>();
-        const uint32_t address = ByteAddress(write->get_option("address")->as<std::string>());
-        const std::vector<uint8_t> data = ContentFor(*m, address, file);
-        TBoard board;
-        ConnectBoard(board);
-        RunMemWrite(board, *m, address, data, std::cout);
-        Verify(board, *m, address, data, file);
-        std::cout << fmt::format("verified 0x{:X} bytes\n", data.size());
-        throw CLI::Success();
-    });
+    auto* erase = mem->add_subcommand("erase", "erase the whole flash, step by step");
+    erase->add_flag("-y,--yes", a->yes, "do not ask for confirmation");
+    erase->callback([a] { RunErase(a->yes); });
 }

@@ -20,6 +20,8 @@ public:
     void Commit();
 
     const std::string& TempPath() const { return file.TempPath(); }
+    // Removes the temporary file when a signal ends the program (exit 128+signal).
+    void RemoveOnSignals() const;
 
 private:
     TReplacingFile file;

@@ -2,7 +2,7 @@
 # Installs the Debian packages the project needs; does nothing when all are there.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev libfmt-dev zlib1g-dev fonts-liberation libqt6svg6 xvfb
+          libbenchmark-dev libcli11-dev libfmt-dev nlohmann-json3-dev zlib1g-dev fonts-liberation libqt6svg6 xvfb
           desktop-file-utils dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do

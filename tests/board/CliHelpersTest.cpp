@@ -10,7 +10,7 @@
 
 #include "cli/CliError.h"
 #include "cli/ContentFile.h"
-#include "cli/HexNumber.h"
+#include "cli/Number.h"
 #include "cli/MemoryCommands.h"
 #include "cli/OutputFile.h"
 #include "tests/support/TestVBoard.h"
@@ -37,17 +37,40 @@ ExitCode CodeOf(const std::function<void()>& f) {
     return kExitOk;
 }
 
-TEST(CliHexNumber, PrefixDigitsAndRange) {
-    EXPECT_EQ(ParseHexNumber("0x0", true), 0u);
-    EXPECT_EQ(ParseHexNumber("0X1fFf", true), 0x1FFFu);
-    EXPECT_EQ(ParseHexNumber("0xFFFFFFFF", true), 0xFFFFFFFFu);
-    EXPECT_EQ(ParseHexNumber("0x000000000010", true), 0x10u) << "leading zeros do not overflow";
-    EXPECT_EQ(ParseHexNumber("7FFFFFF", false), 0x7FFFFFFu);
-    EXPECT_EQ(ParseHexNumber("0x10", false), 0x10u);
-    for (const char* bad : {"10", "0x", "", "0x100000000", "0x12 ", " 0x12", "0x-1", "0x1g", "-0x1"})
-        EXPECT_FALSE(ParseHexNumber(bad, true)) << '"' << bad << '"';
-    EXPECT_FALSE(ParseHexNumber("", false));
-    EXPECT_FALSE(ParseHexNumber("12z", false));
+TEST(CliNumber, PrefixesSuffixesAndLimits) {
+    const auto any = UINT32_MAX;
+    EXPECT_EQ(ParseNumber("255", any), 255u) << "plain digits are decimal";
+    EXPECT_EQ(ParseNumber("0xfF", any), 255u);
+    EXPECT_EQ(ParseNumber("0b1010", any), 10u);
+    EXPECT_EQ(ParseNumber("0B11", any), 3u);
+    EXPECT_EQ(ParseNumber("4K", any), 4096u);
+    EXPECT_EQ(ParseNumber("0x10k", any), 0x4000u);
+    EXPECT_EQ(ParseNumber("2M", any), 2u << 20);
+    EXPECT_EQ(ParseNumber("3G", UINT64_MAX), uint64_t{3} << 30);
+    EXPECT_EQ(ParseNumber("0xB", any), 11u) << "B is a hex digit, not a suffix";
+    EXPECT_EQ(ParseNumber("0x000000000010", any), 0x10u) << "leading zeros do not overflow";
+    EXPECT_EQ(ParseNumber("0xFFFFFFFF", any), 0xFFFFFFFFu);
+
+    std::string why;
+    for (const char* bad : {"", "0x", "K", "0xK", "12z", "0b102", "1A", " 1", "1 ", "-1", "+1",
+                            "0x1z", "1KK", "1.5K"}) {
+        why.clear();
+        EXPECT_FALSE(ParseNumber(bad, any, &why)) << '"' << bad << '"';
+        EXPECT_FALSE(why.empty()) << '"' << bad << '"';
+    }
+    EXPECT_FALSE(ParseNumber("0x100000000", any, &why));
+    EXPECT_NE(why.find("0xFFFFFFFF"), std::string::npos) << why;
+    EXPECT_FALSE(ParseNumber("4G", any)) << "a suffix past the limit";
+    EXPECT_FALSE(ParseNumber("99999999999999999999999G", UINT64_MAX)) << "never wraps";
+    EXPECT_FALSE(ParseNumber("256", 0xFF));
+
+    try {
+        NumberArgument("12z", "count", any);
+        ADD_FAILURE() << "no usage error";
+    } catch (const TCliError& e) {
+        EXPECT_EQ(e.Code(), kExitUsage);
+        EXPECT_NE(std::string(e.what()).find("count \"12z\""), std::string::npos) << e.what();
+    }
 }
 
 TEST(CliMemoryTable, CodesSizesAndRanges) {

@@ -34,10 +34,10 @@ TEST(Cli, BoardCommandsPrintAndReachTheBoard) {
     r = Cli({"leds", "0x7FFFFFF"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(vb.CtlOk("get leds"), "0x07FFFFFF");
-    r = Cli({"seg7", "12345678"});
+    r = Cli({"seg7", "0x12345678"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(vb.CtlOk("get seg7"), "0x12345678 0x00");
-    r = Cli({"seg7", "0xCAFE", "A5"});
+    r = Cli({"seg7", "51966", "0b10100101"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(vb.CtlOk("get seg7"), "0x0000CAFE 0xA5");
 
@@ -82,8 +82,8 @@ TEST(Cli, BadUsageIsRefusedBeforeTheBoardIsTouched) {
         {"leds", "0x8000000"},
         {"seg7", "1", "0x100"},
         {"mem", "read", "dram", "0x0", "0x10", "-o", dir.File("x.bin")},
-        {"mem", "read", "sram", "10", "0x10", "-o", dir.File("x.bin")},
-        {"mem", "read", "sram", "0x0", "16", "-o", dir.File("x.bin")},
+        {"mem", "read", "sram", "1O", "0x10", "-o", dir.File("x.bin")},
+        {"mem", "read", "sram", "0x0", "2Q", "-o", dir.File("x.bin")},
         {"mem", "read", "sram", "0x0", "0x0", "-o", dir.File("x.bin")},
         {"mem", "read", "eeprom", "0xFF0", "0x11", "-o", dir.File("x.bin")},
         {"mem", "read", "eeprom", "0x1000", "0x1", "-o", dir.File("x.bin")},
@@ -124,7 +124,7 @@ TEST(Cli, BadUsageIsRefusedBeforeTheBoardIsTouched) {
     EXPECT_TRUE(Contains(Cli({"mem", "write", "eeprom", "0x0", dir.File("big.hex")}).err,
                          "invalid hex file.: character 0x78 at offset 12288"));
     EXPECT_TRUE(Contains(Cli({"configure", dir.Path()}).err, dir.Path() + " is not a file"));
-    EXPECT_TRUE(Contains(Cli({"leds", "0x8000000"}).err, "27"));
+    EXPECT_TRUE(Contains(Cli({"leds", "0x8000000"}).err, "0x7FFFFFF"));
     EXPECT_TRUE(Contains(Cli({"configure", dir.File("nosuch.sof")}).err,
                          "Can not find the file: nosuch.sof"));
     CliResult help = Cli({"--help"});

@@ -1,0 +1,30 @@
+#pragma once
+#include <ostream>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/CliError.h"
+
+namespace CLI {
+class App;
+}
+
+// --json: a command's results as one JSON object on standard output, a
+// stream's as one object a line (JSON Lines), and its error as one object on
+// standard error. Each command's fields are listed in its man page.
+
+// Adds --json to the command.
+void AddJsonFlag(CLI::App& command, const char* what = "print the result as one JSON object");
+// Whether --json was given to the command that runs.
+bool JsonOutput();
+// Whether the command line asks for JSON, judged before parsing, so that even
+// a usage error can be told as JSON.
+bool JsonAsked(int argc, char** argv);
+
+// One object on one line, flushed: for a stream, each line is complete when seen.
+void PrintJson(std::ostream& out, const nlohmann::json& value);
+
+// What an exit status means, in a word or two ("usage", "board-failure", ...).
+const char* ExitMeaning(ExitCode code);
+// {"error": reason, "exit": code, "meaning": ExitMeaning(code)}
+nlohmann::json JsonError(ExitCode code, const std::string& reason);
