@@ -27,10 +27,11 @@ constexpr const char* kBoardName = kbr::wire::kBoardName;
 constexpr const char* kConfigureHint =
     "the FPGA must be configured with the control panel design first: run `kbr370 configure`";
 
-// The virtual board's directory must be ours before anything goes there; the
-// driver checks too, but one line from us says it better than its line and ours.
-void CheckVirtualBoardDirectory() {
-    if (const std::string why = TConnectSequence::RefusedDirectory(); !why.empty())
+// The cable must be one we know, and the virtual board's directory ours,
+// before anything goes there; the driver checks too, but one line from us says
+// it better than its line and ours.
+void CheckCable() {
+    if (const std::string why = TConnectSequence::RefusedCable(); !why.empty())
         throw BoardFailure(why);
 }
 
@@ -117,13 +118,15 @@ void AddBoardCommands(CLI::App& app) {
 }
 
 void ConnectBoard(TBoard& board) {
-    CheckVirtualBoardDirectory();
+    CheckCable();
     board.OnBeep = [] { CliReport().Beep(); };
     TConnectSequence sequence(board, CliReport());
     std::string error;
     if (!sequence.OpenLink(error)) {
-        // Then the board answers fine, just not to us.
-        if (board.LinkInUse())
+        // Configuring mends only a board that does not answer. A held link has
+        // its own advice, and the library has told any other cause already
+        // (Quartus, the cable, the chain) in a line of its own.
+        if (!board.LinkUnanswered())
             throw BoardFailure(error);
         throw BoardFailure(fmt::format("{} The board does not answer; {}", error, kConfigureHint));
     }
@@ -181,7 +184,7 @@ void RunConfigure(const std::string& file, bool userFile, bool force, std::ostre
                                        : file + " is not a file";
         throw userFile ? UsageError(reason) : BoardFailure(reason);
     }
-    CheckVirtualBoardDirectory();
+    CheckCable();
     TStderrReporter report(out, std::cerr);
     TBoard board;
     TConnectSequence sequence(board, report);
