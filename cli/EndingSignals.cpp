@@ -1,6 +1,17 @@
 #include "cli/EndingSignals.h"
 
 #include <csignal>
+#include <unistd.h>
+
+namespace {
+
+volatile std::sig_atomic_t notedSignal = 0;
+
+extern "C" void ExitAfterSignal(int signal) {
+    _exit(ExitStatusAfter(signal));
+}
+
+} // namespace
 
 std::vector<int> EndingSignals() {
     std::vector<int> signals = {SIGHUP,    SIGINT,  SIGQUIT, SIGTERM,   SIGPIPE,
@@ -9,4 +20,25 @@ std::vector<int> EndingSignals() {
     for (int rt = SIGRTMIN; rt <= SIGRTMAX; ++rt)
         signals.push_back(rt);
     return signals;
+}
+
+void ExitOnEndingSignals() {
+    struct sigaction action {};
+    action.sa_handler = ExitAfterSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : EndingSignals()) {
+        // What the caller chose to ignore (nohup) stays ignored.
+        struct sigaction before {};
+        sigaction(signal, nullptr, &before);
+        if (before.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
+}
+
+extern "C" void NoteEndingSignal(int signal) {
+    notedSignal = signal;
+}
+
+int NotedEndingSignal() {
+    return notedSignal;
 }

@@ -8,3 +8,16 @@
 // fault of our own (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS)
 // are not among them: a handler that returns would only meet the fault again.
 std::vector<int> EndingSignals();
+
+// What every command ends with after a signal, as shells report it.
+constexpr int ExitStatusAfter(int signal) { return 128 + signal; }
+
+// Makes every ending signal end the process at once with its exit status; a
+// command with something to clean up puts its own handler in place of this.
+void ExitOnEndingSignals();
+
+// The handler for a command that ends its loop on a signal and returns:
+// it only notes the signal, and main ends with its exit status.
+extern "C" void NoteEndingSignal(int signal);
+// The signal noted so far; 0 when none came.
+int NotedEndingSignal();

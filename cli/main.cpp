@@ -1,69 +1,142 @@
 // kbr370: the command-line client of the board. One command per run.
+#include <cstdlib>
 #include <iostream>
 
 #include <CLI/CLI.hpp>
+#include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/EndingSignals.h"
 #include "cli/FrontPanelCommands.h"
 #include "cli/JsonOutput.h"
 #include "cli/MemoryCommands.h"
 #include "cli/MonitorCommands.h"
+#include "cli/Number.h"
 #include "cli/UsbVgaHsmcCommands.h"
+#include "platform/ChosenCable.h"
 #include "platform/System.h"
+#include "platform/TerminalText.h"
+#include "platform/Version.h"
 
 namespace {
 
 constexpr uint32_t kMaxTimeLimitMs = 600000;
 
+// --cable NAME wins over the environment, and reaches the drivers through it:
+// they read it in this process, and quartus_pgm is handed the name too.
+void ChooseCable(const std::string& name) {
+    setenv("KBR370_CABLE", name.c_str(), 1);
+    const std::string kind = platform::ChosenCable();
+    if (kind == platform::kVirtualCable || kind == platform::kBlasterCable) {
+        unsetenv("KBR370_BLASTER");
+        return;
+    }
+    setenv("KBR370_CABLE", platform::kBlasterCable, 1);
+    setenv("KBR370_BLASTER", name.c_str(), 1);
+}
+
+// The words after the program's name that no command took: the first that is
+// no option is a command we do not have.
+std::string UnknownCommand(const CLI::App& app) {
+    if (!app.get_subcommands().empty())
+        return {};
+    for (const std::string& word : app.remaining())
+        if (!word.empty() && word[0] != '-')
+            return word;
+    return {};
+}
+
+std::string CommandList(CLI::App& app) {
+    std::vector<std::string> names;
+    for (const CLI::App* command : app.get_subcommands([](const CLI::App*) { return true; }))
+        names.push_back(command->get_name());
+    return fmt::format("{}", fmt::join(names, ", "));
+}
+
 int Run(int argc, char** argv, bool json) {
     CLI::App app{"Command-line client of the KBR-370 board", "kbr370"};
     app.require_subcommand(1);
-    uint32_t timeLimitMs = TBoard::TLimits().replyMs;
-    app.add_option("--time-limit", timeLimitMs, "how long to wait for the board's reply, in ms")
-        ->check(CLI::Range(1u, kMaxTimeLimitMs))
+    app.set_version_flag("--version", fmt::format("kbr370 {}", kKbrVersion),
+                         "print the program's name and version, and exit");
+    std::string timeLimit = std::to_string(TBoard::TLimits().replyMs);
+    app.add_option("--time-limit", timeLimit,
+                   fmt::format("how long to wait for the board's reply, in milliseconds "
+                               "(1 to {}; {})",
+                               kMaxTimeLimitMs, kNumberForms))
+        ->type_name("MS")
         ->capture_default_str();
+    std::string cable;
+    app.add_option("--cable", cable,
+                   "the board's cable: virtual, usb-blaster, or a cable's name as jtagconfig "
+                   "lists it, such as \"USB-Blaster on labhost [1-1.4]\" (default: "
+                   "$KBR370_CABLE and $KBR370_BLASTER, else virtual)")
+        ->type_name("NAME");
     // Each group runs its command from its own callback, after parsing.
     AddBoardCommands(app);
     AddFrontPanelCommands(app);
     AddUsbVgaHsmcCommands(app);
     AddMonitorCommands(app);
     AddMemoryCommands(app);
-    app.parse_complete_callback([&timeLimitMs] {
-        TBoard::SetDefaultLimits(TBoard::TLimits().WithReplyLimit(timeLimitMs));
+    app.parse_complete_callback([&timeLimit, &cable] {
+        const auto ms =
+            static_cast<uint32_t>(NumberArgument(timeLimit, "time limit", kMaxTimeLimitMs));
+        if (ms == 0)
+            throw UsageError("the time limit must be at least 1 ms");
+        TBoard::SetDefaultLimits(TBoard::TLimits().WithReplyLimit(ms));
+        if (!cable.empty())
+            ChooseCable(cable);
     });
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        if (json && e.get_exit_code() != 0)
-            throw UsageError(e.what());
+        if (e.get_exit_code() != 0) {
+            const std::string command = UnknownCommand(app);
+            if (!command.empty() || app.get_subcommands().empty())
+                throw UsageError(
+                    fmt::format("{}; the commands are: {} (kbr370 --help says what each does)",
+                                command.empty() ? "no command given"
+                                                : "unknown command " +
+                                                      platform::TerminalSafe(command),
+                                CommandList(app)));
+            if (json)
+                throw UsageError(e.what());
+        }
         const int code = app.exit(e);
         return code == 0 ? kExitOk : kExitUsage;
     }
     return kExitOk;
 }
 
-void PrintError(bool json, ExitCode code, const std::string& reason) {
+void PrintError(bool json, int code, const std::string& reason) {
     std::cout.flush();
     if (json)
-        PrintJson(std::cerr, JsonError(code, reason));
+        PrintJson(std::cerr, JsonError(static_cast<ExitCode>(code), reason));
     else if (!reason.empty())
         std::cerr << "kbr370: " << reason << "\n";
+}
+
+// A command that ended on a signal ends with its status, whatever else it says.
+int StatusAfterSignal(int code) {
+    const int signal = NotedEndingSignal();
+    return signal ? ExitStatusAfter(signal) : code;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    ExitOnEndingSignals();
     platform::MakePathVariablesAbsolute();
     const bool json = JsonAsked(argc, argv);
     try {
-        return Run(argc, argv, json);
+        return StatusAfterSignal(Run(argc, argv, json));
     } catch (const TCliError& e) {
         PrintError(json, e.Code(), e.what());
-        return e.Code();
+        return StatusAfterSignal(e.Code());
     } catch (const std::exception& e) {
         PrintError(json, kExitFailure, e.what());
-        return kExitFailure;
+        return StatusAfterSignal(kExitFailure);
     }
 }
