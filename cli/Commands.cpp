@@ -84,7 +84,10 @@ void AddBoardCommands(CLI::App& app) {
                                  "shows 12345678)",
                                  kNumberForms))
         ->required();
-    seg7->add_option("extra", a->extra, "a byte sent beside the digits (default 0; the panel sends 0)");
+    seg7->add_option("extra", a->extra,
+                     fmt::format("a byte sent beside the digits, 0-255; {} (default 0, as the "
+                                 "panel sends)",
+                                 kNumberForms));
     seg7->callback([a] {
         const auto value = static_cast<uint32_t>(NumberArgument(a->value, "value", UINT32_MAX));
         const auto extra =
