@@ -10,7 +10,9 @@
 std::vector<int> EndingSignals();
 
 // What every command ends with after a signal, as shells report it.
-constexpr int ExitStatusAfter(int signal) { return 128 + signal; }
+constexpr int ExitStatusAfter(int signal) {
+    return 128 + signal;
+}
 
 // Makes every ending signal end the process at once with its exit status; a
 // command with something to clean up puts its own handler in place of this.

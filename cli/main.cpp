@@ -38,22 +38,51 @@ void ChooseCable(const std::string& name) {
     setenv("KBR370_BLASTER", name.c_str(), 1);
 }
 
-// The words after the program's name that no command took: the first that is
-// no option is a command we do not have.
-std::string UnknownCommand(const CLI::App& app) {
-    if (!app.get_subcommands().empty())
-        return {};
-    for (const std::string& word : app.remaining())
-        if (!word.empty() && word[0] != '-')
-            return word;
-    return {};
+// The deepest command the words chose: `mem` in "kbr370 mem foo".
+const CLI::App& ChosenCommand(const CLI::App& app) {
+    const CLI::App* at = &app;
+    while (!at->get_subcommands().empty())
+        at = at->get_subcommands().front();
+    return *at;
 }
 
-std::string CommandList(CLI::App& app) {
+// "mem read " for that command, "" for kbr370 itself.
+std::string CommandPath(const CLI::App& app, const CLI::App& command) {
+    std::string path;
+    for (const CLI::App* at = &command; at != &app; at = at->get_parent())
+        path.insert(0, at->get_name() + " ");
+    return path;
+}
+
+std::vector<std::string> CommandsOf(const CLI::App& command) {
     std::vector<std::string> names;
-    for (const CLI::App* command : app.get_subcommands([](const CLI::App*) { return true; }))
-        names.push_back(command->get_name());
-    return fmt::format("{}", fmt::join(names, ", "));
+    for (const CLI::App* sub : command.get_subcommands([](const CLI::App*) { return true; }))
+        names.push_back(sub->get_name());
+    return names;
+}
+
+// What the words after `kbr370` got wrong, as one line like every other
+// failure, with where to read more; a missing or unknown command is named
+// beside the commands there are.
+std::string UsageText(const CLI::App& app, const CLI::ParseError& e) {
+    const CLI::App& chosen = ChosenCommand(app);
+    const std::string path = CommandPath(app, chosen);
+    const std::vector<std::string> names = CommandsOf(chosen);
+    const bool commandMissing = !names.empty() && chosen.get_subcommands().empty() &&
+                                (e.get_name() == "RequiredError" || e.get_name() == "ExtrasError");
+    if (!commandMissing)
+        return fmt::format("{} (kbr370 {}--help tells more)", platform::TerminalSafe(e.what()),
+                           path);
+    const std::vector<std::string> left = app.remaining(true);
+    std::string why;
+    if (left.empty() || left.front().empty())
+        why = path.empty() ? "no command given"
+                           : "a command must follow " + path.substr(0, path.size() - 1);
+    else
+        why = (left.front()[0] == '-' ? "unknown option " : "unknown command " + path) +
+              platform::TerminalSafe(left.front());
+    return fmt::format("{}; the commands are: {} (kbr370 {}--help says what each does)", why,
+                       fmt::join(names, ", "), path);
 }
 
 int Run(int argc, char** argv, bool json) {
@@ -92,20 +121,9 @@ int Run(int argc, char** argv, bool json) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        if (e.get_exit_code() != 0) {
-            const std::string command = UnknownCommand(app);
-            if (!command.empty() || app.get_subcommands().empty())
-                throw UsageError(
-                    fmt::format("{}; the commands are: {} (kbr370 --help says what each does)",
-                                command.empty() ? "no command given"
-                                                : "unknown command " +
-                                                      platform::TerminalSafe(command),
-                                CommandList(app)));
-            if (json)
-                throw UsageError(e.what());
-        }
-        const int code = app.exit(e);
-        return code == 0 ? kExitOk : kExitUsage;
+        if (e.get_exit_code() != 0)
+            throw UsageError(UsageText(app, e));
+        return app.exit(e) == 0 ? kExitOk : kExitUsage;
     }
     return kExitOk;
 }

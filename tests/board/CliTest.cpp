@@ -386,6 +386,10 @@ TEST(Cli, CommandsAndCablesAreNamedOrListed) {
     EXPECT_TRUE(Contains(r.err, "kbr370: unknown command foo; the commands are: info, leds,"))
         << r.err;
     EXPECT_TRUE(Contains(r.err, " mem ")) << r.err;
+    r = Cli({"mem", "foo"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, "kbr370: unknown command mem foo; the commands are: read, write, verify, "
+                     "erase (kbr370 mem --help says what each does)\n");
 
     // Names in any case, as people write them.
     setenv("KBR370_CABLE", "Virtual", 1);
