@@ -15,6 +15,7 @@
 #include <poll.h>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
@@ -163,9 +164,10 @@ struct TStream {
     double seconds;
     bool reconnect;
     ReadingHandler take;
-    InputHandler input;        // empty: standard input is not read
-    bool rawKeys = false;      // a terminal on standard input gives its keys raw
-    std::function<void()> end; // empty: nothing held back at the end
+    InputHandler input;             // empty: standard input is not read
+    bool rawKeys = false;           // a terminal on standard input gives its keys raw
+    std::function<void()> end;      // empty: nothing held back at the end
+    const char* greeting = nullptr; // said once monitoring mode is first on
 };
 
 // How often a lost board is looked for again.
@@ -189,6 +191,8 @@ class TStreamRun {
         for (;;) {
             try {
                 const TMonitoring monitoring(board, stream.device);
+                if (greeting)
+                    Notice(std::exchange(greeting, nullptr));
                 while (Poll() && Pause(stream.device.pollMs, &board)) {
                 }
                 break;
@@ -270,6 +274,7 @@ class TStreamRun {
     const TStream& stream;
     TBoard& board;
     const TStopSignals signals;
+    const char* greeting = stream.greeting;
     bool inputOpen;
     bool draining = false;
     Clock::time_point deadline;
@@ -529,6 +534,29 @@ std::shared_ptr<TRs232Options> AddReceiveOptions(CLI::App& sub, bool keys) {
     return options;
 }
 
+// The words of a device that is only watched.
+struct TWatchTexts {
+    const char* device;
+    const char* deviceHelp;
+    const char* help;
+    const char* jsonHelp;
+};
+
+// kbr370 <device> watch.
+void AddWatch(CLI::App& app, const TWatchTexts& texts, const TDevice& device,
+              ReadingHandler (*printer)()) {
+    CLI::App* parent = app.add_subcommand(texts.device, texts.deviceHelp);
+    parent->require_subcommand(1);
+    CLI::App* watch = parent->add_subcommand("watch", texts.help);
+    auto options = AddStream(*watch);
+    AddJsonFlag(*watch, texts.jsonHelp);
+    watch->callback([options, &device, printer] {
+        TStream stream(device, *options);
+        stream.take = printer();
+        RunStream(stream);
+    });
+}
+
 } // namespace
 
 void AddMonitorCommands(CLI::App& app) {
@@ -565,32 +593,18 @@ void AddMonitorCommands(CLI::App& app) {
         stream.input = SendKeys(keys, shown->Enter());
         stream.rawKeys = keys;
         if (keys)
-            std::cerr << "kbr370: connected to the serial port; Ctrl-] q quits, Ctrl-] ? "
-                         "lists the keys\n";
+            stream.greeting = "connected to the serial port; Ctrl-] q quits, Ctrl-] ? lists "
+                              "the keys";
         RunStream(stream);
     });
 
-    CLI::App* ir = app.add_subcommand("ir", "the infrared receiver");
-    ir->require_subcommand(1);
-    CLI::App* irWatch =
-        ir->add_subcommand("watch", "print each scan code, and the remote's key when known");
-    auto irStream = AddStream(*irWatch);
-    AddJsonFlag(*irWatch, "one JSON object a line for each scan code");
-    irWatch->callback([irStream] {
-        TStream stream(kIr, *irStream);
-        stream.take = PrintIrCodes();
-        RunStream(stream);
-    });
-
-    CLI::App* ps2 = app.add_subcommand("ps2", "the PS/2 mouse");
-    ps2->require_subcommand(1);
-    CLI::App* ps2Watch =
-        ps2->add_subcommand("watch", "print each mouse report and the pointer it moves");
-    auto ps2Stream = AddStream(*ps2Watch);
-    AddJsonFlag(*ps2Watch, "one JSON object a line for each mouse report");
-    ps2Watch->callback([ps2Stream] {
-        TStream stream(kPs2, *ps2Stream);
-        stream.take = PrintMouseReports();
-        RunStream(stream);
-    });
+    AddWatch(app,
+             {"ir", "the infrared receiver",
+              "print each scan code, and the remote's key when known",
+              "one JSON object a line for each scan code"},
+             kIr, PrintIrCodes);
+    AddWatch(app,
+             {"ps2", "the PS/2 mouse", "print each mouse report and the pointer it moves",
+              "one JSON object a line for each mouse report"},
+             kPs2, PrintMouseReports);
 }
