@@ -30,7 +30,7 @@ TTerminalMode::TTerminalMode(int fd) : fd(fd) {
 TTerminalMode::~TTerminalMode() {
     if (!raw)
         return;
-    // After our last output has reached the screen; a signal may interrupt it.
-    while (tcsetattr(fd, TCSADRAIN, &saved) != 0 && errno == EINTR) {
+    // At once: waiting for output to drain could hang on a stalled terminal.
+    while (tcsetattr(fd, TCSANOW, &saved) != 0 && errno == EINTR) {
     }
 }
