@@ -210,6 +210,10 @@ void TDaemon::AcceptLink() {
         return;
     }
     link.fd = fd;
+    // Who opened it, so a forgotten holder can be found (`list`).
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    link.holder = getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 ? peer.pid : 0;
     link.inHead = link.inEnd = 0;
     link.out.clear();
     link.outHead = 0;

@@ -64,6 +64,7 @@ class TDaemon : public TControlProtocol::THost {
     void PowerCycle() override;
     uint64_t PowerGeneration() const override { return powerGeneration; }
     void SetLinkRate(uint32_t bytesPerSecond) override;
+    int LinkHolder() const override { return link.fd >= 0 ? link.holder : 0; }
 
   private:
     struct TLink {
@@ -75,6 +76,7 @@ class TDaemon : public TControlProtocol::THost {
         bool busy = false; // a reply is being worked on (erase, stall)
         bool sendBlocked = false;
         uint64_t generation = 0; // changes whenever the link is cut
+        int holder = 0;          // pid of the process that connected; 0 when unknown
     };
     struct TCtlClient {
         int fd = -1;
