@@ -109,6 +109,16 @@ TDaemon::OpenResult TDaemon::Open(std::string& error) {
         error = "a virtual board already serves " + dir;
         return OpenResult::AlreadyRunning;
     }
+    // Sockets someone else serves here (a forwarding from another machine)
+    // would be replaced by ours: leave them, and the folder as it was.
+    for (const std::string& socket :
+         {platform::VBoardLinkSocket(dir), platform::VBoardControlSocket(dir)})
+        if (platform::SocketListens(socket)) {
+            unlink(LockPath(dir).c_str());
+            error = "another process serves " + socket +
+                    " (a forwarding from another machine?); it is left as it is";
+            return OpenResult::Failed;
+        }
     ownsFiles = true;
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/VBoardDir.h"
 #include "vboard/BoardModel.h"
 #include "vboard/ControlProtocol.h"
 #include "vboard/FaultQueue.h"
@@ -53,8 +54,8 @@ class TDaemon : public TControlProtocol::THost {
     void SetConfigureMs(uint32_t ms) { control.configureMs = ms; }
     // How long a ctl client may stay idle (tests shorten it).
     void SetCtlIdleMs(uint32_t ms) { ctlIdle = std::chrono::milliseconds(ms); }
-    static std::string LockPath(const std::string& dir) { return dir + "/lock"; }
-    static std::string PidPath(const std::string& dir) { return dir + "/pid"; }
+    static std::string LockPath(const std::string& dir) { return platform::VBoardLockFile(dir); }
+    static std::string PidPath(const std::string& dir) { return platform::VBoardPidFile(dir); }
 
     // THost
     bool Configured() const override { return configured; }
