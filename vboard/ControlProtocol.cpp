@@ -8,6 +8,7 @@
 
 #include "vboard/DesignFile.h"
 #include "wire/HexDigit.h"
+#include "wire/Memories.h"
 #include "wire/UsbKinds.h"
 
 namespace vboard {
@@ -141,6 +142,14 @@ std::string Joined(const std::vector<std::string>& parts, const char* separator)
     return s;
 }
 
+// "6 (SRAM), 5 (EEPROM), ...": the codes `mem` takes.
+std::string MemoryCodes() {
+    std::vector<std::string> codes;
+    for (const auto& m : ::kbr::wire::kMemories)
+        codes.push_back(fmt::format("{} ({})", int(m.code), m.name));
+    return Joined(codes, ", ");
+}
+
 std::string UsbKindChoices() {
     std::vector<std::string> words(std::begin(::kbr::wire::kUsbKindWords),
                                    std::end(::kbr::wire::kUsbKindWords));
@@ -198,8 +207,7 @@ const TControlProtocol::TCommand TControlProtocol::kCommands[] = {
     {"hsmc", "fail", "<hex40> <hex8>", "the pins and transceivers the loopback test finds failing",
      2, 2, &TControlProtocol::HsmcFail},
     {"mem", "read", "<code> <hex-address> <count>",
-     "bytes of memory 3 (flash), 5 (EEPROM), 6 (SRAM) or 7 (SDRAM), at most 65536", 3, 3,
-     &TControlProtocol::MemRead},
+     "at most 65536 bytes of memory " + MemoryCodes(), 3, 3, &TControlProtocol::MemRead},
     {"mem", "write", "<code> <hex-address> <bytes>", "store bytes, bypassing the flash rules", 3, 3,
      &TControlProtocol::MemWrite},
     {"erase", "steps", "<n>", "the step count the flash erase reports", 1, 1,
