@@ -94,7 +94,7 @@ std::vector<TRunningBoard> FindRunningBoards(const std::string& proc) {
         uint64_t pid = 0;
         struct stat st {};
         if (!ParseNumber(it->path().filename().string(), pid) || pid == uint64_t(getpid()) ||
-            stat(it->path().c_str(), &st) != 0 || st.st_uid != getuid() ||
+            stat(it->path().c_str(), &st) != 0 || st.st_uid != geteuid() ||
             ProgramName(int(pid), proc) != "kbr370-vboard")
             continue;
         for (uint64_t inode : SocketsOf(it->path())) {
