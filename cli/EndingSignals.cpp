@@ -5,8 +5,6 @@
 
 namespace {
 
-volatile std::sig_atomic_t notedSignal = 0;
-
 extern "C" void ExitAfterSignal(int signal) {
     _exit(ExitStatusAfter(signal));
 }
@@ -33,12 +31,4 @@ void ExitOnEndingSignals() {
         if (before.sa_handler != SIG_IGN)
             sigaction(signal, &action, nullptr);
     }
-}
-
-extern "C" void NoteEndingSignal(int signal) {
-    notedSignal = signal;
-}
-
-int NotedEndingSignal() {
-    return notedSignal;
 }

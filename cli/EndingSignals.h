@@ -18,8 +18,3 @@ constexpr int ExitStatusAfter(int signal) {
 // command with something to clean up puts its own handler in place of this.
 void ExitOnEndingSignals();
 
-// The handler for a command that ends its loop on a signal and returns:
-// it only notes the signal, and main ends with its exit status.
-extern "C" void NoteEndingSignal(int signal);
-// The signal noted so far; 0 when none came.
-int NotedEndingSignal();

@@ -128,18 +128,12 @@ int Run(int argc, char** argv, bool json) {
     return kExitOk;
 }
 
-void PrintError(bool json, int code, const std::string& reason) {
+void PrintError(bool json, ExitCode code, const std::string& reason) {
     std::cout.flush();
     if (json)
-        PrintJson(std::cerr, JsonError(static_cast<ExitCode>(code), reason));
+        PrintJson(std::cerr, JsonError(code, reason));
     else if (!reason.empty())
         std::cerr << "kbr370: " << reason << "\n";
-}
-
-// A command that ended on a signal ends with its status, whatever else it says.
-int StatusAfterSignal(int code) {
-    const int signal = NotedEndingSignal();
-    return signal ? ExitStatusAfter(signal) : code;
 }
 
 } // namespace
@@ -149,12 +143,12 @@ int main(int argc, char** argv) {
     platform::MakePathVariablesAbsolute();
     const bool json = JsonAsked(argc, argv);
     try {
-        return StatusAfterSignal(Run(argc, argv, json));
+        return Run(argc, argv, json);
     } catch (const TCliError& e) {
         PrintError(json, e.Code(), e.what());
-        return StatusAfterSignal(e.Code());
+        return e.Code();
     } catch (const std::exception& e) {
         PrintError(json, kExitFailure, e.what());
-        return StatusAfterSignal(kExitFailure);
+        return kExitFailure;
     }
 }

@@ -354,6 +354,7 @@ TEST(Cli, SignalEndsEveryCommandWithItsStatus) {
     const std::vector<Case> cases = {
         {{"--time-limit", "30000", "leds", "1"}, SIGTERM, "waiting for the board's reply"},
         {{"inputs", "--watch"}, SIGINT, "watching"},
+        {{"ps2", "watch"}, SIGTERM, "streaming"},
         {{"mem", "read", "sdram", "0x0", "8M", "-o", dir.File("dump.bin")}, SIGQUIT, "reading"},
         {{"mem", "write", "sdram", "0x0", dir.File("dump.bin")}, SIGHUP, "writing"},
     };
@@ -372,6 +373,7 @@ TEST(Cli, SignalEndsEveryCommandWithItsStatus) {
         EXPECT_TRUE(r.exited);
     }
     EXPECT_EQ(FilesIn(dir.Path()), 1u) << "the read left its temporary file";
+    EXPECT_EQ(vb.CtlOk("get modes"), "ir=0 rs232=0 ps2=0");
 }
 
 // What is wrong is said in one line with the advice that fits it.
