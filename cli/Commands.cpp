@@ -16,6 +16,7 @@
 #include "platform/TerminalText.h"
 #include "config/Download.h"
 #include "config/DesignPath.h"
+#include "platform/ChosenCable.h"
 #include "platform/System.h"
 #include "session/ConnectSequence.h"
 #include "session/Devices.h"
@@ -35,6 +36,13 @@ void CheckCable() {
         throw BoardFailure(why);
 }
 
+// The virtual board knows which program holds its link.
+std::string HeldLinkText(const std::string& error) {
+    if (platform::ChosenCable() != platform::kVirtualCable)
+        return error;
+    return error + " `kbr370-vboard list` names it.";
+}
+
 // Configuring reloads the FPGA under whoever holds the link, such as the
 // panel: its program would lose the board in the middle of a command. Trying
 // the link is what tells, for every cable.
@@ -43,7 +51,7 @@ void RefuseWhenLinkHeld(TBoard& probe, TConnectSequence& sequence) {
     const bool opened = sequence.OpenLink(error);
     probe.Disconnect();
     if (!opened && probe.LinkInUse())
-        throw BoardFailure(error + " (--force configures anyway)");
+        throw BoardFailure(HeldLinkText(error) + " (--force configures anyway)");
 }
 
 constexpr unsigned kLedCount = 27;
@@ -129,6 +137,8 @@ void ConnectBoard(TBoard& board) {
         // Configuring mends only a board that does not answer. A held link has
         // its own advice, and the library has told any other cause already
         // (Quartus, the cable, the chain) in a line of its own.
+        if (board.LinkInUse())
+            throw BoardFailure(HeldLinkText(error));
         if (!board.LinkUnanswered())
             throw BoardFailure(error);
         throw BoardFailure(fmt::format("{} The board does not answer; {}", error, kConfigureHint));

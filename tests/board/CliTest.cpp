@@ -194,7 +194,8 @@ TEST(Cli, HeldLinkAndFailedWritesAreNamedForWhatTheyAre) {
         CliResult r = Cli({"leds", "1"});
         EXPECT_EQ(r.code, 1);
         EXPECT_TRUE(Contains(r.err, "kbr370: The board's link is in use by another program. "
-                                    "Close that program and try again.\n"))
+                                    "Close that program and try again. `kbr370-vboard list` "
+                                    "names it.\n"))
             << r.err;
         EXPECT_FALSE(Contains(r.err, "configure")) << r.err;
         close(held);
