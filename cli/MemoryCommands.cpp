@@ -38,9 +38,9 @@ uint32_t ByteAddress(const std::string& text) {
     return static_cast<uint32_t>(NumberArgument(text, "address", UINT32_MAX));
 }
 
-const std::string kAddressHelp = fmt::format(
-    "byte address: {}; for a record file (ihex, srec) an offset added to the file's addresses",
-    kNumberForms);
+const std::string kAddressHelp = fmt::format("byte address: {}", kNumberForms);
+// Record files carry their own addresses; the argument moves them, as an offset does elsewhere.
+const std::string kPlaceHelp = kAddressHelp + "; added to a record file's (ihex, srec) addresses";
 const std::string kCountHelp = fmt::format("byte count: {}", kNumberForms);
 constexpr const char* kFileHelp =
     "content file, - for standard input; .hex: hex digits as xxd -p writes them (either case, "
@@ -331,7 +331,7 @@ void AddMemoryCommands(CLI::App& app) {
 
     auto* write = mem->add_subcommand("write", "copy FILE into a memory");
     write->add_option("memory", a->memory, memories)->required();
-    write->add_option("address", a->address, kAddressHelp)->required();
+    write->add_option("address", a->address, kPlaceHelp)->required();
     write->add_option("file", a->file, kFileHelp)->required();
     write->add_flag("--verify", a->verify, "read back and compare after writing");
     write->add_flag("--no-verify", a->noVerify,
@@ -362,7 +362,7 @@ void AddMemoryCommands(CLI::App& app) {
     auto* verify =
         mem->add_subcommand("verify", "compare a memory with FILE (exit 3 when they differ)");
     verify->add_option("memory", a->memory, memories)->required();
-    verify->add_option("address", a->address, kAddressHelp)->required();
+    verify->add_option("address", a->address, kPlaceHelp)->required();
     verify->add_option("file", a->file, kFileHelp)->required();
     addFormat(verify);
     verify->callback([a] {
