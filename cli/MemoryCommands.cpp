@@ -93,39 +93,50 @@ TSegments ContentFor(const TMemory& memory, uint32_t address, const std::string&
     return segments;
 }
 
+// Runs `step(transfer, address, segment, before)` on each placed segment in
+// turn, the bar moving over all of them; `before` is the bytes of the
+// segments before it.
+template <typename Step>
+void EachSegment(TBoard& board, TProgressBar& bar, const TSegments& segments, Step step) {
+    uint64_t before = 0;
+    for (const TImageSegment& s : segments) {
+        TMemoryTransfer transfer = TransferWith(board, bar, before);
+        step(transfer, static_cast<uint32_t>(s.address), s, before);
+        before += s.bytes.size();
+    }
+}
+
 // Reads the ranges back and compares them; throws exit 3 at the first difference.
 void Verify(TBoard& board, const TMemory& memory, const TSegments& segments,
             const std::string& file) {
     TProgressBar bar("verify", ByteCount(segments), "B");
-    uint64_t before = 0;
-    for (const TImageSegment& s : segments) {
-        const auto address = static_cast<uint32_t>(s.address);
-        const auto count = static_cast<uint32_t>(s.bytes.size());
-        const auto r =
-            TransferWith(board, bar, before)
-                .Verify(memory, address, s.bytes.data(), count, TMemoryTransfer::ReadPlan());
-        if (r.outcome == TOutcome::LinkFailed)
-            throw BoardFailure(
-                fmt::format("reading {} back failed at 0x{:X}", memory.argument, address + r.done));
-        if (r.outcome == TOutcome::Differs) {
-            const uint32_t at = address + r.done;
-            if (JsonOutput())
-                PrintJson(std::cout, {{"memory", memory.argument},
-                                      {"file", file},
-                                      {"match", false},
-                                      {"address", at},
-                                      {"board", r.boardByte},
-                                      {"expected", r.expectedByte}});
-            std::string reason =
-                fmt::format("{} differs from {} at byte address 0x{:X}: the board "
-                            "holds 0x{:02X}, the file 0x{:02X}",
-                            memory.argument, file, at, r.boardByte, r.expectedByte);
-            if (memory.flash)
-                reason += "; a flash write can only clear bits: erase first (kbr370 mem erase)";
-            throw CheckFailed(reason);
-        }
-        before += count;
-    }
+    EachSegment(
+        board, bar, segments,
+        [&](TMemoryTransfer& transfer, uint32_t address, const TImageSegment& s, uint64_t) {
+            const auto r =
+                transfer.Verify(memory, address, s.bytes.data(),
+                                static_cast<uint32_t>(s.bytes.size()), TMemoryTransfer::ReadPlan());
+            if (r.outcome == TOutcome::LinkFailed)
+                throw BoardFailure(fmt::format("reading {} back failed at 0x{:X}", memory.argument,
+                                               address + r.done));
+            if (r.outcome == TOutcome::Differs) {
+                const uint32_t at = address + r.done;
+                if (JsonOutput())
+                    PrintJson(std::cout, {{"memory", memory.argument},
+                                          {"file", file},
+                                          {"match", false},
+                                          {"address", at},
+                                          {"board", r.boardByte},
+                                          {"expected", r.expectedByte}});
+                std::string reason =
+                    fmt::format("{} differs from {} at byte address 0x{:X}: the board "
+                                "holds 0x{:02X}, the file 0x{:02X}",
+                                memory.argument, file, at, r.boardByte, r.expectedByte);
+                if (memory.flash)
+                    reason += "; a flash write can only clear bits: erase first (kbr370 mem erase)";
+                throw CheckFailed(reason);
+            }
+        });
     bar.Finish();
 }
 
@@ -270,21 +281,20 @@ void RunMemWrite(TBoard& board, const TMemory& memory, const std::vector<TImageS
                  std::ostream& out) {
     const uint64_t total = ByteCount(segments);
     TProgressBar bar("write", total, "B");
-    uint64_t before = 0;
-    for (const TImageSegment& s : segments) {
-        const auto address = static_cast<uint32_t>(s.address);
-        const auto count = static_cast<uint32_t>(s.bytes.size());
-        // One request at a time, so a failure can say how far the board got.
-        const auto r =
-            TransferWith(board, bar, before)
-                .Write(memory, address, s.bytes.data(), count, TMemoryTransfer::WritePlan());
-        if (!r.Ok())
-            throw BoardFailure(fmt::format(
-                "writing {} failed at byte 0x{:X} of 0x{:X} (address 0x{:X}); the memory before "
-                "it was written",
-                memory.argument, before + r.done, total, address + r.done));
-        before += count;
-    }
+    EachSegment(
+        board, bar, segments,
+        [&](TMemoryTransfer& transfer, uint32_t address, const TImageSegment& s, uint64_t before) {
+            // One request at a time, so a failure can say how far the board got.
+            const auto r =
+                transfer.Write(memory, address, s.bytes.data(),
+                               static_cast<uint32_t>(s.bytes.size()), TMemoryTransfer::WritePlan());
+            if (!r.Ok())
+                throw BoardFailure(fmt::format("writing {} failed at byte 0x{:X} of 0x{:X} "
+                                               "(address 0x{:X}); the memory before "
+                                               "it was written",
+                                               memory.argument, before + r.done, total,
+                                               address + r.done));
+        });
     bar.Finish();
     if (!JsonOutput())
         out << fmt::format("wrote 0x{:X} bytes to {} {}\n", total, memory.argument,

@@ -35,16 +35,9 @@ void AppendRecord(std::string& text, uint8_t type, uint16_t address, const uint8
                   size_t count) {
     const uint8_t head[] = {static_cast<uint8_t>(count), static_cast<uint8_t>(address >> 8),
                             static_cast<uint8_t>(address), type};
-    uint8_t sum = 0;
     text += ':';
-    for (uint8_t b : head) {
-        AppendHexByte(text, b);
-        sum += b;
-    }
-    for (size_t i = 0; i < count; ++i) {
-        AppendHexByte(text, data[i]);
-        sum += data[i];
-    }
+    const auto sum = static_cast<uint8_t>(AppendHexBytes(text, head, sizeof head) +
+                                          AppendHexBytes(text, data, count));
     AppendHexByte(text, static_cast<uint8_t>(-sum));
     text += '\n';
 }
@@ -52,51 +45,35 @@ void AppendRecord(std::string& text, uint8_t type, uint16_t address, const uint8
 } // namespace
 
 bool ReadIntelHex(std::string_view text, TRecordImage& image, TRecordError& error) {
-    TRecordLines lines(text);
-    std::string_view line;
-    std::vector<uint8_t> bytes;
     uint64_t base = 0;
-    bool ended = false;
-    auto fail = [&](std::string what) {
-        error = {lines.Number(), std::move(what)};
-        return false;
-    };
-    while (lines.Next(line)) {
-        if (ended)
-            return fail("a record after the end-of-file record");
-        if (line[0] != ':')
-            return fail("the line does not start with ':'");
-        std::string what;
-        if (!DecodeRecordDigits(line.substr(1), bytes, what))
-            return fail(what);
+    const auto take = [&](std::string_view, const std::vector<uint8_t>& bytes,
+                          bool& ended) -> std::string {
         if (bytes.size() < 5)
-            return fail("too short for a record");
+            return "too short for a record";
         const size_t count = bytes[0];
         if (bytes.size() != count + 5)
-            return fail(FormatText("the byte count says %zu data bytes, the record holds %zu",
-                                   count, bytes.size() - 5));
-        uint8_t sum = 0;
-        for (size_t i = 0; i + 1 < bytes.size(); ++i)
-            sum += bytes[i];
+            return FormatText("the byte count says %zu data bytes, the record holds %zu", count,
+                              bytes.size() - 5);
+        // Every byte but the checksum itself.
+        const uint8_t sum = ByteSum(bytes.data(), bytes.size() - 1);
         if (static_cast<uint8_t>(sum + bytes.back()) != 0)
-            return fail(FormatText("checksum 0x%02X is wrong; the record's bytes need 0x%02X",
-                                   bytes.back(), static_cast<uint8_t>(-sum)));
+            return FormatText("checksum 0x%02X is wrong; the record's bytes need 0x%02X",
+                              bytes.back(), static_cast<uint8_t>(-sum));
         const uint8_t type = bytes[3];
         const uint8_t* data = bytes.data() + 4;
         if (type != kData && FixedLength(type) < 0)
-            return fail(FormatText("unknown record type %02X", type));
+            return FormatText("unknown record type %02X", type);
         if (type != kData && static_cast<int>(count) != FixedLength(type))
-            return fail(FormatText("a type %02X record holds %d data bytes, not %zu", type,
-                                   FixedLength(type), count));
+            return FormatText("a type %02X record holds %d data bytes, not %zu", type,
+                              FixedLength(type), count);
         // The base records' two bytes, high first.
         const auto base16 = [data] { return uint64_t{data[0]} << 8 | data[1]; };
         switch (type) {
         case kData: {
-            const uint64_t address = base + (uint64_t{bytes[1]} << 8 | bytes[2]);
             uint64_t clash = 0;
-            if (!image.Add(address, data, count, &clash))
-                return fail(FormatText("address 0x%llX was given by an earlier record",
-                                       static_cast<unsigned long long>(clash)));
+            if (!image.Add(base + (uint64_t{bytes[1]} << 8 | bytes[2]), data, count, &clash))
+                return FormatText("address 0x%llX was given by an earlier record",
+                                  static_cast<unsigned long long>(clash));
             break;
         }
         case kEndOfFile:
@@ -111,10 +88,9 @@ bool ReadIntelHex(std::string_view text, TRecordImage& image, TRecordError& erro
         default:
             break; // a start address means nothing to a memory
         }
-    }
-    if (!ended)
-        return fail("no end-of-file record (:00000001FF): the file may be cut short");
-    return true;
+        return {};
+    };
+    return ReadRecordLines(text, ':', 1, "end-of-file record (:00000001FF)", take, error);
 }
 
 std::string TIntelHexWriter::Add(const uint8_t* data, size_t count) {

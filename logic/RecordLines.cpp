@@ -1,5 +1,7 @@
 #include "logic/RecordLines.h"
 
+#include <algorithm>
+
 #include "logic/MemoryModel.h"
 #include "wire/HexDigit.h"
 
@@ -19,12 +21,13 @@ bool TRecordLines::Next(std::string_view& line) {
     return false;
 }
 
-bool DecodeRecordDigits(std::string_view digits, std::vector<uint8_t>& bytes, std::string& what) {
+bool DecodeRecordDigits(std::string_view digits, std::vector<uint8_t>& bytes, std::string& what,
+                        size_t column) {
     bytes.clear();
     for (size_t i = 0; i < digits.size(); ++i) {
         if (kbr::wire::HexDigitValue(digits[i]) < 0) {
             what = FormatText("character 0x%02X at column %zu is not a hex digit",
-                              static_cast<unsigned char>(digits[i]), i + 2);
+                              static_cast<unsigned char>(digits[i]), column + i);
             return false;
         }
     }
@@ -42,4 +45,47 @@ void AppendHexByte(std::string& text, uint8_t byte) {
     constexpr char kDigits[] = "0123456789ABCDEF";
     text += kDigits[byte >> 4];
     text += kDigits[byte & 0x0F];
+}
+
+uint8_t ByteSum(const uint8_t* data, size_t count) {
+    uint8_t sum = 0;
+    for (size_t i = 0; i < count; ++i)
+        sum += data[i];
+    return sum;
+}
+
+uint8_t AppendHexBytes(std::string& text, const uint8_t* data, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        AppendHexByte(text, data[i]);
+    return ByteSum(data, count);
+}
+
+bool ReadRecordLines(std::string_view text, char mark, size_t digitsFrom, std::string_view end,
+                     const TRecordTaker& take, TRecordError& error) {
+    TRecordLines lines(text);
+    std::string_view line;
+    std::vector<uint8_t> bytes;
+    bool ended = false;
+    // The end record's name alone, without its example.
+    const std::string_view endName = end.substr(0, end.find(" ("));
+    auto fail = [&](std::string what) {
+        error = {lines.Number(), std::move(what)};
+        return false;
+    };
+    while (lines.Next(line)) {
+        if (ended)
+            return fail("a record after the " + std::string(endName));
+        if ((line[0] | 0x20) != (mark | 0x20))
+            return fail(FormatText("the line does not start with '%c'", mark));
+        std::string what;
+        if (!DecodeRecordDigits(line.substr(std::min(digitsFrom, line.size())), bytes, what,
+                                digitsFrom + 1))
+            return fail(what);
+        what = take(line, bytes, ended);
+        if (!what.empty())
+            return fail(what);
+    }
+    if (!ended)
+        return fail("no " + std::string(end) + ": the file may be cut short");
+    return true;
 }

@@ -33,18 +33,11 @@ void AppendRecord(std::string& text, char type, int addressBytes, uint64_t addre
                   const uint8_t* data, size_t count) {
     text += 'S';
     text += type;
-    auto length = static_cast<uint8_t>(addressBytes + count + 1);
-    uint8_t sum = length;
-    AppendHexByte(text, length);
-    for (int i = addressBytes - 1; i >= 0; --i) {
-        const auto b = static_cast<uint8_t>(address >> (8 * i));
-        AppendHexByte(text, b);
-        sum += b;
-    }
-    for (size_t i = 0; i < count; ++i) {
-        AppendHexByte(text, data[i]);
-        sum += data[i];
-    }
+    uint8_t head[5] = {static_cast<uint8_t>(addressBytes + count + 1)};
+    for (int i = 0; i < addressBytes; ++i)
+        head[1 + i] = static_cast<uint8_t>(address >> (8 * (addressBytes - 1 - i)));
+    const auto sum = static_cast<uint8_t>(AppendHexBytes(text, head, 1 + addressBytes) +
+                                          AppendHexBytes(text, data, count));
     AppendHexByte(text, static_cast<uint8_t>(~sum));
     text += '\n';
 }
@@ -52,63 +45,48 @@ void AppendRecord(std::string& text, char type, int addressBytes, uint64_t addre
 } // namespace
 
 bool ReadSRecords(std::string_view text, TRecordImage& image, TRecordError& error) {
-    TRecordLines lines(text);
-    std::string_view line;
-    std::vector<uint8_t> bytes;
     uint64_t dataRecords = 0;
-    bool ended = false;
-    auto fail = [&](std::string what) {
-        error = {lines.Number(), std::move(what)};
-        return false;
-    };
-    while (lines.Next(line)) {
-        if (ended)
-            return fail("a record after the end record");
-        if (line[0] != 'S' && line[0] != 's')
-            return fail("the line does not start with 'S'");
-        const char type = line.size() > 1 ? line[1] : '\0';
+    const auto take = [&](std::string_view line, const std::vector<uint8_t>& bytes,
+                          bool& ended) -> std::string {
+        const char type = line.size() > 1 ? line[1] : ' ';
         const int addressBytes = AddressBytes(type);
         if (addressBytes < 0)
-            return fail(FormatText("unknown record type S%c", type ? type : ' '));
-        std::string what;
-        if (!DecodeRecordDigits(line.substr(2), bytes, what))
-            return fail(what);
+            return FormatText("unknown record type S%c", type);
         if (bytes.size() < static_cast<size_t>(addressBytes) + 2)
-            return fail("too short for a record");
+            return "too short for a record";
         if (bytes[0] != bytes.size() - 1)
-            return fail(FormatText("the byte count says %d bytes follow it, the record holds %zu",
-                                   bytes[0], bytes.size() - 1));
-        uint8_t sum = 0;
-        for (size_t i = 0; i + 1 < bytes.size(); ++i)
-            sum += bytes[i];
+            return FormatText("the byte count says %d bytes follow it, the record holds %zu",
+                              bytes[0], bytes.size() - 1);
+        // Every byte but the checksum itself.
+        const uint8_t sum = ByteSum(bytes.data(), bytes.size() - 1);
         if (static_cast<uint8_t>(~sum) != bytes.back())
-            return fail(FormatText("checksum 0x%02X is wrong; the record's bytes need 0x%02X",
-                                   bytes.back(), static_cast<uint8_t>(~sum)));
+            return FormatText("checksum 0x%02X is wrong; the record's bytes need 0x%02X",
+                              bytes.back(), static_cast<uint8_t>(~sum));
         uint64_t address = 0;
         for (int i = 1; i <= addressBytes; ++i)
             address = address << 8 | bytes[i];
         const uint8_t* data = bytes.data() + 1 + addressBytes;
         const size_t count = bytes.size() - 2 - addressBytes;
-        if ((type >= '5') && count != 0)
-            return fail(FormatText("an S%c record holds no data", type));
+        if (type >= '5' && count != 0)
+            return FormatText("an S%c record holds no data", type);
         switch (type) {
         case '1':
         case '2':
         case '3': {
             uint64_t clash = 0;
             if (!image.Add(address, data, count, &clash))
-                return fail(FormatText("address 0x%llX was given by an earlier record",
-                                       static_cast<unsigned long long>(clash)));
+                return FormatText("address 0x%llX was given by an earlier record",
+                                  static_cast<unsigned long long>(clash));
             ++dataRecords;
             break;
         }
         case '5':
         case '6':
             if (address != dataRecords)
-                return fail(FormatText("the count record says %llu data records, the file has "
-                                       "%llu before it",
-                                       static_cast<unsigned long long>(address),
-                                       static_cast<unsigned long long>(dataRecords)));
+                return FormatText("the count record says %llu data records, the file has %llu "
+                                  "before it",
+                                  static_cast<unsigned long long>(address),
+                                  static_cast<unsigned long long>(dataRecords));
             break;
         case '7':
         case '8':
@@ -118,10 +96,9 @@ bool ReadSRecords(std::string_view text, TRecordImage& image, TRecordError& erro
         default:
             break; // the header says nothing about the memory
         }
-    }
-    if (!ended)
-        return fail("no end record (S7, S8 or S9): the file may be cut short");
-    return true;
+        return {};
+    };
+    return ReadRecordLines(text, 'S', 2, "end record (S7, S8 or S9)", take, error);
 }
 
 TSRecordWriter::TSRecordWriter(uint32_t address, uint32_t count, std::string_view header)
