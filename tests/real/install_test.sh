@@ -19,7 +19,8 @@ for f in lib/kbr370/kbr370-panel lib/kbr370/kbr370 lib/kbr370/kbr370-vboard \
          lib/kbr370/ZOLVANE_JTAG.DLL lib/kbr370/ZOLVANE_DOWNLOAD.DLL lib/kbr370/KBR_370_ControlPanel.sof \
          share/applications/kbr370-panel.desktop share/icons/hicolor/scalable/apps/kbr370-panel.svg \
          lib/udev/rules.d/60-kbr370-usb-blaster.rules share/bash-completion/completions/kbr370 \
-         share/man/man1/kbr370.1.gz share/man/man1/kbr370-vboard.1.gz share/man/man1/kbr370-panel.1.gz; do
+         share/man/man1/kbr370.1.gz share/man/man1/kbr370-vboard.1.gz share/man/man1/kbr370-panel.1.gz \
+         share/doc/kbr370/copyright share/doc/kbr370/changelog.gz; do
   [ -f "$root/$f" ] || fail "$f not installed"
 done
 [ "$(readlink "$root/share/bash-completion/completions/kbr370-vboard")" = kbr370 ] ||
