@@ -60,16 +60,13 @@ expect 'kbr370 --time-limit ' ''
 expect 'kbr370 mem ' 'erase read verify write'
 expect 'kbr370 rs232 ' 'receive send term'
 expect 'kbr370 ir ' 'watch'
-expect 'kbr370 ps2 w' 'watch'
 expect_some 'kbr370 rs232 term --' --seconds --help
-expect_some 'kbr370 mem write --' --verify --no-verify
 
 # Arguments' values by their place: memory names, VGA patterns, files.
 expect 'kbr370 mem read ' 'eeprom flash sdram sram'
 expect 'kbr370 mem verify s' 'sdram sram'
 expect 'kbr370 mem read flash 0 ' ''
 expect 'kbr370 vga ' '0 1 2 3 4 5 Black Blue Green Red Scale White'
-expect 'kbr370 vga S' 'Scale'
 expect 'kbr370 mem read flash 0 4K -o fl' 'flash.bin'
 expect 'kbr370 mem read flash 0 4K --output=im' 'image.hex'
 expect 'kbr370 mem write sram 0x100 i' 'image.hex'
