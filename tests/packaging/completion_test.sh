@@ -71,6 +71,10 @@ expect 'kbr370 mem read flash 0 4K -o fl' 'flash.bin'
 expect 'kbr370 mem read flash 0 4K --output=im' 'image.hex'
 expect 'kbr370 mem write sram 0x100 i' 'image.hex'
 expect 'kbr370 configure ' 'designs flash.bin image.hex notes.txt'
+expect 'kbr370 rs232 receive --log n' 'notes.txt'
+expect 'kbr370 rs232 term --map ' 'cr crlf lf'
+expect_some 'kbr370 rs232 term --map --' --raw --log
+expect 'kbr370 mem read flash --json 0 4K -o n' 'notes.txt'
 
 # The virtual board: its commands, and the control commands' words.
 expect_some 'kbr370-vboard ' serve ctl stop
