@@ -85,7 +85,7 @@ std::string UsageText(const CLI::App& app, const CLI::ParseError& e) {
                        fmt::join(names, ", "), path);
 }
 
-int Run(int argc, char** argv, bool json) {
+int Run(int argc, char** argv) {
     CLI::App app{"Command-line client of the KBR-370 board", "kbr370"};
     app.require_subcommand(1);
     app.set_version_flag("--version", fmt::format("kbr370 {}", kKbrVersion),
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     platform::MakePathVariablesAbsolute();
     const bool json = JsonAsked(argc, argv);
     try {
-        return Run(argc, argv, json);
+        return Run(argc, argv);
     } catch (const TCliError& e) {
         PrintError(json, e.Code(), e.what());
         return e.Code();
