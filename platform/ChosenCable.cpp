@@ -16,6 +16,11 @@ std::string ChosenCable() {
     return name;
 }
 
+std::string ChosenBlaster(const std::string& otherwise) {
+    const char* value = std::getenv("KBR370_BLASTER");
+    return value && *value ? value : otherwise;
+}
+
 std::string UnknownCableText() {
     const std::string name = ChosenCable();
     if (name == kVirtualCable || name == kBlasterCable)

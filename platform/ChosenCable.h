@@ -12,6 +12,11 @@ inline constexpr const char* kBlasterCable = "usb-blaster";
 // ("USB-Blaster"); the virtual board when it is unset or empty.
 std::string ChosenCable();
 
+// The real cable KBR370_BLASTER names, as jtagconfig lists it (a local one,
+// or one another machine's JTAG server shares); `otherwise` when it is unset
+// or empty. The link and the programmer both take it.
+std::string ChosenBlaster(const std::string& otherwise);
+
 // Why KBR370_CABLE names no cable we know, listing those we do; empty when it
 // names one.
 std::string UnknownCableText();
