@@ -61,21 +61,22 @@ TEST(ConnectSequence, BlankBoardIsConfiguredInGaugeStepsOrToldWhyNot) {
 TEST(ConnectSequence, UnknownCableIsToldAndNothingConfigured) {
     TestVBoard vb(false);
     TBoard board;
-    setenv("KBR370_CABLE", "usb-blastr", 1);
-    TRecordingReporter refused;
-    EXPECT_FALSE(TConnectSequence(board, refused).Connect());
-    EXPECT_EQ(vb.CtlOk("status").substr(0, 12), "configured=0");
-    setenv("KBR370_CABLE", "VIRTUAL", 1);
-    TRecordingReporter accepted;
-    const bool connected = TConnectSequence(board, accepted).Connect();
-    unsetenv("KBR370_CABLE");
-
+    auto connectWith = [&board](const char* cable, TRecordingReporter& record) {
+        setenv("KBR370_CABLE", cable, 1);
+        const bool connected = TConnectSequence(board, record).Connect();
+        unsetenv("KBR370_CABLE");
+        return connected;
+    };
+    TRecordingReporter refused, accepted;
+    EXPECT_FALSE(connectWith("usb-blastr", refused));
     const auto boxes = refused.Of(Kind::Box);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text,
               "unknown cable \"usb-blastr\" in KBR370_CABLE (known: virtual, usb-blaster)");
     EXPECT_EQ(refused.Of(Kind::Status).back().text, "Disconnected");
-    EXPECT_TRUE(connected);
+    EXPECT_EQ(vb.CtlOk("status").substr(0, 12), "configured=0");
+
+    EXPECT_TRUE(connectWith("VIRTUAL", accepted));
     EXPECT_TRUE(accepted.Of(Kind::Box).empty());
 }
 
