@@ -144,7 +144,11 @@ TCheckResult TMemoryCheck::Check(const std::string& what, uint64_t traffic, cons
     if (!faults.Empty()) {
         result.details.emplace_back("faults", std::to_string(faults.total));
         result.result = TResult::Failed;
-        result.message = FaultText(memory->name, faults.faults.front());
+        const TMemoryFault& first = faults.faults.front();
+        result.message = FaultText(memory->name, first);
+        if (memory->flash && eraseSteps > 0)
+            result.message +=
+                FormatText(" in sector %u", SectorOf(memory->size, eraseSteps, first.address));
         if (faults.total > 1)
             result.message += FormatText(" (%zu faults)", faults.total);
     }

@@ -234,6 +234,8 @@ TEST_F(MemoryCheckTest,
     ASSERT_FALSE(march.failures.empty());
     EXPECT_EQ(TCheckResult::Find(march.failures[0], "sector"), "0");
     EXPECT_EQ(Faults(march)[0], "FLASH 0x000000 bit 0: 0xFF -> 0x00");
+    EXPECT_EQ(march.message, "FLASH: byte 0x000000 bit 0 reads 0, expected 1 (read 0x00, expected "
+                             "0xFF) in sector 0 (1048576 faults)");
     // A fresh flash is erased already: only programming it first shows the fault.
     EXPECT_EQ(Named(run, "FLASH data bus").result, TResult::Passed);
     EXPECT_EQ(vb.Memory(kFlash, 0x100000, 2), (Bytes{0xFF, 0xFF}));
