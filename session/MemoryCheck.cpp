@@ -364,6 +364,34 @@ void TMemoryCheck::AddressBus(TCheckResult& result, TFaultList& faults) {
     }
 }
 
+// One element over [0, window), chunk by chunk in its direction: each chunk
+// is read and checked, then written.
+bool TMemoryCheck::Element(const TMarchElement& e, uint32_t window, TFaultList& faults) {
+    std::vector<uint8_t> got(std::min(kChunk, window)), fill(got.size(), uint8_t(e.write));
+    const uint32_t chunks = (window + kChunk - 1) / kChunk;
+    for (uint32_t i = 0; i < chunks; ++i) {
+        const uint32_t at = (e.descending ? chunks - 1 - i : i) * kChunk;
+        const uint32_t n = std::min(kChunk, window - at);
+        if (e.read >= 0) {
+            if (!Read(at, n, got.data()))
+                return false;
+            faults.CompareFill(at, uint8_t(e.read), got.data(), n);
+        }
+        if (e.write >= 0 && !Write(at, n, fill.data()))
+            return false;
+    }
+    return true;
+}
+
+void TMemoryCheck::Throughput(TCheckResult& result, const char* what, uint32_t window,
+                              uint64_t bytes, uint32_t ms) {
+    const uint64_t rate = BytesPerSecond(bytes, ms);
+    result.details.emplace_back("bytes_moved", std::to_string(bytes));
+    result.details.emplace_back("bytes_per_second", std::to_string(rate));
+    result.message = FormatText("%s %s, %llu KiB/s", what, RangeText(0, window).c_str(),
+                                static_cast<unsigned long long>(rate / 1024));
+}
+
 void TMemoryCheck::March(TCheckResult& result, TFaultList& faults) {
     const uint32_t window = Window();
     result.details = {{"window", RangeText(0, window)}, {"window_bytes", std::to_string(window)}};
@@ -371,30 +399,10 @@ void TMemoryCheck::March(TCheckResult& result, TFaultList& faults) {
         return;
     const uint64_t before = done;
     const Clock::time_point start = Clock::now();
-    std::vector<uint8_t> got(std::min(kChunk, window)), fill(got.size());
-    const uint32_t chunks = (window + kChunk - 1) / kChunk;
-    for (const TMarchElement& e : kMarchCMinus) {
-        if (e.write >= 0)
-            std::fill(fill.begin(), fill.end(), uint8_t(e.write));
-        for (uint32_t i = 0; i < chunks; ++i) {
-            const uint32_t index = e.descending ? chunks - 1 - i : i;
-            const uint32_t at = index * kChunk;
-            const uint32_t n = std::min(kChunk, window - at);
-            if (e.read >= 0) {
-                if (!Read(at, n, got.data()))
-                    return;
-                faults.CompareFill(at, uint8_t(e.read), got.data(), n);
-            }
-            if (e.write >= 0 && !Write(at, n, fill.data()))
-                return;
-        }
-    }
-    const uint32_t ms = MsSince(start);
-    const uint64_t rate = BytesPerSecond(done - before, ms);
-    result.details.emplace_back("bytes_moved", std::to_string(done - before));
-    result.details.emplace_back("bytes_per_second", std::to_string(rate));
-    result.message = FormatText("March C- over %s, %llu KiB/s", RangeText(0, window).c_str(),
-                                static_cast<unsigned long long>(rate / 1024));
+    for (const TMarchElement& e : kMarchCMinus)
+        if (!Element(e, window, faults))
+            return;
+    Throughput(result, "March C- over", window, done - before, MsSince(start));
 }
 
 // Read-only: the same bytes read twice must agree (a floating data line does
@@ -403,18 +411,19 @@ void TMemoryCheck::FlashSample(TCheckResult& result, TFaultList& faults) {
     const uint32_t steps = KnownEraseSteps(result);
     if (steps == 0)
         return;
+    // The bytes read at sector `s`: its start, or all of it.
+    auto sample = [&](uint32_t s) {
+        const uint32_t at = SectorStart(memory->size, steps, s);
+        const uint32_t length = SectorStart(memory->size, steps, s + 1) - at;
+        return std::make_pair(at, options.full ? length : std::min(length, kFlashSample));
+    };
     total = 0;
-    for (uint32_t s = 0; s < steps; ++s) {
-        const uint32_t length =
-            SectorStart(memory->size, steps, s + 1) - SectorStart(memory->size, steps, s);
-        total += 2 * uint64_t{options.full ? length : std::min(length, kFlashSample)};
-    }
+    for (uint32_t s = 0; s < steps; ++s)
+        total += 2 * uint64_t{sample(s).second};
     uint32_t erased = 0;
     std::vector<uint8_t> first, second;
     for (uint32_t s = 0; s < steps; ++s) {
-        const uint32_t at = SectorStart(memory->size, steps, s);
-        const uint32_t length = SectorStart(memory->size, steps, s + 1) - at;
-        const uint32_t n = options.full ? length : std::min(length, kFlashSample);
+        const auto [at, n] = sample(s);
         first.resize(n);
         second.resize(n);
         if (!Read(at, n, first.data()) || !Read(at, n, second.data()))
@@ -503,34 +512,16 @@ void TMemoryCheck::FlashMarch(TCheckResult& result, TFaultList& faults) {
     FlashSectorsOf(0, window, windowSectors);
     for (uint32_t offset : AddressOffsets())
         FlashSectorsOf(offset, 1, programmed);
+    const uint64_t before = done;
     const Clock::time_point start = Clock::now();
-    std::vector<uint8_t> got(std::min(kChunk, window)), zero(got.size(), 0x00);
-    for (uint32_t at = 0; at < window; at += kChunk)
-        if (!Write(at, std::min(kChunk, window - at), zero.data()))
-            return;
-    for (uint32_t at = 0; at < window; at += kChunk) {
-        const uint32_t n = std::min(kChunk, window - at);
-        if (!Read(at, n, got.data()))
-            return;
-        faults.CompareFill(at, 0x00, got.data(), n);
-    }
-    if (!EraseSectors(windowSectors, result))
+    if (!Element({false, -1, 0x00}, window, faults) ||
+        !Element({false, 0x00, -1}, window, faults) || !EraseSectors(windowSectors, result) ||
+        !Element({false, memory->erased, -1}, window, faults))
         return;
-    for (uint32_t at = 0; at < window; at += kChunk) {
-        const uint32_t n = std::min(kChunk, window - at);
-        if (!Read(at, n, got.data()))
-            return;
-        faults.CompareFill(at, memory->erased, got.data(), n);
-    }
     const uint32_t ms = MsSince(start);
     for (uint32_t s : windowSectors)
         programmed.erase(s);
     if (!EraseSectors(programmed, result))
         return;
-    const uint64_t rate = BytesPerSecond(3 * uint64_t{window}, ms);
-    result.details.emplace_back("bytes_moved", std::to_string(3 * uint64_t{window}));
-    result.details.emplace_back("bytes_per_second", std::to_string(rate));
-    result.message =
-        FormatText("programmed, erased and read over %s, %llu KiB/s", RangeText(0, window).c_str(),
-                   static_cast<unsigned long long>(rate / 1024));
+    Throughput(result, "programmed, erased and read over", window, done - before, ms);
 }

@@ -85,6 +85,10 @@ class TMemoryCheck {
     }
     bool WriteByte(uint32_t address, uint8_t value) { return Write(address, 1, &value); }
     bool ReadByte(uint32_t address, uint8_t& value) { return Read(address, 1, &value); }
+    bool Element(const TMarchElement& element, uint32_t window, TFaultList& faults);
+    // The bytes a march moved in `ms`, as details and as the message.
+    static void Throughput(TCheckResult& result, const char* what, uint32_t window, uint64_t bytes,
+                           uint32_t ms);
     bool Save(uint32_t address, uint32_t count);
     void Restore();
     bool EraseSectors(const std::set<uint32_t>& sectors, TCheckResult& result);
