@@ -8,16 +8,13 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
 
-// The characters XML 1.0 allows, less the control characters it only
-// discourages (DEL and C1), which no reader shows sensibly either.
+// Whether XML 1.0 allows the decoded character `c`; the control characters
+// it only discourages (DEL and C1) are left out too, as no reader shows them
+// sensibly.
 bool Allowed(uint32_t c) {
     if (c < 0x20)
         return c == '\t' || c == '\n' || c == '\r';
-    if (c >= 0x7F && c <= 0x9F)
-        return false;
-    if (c >= 0xD800 && c <= 0xDFFF)
-        return false;
-    return c != 0xFFFE && c != 0xFFFF && c <= 0x10FFFF;
+    return (c < 0x7F || c > 0x9F) && c != 0xFFFE && c != 0xFFFF;
 }
 
 // The length of the UTF-8 sequence at `at` and its character; 0 when the
