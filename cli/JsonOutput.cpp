@@ -1,5 +1,6 @@
 #include "cli/JsonOutput.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -96,8 +97,20 @@ bool JsonAsked(int argc, char** argv) {
 
 void PrintJson(std::ostream& out, const nlohmann::json& value) {
     // Board texts may hold any byte: replace what is not UTF-8 rather than throw.
-    out << value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n'
-        << std::flush;
+    const std::string line =
+        value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
+    // A stream's own notes reach the user as they happen, past the capture.
+    if (&out == &std::cerr && capture >= 0) {
+        std::cerr.flush();
+        for (size_t done = 0; done < line.size();) {
+            const ssize_t n = write(savedStderr, line.data() + done, line.size() - done);
+            if (n <= 0 && errno != EINTR)
+                return;
+            done += n > 0 ? static_cast<size_t>(n) : 0;
+        }
+        return;
+    }
+    out << line << std::flush;
 }
 
 const char* ExitMeaning(ExitCode code) {

@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <sstream>
 #include <thread>
 
 #include <nlohmann/json.hpp>
@@ -22,12 +21,11 @@ json One(const std::string& text) {
     return json::parse(text);
 }
 
-// Each line of a JSON Lines output.
+// Each whole line of a JSON Lines output (one still being written is left out).
 std::vector<json> Lines(const std::string& text) {
     std::vector<json> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(json::parse(line));
+    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(json::parse(text.substr(start, end - start)));
     return lines;
 }
 
