@@ -34,9 +34,16 @@ install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 	@scripts/udev-rule.sh $(PREFIX)
 
-# The Debian package, into $(BUILD_DIR)/.
+# The Debian package, into $(BUILD_DIR)/, checked by lintian when it is
+# installed: its warnings are shown, an error fails.
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
+	@deb=$$(ls -t $(BUILD_DIR)/kbr370_*.deb | head -n 1); \
+	if command -v lintian >/dev/null; then \
+	  echo "lintian $$deb"; lintian --fail-on error "$$deb"; \
+	else \
+	  echo "lintian is not installed: $$deb was not checked (apt install lintian)"; \
+	fi
 
 clean:
 	rm -rf build build-asan

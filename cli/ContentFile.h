@@ -1,19 +1,23 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
-// Memory content files: binary, or HEX text when the extension is .hex in any
-// case: two upper-case hex digits per byte and nothing else. An empty file is
-// refused. Errors are usage errors naming the file.
+#include "logic/ContentFormat.h"
+#include "logic/RecordImage.h"
 
-// Checks that the file can be read and, for HEX text, that it holds nothing
-// but upper-case hex digits: a bad file is reported as such before any range
-// is checked.
-void CheckContentFile(const std::string& path);
+// Memory content files for `mem write` and `mem verify`, in the format
+// `format` names, else the one of the file's name (logic/ContentFormat.h).
+// "-" is standard input; it, a pipe, a FIFO or /dev/stdin is read to its
+// end. The panel's HEX text is taken as `xxd -p` writes it: hex digits of
+// either case, two a byte, and line breaks. Every error is a usage error
+// that names the file and, in a record file, the line.
 
-// Bytes of memory the file stands for, from its size alone.
-uint64_t ContentFileByteCount(const std::string& path);
-
-// The memory bytes the file holds (HEX text decoded).
-std::vector<uint8_t> ReadContentFile(const std::string& path);
+// The file's bytes and where they go, relative to the command's address: a
+// binary or HEX text file is one segment at 0, a record file's segments lie
+// at its records' addresses, in address order. `room` is the bytes from the
+// command's address to the memory's end: a larger binary file is refused
+// (a regular one before it is read), and no input is read without bound.
+std::vector<TImageSegment> ReadContentFile(const std::string& path,
+                                           std::optional<TContentFormat> format, uint64_t room);

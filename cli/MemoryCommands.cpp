@@ -16,20 +16,22 @@
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/ContentFile.h"
+#include "cli/JsonOutput.h"
 #include "cli/Number.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgressBar.h"
-#include "logic/HexCodec.h"
 #include "logic/MemoryModel.h"
 #include "session/MemoryTransfer.h"
 
 namespace {
 
 using TOutcome = TMemoryTransfer::Outcome;
+using TSegments = std::vector<TImageSegment>;
 
-// A transfer whose progress moves the bar.
-TMemoryTransfer TransferWith(TBoard& board, TProgressBar& bar) {
-    return TMemoryTransfer(board, [&bar](uint32_t done, uint32_t) { bar.Update(done); });
+// A transfer whose progress moves the bar, `before` bytes having been moved earlier.
+TMemoryTransfer TransferWith(TBoard& board, TProgressBar& bar, uint64_t before = 0) {
+    return TMemoryTransfer(board,
+                           [&bar, before](uint32_t done, uint32_t) { bar.Update(before + done); });
 }
 
 uint32_t ByteAddress(const std::string& text) {
@@ -37,36 +39,105 @@ uint32_t ByteAddress(const std::string& text) {
 }
 
 const std::string kAddressHelp = fmt::format("byte address: {}", kNumberForms);
+// Record files carry their own addresses; the argument moves them, as an offset does elsewhere.
+const std::string kPlaceHelp = kAddressHelp + "; added to a record file's (ihex, srec) addresses";
 const std::string kCountHelp = fmt::format("byte count: {}", kNumberForms);
 constexpr const char* kFileHelp =
-    "content file (.hex: HEX text, two upper-case digits a byte; else binary)";
+    "content file, - for standard input; .hex: hex digits as xxd -p writes them (either case, "
+    "line breaks), or Intel HEX when it starts with ':'; .ihex/.ihx, .srec/.s19/.s28/.s37: "
+    "records at their own addresses, gaps left untouched; else binary";
+constexpr const char* kOutputHelp =
+    "output file, - for standard output; .hex: HEX text, two upper-case digits a byte; "
+    ".ihex/.ihx: Intel HEX; .srec/.s19/.s28/.s37: S-records; else binary";
+constexpr const char* kFormatHelp =
+    "file format, whatever the name: binary, hex (the panel's HEX text), ihex (Intel HEX) or "
+    "srec (S-records)";
 
-std::vector<uint8_t> ContentFor(const TMemory& memory, uint32_t address, const std::string& file) {
-    // The size alone settles the range, before a large file is read.
-    CheckMemoryRange(memory, address, ContentFileByteCount(file));
-    std::vector<uint8_t> data = ReadContentFile(file);
-    CheckMemoryRange(memory, address, data.size());
-    return data;
+std::optional<TContentFormat> FormatArgument(const std::string& text) {
+    if (text.empty())
+        return std::nullopt;
+    if (auto format = ContentFormatNamed(text))
+        return format;
+    throw UsageError(fmt::format("unknown format \"{}\" ({})", text, kContentFormatNames));
 }
 
-// Reads the range back and compares it; throws exit 3 at the first difference.
-void Verify(TBoard& board, const TMemory& memory, uint32_t address,
-            const std::vector<uint8_t>& data, const std::string& file) {
-    const auto count = static_cast<uint32_t>(data.size());
-    TProgressBar bar("verify", count, "B");
-    const auto r = TransferWith(board, bar)
-                       .Verify(memory, address, data.data(), count, TMemoryTransfer::ReadPlan());
-    if (r.outcome == TOutcome::LinkFailed)
-        throw BoardFailure(
-            fmt::format("reading {} back failed at 0x{:X}", memory.argument, address + r.done));
-    if (r.outcome != TOutcome::Differs)
-        return;
-    std::string reason = fmt::format(
-        "{} differs from {} at byte address 0x{:X}: the board holds 0x{:02X}, the file 0x{:02X}",
-        memory.argument, file, address + r.done, r.boardByte, r.expectedByte);
-    if (memory.flash)
-        reason += "; a flash write can only clear bits: erase first (kbr370 mem erase)";
-    throw CheckFailed(reason);
+uint64_t ByteCount(const TSegments& segments) {
+    uint64_t bytes = 0;
+    for (const TImageSegment& s : segments)
+        bytes += s.bytes.size();
+    return bytes;
+}
+
+// "at 0x200", or "in 3 ranges from 0x200 to 0x3FF".
+std::string RangeText(const TSegments& segments) {
+    if (segments.size() == 1)
+        return fmt::format("at 0x{:X}", segments.front().address);
+    return fmt::format("in {} ranges from 0x{:X} to 0x{:X}", segments.size(),
+                       segments.front().address, segments.back().End() - 1);
+}
+
+nlohmann::json RangesJson(const TSegments& segments) {
+    nlohmann::json ranges = nlohmann::json::array();
+    for (const TImageSegment& s : segments)
+        ranges.push_back({{"address", s.address}, {"bytes", s.bytes.size()}});
+    return ranges;
+}
+
+TSegments ContentFor(const TMemory& memory, uint32_t address, const std::string& file,
+                     const std::string& format) {
+    CheckMemoryRange(memory, address, 1);
+    // A binary file's size alone settles the range, before a large file is read.
+    const uint64_t room = memory.size - address;
+    TSegments segments = ReadContentFile(file, FormatArgument(format), room);
+    PlaceSegments(memory, address, segments, file);
+    return segments;
+}
+
+// Runs `step(transfer, address, segment, before)` on each placed segment in
+// turn, the bar moving over all of them; `before` is the bytes of the
+// segments before it.
+template <typename Step>
+void EachSegment(TBoard& board, TProgressBar& bar, const TSegments& segments, Step step) {
+    uint64_t before = 0;
+    for (const TImageSegment& s : segments) {
+        TMemoryTransfer transfer = TransferWith(board, bar, before);
+        step(transfer, static_cast<uint32_t>(s.address), s, before);
+        before += s.bytes.size();
+    }
+}
+
+// Reads the ranges back and compares them; throws exit 3 at the first difference.
+void Verify(TBoard& board, const TMemory& memory, const TSegments& segments,
+            const std::string& file) {
+    TProgressBar bar("verify", ByteCount(segments), "B");
+    EachSegment(
+        board, bar, segments,
+        [&](TMemoryTransfer& transfer, uint32_t address, const TImageSegment& s, uint64_t) {
+            const auto r =
+                transfer.Verify(memory, address, s.bytes.data(),
+                                static_cast<uint32_t>(s.bytes.size()), TMemoryTransfer::ReadPlan());
+            if (r.outcome == TOutcome::LinkFailed)
+                throw BoardFailure(fmt::format("reading {} back failed at 0x{:X}", memory.argument,
+                                               address + r.done));
+            if (r.outcome == TOutcome::Differs) {
+                const uint32_t at = address + r.done;
+                if (JsonOutput())
+                    PrintJson(std::cout, {{"memory", memory.argument},
+                                          {"file", file},
+                                          {"match", false},
+                                          {"address", at},
+                                          {"board", r.boardByte},
+                                          {"expected", r.expectedByte}});
+                std::string reason =
+                    fmt::format("{} differs from {} at byte address 0x{:X}: the board "
+                                "holds 0x{:02X}, the file 0x{:02X}",
+                                memory.argument, file, at, r.boardByte, r.expectedByte);
+                if (memory.flash)
+                    reason += "; a flash write can only clear bits: erase first (kbr370 mem erase)";
+                throw CheckFailed(reason);
+            }
+        });
+    bar.Finish();
 }
 
 bool Confirmed() {
@@ -155,40 +226,79 @@ void CheckMemoryRange(const TMemory& memory, uint32_t address, uint64_t count) {
                         address, memory.argument, memory.size));
 }
 
-void RunMemRead(TBoard& board, const TMemory& memory, uint32_t address, uint32_t count,
-                TOutputFile& output, const std::string& file, std::ostream& out) {
-    TProgressBar bar("read", count, "B");
-    // A failed file write throws from here, out of the transfer.
-    const auto r = TransferWith(board, bar)
-                       .ReadToFile(memory, address, count, TMemoryTransfer::ReadPlan(),
-                                   IsHexFileName(file), [&output](const void* data, size_t n) {
-                                       output.Write(data, n);
-                                       return true;
-                                   });
-    if (!r.Ok())
-        throw BoardFailure(fmt::format(
-            "reading {} failed at byte 0x{:X} of 0x{:X} (address 0x{:X}); {} was not written",
-            memory.argument, r.done, count, address + r.done, file));
-    output.Commit();
-    bar.Finish();
-    out << fmt::format("read 0x{:X} bytes of {} from 0x{:X} into {}\n", count, memory.argument,
-                       address, file);
+void PlaceSegments(const TMemory& memory, uint32_t address, std::vector<TImageSegment>& segments,
+                   const std::string& file) {
+    for (TImageSegment& s : segments) {
+        const uint64_t at = address + s.address;
+        const std::string where =
+            address == 0 || s.address == 0
+                ? fmt::format("0x{:X}", at)
+                : fmt::format("0x{:X} (its 0x{:X} + 0x{:X})", at, s.address, address);
+        if (at >= memory.size || s.bytes.size() > memory.size - at)
+            throw UsageError(fmt::format("{}: 0x{:X} bytes at {} run past the end of {} (0x{:X} "
+                                         "bytes)",
+                                         file, s.bytes.size(), where, memory.argument,
+                                         memory.size));
+        s.address = at;
+    }
 }
 
-void RunMemWrite(TBoard& board, const TMemory& memory, uint32_t address,
-                 const std::vector<uint8_t>& data, std::ostream& out) {
-    const auto count = static_cast<uint32_t>(data.size());
-    TProgressBar bar("write", count, "B");
-    // One request at a time, so a failure can say how far the board got.
+void RunMemRead(TBoard& board, const TMemory& memory, uint32_t address, uint32_t count,
+                TOutputFile& output, TContentFormat format, std::ostream& out) {
+    TProgressBar bar("read", count, "B");
+    const auto encoder = MakeContentEncoder(format, address, count, memory.argument);
+    // A failed file write throws from here, out of the transfer.
     const auto r = TransferWith(board, bar)
-                       .Write(memory, address, data.data(), count, TMemoryTransfer::WritePlan());
+                       .Read(memory, address, count, TMemoryTransfer::ReadPlan(),
+                             [&](const uint8_t* data, uint32_t n) {
+                                 const std::string text = encoder->Add(data, n);
+                                 output.Write(text.data(), text.size());
+                                 return true;
+                             });
     if (!r.Ok())
         throw BoardFailure(fmt::format(
-            "writing {} failed at byte 0x{:X} of 0x{:X} (address 0x{:X}); the memory before "
-            "it was written",
-            memory.argument, r.done, count, address + r.done));
+            "reading {} failed at byte 0x{:X} of 0x{:X} (address 0x{:X}); {} was not {}",
+            memory.argument, r.done, count, address + r.done, output.Name(),
+            output.TempPath().empty() ? "completed" : "written"));
+    const std::string end = encoder->Finish();
+    output.Write(end.data(), end.size());
+    output.Commit();
     bar.Finish();
-    out << fmt::format("wrote 0x{:X} bytes to {} at 0x{:X}\n", count, memory.argument, address);
+    // Standard output carries the data alone.
+    std::ostream& to = output.IsStandardOutput() ? std::cerr : out;
+    if (JsonOutput())
+        PrintJson(to, {{"memory", memory.argument},
+                       {"address", address},
+                       {"bytes", count},
+                       {"file", output.Name()},
+                       {"format", ContentFormatName(format)}});
+    else
+        to << fmt::format("read 0x{:X} bytes of {} from 0x{:X} into {}\n", count, memory.argument,
+                          address, output.Name());
+}
+
+void RunMemWrite(TBoard& board, const TMemory& memory, const std::vector<TImageSegment>& segments,
+                 std::ostream& out) {
+    const uint64_t total = ByteCount(segments);
+    TProgressBar bar("write", total, "B");
+    EachSegment(
+        board, bar, segments,
+        [&](TMemoryTransfer& transfer, uint32_t address, const TImageSegment& s, uint64_t before) {
+            // One request at a time, so a failure can say how far the board got.
+            const auto r =
+                transfer.Write(memory, address, s.bytes.data(),
+                               static_cast<uint32_t>(s.bytes.size()), TMemoryTransfer::WritePlan());
+            if (!r.Ok())
+                throw BoardFailure(fmt::format("writing {} failed at byte 0x{:X} of 0x{:X} "
+                                               "(address 0x{:X}); the memory before "
+                                               "it was written",
+                                               memory.argument, before + r.done, total,
+                                               address + r.done));
+        });
+    bar.Finish();
+    if (!JsonOutput())
+        out << fmt::format("wrote 0x{:X} bytes to {} {}\n", total, memory.argument,
+                           RangeText(segments));
 }
 
 void AddMemoryCommands(CLI::App& app) {
@@ -197,18 +307,21 @@ void AddMemoryCommands(CLI::App& app) {
     const std::string memories = MemoryChoices();
 
     struct TArgs {
-        std::string memory, address, count, file;
+        std::string memory, address, count, file, format;
         bool verify = false, noVerify = false, yes = false;
     };
     auto a = std::make_shared<TArgs>();
+    const auto addFormat = [&a](CLI::App* command) {
+        command->add_option("--format", a->format, kFormatHelp)->type_name(kContentFormatNames);
+        AddJsonFlag(*command, "print the summary as one JSON object");
+    };
 
     auto* read = mem->add_subcommand("read", "save a range of a memory to FILE");
     read->add_option("memory", a->memory, memories)->required();
     read->add_option("address", a->address, kAddressHelp)->required();
     read->add_option("count", a->count, kCountHelp)->required();
-    read->add_option("-o,--output", a->file,
-                     "output file (.hex: HEX text, two upper-case digits a byte; else binary)")
-        ->required();
+    read->add_option("-o,--output", a->file, kOutputHelp)->required();
+    addFormat(read);
     read->callback([a] {
         const TMemory& m = MemoryArgument(a->memory);
         const uint32_t address = ByteAddress(a->address);
@@ -216,51 +329,68 @@ void AddMemoryCommands(CLI::App& app) {
         if (count == 0)
             throw UsageError("count must be at least 1");
         CheckMemoryRange(m, address, count);
+        const TContentFormat format =
+            FormatArgument(a->format).value_or(ContentFormatOfName(a->file));
         // Created first: an unwritable place is bad usage, found before the board is touched.
         TOutputFile output(a->file);
         output.RemoveOnSignals();
         TBoard board;
         ConnectBoard(board);
-        RunMemRead(board, m, address, count, output, a->file, std::cout);
+        RunMemRead(board, m, address, count, output, format, std::cout);
     });
 
     auto* write = mem->add_subcommand("write", "copy FILE into a memory");
     write->add_option("memory", a->memory, memories)->required();
-    write->add_option("address", a->address, kAddressHelp)->required();
+    write->add_option("address", a->address, kPlaceHelp)->required();
     write->add_option("file", a->file, kFileHelp)->required();
     write->add_flag("--verify", a->verify, "read back and compare after writing");
     write->add_flag("--no-verify", a->noVerify,
                     "do not read back (the flash is read back by default)");
+    addFormat(write);
     write->callback([a] {
         const TMemory& m = MemoryArgument(a->memory);
         const uint32_t address = ByteAddress(a->address);
-        // A bad file is named first; then the size alone settles the range,
-        // before a large file is read.
-        CheckContentFile(a->file);
-        const std::vector<uint8_t> data = ContentFor(m, address, a->file);
+        // The whole file is read and checked before the board is touched.
+        const TSegments segments = ContentFor(m, address, a->file, a->format);
         TBoard board;
         ConnectBoard(board);
-        RunMemWrite(board, m, address, data, std::cout);
-        if (a->verify || (m.flash && !a->noVerify)) {
-            Verify(board, m, address, data, a->file);
-            std::cout << fmt::format("verified 0x{:X} bytes\n", data.size());
+        RunMemWrite(board, m, segments, std::cout);
+        const bool verify = a->verify || (m.flash && !a->noVerify);
+        if (verify) {
+            Verify(board, m, segments, a->file);
+            if (!JsonOutput())
+                std::cout << fmt::format("verified 0x{:X} bytes\n", ByteCount(segments));
         }
+        if (JsonOutput())
+            PrintJson(std::cout, {{"memory", m.argument},
+                                  {"file", a->file},
+                                  {"bytes", ByteCount(segments)},
+                                  {"ranges", RangesJson(segments)},
+                                  {"verified", verify}});
     });
 
     auto* verify =
         mem->add_subcommand("verify", "compare a memory with FILE (exit 3 when they differ)");
     verify->add_option("memory", a->memory, memories)->required();
-    verify->add_option("address", a->address, kAddressHelp)->required();
+    verify->add_option("address", a->address, kPlaceHelp)->required();
     verify->add_option("file", a->file, kFileHelp)->required();
+    addFormat(verify);
     verify->callback([a] {
         const TMemory& m = MemoryArgument(a->memory);
         const uint32_t address = ByteAddress(a->address);
-        const std::vector<uint8_t> data = ContentFor(m, address, a->file);
+        const TSegments segments = ContentFor(m, address, a->file, a->format);
         TBoard board;
         ConnectBoard(board);
-        Verify(board, m, address, data, a->file);
-        std::cout << fmt::format("0x{:X} bytes of {} from 0x{:X} match {}\n", data.size(),
-                                 m.argument, address, a->file);
+        Verify(board, m, segments, a->file);
+        if (JsonOutput())
+            PrintJson(std::cout, {{"memory", m.argument},
+                                  {"file", a->file},
+                                  {"bytes", ByteCount(segments)},
+                                  {"ranges", RangesJson(segments)},
+                                  {"match", true}});
+        else
+            std::cout << fmt::format("0x{:X} bytes of {} {} match {}\n", ByteCount(segments),
+                                     m.argument, RangeText(segments), a->file);
     });
 
     auto* erase = mem->add_subcommand("erase", "erase the whole flash, step by step");

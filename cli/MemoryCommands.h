@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "logic/ContentFormat.h"
+#include "logic/RecordImage.h"
 #include "wire/Memories.h"
 
 namespace CLI {
@@ -24,13 +26,20 @@ std::string MemoryChoices();
 // Checks that `count` bytes from `address` lie inside the memory; throws a usage error otherwise.
 void CheckMemoryRange(const TMemory& memory, uint32_t address, uint64_t count);
 
-// Reads `count` bytes into `output`, whose final name is `file` (HEX text
-// when its extension is .hex); the file appears only when the whole range was read.
+// Moves the file's segments (logic/RecordImage.h) from their places relative
+// to `address` to their memory addresses; throws a usage error, naming
+// `file`, when one does not lie inside the memory.
+void PlaceSegments(const TMemory& memory, uint32_t address, std::vector<TImageSegment>& segments,
+                   const std::string& file);
+
+// Reads `count` bytes into `output` in `format`; a file appears only when the
+// whole range was read. The closing line goes to `out`, or to standard error
+// when the bytes go to standard output.
 void RunMemRead(TBoard& board, const TMemory& memory, uint32_t address, uint32_t count,
-                TOutputFile& output, const std::string& file, std::ostream& out);
-// `data` was read and range-checked beforehand.
-void RunMemWrite(TBoard& board, const TMemory& memory, uint32_t address,
-                 const std::vector<uint8_t>& data, std::ostream& out);
+                TOutputFile& output, TContentFormat format, std::ostream& out);
+// Writes the placed segments, each range in as few exchanges as a write takes.
+void RunMemWrite(TBoard& board, const TMemory& memory, const std::vector<TImageSegment>& segments,
+                 std::ostream& out);
 
 // `mem erase`, `mem verify`, and read-back verification for `mem write`
 // (on by default for the flash). Registers on the app's existing `mem` command.

@@ -5,12 +5,17 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <functional>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <poll.h>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
@@ -19,9 +24,13 @@
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/EndingSignals.h"
+#include "cli/JsonOutput.h"
+#include "cli/SerialTerminal.h"
+#include "cli/TerminalMode.h"
 #include "logic/IrCodes.h"
 #include "logic/Ps2Mouse.h"
 #include "logic/Rs232Text.h"
+#include "platform/TerminalText.h"
 #include "session/Devices.h"
 
 namespace {
@@ -81,13 +90,44 @@ class TStopSignals {
     sigset_t waitMask;
 };
 
+// A note on standard error that does not end the stream; one object under --json.
+void Notice(const std::string& text) {
+    std::cout.flush();
+    if (JsonOutput())
+        PrintJson(std::cerr, {{"warning", text}});
+    else
+        std::cerr << "kbr370: " << text << "\n";
+}
+
+// Prints the board's complaint once each time it starts.
+class TComplaint {
+  public:
+    explicit TComplaint(const char* text) : text(text) {}
+    void Note(bool failing) {
+        if (failing && !shown)
+            Notice(text);
+        shown = failing;
+    }
+
+  private:
+    const char* text;
+    bool shown = false;
+};
+
+// The link failed in the middle of a stream: with --reconnect the stream
+// waits for the board, otherwise it ends as a failure.
+class TLinkLost : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
 // Monitoring mode of one device, on for the object's lifetime.
 class TMonitoring {
   public:
     TMonitoring(TBoard& board, const TDevice& device) : board(board), device(device) {
         bool done = false;
         if (!board.SetDeviceMode(done, device.channel, 1))
-            throw BoardFailure("switching on monitoring mode failed");
+            throw TLinkLost("switching on monitoring mode failed");
         if (!done)
             throw TCliError(kExitRefused, device.refused);
     }
@@ -105,132 +145,267 @@ class TMonitoring {
 
 // What one poll brought: the board's answer and its bytes.
 using ReadingHandler = std::function<void(bool done, const uint8_t* data, uint32_t count)>;
-// Reads what waits on standard input and passes it on; false at its end.
-using InputHandler = std::function<bool(TBoard& board)>;
 
-struct TStream {
-    const TDevice& device;
+enum class InputState { Open, Ended, Quit };
+// Reads what waits on standard input and sends it through `board`; while the
+// link is lost `board` is null and what was typed is dropped.
+using InputHandler = std::function<InputState(TBoard* board)>;
+
+// What every stream command takes.
+struct TStreamOptions {
     double seconds = 0; // 0: until stopped
-    ReadingHandler take;
-    InputHandler input; // empty: standard input is not read
+    bool reconnect = false;
 };
 
-// Polls the channel until the time is up, a stop signal comes, standard
-// output is gone, or standard input has ended and the board has nothing more.
-void RunStream(const TStream& stream) {
-    TBoard board;
-    ConnectBoard(board);
-    const TStopSignals signals;
-    const TMonitoring monitoring(board, stream.device);
+struct TStream {
+    TStream(const TDevice& device, const TStreamOptions& options)
+        : device(device), seconds(options.seconds), reconnect(options.reconnect) {}
+    const TDevice& device;
+    double seconds;
+    bool reconnect;
+    ReadingHandler take;
+    InputHandler input;             // empty: standard input is not read
+    bool rawKeys = false;           // a terminal on standard input gives its keys raw
+    std::function<void()> end;      // empty: nothing held back at the end
+    const char* greeting = nullptr; // said once monitoring mode is first on
+};
 
+// How often a lost board is looked for again.
+constexpr int kReconnectPeriodMs = 1000;
+
+// One stream from its first poll to its end.
+class TStreamRun {
+  public:
+    TStreamRun(const TStream& stream, TBoard& board)
+        : stream(stream), board(board), inputOpen(static_cast<bool>(stream.input)),
+          deadline(Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                      std::chrono::duration<double>(stream.seconds))) {}
+
+    // Polls the channel until the time is up, a stop signal comes, standard
+    // output is gone, the quit key is typed, or standard input has ended and
+    // the board has nothing more.
+    void Run() {
+        std::optional<TTerminalMode> keys;
+        if (stream.rawKeys)
+            keys.emplace(STDIN_FILENO);
+        for (;;) {
+            try {
+                const TMonitoring monitoring(board, stream.device);
+                if (greeting)
+                    Notice(std::exchange(greeting, nullptr));
+                while (Poll() && Pause(stream.device.pollMs, &board)) {
+                }
+                break;
+            } catch (const TLinkLost& lost) {
+                if (!stream.reconnect)
+                    throw BoardFailure(lost.what());
+                if (!AwaitBoard(lost.what()))
+                    break;
+            }
+        }
+        if (stream.end)
+            stream.end();
+        std::cout.flush();
+    }
+
+  private:
     using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                             std::chrono::duration<double>(stream.seconds));
-    bool inputOpen = static_cast<bool>(stream.input);
-    bool draining = false;
-    uint8_t data[TBoard::kDeviceChunk];
-    while (!signals.Stopped()) {
+
+    // One read of the channel; false when the stream ends here.
+    bool Poll() {
         bool done = false;
         uint32_t count = 0;
         if (!board.ReadDeviceData(done, stream.device.channel, count, data))
-            throw BoardFailure("reading from the board failed");
+            throw TLinkLost("reading from the board failed");
         stream.take(done, data, done ? count : 0);
         std::cout.flush();
         if (!std::cout)
-            return;
+            return false;
         // After the end of input, what was sent may still come back: stop at
         // the first poll that brings nothing.
-        if (draining && (!done || count == 0))
-            return;
+        return !(draining && (!done || count == 0));
+    }
 
-        const auto pollEnd = Clock::now() + std::chrono::milliseconds(stream.device.pollMs);
+    // Waits `ms`, taking standard input as it comes; false when the stream
+    // ends before.
+    bool Pause(int ms, TBoard* link) {
+        const auto until = Clock::now() + std::chrono::milliseconds(ms);
         while (!signals.Stopped()) {
             const auto now = Clock::now();
             if (stream.seconds > 0 && now >= deadline)
-                return;
-            auto until = pollEnd;
-            if (stream.seconds > 0)
-                until = std::min(until, deadline);
-            if (now >= until)
-                break;
-            const int ms =
-                static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(until - now).count());
-            if (signals.Wait(ms, inputOpen ? STDIN_FILENO : -1) && !stream.input(board)) {
+                return false;
+            const auto end = stream.seconds > 0 ? std::min(until, deadline) : until;
+            if (now >= end)
+                return true;
+            const int wait =
+                static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(end - now).count());
+            if (!signals.Wait(wait, inputOpen ? STDIN_FILENO : -1))
+                continue;
+            const InputState state = stream.input(link);
+            if (state == InputState::Quit)
+                return false;
+            if (state == InputState::Ended) {
                 inputOpen = false;
                 draining = true;
+                if (!link)
+                    return false; // nothing can come back from a board that is gone
             }
         }
+        return false;
     }
+
+    // Says the link is lost and tries to connect again, quietly, until the
+    // board answers (true) or the stream ends.
+    bool AwaitBoard(const char* why) {
+        board.Disconnect();
+        Notice(fmt::format("{}; waiting for the board to come back", why));
+        while (Pause(kReconnectPeriodMs, nullptr)) {
+            try {
+                ConnectBoard(board);
+                Notice("the board is back");
+                return true;
+            } catch (const std::runtime_error&) {
+                board.Disconnect();
+            }
+        }
+        return false;
+    }
+
+    const TStream& stream;
+    TBoard& board;
+    const TStopSignals signals;
+    const char* greeting = stream.greeting;
+    bool inputOpen;
+    bool draining = false;
+    Clock::time_point deadline;
+    uint8_t data[TBoard::kDeviceChunk];
+};
+
+// Runs the stream on a freshly connected board. A stop signal ends it as the
+// signal would have, after the cleanup: exit 128 + the signal.
+void RunStream(const TStream& stream) {
+    TBoard board;
+    ConnectBoard(board);
+    TStreamRun(stream, board).Run();
+    if (stopSignal != 0)
+        throw TCliError(static_cast<ExitCode>(128 + stopSignal), "");
+    if (!std::cout)
+        throw TCliError(kExitFailure, "writing to standard output failed");
 }
 
 void SendText(TBoard& board, const std::string& text) {
     const std::vector<uint8_t> bytes = Rs232TransmitBytes(text);
     bool done = false;
     if (!board.SendDeviceData(done, kRs232.channel, static_cast<uint32_t>(bytes.size()),
-                              bytes.data()) ||
-        !done)
+                              bytes.data()))
+        throw TLinkLost(kbr::devices::kRs232TransmitFailed);
+    if (!done)
         throw BoardFailure(kbr::devices::kRs232TransmitFailed);
 }
 
-// Standard input as it comes, each piece sent as one text.
-bool SendStandardInput(TBoard& board) {
-    char buffer[4096];
-    ssize_t n;
-    do
-        n = read(STDIN_FILENO, buffer, sizeof buffer);
-    while (n < 0 && errno == EINTR);
-    if (n <= 0)
-        return false;
-    SendText(board, std::string(buffer, static_cast<size_t>(n)));
-    return true;
+// Standard input as it comes: each read's keys one text.
+InputHandler SendKeys(bool terminal, std::optional<std::string> enter) {
+    auto keys = std::make_shared<TTerminalKeys>(terminal, std::move(enter));
+    return [keys](TBoard* board) {
+        char buffer[4096];
+        ssize_t n;
+        do
+            n = read(STDIN_FILENO, buffer, sizeof buffer);
+        while (n < 0 && errno == EINTR);
+        if (n <= 0)
+            return InputState::Ended;
+        const TKeyAction action = keys->Take({buffer, static_cast<size_t>(n)});
+        if (action.help)
+            std::cerr << kTerminalKeysHelp;
+        if (board && !action.send.empty())
+            SendText(*board, action.send);
+        return action.quit ? InputState::Quit : InputState::Open;
+    };
 }
 
-// Prints the board's complaint once each time it starts.
-class TComplaint {
+// The received bytes appended to a file as they came, zero bytes too.
+class TReceiveLog {
   public:
-    explicit TComplaint(const char* text) : text(text) {}
-    void Note(bool failing) {
-        if (failing && !shown)
-            std::cerr << "kbr370: " << text << "\n";
-        shown = failing;
+    explicit TReceiveLog(std::string path) : path(std::move(path)) {
+        fd = open(this->path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        if (fd < 0)
+            throw UsageError(fmt::format("cannot open the log {}: {}",
+                                         platform::TerminalSafe(this->path), std::strerror(errno)));
+    }
+    ~TReceiveLog() { close(fd); }
+    TReceiveLog(const TReceiveLog&) = delete;
+    TReceiveLog& operator=(const TReceiveLog&) = delete;
+
+    void Write(const uint8_t* data, uint32_t count) {
+        while (count > 0) {
+            const ssize_t n = write(fd, data, count);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                throw TCliError(kExitFailure,
+                                fmt::format("writing the log {} failed: {}",
+                                            platform::TerminalSafe(path), std::strerror(errno)));
+            data += n;
+            count -= static_cast<uint32_t>(n);
+        }
     }
 
   private:
-    const char* text;
-    bool shown = false;
+    std::string path;
+    int fd;
 };
 
-ReadingHandler PrintRs232() {
+ReadingHandler PrintRs232(std::shared_ptr<TReceivedView> view, std::shared_ptr<TReceiveLog> log) {
     auto complaint = std::make_shared<TComplaint>(kbr::devices::kRs232.failed);
-    return [complaint](bool done, const uint8_t* data, uint32_t count) {
+    return [complaint, view, log](bool done, const uint8_t* data, uint32_t count) {
         complaint->Note(!done);
-        std::cout << EscapeForTerminal(Rs232StreamText(data, count));
+        if (log)
+            log->Write(data, count);
+        std::cout << view->Take(data, count);
     };
 }
 
-ReadingHandler PrintIrCodes() {
-    auto complaint = std::make_shared<TComplaint>(kIr.refused);
-    return [complaint](bool done, const uint8_t* data, uint32_t count) {
-        complaint->Note(!done);
-        for (uint32_t i = 0; i < count; ++i) {
-            const int key = IrKeyOfCode(data[i]);
-            std::cout << fmt::format("{:02X}", data[i])
-                      << (key >= 0 ? fmt::format(" key {}", IrKeyLabel(key)) : "") << "\n";
+// The time of a JSON line: UTC, to the millisecond.
+std::string JsonTime() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    return fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}.{:03}Z", utc.tm_year + 1900,
+                       utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
+                       duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+}
+
+// Each byte is the Latin-1 letter of its number, as the panel shows it.
+std::string Latin1AsUtf8(std::string_view bytes) {
+    std::string text;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80)
+            text += c;
+        else {
+            text += static_cast<char>(0xC0 | (b >> 6));
+            text += static_cast<char>(0x80 | (b & 0x3F));
         }
-    };
+    }
+    return text;
 }
 
-ReadingHandler PrintMouseReports() {
-    auto pointer = std::make_shared<TMousePointer>(CentredPointer());
-    return [pointer](bool, const uint8_t* data, uint32_t count) {
-        if (!IsWholeReports(count))
-            return; // a broken reply is skipped whole, as the page does
-        for (uint32_t at = 0; at < count; at += kMouseReportSize)
-            if (ApplyMouseReport(*pointer, data + at))
-                std::cout << fmt::format("buttons {} dx {} dy {} x {} y {}\n",
-                                         MouseButtonsText(pointer->buttons),
-                                         static_cast<int8_t>(data[at + 1]),
-                                         static_cast<int8_t>(data[at + 2]), pointer->x, pointer->y);
+ReadingHandler PrintRs232Json(std::shared_ptr<TReceiveLog> log) {
+    auto complaint = std::make_shared<TComplaint>(kbr::devices::kRs232.failed);
+    return [complaint, log](bool done, const uint8_t* data, uint32_t count) {
+        complaint->Note(!done);
+        if (count == 0)
+            return;
+        if (log)
+            log->Write(data, count);
+        std::string hex;
+        for (uint32_t i = 0; i < count; ++i)
+            hex += fmt::format("{:02X}", data[i]);
+        PrintJson(std::cout, {{"time", JsonTime()},
+                              {"text", Latin1AsUtf8(Rs232StreamText(data, count))},
+                              {"bytes", hex}});
     };
 }
 
@@ -249,19 +424,143 @@ std::string CheckSeconds(std::string& text) {
     return {};
 }
 
-CLI::App* AddStream(CLI::App& parent, const char* name, const char* help, double& seconds) {
-    CLI::App* sub = parent.add_subcommand(name, help);
-    sub->add_option("--seconds", seconds, "stop after N seconds (default: until interrupted)")
+ReadingHandler PrintIrCodes() {
+    auto complaint = std::make_shared<TComplaint>(kIr.refused);
+    return [complaint](bool done, const uint8_t* data, uint32_t count) {
+        complaint->Note(!done);
+        for (uint32_t i = 0; i < count; ++i) {
+            const int key = IrKeyOfCode(data[i]);
+            if (JsonOutput())
+                PrintJson(std::cout, {{"time", JsonTime()},
+                                      {"code", data[i]},
+                                      {"key", key >= 0 ? nlohmann::json(IrKeyLabel(key))
+                                                       : nlohmann::json(nullptr)}});
+            else
+                std::cout << fmt::format("{:02X}", data[i])
+                          << (key >= 0 ? fmt::format(" key {}", IrKeyLabel(key)) : "") << "\n";
+        }
+    };
+}
+
+ReadingHandler PrintMouseReports() {
+    auto pointer = std::make_shared<TMousePointer>(CentredPointer());
+    return [pointer](bool, const uint8_t* data, uint32_t count) {
+        if (!IsWholeReports(count))
+            return; // a broken reply is skipped whole, as the page does
+        for (uint32_t at = 0; at < count; at += kMouseReportSize) {
+            if (!ApplyMouseReport(*pointer, data + at))
+                continue;
+            const int dx = static_cast<int8_t>(data[at + 1]);
+            const int dy = static_cast<int8_t>(data[at + 2]);
+            if (JsonOutput())
+                PrintJson(std::cout, {{"time", JsonTime()},
+                                      {"left", (pointer->buttons & 1) != 0},
+                                      {"right", (pointer->buttons & 2) != 0},
+                                      {"dx", dx},
+                                      {"dy", dy},
+                                      {"x", pointer->x},
+                                      {"y", pointer->y}});
+            else
+                std::cout << fmt::format("buttons {} dx {} dy {} x {} y {}\n",
+                                         MouseButtonsText(pointer->buttons), dx, dy, pointer->x,
+                                         pointer->y);
+        }
+    };
+}
+
+// The options every stream takes; the values live as long as the callbacks.
+std::shared_ptr<TStreamOptions> AddStream(CLI::App& sub) {
+    auto options = std::make_shared<TStreamOptions>();
+    sub.add_option("--seconds", options->seconds,
+                   "stop after N seconds (default: until interrupted)")
         ->check(CLI::Validator(CheckSeconds, "SECONDS"));
-    return sub;
+    sub.add_flag("--reconnect", options->reconnect,
+                 "when the link is lost, wait for the board to come back and carry on");
+    return options;
+}
+
+// What the serial port's receiving streams take besides.
+struct TRs232Options {
+    std::string log;
+    std::string map;
+    CLI::Option* mapOption = nullptr;
+    bool raw = false;
+    bool timestamps = false;
+
+    // What Enter sends, when --map was given.
+    std::optional<std::string> Enter() const {
+        if (mapOption->count() == 0)
+            return std::nullopt;
+        return EnterBytes(map);
+    }
+
+    std::shared_ptr<TReceiveLog> Log() const {
+        return log.empty() ? nullptr : std::make_shared<TReceiveLog>(log);
+    }
+    ReadingHandler Printer(std::function<void()>& end) const {
+        if (JsonOutput())
+            return PrintRs232Json(Log());
+        auto view =
+            std::make_shared<TReceivedView>(TViewOptions{raw, Enter().has_value(), timestamps});
+        end = [view] { std::cout << view->Finish(); };
+        return PrintRs232(view, Log());
+    }
+};
+
+std::shared_ptr<TRs232Options> AddReceiveOptions(CLI::App& sub, bool keys) {
+    auto options = std::make_shared<TRs232Options>();
+    sub.add_option("--log", options->log, "append the received bytes, as they come, to FILE")
+        ->type_name("FILE");
+    CLI::Option* raw = sub.add_flag(
+        "--raw", options->raw, "write the received bytes unescaped, zero bytes too (binary data)");
+    CLI::Option* stamps = sub.add_flag("--timestamps", options->timestamps,
+                                       "put the time at the start of each received line");
+    options->mapOption =
+        sub.add_option("--map", options->map,
+                       keys ? "show a received CR LF as a line feed; Enter sends CR LF, or CR or "
+                              "LF when named"
+                            : "show a received CR LF as a line feed")
+            ->expected(0, 1)
+            ->type_name("[crlf|cr|lf]")
+            ->check(CLI::IsMember(std::vector<std::string>(std::begin(kEnterMappings),
+                                                           std::end(kEnterMappings)))
+                        .description(""));
+    if (!keys) {
+        AddJsonFlag(sub, "one JSON object a line for each read that brought bytes");
+        CLI::Option* json = sub.get_option("--json");
+        for (CLI::Option* shown : {raw, stamps, options->mapOption})
+            json->excludes(shown);
+    }
+    return options;
+}
+
+// The words of a device that is only watched.
+struct TWatchTexts {
+    const char* device;
+    const char* deviceHelp;
+    const char* help;
+    const char* jsonHelp;
+};
+
+// kbr370 <device> watch.
+void AddWatch(CLI::App& app, const TWatchTexts& texts, const TDevice& device,
+              ReadingHandler (*printer)()) {
+    CLI::App* parent = app.add_subcommand(texts.device, texts.deviceHelp);
+    parent->require_subcommand(1);
+    CLI::App* watch = parent->add_subcommand("watch", texts.help);
+    auto options = AddStream(*watch);
+    AddJsonFlag(*watch, texts.jsonHelp);
+    watch->callback([options, &device, printer] {
+        TStream stream(device, *options);
+        stream.take = printer();
+        RunStream(stream);
+    });
 }
 
 } // namespace
 
 void AddMonitorCommands(CLI::App& app) {
-    // Owned by the callbacks, which outlive this function.
-    auto seconds = std::make_shared<double>(0);
-    auto text = std::make_shared<std::string>();
+    auto text = std::make_shared<std::string>(); // owned by the callback, which outlives us
 
     CLI::App* rs232 = app.add_subcommand("rs232", "the board's serial port");
     rs232->require_subcommand(1);
@@ -272,25 +571,40 @@ void AddMonitorCommands(CLI::App& app) {
         ConnectBoard(board);
         SendText(board, *text);
     });
-    AddStream(*rs232, "receive", "print what the port receives", *seconds)->callback([seconds] {
-        RunStream({kRs232, *seconds, PrintRs232(), {}});
+
+    CLI::App* receive = rs232->add_subcommand("receive", "print what the port receives");
+    auto receiveStream = AddStream(*receive);
+    auto received = AddReceiveOptions(*receive, false);
+    receive->callback([receiveStream, received] {
+        TStream stream(kRs232, *receiveStream);
+        stream.take = received->Printer(stream.end);
+        RunStream(stream);
     });
-    AddStream(*rs232, "term", "standard input to the port, the port to standard output", *seconds)
-        ->callback([seconds] {
-            RunStream({kRs232, *seconds, PrintRs232(), SendStandardInput});
-        });
 
-    CLI::App* ir = app.add_subcommand("ir", "the infrared receiver");
-    ir->require_subcommand(1);
-    AddStream(*ir, "watch", "print each scan code, and the remote's key when known", *seconds)
-        ->callback([seconds] {
-            RunStream({kIr, *seconds, PrintIrCodes(), {}});
-        });
+    CLI::App* term = rs232->add_subcommand(
+        "term", "a terminal on the port: keys to the port, the port to standard output; from a "
+                "terminal each key goes as typed, Ctrl-] q quits");
+    auto termStream = AddStream(*term);
+    auto shown = AddReceiveOptions(*term, true);
+    term->callback([termStream, shown] {
+        const bool keys = isatty(STDIN_FILENO) == 1;
+        TStream stream(kRs232, *termStream);
+        stream.take = shown->Printer(stream.end);
+        stream.input = SendKeys(keys, shown->Enter());
+        stream.rawKeys = keys;
+        if (keys)
+            stream.greeting = "connected to the serial port; Ctrl-] q quits, Ctrl-] ? lists "
+                              "the keys";
+        RunStream(stream);
+    });
 
-    CLI::App* ps2 = app.add_subcommand("ps2", "the PS/2 mouse");
-    ps2->require_subcommand(1);
-    AddStream(*ps2, "watch", "print each mouse report and the pointer it moves", *seconds)
-        ->callback([seconds] {
-            RunStream({kPs2, *seconds, PrintMouseReports(), {}});
-        });
+    AddWatch(app,
+             {"ir", "the infrared receiver",
+              "print each scan code, and the remote's key when known",
+              "one JSON object a line for each scan code"},
+             kIr, PrintIrCodes);
+    AddWatch(app,
+             {"ps2", "the PS/2 mouse", "print each mouse report and the pointer it moves",
+              "one JSON object a line for each mouse report"},
+             kPs2, PrintMouseReports);
 }

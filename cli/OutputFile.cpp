@@ -1,14 +1,19 @@
 #include "cli/OutputFile.h"
 
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fmt/format.h>
 
 #include "cli/CliError.h"
 #include "cli/EndingSignals.h"
+#include "logic/WholeIo.h"
 
 namespace {
 
@@ -22,16 +27,62 @@ extern "C" void RemoveTempFileAndExit(int signal) {
     _exit(128 + signal);
 }
 
+// The descriptor a name stands for, or -1. Opening /dev/stdout anew would
+// start a redirected file at its beginning again, even one opened to append.
+int DescriptorNamed(std::string_view name) {
+    if (name == "-" || name == "/dev/stdout")
+        return STDOUT_FILENO;
+    if (name == "/dev/stderr")
+        return STDERR_FILENO;
+    for (std::string_view prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        if (name.substr(0, prefix.size()) != prefix)
+            continue;
+        const std::string_view digits = name.substr(prefix.size());
+        int fd = -1;
+        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), fd);
+        if (ec == std::errc() && end == digits.data() + digits.size())
+            return fd;
+    }
+    return -1;
+}
+
 } // namespace
 
-TOutputFile::TOutputFile(const std::string& name) {
+TOutputFile::TOutputFile(const std::string& name) : name(name) {
+    streamFd = DescriptorNamed(name);
+    if (streamFd >= 0) {
+        if (fcntl(streamFd, F_GETFD) < 0)
+            throw UsageError(
+                fmt::format("cannot write {}: descriptor {} is not open", name, streamFd));
+        return;
+    }
+    struct stat st {};
+    if (stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        // Waits, as any writer does, for the reader of a FIFO.
+        streamFd = open(name.c_str(), O_WRONLY | O_CLOEXEC);
+        if (streamFd < 0)
+            throw UsageError(fmt::format("cannot write {}: {}", name, std::strerror(errno)));
+        ownStream = true;
+        return;
+    }
     // The rules for where a file may be saved are the panel's as well.
     if (!file.Create(name))
         throw UsageError(file.Error());
 }
 
+TOutputFile::~TOutputFile() {
+    if (ownStream)
+        close(streamFd);
+}
+
 void TOutputFile::Write(const void* data, size_t count) {
     errno = 0;
+    if (streamFd >= 0) {
+        if (!WriteAll(streamFd, data, count))
+            throw BoardFailure(
+                fmt::format("writing {} failed: {}", name, std::strerror(errno ? errno : ENOSPC)));
+        return;
+    }
     if (!file.Write(data, count)) {
         // A write that took nothing without an error means the disk is full.
         const std::string reason = std::strerror(errno ? errno : ENOSPC);
@@ -41,13 +92,15 @@ void TOutputFile::Write(const void* data, size_t count) {
 }
 
 void TOutputFile::Commit() {
+    if (streamFd >= 0)
+        return;
     if (!file.Commit())
         throw BoardFailure(fmt::format("cannot write {}: {}", file.Path(), std::strerror(errno)));
 }
 
 void TOutputFile::RemoveOnSignals() const {
     const std::string& path = TempPath();
-    if (path.size() >= sizeof pendingTempFile)
+    if (path.empty() || path.size() >= sizeof pendingTempFile)
         return;
     std::memcpy(pendingTempFile, path.c_str(), path.size() + 1);
     struct sigaction action {};

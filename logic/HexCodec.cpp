@@ -37,18 +37,6 @@ bool DecodeHexText(uint8_t* buffer, size_t digitCount, HexDecodeError* error) {
     return true;
 }
 
-bool IsUpperHexText(const uint8_t* text, size_t count, HexDecodeError* error) {
-    for (size_t i = 0; i < count; ++i) {
-        const char c = static_cast<char>(text[i]);
-        if (HexDigitValue(c) < 0 || (c >= 'a' && c <= 'f')) {
-            if (error)
-                *error = {i, c};
-            return false;
-        }
-    }
-    return true;
-}
-
 bool IsHexFileName(std::string_view path) {
     const size_t slash = path.find_last_of('/');
     const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);

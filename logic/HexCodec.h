@@ -35,11 +35,6 @@ inline bool DecodeHexText(char* buffer, size_t digitCount, HexDecodeError* error
     return DecodeHexText(reinterpret_cast<uint8_t*>(buffer), digitCount, error);
 }
 
-// Whether `count` characters are all upper-case hex digits, the form
-// EncodeHexText writes and kbr370 takes (the page also takes lower case). On
-// the first other character it fills `error` when given and returns false.
-bool IsUpperHexText(const uint8_t* text, size_t count, HexDecodeError* error = nullptr);
-
 // Bytes that `digitCount` digits decode to.
 constexpr size_t HexDecodedSize(size_t digitCount) { return digitCount / 2 + digitCount % 2; }
 

@@ -47,7 +47,7 @@ TWriteContent Warned(const std::string& text, bool saysAll) {
 
 TWriteContent LoadWriteContent(const std::string& path, bool fileLength, uint64_t length,
                                uint64_t room) {
-    // Refused at once, as kbr370 does: a FIFO would wait for a writer.
+    // Refused at once: a FIFO would wait for a writer, and the page with it.
     uint64_t size = 0;
     std::string reason;
     TInputFd file(OpenInputFile(path, size, reason));

@@ -1,28 +1,20 @@
 #include "logic/UsbDevice.h"
 
+#include "wire/UsbKinds.h"
+
 namespace {
 
-// Indexed by the kind: the page's name and the command line's word.
-struct TKindTexts {
-    const char* name;
-    const char* word;
-};
-constexpr TKindTexts kKinds[] = {
-    {"", "none"},
-    {"USB Mouse", "mouse"},
-    {"USB Storage", "storage"},
-    {"USB Device", "other"},
-};
+// Indexed by the kind: the page's name.
+constexpr const char* kKindNames[] = {"", "USB Mouse", "USB Storage", "USB Device"};
 
-const TKindTexts* Known(int kind) {
-    return kind >= kUsbNone && kind <= kUsbOther ? &kKinds[kind] : nullptr;
+bool Known(int kind) {
+    return kind >= kUsbNone && kind <= kUsbOther;
 }
 
 } // namespace
 
 std::string UsbDeviceName(int kind) {
-    const TKindTexts* known = Known(kind);
-    return known ? known->name : "";
+    return Known(kind) ? kKindNames[kind] : "";
 }
 
 std::string UsbPortText(int kind) {
@@ -30,6 +22,5 @@ std::string UsbPortText(int kind) {
 }
 
 std::string UsbKindWord(int kind) {
-    const TKindTexts* known = Known(kind);
-    return known ? known->word : "kind " + std::to_string(kind);
+    return Known(kind) ? kbr::wire::kUsbKindWords[kind] : "kind " + std::to_string(kind);
 }

@@ -99,6 +99,21 @@ bool CheckOwnSocket(const std::string& path, std::string& why) {
     return true;
 }
 
+bool SocketListens(const std::string& path) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode))
+        return false;
+    int fd = ConnectUnix(path);
+    CloseFd(fd);
+    return fd >= 0;
+}
+
+bool VBoardSocketsForwarded(const std::string& dir) {
+    struct stat st {};
+    return lstat(VBoardPidFile(dir).c_str(), &st) != 0 && errno == ENOENT &&
+           SocketListens(VBoardControlSocket(dir));
+}
+
 int ConnectVBoardSocket(const std::string& dir, const std::string& socketPath, std::string& why) {
     if (CheckVBoardDirectory(dir, why) != VBoardDirState::Usable ||
         !CheckOwnSocket(socketPath, why))

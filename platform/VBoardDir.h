@@ -9,6 +9,9 @@ std::string VBoardDirectory();
 
 inline std::string VBoardLinkSocket(const std::string& dir) { return dir + "/link"; }
 inline std::string VBoardControlSocket(const std::string& dir) { return dir + "/ctl"; }
+// What a daemon of ours keeps beside its sockets; a forwarding has neither.
+inline std::string VBoardPidFile(const std::string& dir) { return dir + "/pid"; }
+inline std::string VBoardLockFile(const std::string& dir) { return dir + "/lock"; }
 
 // Whether a private directory may be trusted. Under /tmp another user may
 // have made it first, to read or hold what we put there, so it is used only
@@ -33,6 +36,16 @@ inline constexpr const char* kVBoardDirName = "the board directory";
 
 // Whether `path` is a socket that belongs to the current user; `why` otherwise.
 bool CheckOwnSocket(const std::string& path, std::string& why);
+
+// Whether some process accepts connections on the socket at `path`; a socket
+// file left by a process that has died accepts none.
+bool SocketListens(const std::string& path);
+
+// Whether the board's sockets in `dir` are served by a process other than a
+// daemon in `dir`, as when `ssh -L` forwards them from another machine: they
+// listen, and no daemon has written its pid file beside them. No daemon may
+// be started over them: it would replace them.
+bool VBoardSocketsForwarded(const std::string& dir);
 
 // Connects to one of the board's sockets in `dir` once both checks pass;
 // -1 with `why` set otherwise (also when nothing listens).

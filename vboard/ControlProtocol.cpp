@@ -8,6 +8,8 @@
 
 #include "vboard/DesignFile.h"
 #include "wire/HexDigit.h"
+#include "wire/Memories.h"
+#include "wire/UsbKinds.h"
 
 namespace vboard {
 
@@ -101,7 +103,7 @@ const std::string kOk = "ok";
 // Stores a number of at most `max` in `field`, or says why not.
 template <typename T>
 std::string SetNumber(bool (*parse)(const std::string&, uint64_t, uint64_t&),
-                      const std::string& word, uint64_t max, T& field, const char* why) {
+                      const std::string& word, uint64_t max, T& field, const std::string& why) {
     uint64_t v;
     if (!parse(word, max, v))
         return Error(why);
@@ -113,52 +115,125 @@ std::string SetFlag(const std::string& word, bool& flag) {
     return ParseFlag(word, flag) ? kOk : Error("expected 0 or 1");
 }
 
-// Appends hex bytes to a queue of the board, whole groups only, never past `max`.
-std::string Push(const std::string& text, std::deque<uint8_t>& queue, size_t max,
-                 const char* badBytes = "bad bytes", size_t group = 1) {
-    std::vector<uint8_t> bytes;
-    if (!ParseBytes(text, bytes) || bytes.size() % group != 0)
-        return Error(badBytes);
+const char* const kBadBytes = "bad bytes: give hex digit pairs";
+
+// Appends bytes to a queue of the board, never past `max`; `full` says why not.
+std::string Enqueue(const std::vector<uint8_t>& bytes, std::deque<uint8_t>& queue, size_t max,
+                    const std::string& full = "queue full") {
     if (queue.size() + bytes.size() > max)
-        return Error("queue full");
+        return Error(full);
     queue.insert(queue.end(), bytes.begin(), bytes.end());
     return kOk;
 }
 
+std::string Push(const std::string& text, std::deque<uint8_t>& queue, size_t max) {
+    std::vector<uint8_t> bytes;
+    return ParseBytes(text, bytes) ? Enqueue(bytes, queue, max) : Error(kBadBytes);
+}
+
 } // namespace
 
-// name, second word, argument counts, handler.
+namespace {
+
+std::string Joined(const std::vector<std::string>& parts, const char* separator) {
+    std::string s;
+    for (const auto& p : parts)
+        s += (s.empty() ? "" : separator) + p;
+    return s;
+}
+
+// "6 (SRAM), 5 (EEPROM), ...": the codes `mem` takes.
+std::string MemoryCodes() {
+    std::vector<std::string> codes;
+    for (const auto& m : ::kbr::wire::kMemories)
+        codes.push_back(fmt::format("{} ({})", int(m.code), m.name));
+    return Joined(codes, ", ");
+}
+
+std::string UsbKindChoices() {
+    std::vector<std::string> words(std::begin(::kbr::wire::kUsbKindWords),
+                                   std::end(::kbr::wire::kUsbKindWords));
+    return Joined(words, ", ");
+}
+
+} // namespace
+
+// name, second word, arguments and what it does (for help), argument counts, handler.
 const TControlProtocol::TCommand TControlProtocol::kCommands[] = {
-    {"help", nullptr, 0, 0, &TControlProtocol::Help},
-    {"status", nullptr, 0, 0, &TControlProtocol::Status},
-    {"blank", nullptr, 0, 0, &TControlProtocol::Blank},
-    {"get", "leds", 0, 0, &TControlProtocol::GetLeds},
-    {"get", "seg7", 0, 0, &TControlProtocol::GetSeg7},
-    {"get", "lcd", 0, 0, &TControlProtocol::GetLcd},
-    {"get", "vga", 0, 0, &TControlProtocol::GetVga},
-    {"get", "rs232-tx", 0, 0, &TControlProtocol::GetRs232Tx},
-    {"get", "modes", 0, 0, &TControlProtocol::GetModes},
-    {"set", "inputs", 1, 1, &TControlProtocol::SetInputs},
-    {"sd", "insert", 0, 3, &TControlProtocol::SdInsert},
-    {"sd", "remove", 0, 0, &TControlProtocol::SdRemove},
-    {"ir", "push", 1, 1, &TControlProtocol::IrPush},
-    {"ir", "present", 1, 1, &TControlProtocol::IrPresent},
-    {"ps2", "push", 1, 1, &TControlProtocol::Ps2Push},
-    {"ps2", "present", 1, 1, &TControlProtocol::Ps2Present},
-    {"rs232", "push", 1, 1, &TControlProtocol::Rs232Push},
-    {"rs232", "loopback", 1, 1, &TControlProtocol::Rs232Loopback},
-    {"usb", nullptr, 1, 1, &TControlProtocol::Usb},
-    {"hsmc", "adapter", 1, 1, &TControlProtocol::HsmcAdapter},
-    {"hsmc", "fail", 2, 2, &TControlProtocol::HsmcFail},
-    {"mem", "read", 3, 3, &TControlProtocol::MemRead},
-    {"mem", "write", 3, 3, &TControlProtocol::MemWrite},
-    {"erase", "steps", 1, 1, &TControlProtocol::EraseSteps},
-    {"erase", "step-ms", 1, 1, &TControlProtocol::EraseStepMs},
-    {"fault", nullptr, 1, 2, &TControlProtocol::Fault},
-    {"link", "rate", 1, 1, &TControlProtocol::LinkRate},
-    {"log", "requests", 0, 0, &TControlProtocol::LogRequests},
-    {"reset", nullptr, 0, 0, &TControlProtocol::Reset},
+    {"help", nullptr, "[<command>]", "every command with its arguments, or what one does", 0, 2,
+     &TControlProtocol::Help},
+    {"status", nullptr, "", "configured=0|1 link=open|closed", 0, 0, &TControlProtocol::Status},
+    {"configure", nullptr, "<path>",
+     "configure the FPGA from a design file, as the programmer does; the path is the rest of "
+     "the line",
+     1, 1, nullptr},
+    {"blank", nullptr, "", "lose the design, as after power-on; an open link is cut", 0, 0,
+     &TControlProtocol::Blank},
+    {"get", "leds", "", "the last SetLeds value, hex", 0, 0, &TControlProtocol::GetLeds},
+    {"get", "seg7", "", "the 7-segment value and its extra byte, hex", 0, 0,
+     &TControlProtocol::GetSeg7},
+    {"get", "lcd", "", "the two display lines as hex bytes", 0, 0, &TControlProtocol::GetLcd},
+    {"get", "vga", "", "the VGA pattern's index", 0, 0, &TControlProtocol::GetVga},
+    {"get", "rs232-tx", "", "the bytes the PC sent to the serial port since the last get rs232-tx",
+     0, 0, &TControlProtocol::GetRs232Tx},
+    {"get", "modes", "", "the monitoring modes: ir=0|1 rs232=0|1 ps2=0|1", 0, 0,
+     &TControlProtocol::GetModes},
+    {"get", "inputs", "", "the keys and switches as set inputs set them, hex", 0, 0,
+     &TControlProtocol::GetInputs},
+    {"get", "link", "", "closed, or open and the pid of the process that opened it (0: unknown)", 0,
+     0, &TControlProtocol::GetLink},
+    {"set", "inputs", "<hex>", "keys in bits 0-3, switches in bits 4-21", 1, 1,
+     &TControlProtocol::SetInputs},
+    {"sd", "insert", "[<csd bytes> <cid bytes> <fs>]",
+     "insert the default card, or one with these 16-byte registers and file-system code 0-255", 0,
+     3, &TControlProtocol::SdInsert},
+    {"sd", "remove", "", "take the card out", 0, 0, &TControlProtocol::SdRemove},
+    {"ir", "push", "<bytes>", "queue scan codes for the IR receiver", 1, 1,
+     &TControlProtocol::IrPush},
+    {"ir", "present", "0|1", "whether the IR receiver is there", 1, 1,
+     &TControlProtocol::IrPresent},
+    {"ps2", "push", "<bytes>", "queue mouse reports, 4 bytes each", 1, 1,
+     &TControlProtocol::Ps2Push},
+    {"ps2", "present", "0|1", "whether the mouse is plugged in", 1, 1,
+     &TControlProtocol::Ps2Present},
+    {"rs232", "push", "<bytes>", "bytes arriving at the serial port", 1, 1,
+     &TControlProtocol::Rs232Push},
+    {"rs232", "loopback", "0|1", "a loopback plug: what the PC sends comes back", 1, 1,
+     &TControlProtocol::Rs232Loopback},
+    {"usb", nullptr, "<n>|<name>", "the USB device's kind, 0-255, or its name: " + UsbKindChoices(),
+     1, 1, &TControlProtocol::Usb},
+    {"hsmc", "adapter", "0|1", "whether the loopback adapter is plugged in", 1, 1,
+     &TControlProtocol::HsmcAdapter},
+    {"hsmc", "fail", "<hex40> <hex8>", "the pins and transceivers the loopback test finds failing",
+     2, 2, &TControlProtocol::HsmcFail},
+    {"mem", "read", "<code> <hex-address> <count>",
+     "at most 65536 bytes of memory " + MemoryCodes(), 3, 3, &TControlProtocol::MemRead},
+    {"mem", "write", "<code> <hex-address> <bytes>", "store bytes, bypassing the flash rules", 3, 3,
+     &TControlProtocol::MemWrite},
+    {"erase", "steps", "<n>", "the step count the flash erase reports", 1, 1,
+     &TControlProtocol::EraseSteps},
+    {"erase", "step-ms", "<n>", "how long one erase step takes, in ms", 1, 1,
+     &TControlProtocol::EraseStepMs},
+    {"fault", nullptr, "<kind> [<count>]|clear",
+     "spoil the next count (default 1) replies on the link: " + TFaultQueue::KindNames() +
+         "; clear cancels them",
+     1, 2, &TControlProtocol::Fault},
+    {"link", "rate", "<bytes-per-second>|off", "pace the link like a real JTAG UART", 1, 1,
+     &TControlProtocol::LinkRate},
+    {"log", "requests", "", "the command ids of the requests since the last log requests", 0, 0,
+     &TControlProtocol::LogRequests},
+    {"reset", nullptr, "", "power cycle: everything as after power-on, blank FPGA", 0, 0,
+     &TControlProtocol::Reset},
 };
+
+std::string TControlProtocol::TCommand::Usage() const {
+    std::string usage = name;
+    if (sub)
+        usage += std::string(" ") + sub;
+    if (!args.empty())
+        usage += " " + args;
+    return usage;
+}
 
 TControlProtocol::TControlProtocol(TBoardModel& model, TFaultQueue& faults, THost& host)
     : model(model), faults(faults), host(host) {}
@@ -167,34 +242,41 @@ TControlProtocol::TResult TControlProtocol::Execute(const std::string& rawLine) 
     std::string line = rawLine;
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
-    // The path is the rest of the line, so it may hold blanks.
-    if (line.rfind("configure", 0) == 0 && (line.size() == 9 || line[9] == ' '))
-        return Configure(line.size() > 10 ? line.substr(10) : std::string());
-
     Words words = SplitWords(line);
     if (words.empty())
         return Immediate(Error("empty command"));
-    bool nameKnown = false;
     for (const auto& c : kCommands) {
-        if (words[0] != c.name)
+        if (words[0] != c.name || (c.sub && (words.size() < 2 || words[1] != c.sub)))
             continue;
-        nameKnown = true;
-        size_t skip = 1;
-        if (c.sub) {
-            if (words.size() < 2 || words[1] != c.sub)
-                continue;
-            skip = 2;
+        // The path is the rest of the line, so it may hold blanks.
+        if (!c.handler) {
+            size_t start = line.find(c.name) + std::strlen(c.name) + 1;
+            return Configure(start < line.size() ? line.substr(start) : std::string());
         }
-        Words args(words.begin() + long(skip), words.end());
+        Words args(words.begin() + (c.sub ? 2 : 1), words.end());
         if (args.size() < c.minArgs || args.size() > c.maxArgs)
-            return Immediate(
-                Error("wrong number of arguments for " + words[0] + (c.sub ? " " + words[1] : "")));
+            return Immediate(Error("wrong number of arguments: " + c.Usage()));
         return Immediate((this->*c.handler)(args));
     }
-    if (nameKnown)
-        return Immediate(
-            Error("unknown " + words[0] + " command" + (words.size() > 1 ? " " + words[1] : "")));
-    return Immediate(Error("unknown command " + words[0]));
+    return Immediate(UnknownCommand(words));
+}
+
+// Names the second words a known first word takes, so `get` alone lists them.
+std::string TControlProtocol::UnknownCommand(const Words& words) const {
+    bool known = false;
+    std::vector<std::string> subs;
+    for (const auto& c : kCommands) {
+        known = known || words[0] == c.name;
+        if (words[0] == c.name && c.sub)
+            subs.push_back(c.sub);
+    }
+    if (!known)
+        return Error("unknown command " + words[0] + " (help lists them)");
+    if (subs.empty()) // only `help` gets here, with a second word
+        return Error(words[0] + " has no " + words[1] + " (help " + words[0] + ")");
+    return Error((words.size() > 1 ? "unknown " + words[0] + " command " + words[1] + "; "
+                                   : words[0] + " what? ") +
+                 words[0] + " takes " + Joined(subs, ", "));
 }
 
 TControlProtocol::TResult TControlProtocol::Configure(const std::string& path) {
@@ -213,19 +295,19 @@ TControlProtocol::TResult TControlProtocol::Configure(const std::string& path) {
     return r;
 }
 
-// The command names, each once, in the table's order; configure is parsed apart.
-std::string TControlProtocol::Help(const Words&) {
-    std::string reply = kOk;
-    auto add = [&reply](const std::string& name) {
-        if ((reply + " ").find(" " + name + " ") == std::string::npos)
-            reply += " " + name;
-    };
+// Every command's usage on one line; or what the named one (or each row of a
+// first word, as `help get`) does.
+std::string TControlProtocol::Help(const Words& a) {
+    std::vector<std::string> lines;
     for (const auto& c : kCommands) {
-        add(c.name);
-        if (std::string(c.name) == "status")
-            add("configure");
+        if (a.empty())
+            lines.push_back(c.Usage());
+        else if (a[0] == c.name && (a.size() == 1 || (c.sub && a[1] == c.sub)))
+            lines.push_back(c.Usage() + ": " + c.what);
     }
-    return reply;
+    if (lines.empty())
+        return UnknownCommand(a);
+    return "ok " + Joined(lines, "; ");
 }
 
 std::string TControlProtocol::Status(const Words&) {
@@ -265,6 +347,14 @@ std::string TControlProtocol::GetModes(const Words&) {
                        int(model.ps2Mode));
 }
 
+std::string TControlProtocol::GetInputs(const Words&) {
+    return fmt::format("ok 0x{:06X}", model.inputs);
+}
+
+std::string TControlProtocol::GetLink(const Words&) {
+    return host.LinkOpen() ? fmt::format("ok open {}", host.LinkHolder()) : "ok closed";
+}
+
 std::string TControlProtocol::SetInputs(const Words& a) {
     return SetNumber(ParseHex, a[0], 0x3FFFFF, model.inputs,
                      "inputs must be a hex value up to 0x3FFFFF");
@@ -301,14 +391,31 @@ std::string TControlProtocol::IrPush(const Words& a) {
     return Push(a[0], model.irQueue, TBoardModel::kIrQueueMax);
 }
 
-std::string TControlProtocol::IrPresent(const Words& a) { return SetFlag(a[0], model.irPresent); }
-
-std::string TControlProtocol::Ps2Push(const Words& a) {
-    return Push(a[0], model.ps2Queue, TBoardModel::kPs2QueueMax,
-                "reports must be whole 4-byte groups", 4);
+std::string TControlProtocol::IrPresent(const Words& a) {
+    return SetFlag(a[0], model.irPresent);
 }
 
-std::string TControlProtocol::Ps2Present(const Words& a) { return SetFlag(a[0], model.ps2Present); }
+// A report that cannot arrive is refused with the reason, so a test that
+// pushes one learns at once why its mouse never moves.
+std::string TControlProtocol::Ps2Push(const Words& a) {
+    constexpr size_t kReport = 4;
+    std::vector<uint8_t> bytes;
+    if (!ParseBytes(a[0], bytes))
+        return Error(kBadBytes);
+    if (bytes.size() % kReport != 0)
+        return Error(fmt::format("a report is {} bytes; {} bytes leave {} over, nothing queued",
+                                 kReport, bytes.size(), bytes.size() % kReport));
+    if (!model.ps2Present)
+        return Error("no mouse is plugged in (ps2 present 0), nothing queued");
+    return Enqueue(bytes, model.ps2Queue, TBoardModel::kPs2QueueMax,
+                   fmt::format("queue full: {} reports wait to be read{}, nothing queued",
+                               model.ps2Queue.size() / kReport,
+                               model.ps2Mode ? "" : " (monitoring mode is off)"));
+}
+
+std::string TControlProtocol::Ps2Present(const Words& a) {
+    return SetFlag(a[0], model.ps2Present);
+}
 
 std::string TControlProtocol::Rs232Push(const Words& a) {
     return Push(a[0], model.rs232Rx, TBoardModel::kRs232QueueMax);
@@ -319,7 +426,12 @@ std::string TControlProtocol::Rs232Loopback(const Words& a) {
 }
 
 std::string TControlProtocol::Usb(const Words& a) {
-    return SetNumber(ParseDec, a[0], 255, model.usbKind, "device kind must be 0-255");
+    if (int kind = ::kbr::wire::UsbKindOfWord(a[0]); kind >= 0) {
+        model.usbKind = uint8_t(kind);
+        return kOk;
+    }
+    return SetNumber(ParseDec, a[0], 255, model.usbKind,
+                     "device kind must be 0-255 or one of " + UsbKindChoices());
 }
 
 std::string TControlProtocol::HsmcAdapter(const Words& a) {
@@ -361,7 +473,7 @@ std::string TControlProtocol::MemWrite(const Words& a) {
     if (!ParseHex(a[1], UINT32_MAX, address))
         return Error("bad address");
     if (!ParseBytes(a[2], data))
-        return Error("bad bytes");
+        return Error(kBadBytes);
     TSparseMemory* m = model.Memory(uint8_t(code));
     if (!m->Contains(address, data.size()))
         return Error("range past the end of the memory");

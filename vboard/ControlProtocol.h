@@ -24,6 +24,7 @@ class TControlProtocol {
         virtual void PowerCycle() = 0;                         // everything as after power-on
         virtual uint64_t PowerGeneration() const = 0;          // changes at every power cycle
         virtual void SetLinkRate(uint32_t bytesPerSecond) = 0; // 0: unpaced
+        virtual int LinkHolder() const = 0; // the pid that opened the link; 0 when unknown
     };
 
     struct TResult {
@@ -44,16 +45,21 @@ class TControlProtocol {
   private:
     using Words = std::vector<std::string>;
     using Handler = std::string (TControlProtocol::*)(const Words&);
+    // One row per command: it dispatches and it is what `help` says.
     struct TCommand {
         const char* name;
-        const char* sub; // second word, or null
-        size_t minArgs;  // words after the name (and sub)
+        const char* sub;  // second word, or null
+        std::string args; // as help shows them; empty when there are none
+        std::string what; // what it does, for `help <command>`
+        size_t minArgs;   // words after the name (and sub)
         size_t maxArgs;
-        Handler handler;
+        Handler handler; // null for configure, whose path is the rest of the line
+        std::string Usage() const;
     };
     static const TCommand kCommands[];
 
     TResult Configure(const std::string& path);
+    std::string UnknownCommand(const Words& words) const;
 
     std::string Help(const Words&);
     std::string Status(const Words&);
@@ -64,6 +70,8 @@ class TControlProtocol {
     std::string GetVga(const Words&);
     std::string GetRs232Tx(const Words&);
     std::string GetModes(const Words&);
+    std::string GetInputs(const Words&);
+    std::string GetLink(const Words&);
     std::string SetInputs(const Words&);
     std::string SdInsert(const Words&);
     std::string SdRemove(const Words&);

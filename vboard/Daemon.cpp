@@ -109,6 +109,16 @@ TDaemon::OpenResult TDaemon::Open(std::string& error) {
         error = "a virtual board already serves " + dir;
         return OpenResult::AlreadyRunning;
     }
+    // Sockets someone else serves here (a forwarding from another machine)
+    // would be replaced by ours: leave them, and the folder as it was.
+    for (const std::string& socket :
+         {platform::VBoardLinkSocket(dir), platform::VBoardControlSocket(dir)})
+        if (platform::SocketListens(socket)) {
+            unlink(LockPath(dir).c_str());
+            error = "another process serves " + socket +
+                    " (a forwarding from another machine?); it is left as it is";
+            return OpenResult::Failed;
+        }
     ownsFiles = true;
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -210,6 +220,10 @@ void TDaemon::AcceptLink() {
         return;
     }
     link.fd = fd;
+    // Who opened it, so a forgotten holder can be found (`list`).
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    link.holder = getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 ? peer.pid : 0;
     link.inHead = link.inEnd = 0;
     link.out.clear();
     link.outHead = 0;

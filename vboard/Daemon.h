@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/VBoardDir.h"
 #include "vboard/BoardModel.h"
 #include "vboard/ControlProtocol.h"
 #include "vboard/FaultQueue.h"
@@ -53,8 +54,8 @@ class TDaemon : public TControlProtocol::THost {
     void SetConfigureMs(uint32_t ms) { control.configureMs = ms; }
     // How long a ctl client may stay idle (tests shorten it).
     void SetCtlIdleMs(uint32_t ms) { ctlIdle = std::chrono::milliseconds(ms); }
-    static std::string LockPath(const std::string& dir) { return dir + "/lock"; }
-    static std::string PidPath(const std::string& dir) { return dir + "/pid"; }
+    static std::string LockPath(const std::string& dir) { return platform::VBoardLockFile(dir); }
+    static std::string PidPath(const std::string& dir) { return platform::VBoardPidFile(dir); }
 
     // THost
     bool Configured() const override { return configured; }
@@ -64,6 +65,7 @@ class TDaemon : public TControlProtocol::THost {
     void PowerCycle() override;
     uint64_t PowerGeneration() const override { return powerGeneration; }
     void SetLinkRate(uint32_t bytesPerSecond) override;
+    int LinkHolder() const override { return link.fd >= 0 ? link.holder : 0; }
 
   private:
     struct TLink {
@@ -75,6 +77,7 @@ class TDaemon : public TControlProtocol::THost {
         bool busy = false; // a reply is being worked on (erase, stall)
         bool sendBlocked = false;
         uint64_t generation = 0; // changes whenever the link is cut
+        int holder = 0;          // pid of the process that connected; 0 when unknown
     };
     struct TCtlClient {
         int fd = -1;

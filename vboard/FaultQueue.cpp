@@ -59,6 +59,13 @@ std::optional<TFaultQueue::TFault> TFaultQueue::Parse(const std::string& text) {
     return std::nullopt;
 }
 
+std::string TFaultQueue::KindNames() {
+    std::string names;
+    for (const auto& k : kKinds)
+        names += std::string(names.empty() ? "" : ", ") + k.name + (k.hasValue ? ":<n>" : "");
+    return names;
+}
+
 void TFaultQueue::Arm(TFault fault, uint32_t count) {
     if (count > 0 && fault.kind != Kind::None)
         pending.push_back({fault, count});

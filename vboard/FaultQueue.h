@@ -42,6 +42,8 @@ class TFaultQueue {
 
     // Parses "drop", "garbage:12", ...; nullopt when the text is not a fault.
     static std::optional<TFault> Parse(const std::string& text);
+    // The kinds as Parse takes them, for help: "drop, ..., garbage:<n>, ...".
+    static std::string KindNames();
 
     void Arm(TFault fault, uint32_t count);
     void Clear() { pending.clear(); }

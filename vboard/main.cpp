@@ -20,7 +20,9 @@
 #include "platform/System.h"
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
+#include "platform/Version.h"
 #include "vboard/Daemon.h"
+#include "vboard/RunningBoards.h"
 
 namespace {
 
@@ -58,6 +60,8 @@ void Report(int fd, char what) {
 }
 
 constexpr char kReady = 'R', kAlready = 'A', kFailed = 'F';
+// As kbr370: 1 for a failure, 2 for a command line we do not understand.
+constexpr int kExitFailure = 1, kExitUsage = 2;
 constexpr uint32_t kMaxConfigureMs = 10000;
 
 // Tests that configure many boards may shorten the ~1.5 s download: by the
@@ -210,7 +214,7 @@ bool UsableDirectory(const std::string& dir) {
 int Ctl(const std::string& dir, const std::vector<std::string>& words) {
     if (words.empty()) {
         std::cerr << "kbr370-vboard ctl: no command given (`ctl help` lists them)\n";
-        return 1;
+        return kExitUsage;
     }
     if (std::any_of(words.begin(), words.end(), HasControlCharacter)) {
         std::cerr << "kbr370-vboard ctl: refusing an argument with control characters\n";
@@ -300,12 +304,52 @@ int Stop(const std::string& dir) {
     return 0;
 }
 
+// One reply of a daemon found by `list`; empty when it does not answer.
+std::string Ask(const std::string& dir, const std::string& command) {
+    std::string why, reply;
+    int fd = platform::ConnectVBoardSocket(dir, platform::VBoardControlSocket(dir), why);
+    return fd >= 0 && platform::ExchangeLine(fd, command, reply, 2000) ? reply : "";
+}
+
+// "free", or who holds the link: "1234 (kbr370)" where the process can be told.
+std::string LinkHolderText(const std::string& dir) {
+    std::string reply = Ask(dir, "get link");
+    if (reply == "ok closed")
+        return "free";
+    const std::string open = "ok open ";
+    int pid = reply.rfind(open, 0) == 0 ? std::atoi(reply.c_str() + open.size()) : 0;
+    if (pid <= 0)
+        return "held";
+    std::string name = vboard::ProgramName(pid);
+    return std::to_string(pid) + (name.empty() ? "" : " (" + name + ")");
+}
+
+int List() {
+    const auto boards = vboard::FindRunningBoards();
+    if (boards.empty()) {
+        std::cerr << "kbr370-vboard: no virtual board runs for this user\n";
+        return 0;
+    }
+    std::printf("%-8s %-10s %-22s %s\n", "PID", "CONFIGURED", "LINK HELD BY", "DIRECTORY");
+    for (const auto& board : boards) {
+        auto status = Ask(board.dir, "status");
+        const char* configured = status.find("configured=1") != std::string::npos   ? "yes"
+                                 : status.find("configured=0") != std::string::npos ? "no"
+                                                                                    : "?";
+        std::string link = status.empty() ? "(no answer)" : LinkHolderText(board.dir);
+        std::printf("%-8d %-10s %-22s %s\n", board.pid, configured, link.c_str(),
+                    board.dir.c_str());
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     platform::MakePathVariablesAbsolute();
-    CLI::App app{"kbr370-vboard: the virtual KBR-370 board"};
+    CLI::App app{"kbr370-vboard: the virtual KBR-370 board", "kbr370-vboard"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("kbr370-vboard ") + kKbrVersion);
     std::string dir = platform::VBoardDirectory();
 
     auto* serve = app.add_subcommand("serve", "start the virtual board");
@@ -313,10 +357,11 @@ int main(int argc, char** argv) {
     serve->add_option("--dir", dir, "private directory of the sockets");
     serve->add_flag("--foreground", foreground, "stay in the foreground");
     std::optional<uint32_t> configureMs;
-    serve->add_option("--configure-ms", configureMs,
-                      "how long a configure takes, in ms (default " +
-                          std::to_string(vboard::TControlProtocol::kConfigureMs) +
-                          "; quick tests shorten it)")
+    serve
+        ->add_option("--configure-ms", configureMs,
+                     "how long a configure takes, in ms (default " +
+                         std::to_string(vboard::TControlProtocol::kConfigureMs) +
+                         "; quick tests shorten it)")
         ->check(CLI::Range(0u, kMaxConfigureMs));
 
     auto* ctl = app.add_subcommand("ctl", "send one control command and print the reply");
@@ -326,7 +371,14 @@ int main(int argc, char** argv) {
     auto* stop = app.add_subcommand("stop", "end the virtual board");
     stop->add_option("--dir", dir, "private directory of the sockets");
 
-    CLI11_PARSE(app, argc, argv);
+    auto* list = app.add_subcommand(
+        "list", "list this user's virtual boards: pid, configured, link holder, directory");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? 0 : kExitUsage;
+    }
     // The daemon works in "/": a relative --dir would lead there.
     dir = platform::AbsolutePath(dir);
 
@@ -336,5 +388,7 @@ int main(int argc, char** argv) {
         return Ctl(dir, ctl->remaining());
     if (*stop)
         return Stop(dir);
-    return 1;
+    if (*list)
+        return List();
+    return kExitFailure;
 }

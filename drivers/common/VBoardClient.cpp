@@ -100,6 +100,12 @@ bool VBoardClient::EnsureDaemon(const std::string& dllDir, std::string* error) c
     }
     if (Status(kProbeTimeoutMs))
         return true;
+    // A daemon of ours would replace the sockets a forwarding serves.
+    if (platform::VBoardSocketsForwarded(dir)) {
+        if (error)
+            *error = "no virtual board answers through the forwarded sockets in " + dir;
+        return false;
+    }
     why.clear();
     std::string exe = JoinPath(dllDir, kDaemonName);
     if (access(exe.c_str(), X_OK) != 0) {

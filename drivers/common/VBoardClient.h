@@ -29,7 +29,8 @@ public:
     // Makes sure a daemon answers on ctl: when none does, runs
     // `<dllDir>/kbr370-vboard serve --dir <dir>` and waits for it, at most
     // kStartTimeoutMs. A directory that is not ours with mode 0700 is refused
-    // at once. On failure `error` (when given) says why.
+    // at once, and sockets forwarded from elsewhere get no daemon over them.
+    // On failure `error` (when given) says why.
     bool EnsureDaemon(const std::string& dllDir, std::string* error = nullptr) const;
 
     static constexpr int kStatusTimeoutMs = 1000;

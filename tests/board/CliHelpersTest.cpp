@@ -2,16 +2,19 @@
 // the output file that appears only when complete.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 #include "cli/CliError.h"
 #include "cli/ContentFile.h"
-#include "cli/Number.h"
 #include "cli/MemoryCommands.h"
+#include "cli/Number.h"
 #include "cli/OutputFile.h"
 #include "tests/support/TestVBoard.h"
 
@@ -92,36 +95,88 @@ TEST(CliMemoryTable, CodesSizesAndRanges) {
     EXPECT_EQ(CodeOf([&] { CheckMemoryRange(eeprom, 0xFFFFFFFF, 1); }), kExitUsage);
 }
 
-TEST(CliContentFile, BinaryAndHexFiles) {
+// The bytes of a file that holds one run, read with room for 1 MiB.
+std::vector<uint8_t> Content(const std::string& path,
+                             std::optional<TContentFormat> format = std::nullopt) {
+    const auto segments = ReadContentFile(path, format, 1 << 20);
+    EXPECT_EQ(segments.size(), 1u);
+    EXPECT_EQ(segments.at(0).address, 0u);
+    return segments.at(0).bytes;
+}
+
+std::string UsageErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const TCliError& e) {
+        EXPECT_EQ(e.Code(), kExitUsage) << e.what();
+        return e.what();
+    }
+    ADD_FAILURE() << "no usage error";
+    return {};
+}
+
+TEST(CliContentFile, BinaryHexAndRecordFiles) {
     TempDir dir;
     WriteFile(dir.File("a.bin"), std::string("\x00\x01\xFF", 3));
-    EXPECT_EQ(ContentFileByteCount(dir.File("a.bin")), 3u);
-    EXPECT_EQ(ReadContentFile(dir.File("a.bin")), (std::vector<uint8_t>{0x00, 0x01, 0xFF}));
+    EXPECT_EQ(Content(dir.File("a.bin")), (std::vector<uint8_t>{0x00, 0x01, 0xFF}));
+    // Larger than the room: refused by its size.
+    EXPECT_NE(UsageErrorOf([&] {
+                  ReadContentFile(dir.File("a.bin"), std::nullopt, 2);
+              }).find("holds 0x3 bytes; the memory has 0x2"),
+              std::string::npos);
 
-    WriteFile(dir.File("b.HeX"), "00ABF0");
-    EXPECT_EQ(ContentFileByteCount(dir.File("b.HeX")), 3u);
-    EXPECT_EQ(ReadContentFile(dir.File("b.HeX")), (std::vector<uint8_t>{0x00, 0xAB, 0xF0}));
-    // Two upper-case digits a byte, as kbr370 writes them; nothing to write is no file.
-    for (const char* bad : {"00aB", "ABC", ""}) {
+    // HEX text as xxd -p writes it: either case, line breaks.
+    WriteFile(dir.File("b.HeX"), "00ab\nF0\r\n");
+    EXPECT_EQ(Content(dir.File("b.HeX")), (std::vector<uint8_t>{0x00, 0xAB, 0xF0}));
+    for (const char* bad : {"ABC", "", "\n\n", "00 AB", "0x00"}) {
         WriteFile(dir.File("bad.hex"), bad);
-        EXPECT_EQ(CodeOf([&] { CheckContentFile(dir.File("bad.hex")); }), kExitUsage) << bad;
-        EXPECT_EQ(CodeOf([&] { ReadContentFile(dir.File("bad.hex")); }), kExitUsage) << bad;
+        UsageErrorOf([&] { ReadContentFile(dir.File("bad.hex"), std::nullopt, 100); });
     }
+    WriteFile(dir.File("c.hex"), "0011\n22x3\n");
+    const std::string why = UsageErrorOf([&] { Content(dir.File("c.hex")); });
+    EXPECT_NE(why.find("invalid hex file.: character 0x78 at offset 7 (line 2)"), std::string::npos)
+        << why;
+
+    // A .hex file that starts with ':' is Intel HEX; --format binary takes it as it is.
+    const std::string ihex = ":0200100055AAEF\n:00000001FF\n";
+    WriteFile(dir.File("i.hex"), ihex);
+    auto segments = ReadContentFile(dir.File("i.hex"), std::nullopt, 100);
+    ASSERT_EQ(segments.size(), 1u);
+    EXPECT_EQ(segments[0].address, 0x10u);
+    EXPECT_EQ(Content(dir.File("i.hex"), TContentFormat::Binary).size(), ihex.size());
+    // A bad record names the file and its line.
+    WriteFile(dir.File("bad.s19"), "S1050010AABB85\nS1050010AABB84\n");
+    EXPECT_NE(UsageErrorOf([&] { Content(dir.File("bad.s19")); }).find("bad.s19 line 2: checksum"),
+              std::string::npos);
+    WriteFile(dir.File("none.srec"), "S0030000FC\nS9030000FC\n");
+    EXPECT_NE(UsageErrorOf([&] { Content(dir.File("none.srec")); }).find("no data records"),
+              std::string::npos);
+
     WriteFile(dir.File("empty.bin"), "");
-    EXPECT_EQ(CodeOf([&] { ContentFileByteCount(dir.File("empty.bin")); }), kExitUsage);
+    UsageErrorOf([&] { Content(dir.File("empty.bin")); });
+    UsageErrorOf([&] { Content(dir.File("missing.bin")); });
+    EXPECT_NE(UsageErrorOf([&] { Content(dir.Path()); }).find("directory"), std::string::npos);
+}
 
-    WriteFile(dir.File("c.hex"), "0011\n");
-    try {
-        ReadContentFile(dir.File("c.hex"));
-        ADD_FAILURE() << "accepted a line end";
-    } catch (const TCliError& e) {
-        EXPECT_EQ(e.Code(), kExitUsage);
-        EXPECT_NE(std::string(e.what()).find("invalid hex file."), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find("offset 4"), std::string::npos) << e.what();
-    }
+// A FIFO is read to its end, however much its writer sends at a time; a
+// stream longer than the room is cut off, not read without end.
+TEST(CliContentFile, PipesAreReadToTheirEnd) {
+    TempDir dir;
+    const std::string fifo = dir.File("in.fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string big(200000, 'z');
+    std::thread writer([&] { WriteFile(fifo, big); });
+    EXPECT_EQ(Content(fifo), std::vector<uint8_t>(big.begin(), big.end()));
+    writer.join();
 
-    EXPECT_EQ(CodeOf([&] { ContentFileByteCount(dir.File("missing.bin")); }), kExitUsage);
-    EXPECT_EQ(CodeOf([&] { ReadContentFile(dir.Path()); }), kExitUsage) << "a directory";
+    // The writer then finds no reader: an error for it, not a signal for the test.
+    signal(SIGPIPE, SIG_IGN);
+    std::thread endless([&] { WriteFile(fifo, big); });
+    EXPECT_NE(UsageErrorOf([&] {
+                  ReadContentFile(fifo, std::nullopt, 1000);
+              }).find("more than 0x3E8 bytes"),
+              std::string::npos);
+    endless.join();
 }
 
 TEST(CliOutputFile, AppearsOnlyOnCommit) {
@@ -132,7 +187,8 @@ TEST(CliOutputFile, AppearsOnlyOnCommit) {
         TOutputFile out(path);
         out.Write("new", 3);
         EXPECT_TRUE(fs::exists(out.TempPath()));
-        EXPECT_TRUE(fs::equivalent(fs::path(out.TempPath()).parent_path(), dir.Path())) << "beside it";
+        EXPECT_TRUE(fs::equivalent(fs::path(out.TempPath()).parent_path(), dir.Path()))
+            << "beside it";
         EXPECT_EQ(ReadFile(path), "old contents");
     }
     EXPECT_EQ(ReadFile(path), "old contents") << "abandoned: the old file stays";
@@ -156,7 +212,13 @@ TEST(CliOutputFile, AppearsOnlyOnCommit) {
     EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
 
     EXPECT_EQ(CodeOf([&] { TOutputFile bad(dir.File("no/such/dir/out.bin")); }), kExitUsage);
-    EXPECT_EQ(CodeOf([&] { TOutputFile bad("/dev/null"); }), kExitUsage) << "never renamed over";
+    {
+        // Written in place: a device is never renamed over.
+        TOutputFile null("/dev/null");
+        null.Write("gone", 4);
+        null.Commit();
+    }
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
     EXPECT_EQ(CodeOf([&] { TOutputFile bad(dir.Path()); }), kExitUsage);
 
     // Through a symbolic link the file it names is replaced, and the link stays.
@@ -168,6 +230,28 @@ TEST(CliOutputFile, AppearsOnlyOnCommit) {
     }
     EXPECT_TRUE(fs::is_symlink(dir.File("link.bin")));
     EXPECT_EQ(ReadFile(path), "via link");
+}
+
+// /dev/fd/N is the open descriptor N, written as the bytes come.
+TEST(CliOutputFile, DescriptorNamesAreStreams) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    {
+        TOutputFile out("/dev/fd/" + std::to_string(ends[1]));
+        EXPECT_TRUE(out.TempPath().empty());
+        EXPECT_FALSE(out.IsStandardOutput());
+        out.Write("piped", 5);
+        out.Commit();
+    }
+    close(ends[1]);
+    char got[16] = {};
+    EXPECT_EQ(read(ends[0], got, sizeof got), 5);
+    EXPECT_STREQ(got, "piped");
+    close(ends[0]);
+    EXPECT_TRUE(TOutputFile("-").IsStandardOutput());
+    EXPECT_TRUE(TOutputFile("/dev/stdout").IsStandardOutput());
+    EXPECT_NE(UsageErrorOf([] { TOutputFile bad("/dev/fd/999"); }).find("999 is not open"),
+              std::string::npos);
 }
 
 // A replaced file keeps its mode; a read-only one is not replaced; a link

@@ -4,7 +4,12 @@
 
 #include <chrono>
 #include <csignal>
+#include <regex>
+#include <sstream>
 #include <thread>
+#include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "tests/support/CliRun.h"
 
@@ -20,6 +25,23 @@ bool WaitForModes(const TestVBoard& vb, const std::string& modes) {
 }
 
 constexpr const char* kAllOff = "ir=0 rs232=0 ps2=0";
+constexpr const char* kRs232On = "ir=0 rs232=1 ps2=0";
+
+// Each line of a stream's output as a JSON value; a line that is not JSON fails the test.
+std::vector<nlohmann::json> JsonLines(const std::string& out) {
+    std::vector<nlohmann::json> lines;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(nlohmann::json::parse(line));
+    return lines;
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
 
 TEST(CliStreams, Rs232SendsReceivesAndTalksThroughTheTerminal) {
     TestVBoard vb;
@@ -70,7 +92,7 @@ TEST(CliStreams, SignalsEndTheStreamsWithTheModeOff) {
         ASSERT_TRUE(WaitForModes(vb, "ir=0 rs232=1 ps2=0"));
         watch.Signal(signal);
         const CliResult r = watch.Wait();
-        EXPECT_EQ(r.code, 0) << signal << r.err;
+        EXPECT_EQ(r.code, 128 + signal) << r.err;
         EXPECT_EQ(vb.CtlOk("get modes"), kAllOff) << signal;
     }
 }
@@ -86,6 +108,128 @@ TEST(CliStreams, ARefusedMonitoringModeIsExitThreeWithThePagesWords) {
     EXPECT_EQ(r.code, 3);
     EXPECT_NE(r.err.find("IR not found"), std::string::npos) << r.err;
     EXPECT_EQ(vb.CtlOk("get modes"), kAllOff);
+}
+
+TEST(CliStreams, Rs232LogsTimesMapsAndPassesRawBytes) {
+    TestVBoard vb;
+    TempDir files;
+    const std::string log = files.File("rx.log");
+    WriteFile(log, "earlier\n");
+    const std::string bytes("one\r\ntwo\r\n\0\xFF", 12);
+    const std::string pushed = "rs232 push 6F6E650D0A74776F0D0A00FF";
+
+    vb.CtlOk(pushed);
+    CliResult r =
+        Cli({"rs232", "receive", "--seconds", "0.5", "--log", log, "--timestamps", "--map"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    // Each line starts with its time; CR LF is one line feed; the rest is escaped.
+    const std::string stamp = R"(\[\d\d:\d\d:\d\d\.\d{3}\] )";
+    EXPECT_TRUE(
+        std::regex_match(r.out, std::regex(stamp + "one\n" + stamp + "two\n" + stamp + R"(\\xFF)")))
+        << r.out;
+    // The log is appended to, with the bytes as they came.
+    EXPECT_EQ(ReadFile(log), "earlier\n" + bytes);
+
+    vb.CtlOk(pushed);
+    r = Cli({"rs232", "receive", "--seconds", "0.5", "--raw"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, bytes);
+
+    // From a pipe, a line feed is Enter: --map sends CR LF for it.
+    CliOptions typed;
+    typed.input = "at\n";
+    r = Cli({"rs232", "term", "--map"}, typed);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(vb.CtlOk("get rs232-tx"), "61740D0A00");
+    r = Cli({"rs232", "term", "--map=lf"}, typed);
+    EXPECT_EQ(vb.CtlOk("get rs232-tx"), "61740A00");
+
+    // A log that cannot be written is refused before the board is touched.
+    r = Cli({"rs232", "receive", "--log", files.File("missing/rx.log")});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(Contains(r.err, "missing/rx.log")) << r.err;
+    EXPECT_EQ(Cli({"rs232", "term", "--map", "crcr"}).code, 2);
+    EXPECT_EQ(vb.CtlOk("get modes"), kAllOff);
+}
+
+TEST(CliStreams, JsonLinesForCodesReportsAndReceivedBytes) {
+    TestVBoard vb;
+    vb.CtlOk("ir push 0540");
+    CliResult r = Cli({"ir", "watch", "--seconds", "0.5", "--json"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    auto lines = JsonLines(r.out);
+    ASSERT_EQ(lines.size(), 2u) << r.out;
+    EXPECT_EQ(lines[0]["code"], 5);
+    EXPECT_EQ(lines[0]["key"], "5");
+    EXPECT_EQ(lines[1]["code"], 0x40);
+    EXPECT_TRUE(lines[1]["key"].is_null());
+    EXPECT_TRUE(std::regex_match(lines[0]["time"].get<std::string>(),
+                                 std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z)")));
+
+    vb.CtlOk("ps2 push 0905FB00010505000A80FF00");
+    r = Cli({"ps2", "watch", "--seconds", "0.5", "--json"});
+    lines = JsonLines(r.out);
+    ASSERT_EQ(lines.size(), 2u) << r.out;
+    EXPECT_EQ(lines[0], nlohmann::json({{"time", lines[0]["time"]},
+                                        {"left", true},
+                                        {"right", false},
+                                        {"dx", 5},
+                                        {"dy", -5},
+                                        {"x", 517},
+                                        {"y", 379}}));
+    EXPECT_EQ(lines[1]["right"], true);
+    EXPECT_EQ(lines[1]["dx"], -128);
+
+    // One object a read: the text as Latin-1 letters without zero bytes, and every byte in hex.
+    vb.CtlOk("rs232 push 68690A00E9");
+    r = Cli({"rs232", "receive", "--seconds", "0.5", "--json"});
+    lines = JsonLines(r.out);
+    ASSERT_EQ(lines.size(), 1u) << r.out;
+    EXPECT_EQ(lines[0]["text"], "hi\n\u00e9");
+    EXPECT_EQ(lines[0]["bytes"], "68690A00E9");
+
+    r = Cli({"rs232", "receive", "--json", "--raw"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(JsonLines(r.err).at(0)["exit"], 2);
+    EXPECT_EQ(vb.CtlOk("get modes"), kAllOff);
+}
+
+TEST(CliStreams, ReconnectCarriesOnAcrossACutLinkAndARestartedBoard) {
+    TestVBoard vb;
+    CliRun watch({"rs232", "receive", "--reconnect"});
+    ASSERT_TRUE(WaitForModes(vb, kRs232On));
+    vb.CtlOk("rs232 push 6869");
+    ASSERT_TRUE(watch.WaitForOutput("hi"));
+
+    // The cut reply takes its bytes with it; what comes once the link is
+    // back is shown.
+    vb.CtlOk("fault disconnect");
+    for (int i = 0; i < 500 && !Contains(vb.CtlOk("status"), "link=closed"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    vb.CtlOk("rs232 push 21");
+    EXPECT_TRUE(watch.WaitForOutput("hi!"));
+
+    // A new daemon starts with every mode off: the stream switches its own on again.
+    vb.Restart();
+    ASSERT_TRUE(WaitForModes(vb, kRs232On));
+    vb.CtlOk("rs232 push 3F");
+    EXPECT_TRUE(watch.WaitForOutput("hi!?"));
+
+    watch.Signal(SIGINT);
+    CliResult r = watch.Wait();
+    EXPECT_EQ(r.code, 130) << r.err;
+    EXPECT_EQ(Count(r.err, "waiting for the board to come back"), 2u) << r.err;
+    EXPECT_EQ(Count(r.err, "the board is back"), 2u) << r.err;
+    EXPECT_EQ(Count(r.err, "\n"), 4u) << r.err; // the retries are quiet
+    EXPECT_EQ(vb.CtlOk("get modes"), kAllOff);
+
+    // Without --reconnect a lost link ends the stream as a failure.
+    CliRun once({"rs232", "receive"});
+    ASSERT_TRUE(WaitForModes(vb, kRs232On));
+    vb.CtlOk("fault disconnect");
+    r = once.Wait();
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(Contains(r.err, "reading from the board failed")) << r.err;
 }
 
 } // namespace

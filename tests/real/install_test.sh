@@ -18,9 +18,13 @@ root="$work/stage/usr"
 for f in lib/kbr370/kbr370-panel lib/kbr370/kbr370 lib/kbr370/kbr370-vboard \
          lib/kbr370/ZOLVANE_JTAG.DLL lib/kbr370/ZOLVANE_DOWNLOAD.DLL lib/kbr370/KBR_370_ControlPanel.sof \
          share/applications/kbr370-panel.desktop share/icons/hicolor/scalable/apps/kbr370-panel.svg \
-         lib/udev/rules.d/60-kbr370-usb-blaster.rules; do
+         lib/udev/rules.d/60-kbr370-usb-blaster.rules share/bash-completion/completions/kbr370 \
+         share/man/man1/kbr370.1.gz share/man/man1/kbr370-vboard.1.gz share/man/man1/kbr370-panel.1.gz \
+         share/doc/kbr370/copyright share/doc/kbr370/changelog.gz; do
   [ -f "$root/$f" ] || fail "$f not installed"
 done
+[ "$(readlink "$root/share/bash-completion/completions/kbr370-vboard")" = kbr370 ] ||
+  fail "the completion of kbr370-vboard is not a link to kbr370's"
 for p in kbr370-panel kbr370 kbr370-vboard; do
   [ "$(readlink "$root/bin/$p")" = "../lib/kbr370/$p" ] || fail "bin/$p is not a link to lib/kbr370/$p"
 done

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package of the build in $1: its runtime dependencies, its files,
-# and that the programs it carries run from an unpacked copy.
+# its changelog's version, that the programs it carries run from an unpacked
+# copy, and no error from lintian when that is installed.
 set -euo pipefail
 build=$1
 work=$(mktemp -d "${TMPDIR:-/tmp}/kbr370-package-XXXXXX")
@@ -16,7 +17,10 @@ for need in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libfmt9 zlib1
 done
 dpkg-deb -c "$deb" >"$work/contents"
 for f in ./usr/lib/kbr370/kbr370-panel ./usr/lib/kbr370/ZOLVANE_JTAG.DLL ./usr/lib/kbr370/KBR_370_ControlPanel.sof \
-         ./usr/bin/kbr370 ./usr/share/applications/kbr370-panel.desktop ./usr/lib/udev/rules.d/60-kbr370-usb-blaster.rules; do
+         ./usr/bin/kbr370 ./usr/share/applications/kbr370-panel.desktop ./usr/lib/udev/rules.d/60-kbr370-usb-blaster.rules \
+         ./usr/share/man/man1/kbr370.1.gz ./usr/share/man/man1/kbr370-vboard.1.gz ./usr/share/man/man1/kbr370-panel.1.gz \
+         ./usr/share/bash-completion/completions/kbr370 ./usr/share/bash-completion/completions/kbr370-vboard \
+         ./usr/share/doc/kbr370/copyright ./usr/share/doc/kbr370/changelog.gz; do
   grep -q " $f\( \|$\)" "$work/contents" || fail "package lacks $f"
 done
 dpkg-deb -e "$deb" "$work/control"
@@ -25,4 +29,20 @@ dpkg-deb -e "$deb" "$work/control"
 dpkg-deb -x "$deb" "$work/root"
 "$work/root/usr/bin/kbr370" --help >/dev/null || fail "unpacked kbr370 does not run"
 "$work/root/usr/bin/kbr370-vboard" --help >/dev/null || fail "unpacked kbr370-vboard does not run"
+
+# A new version needs its changelog entry.
+doc="$work/root/usr/share/doc/kbr370"
+changelog_version=$(gzip -dc "$doc/changelog.gz" | sed -n '1s/^kbr370 (\([^)]*\)).*/\1/p')
+[ "$changelog_version" = "$(dpkg-deb -f "$deb" Version)" ] ||
+  fail "the changelog's last entry is $changelog_version, the package $(dpkg-deb -f "$deb" Version)"
+head -n 1 "$doc/copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' ||
+  fail "copyright is not in the machine-readable format"
+
+if command -v lintian >/dev/null; then
+  lintian "$deb" >"$work/lintian" 2>&1 || true
+  cat "$work/lintian"
+  ! grep -q '^E: ' "$work/lintian" || fail "lintian reports errors"
+else
+  echo "lintian is not installed: the package was not checked by it"
+fi
 echo "package $(basename "$deb") checked"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "tests/support/TestVBoard.h"
@@ -41,6 +42,7 @@ class TFakeHost : public TControlProtocol::THost {
     }
     uint64_t PowerGeneration() const override { return generation; }
     void SetLinkRate(uint32_t r) override { rate = r; }
+    int LinkHolder() const override { return linkOpen ? 4711 : 0; }
     bool configured = false, linkOpen = false;
     uint64_t generation = 0;
     uint32_t rate = 0;
@@ -127,6 +129,10 @@ TEST(ControlProtocol, RefusesBadCommandsAndArguments) {
         "set inputs zz",
         "usb 256",
         "usb -1",
+        "usb disk",
+        "help nothing",
+        "help get nothing",
+        "help usb storage",
         "ir push 0",
         "ir push 0G",
         "ir present 2",
@@ -186,6 +192,92 @@ TEST(ControlProtocol, ReadsAndChangesTheBoard) {
     c.model.Handle(0x21, nullptr, 0);
     EXPECT_EQ(c.Run("log requests"), "ok 00 21");
     EXPECT_EQ(c.Run("log requests"), "ok");
+    EXPECT_EQ(c.Run("set inputs 0x2A0005"), "ok");
+    EXPECT_EQ(c.Run("get inputs"), "ok 0x2A0005");
+    for (auto [word, kind] :
+         {std::pair{"storage", 2}, std::pair{"other", 3}, std::pair{"200", 200}}) {
+        EXPECT_EQ(c.Run(std::string("usb ") + word), "ok") << word;
+        EXPECT_EQ(c.model.usbKind, kind) << word;
+    }
+    EXPECT_EQ(c.Run("get link"), "ok closed");
+    c.host.linkOpen = true;
+    EXPECT_EQ(c.Run("get link"), "ok open 4711");
+}
+
+namespace {
+
+std::vector<std::string> SplitAt(const std::string& text, const std::string& separator) {
+    std::vector<std::string> parts;
+    for (size_t start = 0;;) {
+        size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::string::npos)
+            return parts;
+        start = end + separator.size();
+    }
+}
+
+bool StartsWith(const std::string& text, const std::string& start) {
+    return text.rfind(start, 0) == 0;
+}
+
+} // namespace
+
+// Help and dispatch come from one table: every command help lists is one the
+// protocol runs, and each can be explained on its own.
+TEST(ControlProtocol, HelpListsExactlyWhatRuns) {
+    TControl c;
+    const std::string help = c.Run("help");
+    ASSERT_TRUE(StartsWith(help, "ok ")) << help;
+    const auto usages = SplitAt(help.substr(3), "; ");
+    EXPECT_GE(usages.size(), 30u);
+    for (const char* expected :
+         {"configure <path>", "get inputs", "set inputs <hex>", "usb <n>|<name>",
+          "fault <kind> [<count>]|clear", "help [<command>]"})
+        EXPECT_NE(std::find(usages.begin(), usages.end(), expected), usages.end()) << expected;
+    for (const auto& usage : usages) {
+        auto words = SplitAt(usage, " ");
+        std::string command = words[0];
+        if (words.size() > 1 && words[1][0] != '<' && words[1][0] != '[')
+            command += " " + words[1];
+        const std::string explained = c.Run("help " + command);
+        EXPECT_TRUE(StartsWith(explained, "ok " + usage + ": ")) << usage << ": " << explained;
+        // Called without its arguments, a known command never counts as unknown.
+        const std::string reply = c.Run(command);
+        EXPECT_EQ(reply.find("unknown"), std::string::npos) << command << ": " << reply;
+    }
+    EXPECT_TRUE(StartsWith(c.Run("help get"), "ok get leds: ")) << c.Run("help get");
+    EXPECT_NE(c.Run("help get").find("; get inputs: "), std::string::npos);
+    EXPECT_NE(c.Run("help fault").find("garbage:<n>"), std::string::npos);
+    EXPECT_NE(c.Run("help usb").find("none, mouse, storage, other"), std::string::npos);
+    // A first word alone, or with an unknown second one, names what it takes.
+    for (const char* line : {"get", "get nothing", "help get nothing"})
+        EXPECT_NE(c.Run(line).find("get takes leds, seg7, lcd, vga, rs232-tx, modes, inputs, link"),
+                  std::string::npos)
+            << line << ": " << c.Run(line);
+    EXPECT_EQ(c.Run("frobnicate"), "error unknown command frobnicate (help lists them)");
+}
+
+// A refused report says why, and nothing of the push is queued.
+TEST(ControlProtocol, Ps2PushSaysWhyItDropsReports) {
+    TControl c;
+    EXPECT_EQ(c.Run("ps2 push 0905FB0001"),
+              "error a report is 4 bytes; 5 bytes leave 1 over, nothing queued");
+    EXPECT_EQ(c.Run("ps2 push 0905FBXX"), "error bad bytes: give hex digit pairs");
+    EXPECT_EQ(c.Run("ps2 present 0"), "ok");
+    EXPECT_EQ(c.Run("ps2 push 0905FB00"),
+              "error no mouse is plugged in (ps2 present 0), nothing queued");
+    EXPECT_TRUE(c.model.ps2Queue.empty());
+    EXPECT_EQ(c.Run("ps2 present 1"), "ok");
+    const std::string report = "0905FB00";
+    std::string many;
+    for (size_t i = 0; i < vboard::TBoardModel::kPs2QueueMax / 4; ++i)
+        many += report;
+    EXPECT_EQ(c.Run("ps2 push " + many), "ok");
+    EXPECT_EQ(c.Run("ps2 push " + report),
+              "error queue full: 4096 reports wait to be read (monitoring mode is off), nothing "
+              "queued");
+    EXPECT_EQ(c.model.ps2Queue.size(), vboard::TBoardModel::kPs2QueueMax);
 }
 
 TEST(ControlProtocol, ConfigureChecksTheDesignFile) {

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -12,8 +14,10 @@
 
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
+#include "platform/Version.h"
 #include "tests/support/TestVBoard.h"
 #include "vboard/Daemon.h"
+#include "vboard/RunningBoards.h"
 #include "wire/FrameCodec.h"
 
 namespace wire = kbr::wire;
@@ -469,4 +473,56 @@ TEST(VBoardProcess, IdleControlClientIsClosed) {
     char c;
     EXPECT_EQ(recv(fd, &c, 1, MSG_DONTWAIT), 0) << "closed by the daemon";
     platform::CloseFd(fd);
+}
+
+TEST(VBoardProcess, VersionAndUsageErrorsAsKbr370) {
+    std::string out;
+    EXPECT_EQ(RunVBoard("--version", &out), 0);
+    EXPECT_EQ(out, std::string("kbr370-vboard ") + kKbrVersion + "\n");
+    for (const char* usage : {"", "frobnicate", "serve --bogus", "serve --configure-ms 99999",
+                              "stop --dir", "list extra", "ctl"})
+        EXPECT_EQ(RunVBoard(usage, &out), 2) << usage << ": " << out;
+    EXPECT_EQ(RunVBoard("--help", &out), 0);
+    EXPECT_NE(out.find("list"), std::string::npos) << out;
+}
+
+// `list` finds this user's daemons among the processes: a forgotten one can
+// be told apart by its folder and who holds its link, and one that has died
+// is never listed, whatever it left behind.
+TEST(VBoardProcess, ListShowsTheRunningBoardsAndWhoHoldsTheLink) {
+    TestVBoard held;
+    TempDir tmp;
+    const std::string idle = tmp.File("idle");
+    ASSERT_EQ(RunVBoard("serve --dir " + idle), 0);
+    TRawLink link(held);
+    ASSERT_TRUE(link.Connected());
+    ASSERT_EQ(held.CtlOk("status"), "configured=1 link=open");
+
+    std::string out;
+    ASSERT_EQ(RunVBoard("list", &out), 0);
+    std::istringstream lines(out);
+    std::string line;
+    std::map<std::string, std::string> rows; // by the directory, the last column
+    std::getline(lines, line);
+    EXPECT_EQ(line.rfind("PID", 0), 0u) << line;
+    while (std::getline(lines, line))
+        rows[line.substr(line.rfind(' ') + 1)] = line;
+    const std::string me = std::to_string(getpid()) + " (" + vboard::ProgramName(getpid()) + ")";
+    ASSERT_TRUE(rows.count(held.Dir())) << out;
+    EXPECT_NE(rows[held.Dir()].find(" yes "), std::string::npos) << out;
+    EXPECT_NE(rows[held.Dir()].find(me), std::string::npos) << me << " in " << out;
+    const std::string pid = ReadAll(vboard::TDaemon::PidPath(held.Dir()));
+    EXPECT_EQ(rows[held.Dir()].rfind(pid.substr(0, pid.find('\n')) + " ", 0), 0u)
+        << "the daemon's own pid first: " << out;
+    ASSERT_TRUE(rows.count(idle)) << out;
+    EXPECT_NE(rows[idle].find(" no "), std::string::npos) << out;
+    EXPECT_NE(rows[idle].find(" free "), std::string::npos) << out;
+
+    // Stopped through what list showed; killed, with its files left behind.
+    EXPECT_EQ(RunVBoard("stop --dir " + idle), 0);
+    held.Kill();
+    ASSERT_TRUE(std::filesystem::exists(platform::VBoardControlSocket(held.Dir())));
+    RunVBoard("list", &out);
+    EXPECT_EQ(out.find(idle), std::string::npos) << out;
+    EXPECT_EQ(out.find(held.Dir()), std::string::npos) << out;
 }

@@ -1,0 +1,28 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+// One run of bytes of a record file and the address its first byte belongs at.
+struct TImageSegment {
+    uint64_t address = 0;
+    std::vector<uint8_t> bytes;
+    uint64_t End() const { return address + bytes.size(); }
+};
+
+// The bytes of a record file (Intel HEX, S-records) by address: records that
+// follow one another are joined into one segment, gaps stay gaps, and a
+// record may not place a byte that another has placed already.
+class TRecordImage {
+  public:
+    // False, and nothing added, when a byte of the run is placed already;
+    // `clash` is then the first such address.
+    bool Add(uint64_t address, const uint8_t* data, size_t count, uint64_t* clash = nullptr);
+    bool Empty() const { return runs.empty(); }
+    // The segments in address order; the image is empty afterwards.
+    std::vector<TImageSegment> TakeSegments();
+
+  private:
+    std::map<uint64_t, std::vector<uint8_t>> runs;
+};

@@ -1,0 +1,91 @@
+#include "logic/RecordLines.h"
+
+#include <algorithm>
+
+#include "logic/MemoryModel.h"
+#include "wire/HexDigit.h"
+
+bool TRecordLines::Next(std::string_view& line) {
+    while (!rest.empty()) {
+        const size_t end = rest.find('\n');
+        line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+        ++counted;
+        const size_t last = line.find_last_not_of(" \t\r");
+        if (last == std::string_view::npos)
+            continue;
+        line = line.substr(0, last + 1);
+        number = counted;
+        return true;
+    }
+    return false;
+}
+
+bool DecodeRecordDigits(std::string_view digits, std::vector<uint8_t>& bytes, std::string& what,
+                        size_t column) {
+    bytes.clear();
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (kbr::wire::HexDigitValue(digits[i]) < 0) {
+            what = FormatText("character 0x%02X at column %zu is not a hex digit",
+                              static_cast<unsigned char>(digits[i]), column + i);
+            return false;
+        }
+    }
+    if (digits.size() % 2 != 0) {
+        what = "an odd number of hex digits";
+        return false;
+    }
+    for (size_t i = 0; i < digits.size(); i += 2)
+        bytes.push_back(static_cast<uint8_t>(kbr::wire::HexDigitValue(digits[i]) << 4 |
+                                             kbr::wire::HexDigitValue(digits[i + 1])));
+    return true;
+}
+
+void AppendHexByte(std::string& text, uint8_t byte) {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    text += kDigits[byte >> 4];
+    text += kDigits[byte & 0x0F];
+}
+
+uint8_t ByteSum(const uint8_t* data, size_t count) {
+    uint8_t sum = 0;
+    for (size_t i = 0; i < count; ++i)
+        sum += data[i];
+    return sum;
+}
+
+uint8_t AppendHexBytes(std::string& text, const uint8_t* data, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        AppendHexByte(text, data[i]);
+    return ByteSum(data, count);
+}
+
+bool ReadRecordLines(std::string_view text, char mark, size_t digitsFrom, std::string_view end,
+                     const TRecordTaker& take, TRecordError& error) {
+    TRecordLines lines(text);
+    std::string_view line;
+    std::vector<uint8_t> bytes;
+    bool ended = false;
+    // The end record's name alone, without its example.
+    const std::string_view endName = end.substr(0, end.find(" ("));
+    auto fail = [&](std::string what) {
+        error = {lines.Number(), std::move(what)};
+        return false;
+    };
+    while (lines.Next(line)) {
+        if (ended)
+            return fail("a record after the " + std::string(endName));
+        if ((line[0] | 0x20) != (mark | 0x20))
+            return fail(FormatText("the line does not start with '%c'", mark));
+        std::string what;
+        if (!DecodeRecordDigits(line.substr(std::min(digitsFrom, line.size())), bytes, what,
+                                digitsFrom + 1))
+            return fail(what);
+        what = take(line, bytes, ended);
+        if (!what.empty())
+            return fail(what);
+    }
+    if (!ended)
+        return fail("no " + std::string(end) + ": the file may be cut short");
+    return true;
+}
