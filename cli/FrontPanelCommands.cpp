@@ -51,8 +51,8 @@ void RunLcd(TBoard& board, const std::string& line0, const std::string& line1) {
 
 void RunInputsWatch(TBoard& board, std::ostream* vcdOut) {
     using Clock = std::chrono::steady_clock;
-    const auto start = Clock::now();
-    const auto sinceStart = [start] {
+    auto start = Clock::now(); // from the first reading on: the trace begins at time 0
+    const auto sinceStart = [&start] {
         return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
     };
     std::optional<TVcdWriter> vcd;
@@ -67,6 +67,8 @@ void RunInputsWatch(TBoard& board, std::ostream* vcdOut) {
         if (!board.ReadSwitchesAndKeys(value))
             throw BoardFailure("reading the switches and keys failed");
         if (first || value != shown) {
+            if (first)
+                start = Clock::now();
             const auto timeUs = sinceStart();
             if (vcd)
                 vcd->Sample(static_cast<uint64_t>(timeUs), value);

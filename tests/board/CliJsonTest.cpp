@@ -165,6 +165,7 @@ TEST(CliJson, WatchWritesJsonLinesAndAVcdTraceToTheEnd) {
     EXPECT_EQ(trace.wires.size(), 22u);
     EXPECT_EQ(trace.wires.front(), "key0");
     EXPECT_EQ(trace.wires.back(), "sw17");
+    EXPECT_EQ(trace.changes.front().time, 0u) << "the trace begins at the first reading";
     // Each JSON line's value is what the trace holds from its time on.
     for (const json& line : lines) {
         const auto levels = trace.LevelsAt(line.at("time_ms").get<uint64_t>() * 1000 + 999);
