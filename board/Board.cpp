@@ -37,6 +37,10 @@ bool TBoard::Connect(std::string& errorText, int32_t portIndex) {
     libraryError = port->LoadError();
     const bool opened = port->Open();
     linkInUse = !opened && port->OpenFailure() == kbr::wire::LinkFailure::InUse;
+    // A library that cannot tell why leaves the blank FPGA as the likely cause.
+    linkUnanswered = !opened && libraryError.empty() &&
+                     (port->OpenFailure() == kbr::wire::LinkFailure::NoBoard ||
+                      port->OpenFailure() == kbr::wire::LinkFailure::Unknown);
     if (!opened)
         errorText = linkInUse ? kLinkInUseText : "Fail to connect FPGA borad.";
     if (port->IsOpen()) {

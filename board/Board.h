@@ -60,6 +60,10 @@ public:
     static void SetDefaultLimits(const TLimits& value);
     // Whether the last Connect failed because another program holds the link.
     bool LinkInUse() const { return linkInUse; }
+    // Whether the last Connect failed because nothing answered the link (a
+    // blank FPGA, or no board), which configuring may mend; any other failure
+    // was told by the library itself.
+    bool LinkUnanswered() const { return linkUnanswered; }
     // Why the last Connect could not use the JTAG library; empty when it could.
     const std::string& LibraryError() const { return libraryError; }
     bool Transact(uint8_t command, uint8_t* replyBuffer, uint32_t timeoutMs, uint32_t payloadLength,
@@ -113,5 +117,6 @@ private:
     std::unique_ptr<TJtagPort> port;
     TLimits limits;
     bool linkInUse = false;
+    bool linkUnanswered = false;
     std::string libraryError;
 };

@@ -21,6 +21,7 @@
 #include "platform/TerminalText.h"
 #include "config/Download.h"
 #include "config/DesignPath.h"
+#include "platform/ChosenCable.h"
 #include "platform/System.h"
 #include "session/ConnectSequence.h"
 #include "session/Devices.h"
@@ -32,11 +33,19 @@ constexpr const char* kBoardName = kbr::wire::kBoardName;
 constexpr const char* kConfigureHint =
     "the FPGA must be configured with the control panel design first: run `kbr370 configure`";
 
-// The virtual board's directory must be ours before anything goes there; the
-// driver checks too, but one line from us says it better than its line and ours.
-void CheckVirtualBoardDirectory() {
-    if (const std::string why = TConnectSequence::RefusedDirectory(); !why.empty())
+// The cable must be one we know, and the virtual board's directory ours,
+// before anything goes there; the driver checks too, but one line from us says
+// it better than its line and ours.
+void CheckCable() {
+    if (const std::string why = TConnectSequence::RefusedCable(); !why.empty())
         throw BoardFailure(why);
+}
+
+// The virtual board knows which program holds its link.
+std::string HeldLinkText(const std::string& error) {
+    if (platform::ChosenCable() != platform::kVirtualCable)
+        return error;
+    return error + " `kbr370-vboard list` names it.";
 }
 
 // Configuring reloads the FPGA under whoever holds the link, such as the
@@ -47,7 +56,7 @@ void RefuseWhenLinkHeld(TBoard& probe, TConnectSequence& sequence) {
     const bool opened = sequence.OpenLink(error);
     probe.Disconnect();
     if (!opened && probe.LinkInUse())
-        throw BoardFailure(error + " (--force configures anyway)");
+        throw BoardFailure(HeldLinkText(error) + " (--force configures anyway)");
 }
 
 constexpr unsigned kLedCount = 27;
@@ -88,7 +97,10 @@ void AddBoardCommands(CLI::App& app) {
                                  "shows 12345678)",
                                  kNumberForms))
         ->required();
-    seg7->add_option("extra", a->extra, "a byte sent beside the digits (default 0; the panel sends 0)");
+    seg7->add_option("extra", a->extra,
+                     fmt::format("a byte sent beside the digits, 0-255; {} (default 0, as the "
+                                 "panel sends)",
+                                 kNumberForms));
     seg7->callback([a] {
         const auto value = static_cast<uint32_t>(NumberArgument(a->value, "value", UINT32_MAX));
         const auto extra =
@@ -131,13 +143,17 @@ void AddBoardCommands(CLI::App& app) {
 }
 
 void ConnectBoard(TBoard& board) {
-    CheckVirtualBoardDirectory();
+    CheckCable();
     board.OnBeep = [] { CliReport().Beep(); };
     TConnectSequence sequence(board, CliReport());
     std::string error;
     if (!sequence.OpenLink(error)) {
-        // Then the board answers fine, just not to us.
+        // Configuring mends only a board that does not answer. A held link has
+        // its own advice, and the library has told any other cause already
+        // (Quartus, the cable, the chain) in a line of its own.
         if (board.LinkInUse())
+            throw BoardFailure(HeldLinkText(error));
+        if (!board.LinkUnanswered())
             throw BoardFailure(error);
         throw BoardFailure(fmt::format("{} The board does not answer; {}", error, kConfigureHint));
     }
@@ -202,7 +218,7 @@ void RunConfigure(const std::string& file, bool userFile, bool force, std::ostre
                                        : file + " is not a file";
         throw userFile ? UsageError(reason) : BoardFailure(reason);
     }
-    CheckVirtualBoardDirectory();
+    CheckCable();
     TStderrReporter report(out, std::cerr);
     TBoard board;
     TConnectSequence sequence(board, report);

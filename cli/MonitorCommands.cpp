@@ -472,7 +472,8 @@ ReadingHandler PrintMouseReports() {
 std::shared_ptr<TStreamOptions> AddStream(CLI::App& sub) {
     auto options = std::make_shared<TStreamOptions>();
     sub.add_option("--seconds", options->seconds,
-                   "stop after N seconds (default: until interrupted)")
+                   "stop after N seconds, a decimal number that may have a fraction "
+                   "(2.5); default: until interrupted")
         ->check(CLI::Validator(CheckSeconds, "SECONDS"));
     sub.add_flag("--reconnect", options->reconnect,
                  "when the link is lost, wait for the board to come back and carry on");

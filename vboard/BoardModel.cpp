@@ -132,6 +132,29 @@ TSparseMemory* TBoardModel::Memory(uint8_t code) {
     return m ? &memories[static_cast<size_t>(m - ::kbr::wire::kMemories)] : nullptr;
 }
 
+bool TBoardModel::AddStuckBit(uint8_t code, uint32_t byteAddress, int bit, bool value) {
+    TSparseMemory* m = Memory(code);
+    if (!m || !m->Contains(byteAddress, 1) || bit < 0 || bit > 7)
+        return false;
+    m->AddStuckBit(byteAddress, bit, value);
+    return true;
+}
+
+bool TBoardModel::AddAliasedAddressBit(uint8_t code, int addressBit) {
+    TSparseMemory* m = Memory(code);
+    // Only the lines the memory has: bit 0 up to the one below its size.
+    if (!m || addressBit < 0 || addressBit > 62 || (uint64_t{1} << addressBit) >= m->Size())
+        return false;
+    m->AddAliasedAddressBit(addressBit);
+    return true;
+}
+
+void TBoardModel::ClearDefects() {
+    for (TSparseMemory& m : memories)
+        m.ClearDefects();
+    stuckFlashSectors.clear();
+}
+
 std::vector<uint8_t> TBoardModel::TakeRequestLog() {
     std::vector<uint8_t> out(requestLog.begin(), requestLog.end());
     requestLog.clear();
@@ -216,7 +239,8 @@ TBoardModel::TReply TBoardModel::StartErase(const uint8_t* p, size_t) {
         return Status(wire::CmdStartErase, kRefused);
     uint64_t begin = uint64_t(kFlashSize) * index / eraseSteps;
     uint64_t end = uint64_t(kFlashSize) * (index + 1) / eraseSteps;
-    Memory(::kbr::wire::kMemoryFlash)->Erase(begin, end - begin);
+    if (!stuckFlashSectors.count(index))
+        Memory(::kbr::wire::kMemoryFlash)->Erase(begin, end - begin);
     TReply r = Status(wire::CmdStartErase, kOk);
     r.delayMs = eraseStepMs;
     return r;
@@ -231,10 +255,7 @@ TBoardModel::TReply TBoardModel::WriteMemory(const uint8_t* p, size_t length) {
     TSparseMemory* m = Memory(code);
     if (!m || !m->Contains(address, count))
         return Status(wire::CmdWriteMemory, kRefused);
-    if (::kbr::wire::FindMemory(code)->flash)
-        m->AndWrite(address, data, count);
-    else
-        m->Write(address, data, count);
+    m->WriteWired(address, data, count, ::kbr::wire::FindMemory(code)->flash);
     return Status(wire::CmdWriteMemory, kOk);
 }
 
@@ -249,7 +270,7 @@ TBoardModel::TReply TBoardModel::ReadMemory(const uint8_t* p, size_t) {
     if (!m || !m->Contains(address, count))
         return Status(wire::CmdReadMemory, kRefused, count);
     TReply r = Status(wire::CmdReadMemory, kOk, count);
-    m->Read(address, r.payload.data() + 1, count);
+    m->ReadWired(address, r.payload.data() + 1, count);
     return r;
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,18 @@ class TBoardModel {
 
     static TSdCard DefaultCard();
 
+    // Hardware defects; they survive Reset, as a damaged board stays damaged.
+    // Each answers false (and sets nothing) when its arguments name no cell,
+    // bit or line of the board.
+    // That bit of that byte reads `value` whatever is written.
+    bool AddStuckBit(uint8_t code, uint32_t byteAddress, int bit, bool value);
+    // That address line is stuck low: an address with the bit set reaches the
+    // cell without it, for reads and writes alike.
+    bool AddAliasedAddressBit(uint8_t code, int addressBit);
+    // StartErase(sector) answers done but leaves the sector as it was.
+    void AddStuckFlashSector(uint32_t sector) { stuckFlashSectors.insert(sector); }
+    void ClearDefects();
+
     // Takes the command ids logged since the last call.
     std::vector<uint8_t> TakeRequestLog();
 
@@ -123,6 +136,7 @@ class TBoardModel {
     std::vector<TSparseMemory> memories;
     std::string lcdText; // text received so far, until its zero byte
     std::deque<uint8_t> requestLog;
+    std::set<uint32_t> stuckFlashSectors;
 };
 
 } // namespace vboard

@@ -218,11 +218,20 @@ const TControlProtocol::TCommand TControlProtocol::kCommands[] = {
      "spoil the next count (default 1) replies on the link: " + TFaultQueue::KindNames() +
          "; clear cancels them",
      1, 2, &TControlProtocol::Fault},
+    {"defect", "mem-stuck", "<code> <hex-byte-address> <bit> 0|1",
+     "that bit of that byte reads 0 (or 1) whatever is written", 4, 4,
+     &TControlProtocol::DefectMemStuck},
+    {"defect", "mem-alias", "<code> <address-bit>",
+     "that address line is stuck low: an address with the bit set reaches the cell without it", 2,
+     2, &TControlProtocol::DefectMemAlias},
+    {"defect", "flash-sector", "<n>", "StartErase(n) answers done but leaves sector n as it was", 1,
+     1, &TControlProtocol::DefectFlashSector},
+    {"defect", "clear", "", "the board is whole again", 0, 0, &TControlProtocol::DefectClear},
     {"link", "rate", "<bytes-per-second>|off", "pace the link like a real JTAG UART", 1, 1,
      &TControlProtocol::LinkRate},
     {"log", "requests", "", "the command ids of the requests since the last log requests", 0, 0,
      &TControlProtocol::LogRequests},
-    {"reset", nullptr, "", "power cycle: everything as after power-on, blank FPGA", 0, 0,
+    {"reset", nullptr, "", "power cycle: everything as after power-on, blank FPGA (defects stay)", 0, 0,
      &TControlProtocol::Reset},
 };
 
@@ -506,6 +515,44 @@ std::string TControlProtocol::Fault(const Words& a) {
     if (count == 0)
         return Error("count must be 1-1000000");
     faults.Arm(*fault, uint32_t(count));
+    return kOk;
+}
+
+// Defects are the hardware's: they go over the link, and survive reset.
+std::string TControlProtocol::DefectMemStuck(const Words& a) {
+    uint64_t code, address, bit, value;
+    if (!ParseDec(a[0], 255, code) || !TBoardModel::IsMemoryCode(uint8_t(code)))
+        return Error("unknown memory code");
+    if (!ParseHex(a[1], UINT32_MAX, address))
+        return Error("bad address");
+    if (!ParseDec(a[2], 7, bit))
+        return Error("bit must be 0-7");
+    if (!ParseDec(a[3], 1, value))
+        return Error("value must be 0 or 1");
+    if (!model.AddStuckBit(uint8_t(code), uint32_t(address), int(bit), value != 0))
+        return Error("address past the end of the memory");
+    return kOk;
+}
+
+std::string TControlProtocol::DefectMemAlias(const Words& a) {
+    uint64_t code, bit;
+    if (!ParseDec(a[0], 255, code) || !TBoardModel::IsMemoryCode(uint8_t(code)))
+        return Error("unknown memory code");
+    if (!ParseDec(a[1], 31, bit) || !model.AddAliasedAddressBit(uint8_t(code), int(bit)))
+        return Error("no such address line on that memory");
+    return kOk;
+}
+
+std::string TControlProtocol::DefectFlashSector(const Words& a) {
+    uint64_t sector;
+    if (!ParseDec(a[0], UINT32_MAX, sector))
+        return Error("sector must be 0-4294967295");
+    model.AddStuckFlashSector(uint32_t(sector));
+    return kOk;
+}
+
+std::string TControlProtocol::DefectClear(const Words&) {
+    model.ClearDefects();
     return kOk;
 }
 

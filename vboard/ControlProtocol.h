@@ -89,6 +89,10 @@ class TControlProtocol {
     std::string EraseSteps(const Words&);
     std::string EraseStepMs(const Words&);
     std::string Fault(const Words&);
+    std::string DefectMemStuck(const Words&);
+    std::string DefectMemAlias(const Words&);
+    std::string DefectFlashSector(const Words&);
+    std::string DefectClear(const Words&);
     std::string LinkRate(const Words&);
     std::string LogRequests(const Words&);
     std::string Reset(const Words&);

@@ -52,6 +52,9 @@ class TDaemon : public TControlProtocol::THost {
     const std::string& Dir() const { return dir; }
     // How long a configure takes (tests shorten it).
     void SetConfigureMs(uint32_t ms) { control.configureMs = ms; }
+    // The board itself, for tests that run the daemon in their own process:
+    // what they change here before Run (hardware defects) the link then sees.
+    TBoardModel& Model() { return model; }
     // How long a ctl client may stay idle (tests shorten it).
     void SetCtlIdleMs(uint32_t ms) { ctlIdle = std::chrono::milliseconds(ms); }
     static std::string LockPath(const std::string& dir) { return platform::VBoardLockFile(dir); }

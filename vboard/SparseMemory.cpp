@@ -73,4 +73,50 @@ void TSparseMemory::Erase(uint64_t address, uint64_t count) {
     }
 }
 
+void TSparseMemory::AddStuckBit(uint64_t address, int bit, bool value) {
+    TStuck& cell = stuck[address];
+    const auto bitMask = uint8_t(1u << bit);
+    cell.mask |= bitMask;
+    cell.value = uint8_t(value ? cell.value | bitMask : cell.value & ~bitMask);
+}
+
+void TSparseMemory::AddAliasedAddressBit(int bit) {
+    aliasMask |= uint64_t{1} << bit;
+}
+
+void TSparseMemory::ClearDefects() {
+    aliasMask = 0;
+    stuck.clear();
+}
+
+void TSparseMemory::ReadWired(uint64_t address, uint8_t* out, size_t count) const {
+    if (aliasMask == 0) {
+        Read(address, out, count);
+        for (auto it = stuck.lower_bound(address); it != stuck.end() && it->first < address + count;
+             ++it) {
+            uint8_t& b = out[it->first - address];
+            b = uint8_t((b & ~it->second.mask) | it->second.value);
+        }
+        return;
+    }
+    // A stuck address line breaks the range up: every byte finds its own cell.
+    for (size_t i = 0; i < count; ++i) {
+        const uint64_t cell = (address + i) & ~aliasMask;
+        Read(cell, out + i, 1);
+        if (auto it = stuck.find(cell); it != stuck.end())
+            out[i] = uint8_t((out[i] & ~it->second.mask) | it->second.value);
+    }
+}
+
+void TSparseMemory::WriteWired(uint64_t address, const uint8_t* data, size_t count, bool andWrite) {
+    if (aliasMask == 0) {
+        andWrite ? AndWrite(address, data, count) : Write(address, data, count);
+        return;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const uint64_t cell = (address + i) & ~aliasMask;
+        andWrite ? AndWrite(cell, data + i, 1) : Write(cell, data + i, 1);
+    }
+}
+
 } // namespace vboard

@@ -2,6 +2,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <unordered_map>
 
@@ -30,6 +31,17 @@ class TSparseMemory {
 
     size_t PagesInUse() const { return pages.size(); }
 
+    // Defects of the wiring to this memory, as a damaged board has them.
+    // ReadWired and WriteWired are what the board's design sees through that
+    // wiring; Read and Write reach the cells as they are.
+    void AddStuckBit(uint64_t address, int bit, bool value);
+    void AddAliasedAddressBit(int bit);
+    void ClearDefects();
+    bool HasDefects() const { return aliasMask != 0 || !stuck.empty(); }
+    void ReadWired(uint64_t address, uint8_t* out, size_t count) const;
+    // `andWrite`: NOR-flash programming, as AndWrite.
+    void WriteWired(uint64_t address, const uint8_t* data, size_t count, bool andWrite);
+
   private:
     using Page = std::array<uint8_t, kPageSize>;
     Page& Touch(uint64_t pageIndex);
@@ -38,6 +50,13 @@ class TSparseMemory {
     uint64_t size;
     uint8_t fill;
     std::unordered_map<uint64_t, std::unique_ptr<Page>> pages;
+
+    struct TStuck {
+        uint8_t mask = 0;  // the bits that are stuck
+        uint8_t value = 0; // what they read
+    };
+    uint64_t aliasMask = 0; // address lines stuck low
+    std::map<uint64_t, TStuck> stuck;
 };
 
 } // namespace vboard

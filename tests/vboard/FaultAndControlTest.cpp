@@ -331,3 +331,25 @@ TEST(DesignFile, BuiltFileValidatesAndNamesTheBoard) {
     longer.push_back(0);
     EXPECT_NE(TDesignFile::Validate(longer), "");
 }
+
+TEST(ControlProtocol, DefectsReachWhatTheLinkReadsAndClearAgain) {
+    TControl c;
+    uint8_t byte = 0;
+    EXPECT_EQ(c.Run("defect mem-stuck 6 234 3 1"), "ok");
+    c.model.Memory(6)->ReadWired(0x234, &byte, 1);
+    EXPECT_EQ(byte, 0x08);
+    c.model.Memory(6)->ReadWired(0x1234, &byte, 1);
+    EXPECT_EQ(byte, 0x00);
+    EXPECT_EQ(c.Run("defect mem-alias 6 12"), "ok");
+    c.model.Memory(6)->ReadWired(0x1234, &byte, 1);
+    EXPECT_EQ(byte, 0x08) << "line 12 stuck low: 0x1234 reaches the cell at 0x0234";
+    for (const char* bad : {"defect mem-stuck 9 0 0 1", "defect mem-stuck 6 zz 0 1",
+                            "defect mem-stuck 6 0 8 1", "defect mem-stuck 6 0 0 2",
+                            "defect mem-stuck 6 200000 0 1", "defect mem-alias 6 21",
+                            "defect flash-sector x", "defect mem-stuck 6 0 0"})
+        EXPECT_EQ(c.Run(bad).rfind("error ", 0), 0u) << bad;
+    EXPECT_EQ(c.Run("defect flash-sector 3"), "ok");
+    EXPECT_EQ(c.Run("defect clear"), "ok");
+    c.model.Memory(6)->ReadWired(0x234, &byte, 1);
+    EXPECT_EQ(byte, 0x00);
+}
