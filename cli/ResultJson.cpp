@@ -1,12 +1,9 @@
 #include "cli/ResultJson.h"
 
-#include <algorithm>
-#include <cctype>
-#include <cstdlib>
-
 #include <fmt/format.h>
 
 #include "board/SdCardRegisters.h"
+#include "platform/ChosenCable.h"
 
 namespace {
 
@@ -50,14 +47,10 @@ nlohmann::json SdJson(const TBoard::TSdCardRegisters& registers) {
 }
 
 std::string ChosenCableName() {
-    const char* cable = std::getenv("KBR370_CABLE");
-    std::string name = cable && *cable ? cable : "virtual";
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const char* blaster = std::getenv("KBR370_BLASTER");
-    if (name != "virtual" && blaster && *blaster)
-        name += std::string(": ") + blaster;
-    return name;
+    const std::string cable = platform::ChosenCable();
+    const std::string blaster =
+        cable == platform::kBlasterCable ? platform::ChosenBlaster({}) : std::string();
+    return blaster.empty() ? cable : cable + ": " + blaster;
 }
 
 nlohmann::json InputsJson(uint32_t value) {

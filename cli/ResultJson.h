@@ -22,6 +22,6 @@ std::vector<std::string> InputNames();
 // The card's registers decoded, each with its bytes in hex, and the file system.
 nlohmann::json SdJson(const TBoard::TSdCardRegisters& registers);
 
-// The cable configuring goes through, as KBR370_CABLE chooses it ("virtual"
-// unless set), with the USB-Blaster's name when KBR370_BLASTER gives one.
+// The cable configuring goes through, with the USB-Blaster's name when one is
+// chosen ("usb-blaster: USB-Blaster on labhost [1-1.4]").
 std::string ChosenCableName();
