@@ -247,14 +247,26 @@ uint32_t TBoard::QueryEraseStatus() {
 
 bool TBoard::ReadSdCardInfo(bool& done, std::string& csdText, std::string& cidText,
                             std::string& fileSystem) {
+    TSdCardRegisters registers;
+    if (!ReadSdCardRegisters(done, registers))
+        return false;
+    if (done) {
+        csdText = CsdText(registers.csd);
+        cidText = CidText(registers.cid);
+        fileSystem = FileSystemName(registers.fileSystem);
+    }
+    return true;
+}
+
+bool TBoard::ReadSdCardRegisters(bool& done, TSdCardRegisters& registers) {
     uint8_t reply[wire::ReplyLength(wire::CmdReadSdCardInfo)];
     if (!Call(wire::CmdReadSdCardInfo, nullptr, reply))
         return false;
     done = reply[0] == 0;
     if (done) {
-        csdText = CsdText(&reply[1]);
-        cidText = CidText(&reply[18]);
-        fileSystem = FileSystemName(reply[35]);
+        std::memcpy(registers.csd, &reply[1], sizeof registers.csd);
+        std::memcpy(registers.cid, &reply[18], sizeof registers.cid);
+        registers.fileSystem = reply[35];
     }
     return true;
 }

@@ -1,6 +1,8 @@
 #include "cli/Commands.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <iostream>
 #include <vector>
@@ -9,9 +11,12 @@
 #include <fmt/format.h>
 
 #include "board/Board.h"
+#include "board/SdCardRegisters.h"
 #include "cli/CliError.h"
 #include "cli/FrontPanelCommands.h"
+#include "cli/JsonOutput.h"
 #include "cli/Number.h"
+#include "cli/ResultJson.h"
 #include "cli/StderrReporter.h"
 #include "platform/TerminalText.h"
 #include "config/Download.h"
@@ -67,14 +72,14 @@ template <typename Fn> void WithBoard(Fn&& command) {
 
 void AddBoardCommands(CLI::App& app) {
     struct TArguments {
-        std::string value, extra, file;
+        std::string value, extra, file, vcd;
         bool watch = false, force = false;
     };
     auto a = std::make_shared<TArguments>();
 
-    app.add_subcommand("info", "print the board's name and the link")->callback([] {
-        WithBoard([](TBoard& b) { RunInfo(b, std::cout); });
-    });
+    auto* info = app.add_subcommand("info", "print the board's name and the link");
+    AddJsonFlag(*info);
+    info->callback([] { WithBoard([](TBoard& b) { RunInfo(b, std::cout); }); });
 
     auto* leds = app.add_subcommand("leds", "set the 27 LEDs: bit i lights LED i");
     leds->add_option("bits", a->value,
@@ -105,14 +110,22 @@ void AddBoardCommands(CLI::App& app) {
 
     auto* inputs = app.add_subcommand(
         "inputs", "print the switches and keys in hex: keys in bits 0-3, switches in bits 4-21");
-    inputs->add_flag("--watch", a->watch, "print a line at every change, until interrupted");
+    auto* watch = inputs->add_flag("--watch", a->watch, "print a line at every change, until interrupted");
+    inputs->add_option("--vcd", a->vcd,
+                       "with --watch, also write the keys and switches to FILE as a VCD trace "
+                       "(- for standard output)")
+        ->option_text("FILE")
+        ->needs(watch);
+    AddJsonFlag(*inputs, "print the value as one JSON object (with --watch, one a change)");
     inputs->callback([a] {
-        WithBoard([&](TBoard& b) { a->watch ? RunInputsWatch(b, std::cout) : RunInputs(b, std::cout); });
+        if (a->watch)
+            return WatchInputs(a->vcd);
+        WithBoard([&](TBoard& b) { RunInputs(b, std::cout); });
     });
 
-    app.add_subcommand("sd", "print the SD card's registers, decoded")->callback([] {
-        WithBoard([](TBoard& b) { RunSd(b, std::cout); });
-    });
+    auto* sd = app.add_subcommand("sd", "print the SD card's registers, decoded");
+    AddJsonFlag(*sd);
+    sd->callback([] { WithBoard([](TBoard& b) { RunSd(b, std::cout); }); });
 
     auto* configure = app.add_subcommand("configure", "configure the FPGA with the panel's design");
     configure->add_option("file", a->file,
@@ -121,6 +134,7 @@ void AddBoardCommands(CLI::App& app) {
     configure->add_flag(
         "--force", a->force,
         "configure even while another program holds the board's link (it loses the board)");
+    AddJsonFlag(*configure, "print what was done as one JSON object; no progress lines");
     configure->callback([a] {
         const bool userFile = !a->file.empty();
         RunConfigure(userFile ? a->file : DesignFilePath("KBR_370_ControlPanel.sof"), userFile,
@@ -152,6 +166,8 @@ void ConnectBoard(TBoard& board) {
 }
 
 void RunInfo(TBoard& board, std::ostream& out) {
+    if (JsonOutput())
+        return PrintJson(out, {{"board", kBoardName}, {"link", board.LinkInfo}});
     out << "board: " << kBoardName << "\n"
         << "link: " << platform::TerminalSafe(board.LinkInfo) << "\n";
 }
@@ -170,22 +186,27 @@ void RunInputs(TBoard& board, std::ostream& out) {
     uint32_t value = 0;
     if (!board.ReadSwitchesAndKeys(value))
         throw BoardFailure("reading the switches and keys failed");
+    if (JsonOutput())
+        return PrintJson(out, InputsJson(value));
     out << fmt::format("0x{:08X}\n", value);
 }
 
 void RunSd(TBoard& board, std::ostream& out) {
     bool done = false;
-    std::string csd, cid, fileSystem;
-    if (!board.ReadSdCardInfo(done, csd, cid, fileSystem))
+    TBoard::TSdCardRegisters registers;
+    if (!board.ReadSdCardRegisters(done, registers))
         throw BoardFailure(kbr::devices::kSdCard.failed);
     if (!done)
         throw BoardFailure(std::string(kbr::devices::kSdCard.missing) + " " +
                            kbr::devices::kSdCard.plugHint);
+    if (JsonOutput())
+        return PrintJson(out, SdJson(registers));
     // The CID text is readable already (the card's name as Latin-1, its control
     // bytes written out); escaping its UTF-8 would spoil an accented letter.
     out << "Card Identification\n"
-        << cid << "Card Specific Data\n"
-        << platform::TerminalSafe(csd, true) << "File System: " << platform::TerminalSafe(fileSystem) << "\n";
+        << CidText(registers.cid) << "Card Specific Data\n"
+        << platform::TerminalSafe(CsdText(registers.csd), true)
+        << "File System: " << FileSystemName(registers.fileSystem) << "\n";
 }
 
 void RunConfigure(const std::string& file, bool userFile, bool force, std::ostream& out) {
@@ -207,6 +228,15 @@ void RunConfigure(const std::string& file, bool userFile, bool force, std::ostre
     const std::string fullPath = std::filesystem::absolute(file, ec).string();
     TDownload download;
     sequence.ReportLoadError(download);
-    if (!sequence.Configure(download, ec ? file : fullPath))
+    const auto start = std::chrono::steady_clock::now();
+    const bool configured = sequence.Configure(download, ec ? file : fullPath);
+    if (JsonOutput()) {
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        PrintJson(out, {{"file", ec ? file : fullPath},
+                        {"cable", ChosenCableName()},
+                        {"configured", configured},
+                        {"seconds", std::round(took.count() * 1000) / 1000}});
+    }
+    if (!configured)
         throw ReportedFailure();
 }
