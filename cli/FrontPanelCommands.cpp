@@ -17,7 +17,7 @@
 #include "cli/Commands.h"
 #include "cli/JsonOutput.h"
 #include "cli/ResultJson.h"
-#include "cli/StopSignalWait.h"
+#include "cli/StopSignals.h"
 #include "logic/LcdText.h"
 #include "logic/VcdWriter.h"
 #include "platform/Version.h"
@@ -59,7 +59,7 @@ void RunInputsWatch(TBoard& board, std::ostream* vcdOut) {
     if (vcdOut)
         vcd.emplace(*vcdOut, "kbr370", InputNames(), std::string("kbr370 ") + kKbrVersion);
     const bool lines = vcdOut != &std::cout;
-    const TStopSignalWait signals;
+    const TStopSignals signals;
     bool first = true;
     uint32_t shown = 0;
     for (;;) {
@@ -85,7 +85,8 @@ void RunInputsWatch(TBoard& board, std::ostream* vcdOut) {
         // A closed pipe has raised SIGPIPE, which ends the watch as a signal does;
         // any other write error is a failure of its own.
         const bool written = std::cout && (!vcdOut || *vcdOut);
-        if (const int signal = signals.Wait(written ? kWatchPeriod : std::chrono::milliseconds(0))) {
+        signals.Wait(written ? static_cast<int>(kWatchPeriod.count()) : 0);
+        if (const int signal = TStopSignals::Caught()) {
             if (vcd)
                 vcd->Finish(static_cast<uint64_t>(sinceStart()));
             throw TCliError(static_cast<ExitCode>(128 + signal), {});
