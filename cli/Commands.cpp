@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <vector>
 
@@ -61,14 +62,13 @@ void RefuseWhenLinkHeld(TBoard& probe, TConnectSequence& sequence) {
 
 constexpr unsigned kLedCount = 27;
 
-// Connects, runs one board command and disconnects.
-template <typename Fn> void WithBoard(Fn&& command) {
+} // namespace
+
+void WithBoard(const std::function<void(TBoard&)>& command) {
     TBoard board;
     ConnectBoard(board);
     command(board);
 }
-
-} // namespace
 
 void AddBoardCommands(CLI::App& app) {
     struct TArguments {

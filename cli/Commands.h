@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@ void AddBoardCommands(CLI::App& app);
 
 // Opens the link and checks that the board answers as KBR_370.
 void ConnectBoard(TBoard& board);
+// Connects, runs one board command and disconnects.
+void WithBoard(const std::function<void(TBoard&)>& command);
 
 void RunInfo(TBoard& board, std::ostream& out);
 void RunLeds(TBoard& board, uint32_t bits);

@@ -3,17 +3,14 @@
 #include <fmt/format.h>
 
 #include "cli/CliError.h"
+#include "wire/HexDigit.h"
 
 namespace {
 
+// A digit's value, or a value above every base for anything else.
 int DigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 99;
+    const int value = kbr::wire::HexDigitValue(c);
+    return value < 0 ? 99 : value;
 }
 
 unsigned SuffixShift(char c) {

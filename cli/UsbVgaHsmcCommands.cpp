@@ -102,12 +102,6 @@ void RunHsmc(TBoard& board, std::ostream& out) {
         throw CheckFailed(devices::kHsmc.ng);
 }
 
-template <typename Fn> void WithBoard(Fn&& command) {
-    TBoard board;
-    ConnectBoard(board);
-    command(board);
-}
-
 } // namespace
 
 void AddUsbVgaHsmcCommands(CLI::App& app) {
