@@ -243,14 +243,27 @@ uint32_t TBoard::QueryEraseStatus() {
 
 bool TBoard::ReadSdCardInfo(bool& done, std::string& csdText, std::string& cidText,
                             std::string& fileSystem) {
+    uint8_t csd[16], cid[16], code = 0;
+    if (!ReadSdCardRegisters(done, csd, cid, code))
+        return false;
+    if (done) {
+        csdText = CsdText(csd);
+        cidText = CidText(cid);
+        fileSystem = FileSystemName(code);
+    }
+    return true;
+}
+
+bool TBoard::ReadSdCardRegisters(bool& done, uint8_t csd[16], uint8_t cid[16],
+                                 uint8_t& fileSystem) {
     uint8_t reply[wire::ReplyLength(wire::CmdReadSdCardInfo)];
     if (!Call(wire::CmdReadSdCardInfo, nullptr, reply))
         return false;
     done = reply[0] == 0;
     if (done) {
-        csdText = CsdText(&reply[1]);
-        cidText = CidText(&reply[18]);
-        fileSystem = FileSystemName(reply[35]);
+        std::copy(&reply[1], &reply[17], csd);
+        std::copy(&reply[18], &reply[34], cid);
+        fileSystem = reply[35];
     }
     return true;
 }

@@ -81,6 +81,9 @@ public:
     // carries the board's own answer.
     bool ReadSdCardInfo(bool& done, std::string& csdText, std::string& cidText,
                         std::string& fileSystem);
+    // The same reading, raw: both 16-byte registers as the card keeps them
+    // and the file-system code.
+    bool ReadSdCardRegisters(bool& done, uint8_t csd[16], uint8_t cid[16], uint8_t& fileSystem);
     bool StartErase(bool& done, uint16_t argument);
     bool RunLoopbackTest(bool& done, uint8_t selector, uint32_t& mask8, uint64_t& mask40);
     bool SendDeviceData(bool& done, uint8_t channel, uint32_t count, const uint8_t* data);

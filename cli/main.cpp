@@ -10,6 +10,7 @@
 #include "cli/JsonOutput.h"
 #include "cli/MemoryCommands.h"
 #include "cli/MonitorCommands.h"
+#include "cli/SelfTestCommand.h"
 #include "cli/UsbVgaHsmcCommands.h"
 #include "platform/System.h"
 
@@ -30,6 +31,7 @@ int Run(int argc, char** argv, bool json) {
     AddUsbVgaHsmcCommands(app);
     AddMonitorCommands(app);
     AddMemoryCommands(app);
+    AddSelfTestCommand(app);
     app.parse_complete_callback([&timeLimitMs] {
         TBoard::SetDefaultLimits(TBoard::TLimits().WithReplyLimit(timeLimitMs));
     });
