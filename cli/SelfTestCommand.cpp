@@ -10,6 +10,7 @@
 
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include "board/Board.h"
 #include "cli/CliError.h"
@@ -222,9 +223,7 @@ void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
 
 void AddSelfTestCommand(CLI::App& app) {
     auto a = std::make_shared<TArguments>();
-    std::string areaList;
-    for (const std::string& area : TSelfTest::Areas())
-        areaList += (areaList.empty() ? "" : ",") + area;
+    const std::string areaList = fmt::format("{}", fmt::join(TSelfTest::Areas(), ","));
     auto* cmd = app.add_subcommand(
         "selftest", "check the whole board: a line per check; status 0 all passed, 3 any "
                     "failed, 1 board unreachable or lost");
@@ -246,12 +245,8 @@ void AddSelfTestCommand(CLI::App& app) {
         std::string error;
         const auto areas = TSelfTest::ChooseAreas(a->only, a->skip, error);
         if (!areas)
-            throw UsageError(error + "; the areas are " + [] {
-                std::string list;
-                for (const std::string& area : TSelfTest::Areas())
-                    list += (list.empty() ? "" : ", ") + area;
-                return list;
-            }());
+            throw UsageError(
+                fmt::format("{}; the areas are {}", error, fmt::join(TSelfTest::Areas(), ", ")));
         RunSelfTest(*a, *areas);
     });
 }

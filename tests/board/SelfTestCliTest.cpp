@@ -164,6 +164,18 @@ TEST(CliSelfTest, PersonAnswersAndUsageBeforeTheBoardIsTouched) {
     EXPECT_TRUE(Contains(r.out, "failed  vga: Black")) << r.out;
     EXPECT_TRUE(Contains(r.err, "Does the LCD show")) << r.err;
     EXPECT_EQ(vb.CtlOk("get leds"), "0x00000000");
+
+    // Every key and switch moved, once, while the run waits for them.
+    CliRun inputs({"selftest", "--interactive", "--only", "inputs"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    vb.CtlOk("set inputs 0x3FFFFF");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    vb.CtlOk("set inputs 0x0");
+    const CliResult moved = inputs.Wait();
+    EXPECT_EQ(moved.code, 0) << moved.out << moved.err;
+    EXPECT_TRUE(Contains(moved.out, "passed  inputs: keys: all 4 seen")) << moved.out;
+    EXPECT_TRUE(Contains(moved.out, "passed  inputs: switches: all 18 seen")) << moved.out;
+    EXPECT_TRUE(Contains(moved.err, "press key 0")) << moved.err;
 }
 
 } // namespace
