@@ -2,7 +2,9 @@
 
 #include <QTimer>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
+#include <iostream>
 #include <memory>
 
 #include "app/FormMain.h"
@@ -11,10 +13,54 @@
 #include "pages/Dialogs.h"
 #include "platform/NamedMutex.h"
 #include "platform/System.h"
+#include "platform/Version.h"
 
 namespace {
 
 const char* const kMutexName = "ZOLVANE_KBR_370_CONTROL_PANEL";
+
+const char* const kHelp =
+    "Usage: kbr370-panel [OPTION]...\n"
+    "The KBR-370 Control Panel: one window that drives every part of a KBR-370 board,\n"
+    "the virtual one unless told otherwise. It configures a blank FPGA by itself.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help         print this help and exit\n"
+    "      --version      print the program's name and version, and exit\n"
+    "  -platform NAME     Qt's window system, such as xcb, wayland or offscreen\n"
+    "\n"
+    "Environment:\n"
+    "  KBR370_CABLE       the board's cable: virtual (the default) or usb-blaster;\n"
+    "                     any case\n"
+    "  KBR370_BLASTER     which real cable, as jtagconfig lists it, such as\n"
+    "                     \"USB-Blaster [1-1.4]\" or \"USB-Blaster on labhost [1-1.4]\"\n"
+    "                     (default: the one the JTAG server finds)\n"
+    "  KBR370_DESIGN      the design file that configures the FPGA (default:\n"
+    "                     KBR_370_ControlPanel.sof beside the program)\n"
+    "  KBR370_VBOARD_DIR  the virtual board's directory (default:\n"
+    "                     $XDG_RUNTIME_DIR/kbr370-vboard, else /tmp/kbr370-vboard-UID)\n"
+    "  QUARTUS_ROOTDIR    Quartus's quartus folder, for a real board (default: the\n"
+    "                     folder of the quartus_pgm on PATH)\n"
+    "  XDG_RUNTIME_DIR    where the lock that keeps the panel to one copy lives\n"
+    "  QT_SCALE_FACTOR    Qt's: scales the window, such as 2 on a dense screen\n"
+    "  QT_QPA_PLATFORM    Qt's: the window system, as -platform\n";
+
+// --help and --version are answered without a window, so without a display.
+bool AnswersAlone(int argc, char** argv, int& exitCode) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::cout << kHelp;
+        } else if (std::strcmp(argv[i], "--version") == 0) {
+            std::cout << "kbr370-panel " << kKbrVersion << "\n";
+        } else {
+            continue;
+        }
+        std::cout.flush();
+        exitCode = std::cout ? 0 : 1;
+        return true;
+    }
+    return false;
+}
 
 std::string Env(const char* name) {
     const char* value = std::getenv(name);
@@ -36,6 +82,8 @@ void AttachTestLog(TFormMain& form, TTestLog* log, bool quitAfterConnect) {
 } // namespace
 
 int RunPanel(int argc, char** argv) {
+    if (int exitCode = 0; AnswersAlone(argc, argv, exitCode))
+        return exitCode;
     platform::MakePathVariablesAbsolute();
     TPanelApplication app(argc, argv);
 

@@ -37,6 +37,10 @@ bool TBoard::Connect(std::string& errorText, int32_t portIndex) {
     libraryError = port->LoadError();
     const bool opened = port->Open();
     linkInUse = !opened && port->OpenFailure() == kbr::wire::LinkFailure::InUse;
+    // A library that cannot tell why leaves the blank FPGA as the likely cause.
+    linkUnanswered = !opened && libraryError.empty() &&
+                     (port->OpenFailure() == kbr::wire::LinkFailure::NoBoard ||
+                      port->OpenFailure() == kbr::wire::LinkFailure::Unknown);
     if (!opened)
         errorText = linkInUse ? kLinkInUseText : "Fail to connect FPGA borad.";
     if (port->IsOpen()) {
@@ -243,27 +247,26 @@ uint32_t TBoard::QueryEraseStatus() {
 
 bool TBoard::ReadSdCardInfo(bool& done, std::string& csdText, std::string& cidText,
                             std::string& fileSystem) {
-    uint8_t csd[16], cid[16], code = 0;
-    if (!ReadSdCardRegisters(done, csd, cid, code))
+    TSdCardRegisters registers;
+    if (!ReadSdCardRegisters(done, registers))
         return false;
     if (done) {
-        csdText = CsdText(csd);
-        cidText = CidText(cid);
-        fileSystem = FileSystemName(code);
+        csdText = CsdText(registers.csd);
+        cidText = CidText(registers.cid);
+        fileSystem = FileSystemName(registers.fileSystem);
     }
     return true;
 }
 
-bool TBoard::ReadSdCardRegisters(bool& done, uint8_t csd[16], uint8_t cid[16],
-                                 uint8_t& fileSystem) {
+bool TBoard::ReadSdCardRegisters(bool& done, TSdCardRegisters& registers) {
     uint8_t reply[wire::ReplyLength(wire::CmdReadSdCardInfo)];
     if (!Call(wire::CmdReadSdCardInfo, nullptr, reply))
         return false;
     done = reply[0] == 0;
     if (done) {
-        std::copy(&reply[1], &reply[17], csd);
-        std::copy(&reply[18], &reply[34], cid);
-        fileSystem = reply[35];
+        std::memcpy(registers.csd, &reply[1], sizeof registers.csd);
+        std::memcpy(registers.cid, &reply[18], sizeof registers.cid);
+        registers.fileSystem = reply[35];
     }
     return true;
 }

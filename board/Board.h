@@ -60,6 +60,10 @@ public:
     static void SetDefaultLimits(const TLimits& value);
     // Whether the last Connect failed because another program holds the link.
     bool LinkInUse() const { return linkInUse; }
+    // Whether the last Connect failed because nothing answered the link (a
+    // blank FPGA, or no board), which configuring may mend; any other failure
+    // was told by the library itself.
+    bool LinkUnanswered() const { return linkUnanswered; }
     // Why the last Connect could not use the JTAG library; empty when it could.
     const std::string& LibraryError() const { return libraryError; }
     bool Transact(uint8_t command, uint8_t* replyBuffer, uint32_t timeoutMs, uint32_t payloadLength,
@@ -81,9 +85,13 @@ public:
     // carries the board's own answer.
     bool ReadSdCardInfo(bool& done, std::string& csdText, std::string& cidText,
                         std::string& fileSystem);
-    // The same reading, raw: both 16-byte registers as the card keeps them
-    // and the file-system code.
-    bool ReadSdCardRegisters(bool& done, uint8_t csd[16], uint8_t cid[16], uint8_t& fileSystem);
+    // The same answer undecoded: the registers as the card holds them.
+    struct TSdCardRegisters {
+        uint8_t csd[16];
+        uint8_t cid[16];
+        uint8_t fileSystem;
+    };
+    bool ReadSdCardRegisters(bool& done, TSdCardRegisters& registers);
     bool StartErase(bool& done, uint16_t argument);
     bool RunLoopbackTest(bool& done, uint8_t selector, uint32_t& mask8, uint64_t& mask40);
     bool SendDeviceData(bool& done, uint8_t channel, uint32_t count, const uint8_t* data);
@@ -109,5 +117,6 @@ private:
     std::unique_ptr<TJtagPort> port;
     TLimits limits;
     bool linkInUse = false;
+    bool linkUnanswered = false;
     std::string libraryError;
 };

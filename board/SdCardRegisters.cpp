@@ -21,26 +21,6 @@ uint64_t DecodeUnitValue(uint8_t byte) {
     return PowerOfTen(byte & 7) * kMultiplier[(byte >> 3) & 15] / 10;
 }
 
-std::string AccessTimeLine(uint8_t taac) {
-    if (taac == 0)
-        return "-Read Access Time:NA\n";
-    const uint64_t ns = DecodeUnitValue(taac);
-    if (ns > 1000000)
-        return fmt::format("-Read Access Time:{} ms\n", ns / 1000000);
-    if (ns > 1000)
-        return fmt::format("-Read Access Time:{} us\n", ns / 1000);
-    return fmt::format("-Read Access Time:{} ns\n", ns);
-}
-
-std::string TransferRateLine(uint8_t speed) {
-    if (speed == 0)
-        return "-Max. Data Transfer Rate:NA\n";
-    const uint64_t rate = DecodeUnitValue(speed); // in 100 kbit/s
-    if (rate < 10)
-        return fmt::format("-Max. Data Transfer Rate:{} Kbits/s\n", rate * 100);
-    return fmt::format("-Max. Data Transfer Rate:{} Mbits/s\n", rate / 10);
-}
-
 // Capacity in whole MB, rounded up. 64-bit: a 4 GB standard-capacity card
 // overflows 32 bits.
 uint64_t CapacityMb(const uint8_t* csd, bool version2, uint64_t blockLength) {
@@ -58,38 +38,73 @@ uint64_t CapacityMb(const uint8_t* csd, bool version2, uint64_t blockLength) {
 
 } // namespace
 
-std::string CidText(const uint8_t cid[16]) {
-    std::string s;
-    s += fmt::format("-Manufacturer ID:{:02X}h\n", cid[0]);
-    s += fmt::format("-OEM/Application ID:{:02X}{:02X}h\n", cid[2], cid[1]);
+TSdCid DecodeCid(const uint8_t cid[16]) {
+    TSdCid d;
+    d.manufacturerId = cid[0];
+    d.oemId = static_cast<uint16_t>(cid[2] << 8 | cid[1]);
     // The name's five bytes are whatever the card holds: a line feed there must
     // not start a line of its own.
-    s += fmt::format("-Product Name:{}\n",
-                     VisibleLatin1({reinterpret_cast<const char*>(cid + 3), 5}));
-    s += fmt::format("-Product Revision:{:02X}h\n", cid[8]);
-    s += fmt::format("-Serial No.:{:02X}{:02X}{:02X}{:02X}h\n", cid[9], cid[10], cid[11], cid[12]);
-    s += fmt::format("-Date Code:{:01X}{:02X}h\n", cid[13] & 0x0F, cid[14]);
+    d.productName = VisibleLatin1({reinterpret_cast<const char*>(cid + 3), 5});
+    d.revision = cid[8];
+    d.serial = static_cast<uint32_t>(cid[9]) << 24 | static_cast<uint32_t>(cid[10]) << 16 |
+               static_cast<uint32_t>(cid[11]) << 8 | cid[12];
+    d.dateCode = static_cast<uint16_t>((cid[13] & 0x0F) << 8 | cid[14]);
+    return d;
+}
+
+TSdCsd DecodeCsd(const uint8_t csd[16]) {
+    TSdCsd d;
+    const unsigned structure = csd[0] >> 6;
+    d.version = structure == 0 ? 1 : structure == 1 ? 2 : 0;
+    if (csd[1] != 0)
+        d.accessTimeNs = DecodeUnitValue(csd[1]);
+    d.nsac = csd[2];
+    if (csd[3] != 0)
+        d.maxRateKbits = DecodeUnitValue(csd[3]) * 100; // the card counts in 100 kbit/s
+    const unsigned readBlLen = csd[5] & 0x0F;
+    const uint64_t blockLength = uint64_t{1} << readBlLen;
+    if (readBlLen != 0)
+        d.readBlockLength = blockLength;
+    d.capacityMb = CapacityMb(csd, d.version == 2, blockLength);
+    return d;
+}
+
+std::string CidText(const uint8_t cid[16]) {
+    const TSdCid d = DecodeCid(cid);
+    std::string s;
+    s += fmt::format("-Manufacturer ID:{:02X}h\n", d.manufacturerId);
+    s += fmt::format("-OEM/Application ID:{:04X}h\n", d.oemId);
+    s += fmt::format("-Product Name:{}\n", d.productName);
+    s += fmt::format("-Product Revision:{:02X}h\n", d.revision);
+    s += fmt::format("-Serial No.:{:08X}h\n", d.serial);
+    s += fmt::format("-Date Code:{:03X}h\n", d.dateCode);
     return s;
 }
 
 std::string CsdText(const uint8_t csd[16]) {
+    const TSdCsd d = DecodeCsd(csd);
     std::string s;
-    const unsigned structure = csd[0] >> 6;
-    if (structure == 0)
-        s += "-CSD Version 1.0\n";
-    else if (structure == 1)
-        s += "-CSD Version 2.0\n";
-    const bool version2 = structure == 1;
-    s += AccessTimeLine(csd[1]);
-    s += fmt::format("-Read Access Time (NSAC):{} (x100 cycle) \n", csd[2]);
-    s += TransferRateLine(csd[3]);
-    const unsigned readBlLen = csd[5] & 0x0F;
-    const uint64_t blockLength = uint64_t{1} << readBlLen;
-    if (readBlLen != 0)
-        s += fmt::format("-Max. Read Data Block Length:{} Byte\n", blockLength);
-    const uint64_t mb = CapacityMb(csd, version2, blockLength);
-    if (mb != 0)
-        s += fmt::format("-Memory Capacity:{}MB\n", mb);
+    if (d.version != 0)
+        s += fmt::format("-CSD Version {}.0\n", d.version);
+    if (d.accessTimeNs == 0)
+        s += "-Read Access Time:NA\n";
+    else if (d.accessTimeNs > 1000000)
+        s += fmt::format("-Read Access Time:{} ms\n", d.accessTimeNs / 1000000);
+    else if (d.accessTimeNs > 1000)
+        s += fmt::format("-Read Access Time:{} us\n", d.accessTimeNs / 1000);
+    else
+        s += fmt::format("-Read Access Time:{} ns\n", d.accessTimeNs);
+    s += fmt::format("-Read Access Time (NSAC):{} (x100 cycle) \n", d.nsac);
+    if (d.maxRateKbits == 0)
+        s += "-Max. Data Transfer Rate:NA\n";
+    else if (d.maxRateKbits < 1000)
+        s += fmt::format("-Max. Data Transfer Rate:{} Kbits/s\n", d.maxRateKbits);
+    else
+        s += fmt::format("-Max. Data Transfer Rate:{} Mbits/s\n", d.maxRateKbits / 1000);
+    if (d.readBlockLength != 0)
+        s += fmt::format("-Max. Read Data Block Length:{} Byte\n", d.readBlockLength);
+    if (d.capacityMb != 0)
+        s += fmt::format("-Memory Capacity:{}MB\n", d.capacityMb);
     return s;
 }
 

@@ -1,6 +1,8 @@
 #include "cli/Commands.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <iostream>
 #include <vector>
@@ -9,13 +11,17 @@
 #include <fmt/format.h>
 
 #include "board/Board.h"
+#include "board/SdCardRegisters.h"
 #include "cli/CliError.h"
 #include "cli/FrontPanelCommands.h"
+#include "cli/JsonOutput.h"
 #include "cli/Number.h"
+#include "cli/ResultJson.h"
 #include "cli/StderrReporter.h"
 #include "platform/TerminalText.h"
 #include "config/Download.h"
 #include "config/DesignPath.h"
+#include "platform/ChosenCable.h"
 #include "platform/System.h"
 #include "session/ConnectSequence.h"
 #include "session/Devices.h"
@@ -27,11 +33,19 @@ constexpr const char* kBoardName = kbr::wire::kBoardName;
 constexpr const char* kConfigureHint =
     "the FPGA must be configured with the control panel design first: run `kbr370 configure`";
 
-// The virtual board's directory must be ours before anything goes there; the
-// driver checks too, but one line from us says it better than its line and ours.
-void CheckVirtualBoardDirectory() {
-    if (const std::string why = TConnectSequence::RefusedDirectory(); !why.empty())
+// The cable must be one we know, and the virtual board's directory ours,
+// before anything goes there; the driver checks too, but one line from us says
+// it better than its line and ours.
+void CheckCable() {
+    if (const std::string why = TConnectSequence::RefusedCable(); !why.empty())
         throw BoardFailure(why);
+}
+
+// The virtual board knows which program holds its link.
+std::string HeldLinkText(const std::string& error) {
+    if (platform::ChosenCable() != platform::kVirtualCable)
+        return error;
+    return error + " `kbr370-vboard list` names it.";
 }
 
 // Configuring reloads the FPGA under whoever holds the link, such as the
@@ -42,7 +56,7 @@ void RefuseWhenLinkHeld(TBoard& probe, TConnectSequence& sequence) {
     const bool opened = sequence.OpenLink(error);
     probe.Disconnect();
     if (!opened && probe.LinkInUse())
-        throw BoardFailure(error + " (--force configures anyway)");
+        throw BoardFailure(HeldLinkText(error) + " (--force configures anyway)");
 }
 
 constexpr unsigned kLedCount = 27;
@@ -58,14 +72,14 @@ template <typename Fn> void WithBoard(Fn&& command) {
 
 void AddBoardCommands(CLI::App& app) {
     struct TArguments {
-        std::string value, extra, file;
+        std::string value, extra, file, vcd;
         bool watch = false, force = false;
     };
     auto a = std::make_shared<TArguments>();
 
-    app.add_subcommand("info", "print the board's name and the link")->callback([] {
-        WithBoard([](TBoard& b) { RunInfo(b, std::cout); });
-    });
+    auto* info = app.add_subcommand("info", "print the board's name and the link");
+    AddJsonFlag(*info);
+    info->callback([] { WithBoard([](TBoard& b) { RunInfo(b, std::cout); }); });
 
     auto* leds = app.add_subcommand("leds", "set the 27 LEDs: bit i lights LED i");
     leds->add_option("bits", a->value,
@@ -83,7 +97,10 @@ void AddBoardCommands(CLI::App& app) {
                                  "shows 12345678)",
                                  kNumberForms))
         ->required();
-    seg7->add_option("extra", a->extra, "a byte sent beside the digits (default 0; the panel sends 0)");
+    seg7->add_option("extra", a->extra,
+                     fmt::format("a byte sent beside the digits, 0-255; {} (default 0, as the "
+                                 "panel sends)",
+                                 kNumberForms));
     seg7->callback([a] {
         const auto value = static_cast<uint32_t>(NumberArgument(a->value, "value", UINT32_MAX));
         const auto extra =
@@ -93,14 +110,22 @@ void AddBoardCommands(CLI::App& app) {
 
     auto* inputs = app.add_subcommand(
         "inputs", "print the switches and keys in hex: keys in bits 0-3, switches in bits 4-21");
-    inputs->add_flag("--watch", a->watch, "print a line at every change, until interrupted");
+    auto* watch = inputs->add_flag("--watch", a->watch, "print a line at every change, until interrupted");
+    inputs->add_option("--vcd", a->vcd,
+                       "with --watch, also write the keys and switches to FILE as a VCD trace "
+                       "(- for standard output)")
+        ->option_text("FILE")
+        ->needs(watch);
+    AddJsonFlag(*inputs, "print the value as one JSON object (with --watch, one a change)");
     inputs->callback([a] {
-        WithBoard([&](TBoard& b) { a->watch ? RunInputsWatch(b, std::cout) : RunInputs(b, std::cout); });
+        if (a->watch)
+            return WatchInputs(a->vcd);
+        WithBoard([&](TBoard& b) { RunInputs(b, std::cout); });
     });
 
-    app.add_subcommand("sd", "print the SD card's registers, decoded")->callback([] {
-        WithBoard([](TBoard& b) { RunSd(b, std::cout); });
-    });
+    auto* sd = app.add_subcommand("sd", "print the SD card's registers, decoded");
+    AddJsonFlag(*sd);
+    sd->callback([] { WithBoard([](TBoard& b) { RunSd(b, std::cout); }); });
 
     auto* configure = app.add_subcommand("configure", "configure the FPGA with the panel's design");
     configure->add_option("file", a->file,
@@ -109,6 +134,7 @@ void AddBoardCommands(CLI::App& app) {
     configure->add_flag(
         "--force", a->force,
         "configure even while another program holds the board's link (it loses the board)");
+    AddJsonFlag(*configure, "print what was done as one JSON object; no progress lines");
     configure->callback([a] {
         const bool userFile = !a->file.empty();
         RunConfigure(userFile ? a->file : DesignFilePath("KBR_370_ControlPanel.sof"), userFile,
@@ -117,13 +143,17 @@ void AddBoardCommands(CLI::App& app) {
 }
 
 void ConnectBoard(TBoard& board) {
-    CheckVirtualBoardDirectory();
+    CheckCable();
     board.OnBeep = [] { CliReport().Beep(); };
     TConnectSequence sequence(board, CliReport());
     std::string error;
     if (!sequence.OpenLink(error)) {
-        // Then the board answers fine, just not to us.
+        // Configuring mends only a board that does not answer. A held link has
+        // its own advice, and the library has told any other cause already
+        // (Quartus, the cable, the chain) in a line of its own.
         if (board.LinkInUse())
+            throw BoardFailure(HeldLinkText(error));
+        if (!board.LinkUnanswered())
             throw BoardFailure(error);
         throw BoardFailure(fmt::format("{} The board does not answer; {}", error, kConfigureHint));
     }
@@ -136,6 +166,8 @@ void ConnectBoard(TBoard& board) {
 }
 
 void RunInfo(TBoard& board, std::ostream& out) {
+    if (JsonOutput())
+        return PrintJson(out, {{"board", kBoardName}, {"link", board.LinkInfo}});
     out << "board: " << kBoardName << "\n"
         << "link: " << platform::TerminalSafe(board.LinkInfo) << "\n";
 }
@@ -154,22 +186,27 @@ void RunInputs(TBoard& board, std::ostream& out) {
     uint32_t value = 0;
     if (!board.ReadSwitchesAndKeys(value))
         throw BoardFailure("reading the switches and keys failed");
+    if (JsonOutput())
+        return PrintJson(out, InputsJson(value));
     out << fmt::format("0x{:08X}\n", value);
 }
 
 void RunSd(TBoard& board, std::ostream& out) {
     bool done = false;
-    std::string csd, cid, fileSystem;
-    if (!board.ReadSdCardInfo(done, csd, cid, fileSystem))
+    TBoard::TSdCardRegisters registers;
+    if (!board.ReadSdCardRegisters(done, registers))
         throw BoardFailure(kbr::devices::kSdCard.failed);
     if (!done)
         throw BoardFailure(std::string(kbr::devices::kSdCard.missing) + " " +
                            kbr::devices::kSdCard.plugHint);
+    if (JsonOutput())
+        return PrintJson(out, SdJson(registers));
     // The CID text is readable already (the card's name as Latin-1, its control
     // bytes written out); escaping its UTF-8 would spoil an accented letter.
     out << "Card Identification\n"
-        << cid << "Card Specific Data\n"
-        << platform::TerminalSafe(csd, true) << "File System: " << platform::TerminalSafe(fileSystem) << "\n";
+        << CidText(registers.cid) << "Card Specific Data\n"
+        << platform::TerminalSafe(CsdText(registers.csd), true)
+        << "File System: " << FileSystemName(registers.fileSystem) << "\n";
 }
 
 void RunConfigure(const std::string& file, bool userFile, bool force, std::ostream& out) {
@@ -181,7 +218,7 @@ void RunConfigure(const std::string& file, bool userFile, bool force, std::ostre
                                        : file + " is not a file";
         throw userFile ? UsageError(reason) : BoardFailure(reason);
     }
-    CheckVirtualBoardDirectory();
+    CheckCable();
     TStderrReporter report(out, std::cerr);
     TBoard board;
     TConnectSequence sequence(board, report);
@@ -191,6 +228,15 @@ void RunConfigure(const std::string& file, bool userFile, bool force, std::ostre
     const std::string fullPath = std::filesystem::absolute(file, ec).string();
     TDownload download;
     sequence.ReportLoadError(download);
-    if (!sequence.Configure(download, ec ? file : fullPath))
+    const auto start = std::chrono::steady_clock::now();
+    const bool configured = sequence.Configure(download, ec ? file : fullPath);
+    if (JsonOutput()) {
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        PrintJson(out, {{"file", ec ? file : fullPath},
+                        {"cable", ChosenCableName()},
+                        {"configured", configured},
+                        {"seconds", std::round(took.count() * 1000) / 1000}});
+    }
+    if (!configured)
         throw ReportedFailure();
 }

@@ -1,8 +1,13 @@
 #include "cli/FrontPanelCommands.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <fstream>
+#include <iostream>
 #include <memory>
-#include <thread>
+#include <optional>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
@@ -10,7 +15,12 @@
 #include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/JsonOutput.h"
+#include "cli/ResultJson.h"
+#include "cli/StopSignals.h"
 #include "logic/LcdText.h"
+#include "logic/VcdWriter.h"
+#include "platform/Version.h"
 #include "session/Devices.h"
 
 namespace {
@@ -39,9 +49,17 @@ void RunLcd(TBoard& board, const std::string& line0, const std::string& line1) {
         throw BoardFailure(kbr::devices::kLcd.refused);
 }
 
-} // namespace
-
-void RunInputsWatch(TBoard& board, std::ostream& out) {
+void RunInputsWatch(TBoard& board, std::ostream* vcdOut) {
+    using Clock = std::chrono::steady_clock;
+    auto start = Clock::now(); // from the first reading on: the trace begins at time 0
+    const auto sinceStart = [&start] {
+        return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
+    };
+    std::optional<TVcdWriter> vcd;
+    if (vcdOut)
+        vcd.emplace(*vcdOut, "kbr370", InputNames(), std::string("kbr370 ") + kKbrVersion);
+    const bool lines = vcdOut != &std::cout;
+    const TStopSignals signals;
     bool first = true;
     uint32_t shown = 0;
     for (;;) {
@@ -49,12 +67,53 @@ void RunInputsWatch(TBoard& board, std::ostream& out) {
         if (!board.ReadSwitchesAndKeys(value))
             throw BoardFailure("reading the switches and keys failed");
         if (first || value != shown) {
-            out << fmt::format("0x{:08X}\n", value) << std::flush;
+            if (first)
+                start = Clock::now();
+            const auto timeUs = sinceStart();
+            if (vcd)
+                vcd->Sample(static_cast<uint64_t>(timeUs), value);
+            if (lines && JsonOutput()) {
+                nlohmann::json line = InputsJson(value);
+                line["time_ms"] = timeUs / 1000;
+                PrintJson(std::cout, line);
+            } else if (lines) {
+                std::cout << fmt::format("0x{:08X}\n", value) << std::flush;
+            }
             shown = value;
             first = false;
         }
-        std::this_thread::sleep_for(kWatchPeriod);
+        // A closed pipe has raised SIGPIPE, which ends the watch as a signal does;
+        // any other write error is a failure of its own.
+        const bool written = std::cout && (!vcdOut || *vcdOut);
+        signals.Wait(written ? static_cast<int>(kWatchPeriod.count()) : 0);
+        if (const int signal = TStopSignals::Caught()) {
+            if (vcd)
+                vcd->Finish(static_cast<uint64_t>(sinceStart()));
+            throw TCliError(static_cast<ExitCode>(128 + signal), {});
+        }
+        if (!written)
+            throw BoardFailure(vcdOut && !*vcdOut ? "writing the VCD trace failed"
+                                                  : "writing standard output failed");
     }
+}
+
+} // namespace
+
+void WatchInputs(const std::string& vcdFile) {
+    if (vcdFile == "-" && JsonOutput())
+        throw UsageError("--vcd - and --json would both write standard output");
+    // The file is made before the board is touched: a name that cannot be
+    // written is the user's to fix, and costs no connection.
+    std::ofstream file;
+    if (!vcdFile.empty() && vcdFile != "-") {
+        file.open(vcdFile, std::ios::binary | std::ios::trunc);
+        if (!file)
+            throw UsageError(fmt::format("cannot write {}: {}", vcdFile, std::strerror(errno)));
+    }
+    std::ostream* const vcdOut = vcdFile.empty() ? nullptr : vcdFile == "-" ? &std::cout : &file;
+    TBoard board;
+    ConnectBoard(board);
+    RunInputsWatch(board, vcdOut);
 }
 
 void AddFrontPanelCommands(CLI::App& app) {

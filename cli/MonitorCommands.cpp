@@ -12,7 +12,6 @@
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <poll.h>
 #include <string>
 #include <unistd.h>
 #include <utility>
@@ -23,9 +22,9 @@
 #include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
-#include "cli/EndingSignals.h"
 #include "cli/JsonOutput.h"
 #include "cli/SerialTerminal.h"
+#include "cli/StopSignals.h"
 #include "cli/TerminalMode.h"
 #include "logic/IrCodes.h"
 #include "logic/Ps2Mouse.h"
@@ -42,53 +41,6 @@ using kbr::devices::kIr;
 using kbr::devices::kPs2;
 using kbr::devices::kRs232;
 using kbr::devices::TDevice;
-
-volatile std::sig_atomic_t stopSignal = 0;
-
-extern "C" void NoteStopSignal(int signal) {
-    stopSignal = signal;
-}
-
-// The signals that end a stream are held back while the board is spoken to,
-// and let in only while waiting between polls: an exchange is never cut in
-// half, and the loop always reaches the end that switches the mode off.
-class TStopSignals {
-  public:
-    TStopSignals() {
-        struct sigaction action {};
-        action.sa_handler = NoteStopSignal;
-        sigemptyset(&action.sa_mask);
-        sigemptyset(&stops);
-        for (int signal : signals) {
-            sigaction(signal, &action, nullptr);
-            sigaddset(&stops, signal);
-        }
-        // A closed standard output raises SIGPIPE while it is held back: the
-        // write fails, and the stream ends there.
-        sigprocmask(SIG_BLOCK, &stops, &waitMask);
-        for (int signal : signals)
-            sigdelset(&waitMask, signal);
-    }
-    ~TStopSignals() { sigprocmask(SIG_UNBLOCK, &stops, nullptr); }
-    TStopSignals(const TStopSignals&) = delete;
-    TStopSignals& operator=(const TStopSignals&) = delete;
-
-    bool Stopped() const { return stopSignal != 0; }
-
-    // Waits up to `ms`, or less when a stop signal comes or `fd` (when not
-    // -1) has input; true when it has.
-    bool Wait(int ms, int fd) const {
-        pollfd entry{fd, POLLIN, 0};
-        const timespec timeout{ms / 1000, (ms % 1000) * 1000000L};
-        const int n = ppoll(&entry, fd >= 0 ? 1 : 0, &timeout, &waitMask);
-        return n > 0 && (entry.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
-    }
-
-  private:
-    const std::vector<int> signals = EndingSignals();
-    sigset_t stops;
-    sigset_t waitMask;
-};
 
 // A note on standard error that does not end the stream; one object under --json.
 void Notice(const std::string& text) {
@@ -287,8 +239,8 @@ void RunStream(const TStream& stream) {
     TBoard board;
     ConnectBoard(board);
     TStreamRun(stream, board).Run();
-    if (stopSignal != 0)
-        throw TCliError(static_cast<ExitCode>(128 + stopSignal), "");
+    if (const int signal = TStopSignals::Caught())
+        throw TCliError(static_cast<ExitCode>(128 + signal), "");
     if (!std::cout)
         throw TCliError(kExitFailure, "writing to standard output failed");
 }
@@ -472,7 +424,8 @@ ReadingHandler PrintMouseReports() {
 std::shared_ptr<TStreamOptions> AddStream(CLI::App& sub) {
     auto options = std::make_shared<TStreamOptions>();
     sub.add_option("--seconds", options->seconds,
-                   "stop after N seconds (default: until interrupted)")
+                   "stop after N seconds, a decimal number that may have a fraction "
+                   "(2.5); default: until interrupted")
         ->check(CLI::Validator(CheckSeconds, "SECONDS"));
     sub.add_flag("--reconnect", options->reconnect,
                  "when the link is lost, wait for the board to come back and carry on");

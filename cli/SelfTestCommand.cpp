@@ -19,6 +19,9 @@
 #include "cli/OutputFile.h"
 #include "cli/ProgressBar.h"
 #include "platform/Version.h"
+#include "session/HtmlReport.h"
+#include "session/JsonReport.h"
+#include "session/JunitReport.h"
 #include "session/SelfTest.h"
 
 namespace {
@@ -75,33 +78,19 @@ bool AskYesNo(const std::string& question) {
     return false; // no one left to answer
 }
 
-// ---- reports -------------------------------------------------------------------------------
-// STUB: stands in for the JUnit, JSON and HTML writers until they are merged;
-// WriteReports is then to call JunitReportText, JsonReportText and
-// HtmlReportText instead of StubReportText.
-std::string StubReportText(const char* kind, const TSelfTestReport& report) {
-    std::string text = fmt::format("kbr370 selftest ({} report to come)\nboard: {}\nstarted: {}\n"
-                                   "completed: {}\n",
-                                   kind, report.board, report.startedUtc,
-                                   report.completed ? "yes" : "no: " + report.stopReason);
-    for (const TCheckResult& c : report.checks)
-        text += fmt::format("{} {}: {}: {}\n", ResultName(c.result), c.area, c.name, c.message);
-    return text;
-}
-
+// Each report asked for, from the one run.
 void WriteReports(const TSelfTestReport& report, const TReportPaths& paths) {
-    for (const auto& [path, kind] :
-         {std::pair{&paths.junit, "JUnit"}, std::pair{&paths.json, "JSON"},
-          std::pair{&paths.html, "HTML"}}) {
+    for (const auto& [path, text] :
+         {std::pair{&paths.junit, &JunitReportText}, std::pair{&paths.json, &JsonReportText},
+          std::pair{&paths.html, &HtmlReportText}}) {
         if (path->empty())
             continue;
-        const std::string text = StubReportText(kind, report);
+        const std::string bytes = text(report);
         TOutputFile file(*path);
-        file.Write(text.data(), text.size());
+        file.Write(bytes.data(), bytes.size());
         file.Commit();
     }
 }
-// ---- end of the stub -----------------------------------------------------------------------
 
 void PrintCheck(const TCheckResult& c) {
     std::cout << fmt::format("{:<7} {}: {}: {} ({} ms)\n", ResultName(c.result), c.area, c.name,

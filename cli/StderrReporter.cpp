@@ -2,12 +2,17 @@
 
 #include <iostream>
 
+#include "cli/JsonOutput.h"
+
 void TStderrReporter::Info(const std::string& text, Tone tone) {
-    if (!text.empty() && tone != Tone::Failure)
+    // Standard output holds only the JSON result under --json.
+    if (!text.empty() && tone != Tone::Failure && !JsonOutput())
         out << text << std::endl;
 }
 
 void TStderrReporter::Box(platform::MessageKind, const std::string& text, const std::string&) {
+    if (JsonOutput())
+        return KeepForJsonError(text);
     out.flush();
     err << "kbr370: " << text << "\n";
 }

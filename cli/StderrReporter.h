@@ -4,7 +4,8 @@
 #include "session/Reporter.h"
 
 // kbr370's side of the reporting seam: what is happening and what went well
-// as lines on `out`, boxes as "kbr370: <text>" lines on `err`. A failure is
+// as lines on `out`, boxes as "kbr370: <text>" lines on `err` (under --json,
+// nothing on `out` and the boxes' texts kept for the error object). A failure is
 // told by its box or by the error the command ends with, so its info line is
 // not said again; status, beep and the gauge belong to the panel.
 class TStderrReporter : public TReporter {

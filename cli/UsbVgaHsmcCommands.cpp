@@ -3,6 +3,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
@@ -10,6 +11,7 @@
 #include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/JsonOutput.h"
 #include "logic/HsmcReport.h"
 #include "logic/UsbDevice.h"
 #include "logic/VgaPattern.h"
@@ -27,7 +29,15 @@ void RunUsb(TBoard& board, std::ostream& out) {
         throw BoardFailure("reading the USB port failed");
     if (!done || count == 0)
         throw BoardFailure("the board did not report the USB port");
-    out << UsbKindWord(data[0]) << "\n";
+    if (!JsonOutput()) {
+        out << UsbKindWord(data[0]) << "\n";
+        return;
+    }
+    const int kind = data[0];
+    const bool known = kind >= kUsbNone && kind <= kUsbOther;
+    PrintJson(out, {{"kind", kind},
+                    {"device", known ? UsbKindWord(kind) : "unknown"},
+                    {"name", UsbDeviceName(kind)}});
 }
 
 void RunVga(TBoard& board, uint8_t pattern) {
@@ -39,9 +49,9 @@ void RunVga(TBoard& board, uint8_t pattern) {
         throw BoardFailure("the board refused the VGA pattern");
 }
 
-// The report as lines for a terminal: no carriage returns, no padding.
-std::string ReportLines(const std::string& text) {
-    std::string lines;
+// The report's lines without their carriage returns and padding.
+std::vector<std::string> ReportLines(const std::string& text) {
+    std::vector<std::string> lines;
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find("\r\n", start);
@@ -49,10 +59,26 @@ std::string ReportLines(const std::string& text) {
             end = text.size();
         std::string line = text.substr(start, end - start);
         line.erase(line.find_last_not_of(' ') + 1);
-        lines += line + "\n";
+        lines.push_back(std::move(line));
         start = end + 2;
     }
     return lines;
+}
+
+// The failing pins as the page lists them, and the masks they come from.
+nlohmann::json HsmcJson(uint32_t mask8, uint64_t mask40) {
+    nlohmann::json transceivers = nlohmann::json::array(), pairs = nlohmann::json::array();
+    for (int i = 0; i < 4; ++i)
+        if (mask8 & (1u << i))
+            transceivers.push_back(ReportLines(HsmcTransceiverLine(i)).front());
+    for (int j = 0; j < 40; ++j)
+        if (mask40 & (uint64_t{1} << j))
+            pairs.push_back(ReportLines(HsmcPinPairLine(j)).front());
+    return {{"result", HsmcPassed(mask8, mask40) ? "pass" : "fail"},
+            {"transceiver_errors", std::move(transceivers)},
+            {"pio_errors", std::move(pairs)},
+            {"mask8", mask8},
+            {"mask40", mask40}};
 }
 
 void RunHsmc(TBoard& board, std::ostream& out) {
@@ -64,12 +90,16 @@ void RunHsmc(TBoard& board, std::ostream& out) {
     // A refused test did not pass: the board answered, the check failed.
     if (!done)
         throw CheckFailed(devices::kHsmc.failed);
-    if (HsmcPassed(mask8, mask40)) {
+    const bool passed = HsmcPassed(mask8, mask40);
+    if (JsonOutput())
+        PrintJson(out, HsmcJson(mask8, mask40));
+    else if (passed)
         out << "PASS\n";
-        return;
-    }
-    out << ReportLines(HsmcReportText(mask8, mask40));
-    throw CheckFailed(devices::kHsmc.ng);
+    else
+        for (const std::string& line : ReportLines(HsmcReportText(mask8, mask40)))
+            out << line << "\n";
+    if (!passed)
+        throw CheckFailed(devices::kHsmc.ng);
 }
 
 template <typename Fn> void WithBoard(Fn&& command) {
@@ -81,8 +111,10 @@ template <typename Fn> void WithBoard(Fn&& command) {
 } // namespace
 
 void AddUsbVgaHsmcCommands(CLI::App& app) {
-    app.add_subcommand("usb", "print the USB device: none, mouse, storage, other or \"kind N\"")
-        ->callback([] { WithBoard([](TBoard& b) { RunUsb(b, std::cout); }); });
+    auto* usb =
+        app.add_subcommand("usb", "print the USB device: none, mouse, storage, other or \"kind N\"");
+    AddJsonFlag(*usb);
+    usb->callback([] { WithBoard([](TBoard& b) { RunUsb(b, std::cout); }); });
 
     auto pattern = std::make_shared<std::string>();
     auto* vga = app.add_subcommand("vga", "show a test pattern on the VGA output");
@@ -97,6 +129,8 @@ void AddUsbVgaHsmcCommands(CLI::App& app) {
         WithBoard([&](TBoard& b) { RunVga(b, static_cast<uint8_t>(*index)); });
     });
 
-    app.add_subcommand("hsmc", "HSMC loopback test: PASS, or NG and the failing pins (status 3)")
-        ->callback([] { WithBoard([](TBoard& b) { RunHsmc(b, std::cout); }); });
+    auto* hsmc =
+        app.add_subcommand("hsmc", "HSMC loopback test: PASS, or NG and the failing pins (status 3)");
+    AddJsonFlag(*hsmc);
+    hsmc->callback([] { WithBoard([](TBoard& b) { RunHsmc(b, std::cout); }); });
 }

@@ -1,30 +1,109 @@
 // kbr370: the command-line client of the board. One command per run.
+#include <cstdlib>
 #include <iostream>
 
 #include <CLI/CLI.hpp>
+#include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/EndingSignals.h"
 #include "cli/FrontPanelCommands.h"
 #include "cli/JsonOutput.h"
 #include "cli/MemoryCommands.h"
 #include "cli/MonitorCommands.h"
+#include "cli/Number.h"
 #include "cli/SelfTestCommand.h"
 #include "cli/UsbVgaHsmcCommands.h"
+#include "platform/ChosenCable.h"
 #include "platform/System.h"
+#include "platform/TerminalText.h"
+#include "platform/Version.h"
 
 namespace {
 
 constexpr uint32_t kMaxTimeLimitMs = 600000;
 
-int Run(int argc, char** argv, bool json) {
+// --cable NAME wins over the environment, and reaches the drivers through it:
+// they read it in this process, and quartus_pgm is handed the name too.
+void ChooseCable(const std::string& name) {
+    setenv("KBR370_CABLE", name.c_str(), 1);
+    const std::string kind = platform::ChosenCable();
+    if (kind == platform::kVirtualCable || kind == platform::kBlasterCable) {
+        unsetenv("KBR370_BLASTER");
+        return;
+    }
+    setenv("KBR370_CABLE", platform::kBlasterCable, 1);
+    setenv("KBR370_BLASTER", name.c_str(), 1);
+}
+
+// The deepest command the words chose: `mem` in "kbr370 mem foo".
+const CLI::App& ChosenCommand(const CLI::App& app) {
+    const CLI::App* at = &app;
+    while (!at->get_subcommands().empty())
+        at = at->get_subcommands().front();
+    return *at;
+}
+
+// "mem read " for that command, "" for kbr370 itself.
+std::string CommandPath(const CLI::App& app, const CLI::App& command) {
+    std::string path;
+    for (const CLI::App* at = &command; at != &app; at = at->get_parent())
+        path.insert(0, at->get_name() + " ");
+    return path;
+}
+
+std::vector<std::string> CommandsOf(const CLI::App& command) {
+    std::vector<std::string> names;
+    for (const CLI::App* sub : command.get_subcommands([](const CLI::App*) { return true; }))
+        names.push_back(sub->get_name());
+    return names;
+}
+
+// What the words after `kbr370` got wrong, as one line like every other
+// failure, with where to read more; a missing or unknown command is named
+// beside the commands there are.
+std::string UsageText(const CLI::App& app, const CLI::ParseError& e) {
+    const CLI::App& chosen = ChosenCommand(app);
+    const std::string path = CommandPath(app, chosen);
+    const std::vector<std::string> names = CommandsOf(chosen);
+    const bool commandMissing = !names.empty() && chosen.get_subcommands().empty() &&
+                                (e.get_name() == "RequiredError" || e.get_name() == "ExtrasError");
+    if (!commandMissing)
+        return fmt::format("{} (kbr370 {}--help tells more)", platform::TerminalSafe(e.what()),
+                           path);
+    const std::vector<std::string> left = app.remaining(true);
+    std::string why;
+    if (left.empty() || left.front().empty())
+        why = path.empty() ? "no command given"
+                           : "a command must follow " + path.substr(0, path.size() - 1);
+    else
+        why = (left.front()[0] == '-' ? "unknown option " : "unknown command " + path) +
+              platform::TerminalSafe(left.front());
+    return fmt::format("{}; the commands are: {} (kbr370 {}--help says what each does)", why,
+                       fmt::join(names, ", "), path);
+}
+
+int Run(int argc, char** argv) {
     CLI::App app{"Command-line client of the KBR-370 board", "kbr370"};
     app.require_subcommand(1);
-    uint32_t timeLimitMs = TBoard::TLimits().replyMs;
-    app.add_option("--time-limit", timeLimitMs, "how long to wait for the board's reply, in ms")
-        ->check(CLI::Range(1u, kMaxTimeLimitMs))
+    app.set_version_flag("--version", fmt::format("kbr370 {}", kKbrVersion),
+                         "print the program's name and version, and exit");
+    std::string timeLimit = std::to_string(TBoard::TLimits().replyMs);
+    app.add_option("--time-limit", timeLimit,
+                   fmt::format("how long to wait for the board's reply, in milliseconds "
+                               "(1 to {}; {})",
+                               kMaxTimeLimitMs, kNumberForms))
+        ->type_name("MS")
         ->capture_default_str();
+    std::string cable;
+    app.add_option("--cable", cable,
+                   "the board's cable: virtual, usb-blaster, or a cable's name as jtagconfig "
+                   "lists it, such as \"USB-Blaster on labhost [1-1.4]\" (default: "
+                   "$KBR370_CABLE and $KBR370_BLASTER, else virtual)")
+        ->type_name("NAME");
     // Each group runs its command from its own callback, after parsing.
     AddBoardCommands(app);
     AddFrontPanelCommands(app);
@@ -32,16 +111,21 @@ int Run(int argc, char** argv, bool json) {
     AddMonitorCommands(app);
     AddMemoryCommands(app);
     AddSelfTestCommand(app);
-    app.parse_complete_callback([&timeLimitMs] {
-        TBoard::SetDefaultLimits(TBoard::TLimits().WithReplyLimit(timeLimitMs));
+    app.parse_complete_callback([&timeLimit, &cable] {
+        const auto ms =
+            static_cast<uint32_t>(NumberArgument(timeLimit, "time limit", kMaxTimeLimitMs));
+        if (ms == 0)
+            throw UsageError("the time limit must be at least 1 ms");
+        TBoard::SetDefaultLimits(TBoard::TLimits().WithReplyLimit(ms));
+        if (!cable.empty())
+            ChooseCable(cable);
     });
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        if (json && e.get_exit_code() != 0)
-            throw UsageError(e.what());
-        const int code = app.exit(e);
-        return code == 0 ? kExitOk : kExitUsage;
+        if (e.get_exit_code() != 0)
+            throw UsageError(UsageText(app, e));
+        return app.exit(e) == 0 ? kExitOk : kExitUsage;
     }
     return kExitOk;
 }
@@ -57,10 +141,11 @@ void PrintError(bool json, ExitCode code, const std::string& reason) {
 } // namespace
 
 int main(int argc, char** argv) {
+    ExitOnEndingSignals();
     platform::MakePathVariablesAbsolute();
     const bool json = JsonAsked(argc, argv);
     try {
-        return Run(argc, argv, json);
+        return Run(argc, argv);
     } catch (const TCliError& e) {
         PrintError(json, e.Code(), e.what());
         return e.Code();

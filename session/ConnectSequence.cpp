@@ -1,11 +1,11 @@
 #include "session/ConnectSequence.h"
 
 #include "board/Board.h"
-#include <cstdlib>
 
 #include "config/DesignPath.h"
 #include "config/Download.h"
 #include "platform/Assert.h"
+#include "platform/ChosenCable.h"
 #include "platform/System.h"
 #include "platform/VBoardDir.h"
 #include "wire/WireFacts.h"
@@ -49,24 +49,29 @@ std::string TConnectSequence::MissingFileText(const std::string& path) {
 }
 
 std::string TConnectSequence::RefusedDirectory() {
-    const char* cable = std::getenv("KBR370_CABLE");
-    if (cable && *cable && std::string(cable) != "virtual")
+    if (platform::ChosenCable() != platform::kVirtualCable)
         return {};
     std::string why;
     if (platform::CheckVBoardDirectory(platform::VBoardDirectory(), why) !=
         platform::VBoardDirState::Refused)
         return {};
-    return why;
+    return why + "; KBR370_VBOARD_DIR may name a directory of your own instead";
+}
+
+std::string TConnectSequence::RefusedCable() {
+    const std::string unknown = platform::UnknownCableText();
+    return unknown.empty() ? RefusedDirectory() : unknown;
 }
 
 bool TConnectSequence::Connect() {
     report.Status("", Tone::Progress);
     report.Progress(0, 5, kCheckMs);
-    const std::string refused = RefusedDirectory();
+    const std::string refused = RefusedCable();
     bool result = refused.empty() && CheckBoard(false);
     if (!refused.empty() || (!result && board.LinkInUse())) {
-        // Nothing of ours goes to a directory others may enter; and configuring
-        // a board whose link another program holds would cut that program off.
+        // Nothing of ours goes to a directory others may enter or to a cable we
+        // do not know; and configuring a board whose link another program
+        // holds would cut that program off.
         if (!refused.empty())
             report.Info(refused, Tone::Failure);
         report.ProgressHold();

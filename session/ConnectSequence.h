@@ -40,6 +40,9 @@ class TConnectSequence {
     // Why the virtual board's directory must not be used (it is not ours, or
     // others may enter it); empty when it may, or another cable is chosen.
     static std::string RefusedDirectory();
+    // Why the chosen cable cannot be used: an unknown name, or a refused
+    // directory; empty when it can.
+    static std::string RefusedCable();
 
   private:
     std::string DownloadReason(TDownload& download, const std::string& designFile);

@@ -55,15 +55,6 @@ std::vector<std::string> SplitList(const std::string& text) {
     return items;
 }
 
-// The value of a "-Name:value" line of a register text.
-std::string TextLine(const std::string& text, const std::string& name) {
-    const size_t at = text.find(name + ":");
-    if (at == std::string::npos)
-        return {};
-    const size_t from = at + name.size() + 1;
-    return text.substr(from, text.find('\n', from) - from);
-}
-
 } // namespace
 
 const std::vector<std::string>& TSelfTest::Areas() {
@@ -302,23 +293,31 @@ void TSelfTest::Memories() {
 // ---- sd, hsmc, the device channels -------------------------------------------
 
 void TSelfTest::SdCard() {
-    uint8_t csd[16] = {}, cid[16] = {}, code = 0;
+    TBoard::TSdCardRegisters registers{};
+    const uint8_t* csd = registers.csd;
+    const uint8_t* cid = registers.cid;
     bool done = false;
     Check("sd", "registers", [&](TCheckResult& r) {
-        if (!Answered(board.ReadSdCardRegisters(done, csd, cid, code), r, devices::kSdCard.failed))
+        if (!Answered(board.ReadSdCardRegisters(done, registers), r, devices::kSdCard.failed))
             return;
         if (!done) {
             r.result = TResult::Failed;
             r.message = std::string(devices::kSdCard.missing) + " " + devices::kSdCard.plugHint;
             return;
         }
-        const std::string csdText = CsdText(csd);
-        const std::string capacity = TextLine(csdText, "-Memory Capacity");
-        const std::string product = TextLine(CidText(cid), "-Product Name");
-        r.details = {
-            {"capacity", capacity}, {"file_system", FileSystemName(code)}, {"product", product}};
-        r.message = FormatText("card %s, %s, %s", product.c_str(), capacity.c_str(),
-                               FileSystemName(code).c_str());
+        const TSdCsd decoded = DecodeCsd(csd);
+        const std::string product = DecodeCid(cid).productName;
+        const std::string fileSystem = FileSystemName(registers.fileSystem);
+        r.details = {{"capacity_mb", std::to_string(decoded.capacityMb)},
+                     {"csd_version", std::to_string(decoded.version)},
+                     {"file_system", fileSystem},
+                     {"product", product}};
+        r.message = FormatText("card %s, version %d, %llu MB, %s", product.c_str(), decoded.version,
+                               (unsigned long long)decoded.capacityMb, fileSystem.c_str());
+        if (decoded.version == 0 || decoded.capacityMb == 0) {
+            r.result = TResult::Failed;
+            r.message = "the card's CSD tells no capacity a card can have: " + r.message;
+        }
     });
     if (!done)
         return;

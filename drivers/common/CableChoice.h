@@ -2,7 +2,7 @@
 #include <memory>
 #include <string>
 
-#include "drivers/common/VBoardClient.h"
+#include "platform/ChosenCable.h"
 
 namespace drivers {
 
@@ -11,19 +11,15 @@ namespace drivers {
 // daemon, or one for a real board behind a USB-Blaster.
 template <typename Part, typename ForVirtual, typename ForBlaster> class CableChoice {
   public:
-    static constexpr const char* kVirtual = "virtual";
-    static constexpr const char* kBlaster = "usb-blaster";
-
-    // The part for SelectedCable(); nothing, with `error` set, when that is
+    // The part for the chosen cable; nothing, with `error` set, when that is
     // not a known cable.
     static std::unique_ptr<Part> Make(const std::string& dllDir, std::string& error) {
-        const std::string name = SelectedCable();
-        if (name == kVirtual)
+        const std::string name = platform::ChosenCable();
+        if (name == platform::kVirtualCable)
             return std::make_unique<ForVirtual>(dllDir);
-        if (name == kBlaster)
+        if (name == platform::kBlasterCable)
             return std::make_unique<ForBlaster>();
-        error = "unknown cable \"" + name + "\" in KBR370_CABLE (known: " + kVirtual + ", " +
-                kBlaster + ")";
+        error = platform::UnknownCableText();
         return nullptr;
     }
 };

@@ -165,9 +165,4 @@ bool VBoardClient::EnsureDaemon(const std::string& dllDir, std::string* error) c
     return answered;
 }
 
-std::string SelectedCable() {
-    const char* v = std::getenv("KBR370_CABLE");
-    return v && *v ? std::string(v) : std::string("virtual");
-}
-
 } // namespace drivers

@@ -41,7 +41,4 @@ private:
     std::string dir;
 };
 
-// The cable (or programmer) chosen by KBR370_CABLE; "virtual" when it is unset or empty.
-std::string SelectedCable();
-
 } // namespace drivers

@@ -1,7 +1,6 @@
 #include "drivers/download/QuartusProgrammer.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +9,7 @@
 #include "drivers/common/Complain.h"
 #include "drivers/quartus/ProgramRun.h"
 #include "drivers/quartus/QuartusFolder.h"
+#include "platform/ChosenCable.h"
 #include "wire/WireFacts.h"
 
 namespace drivers {
@@ -85,8 +85,7 @@ bool QuartusProgrammer::Configure(const std::string& sofFile, std::string& error
     if (pgm.empty())
         return false;
 
-    const char* blaster = std::getenv("KBR370_BLASTER");
-    std::string cable = blaster && *blaster ? blaster : kDefaultCable;
+    const std::string cable = platform::ChosenBlaster(kDefaultCable);
     ProgramRun run =
         ProgramRun::Run({pgm, "-c", cable, "-m", "jtag", "-o", "p;" + path}, kDownloadTimeoutMs);
     if (run.Succeeded())

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
-#include <cstdlib>
 #include <thread>
 
 #include "drivers/common/Complain.h"
 #include "drivers/quartus/QuartusFolder.h"
+#include "platform/ChosenCable.h"
 
 namespace drivers {
 
@@ -39,8 +39,7 @@ bool UsbBlasterCable::Open(int32_t, const std::string& cableName) {
         Complain(kPrefix, error);
         return false;
     }
-    const char* blaster = std::getenv("KBR370_BLASTER");
-    std::string chosen = blaster && *blaster ? blaster : cableName;
+    const std::string chosen = platform::ChosenBlaster(cableName);
     link = library.Open(chosen.empty() ? nullptr : chosen.c_str(), -1, -1, kAppName);
     if (!link) {
         const char* detail = nullptr;

@@ -24,6 +24,8 @@ const QRect kGaugeSlot(30, 527, 104, 25);
 const QRect kInfoStrip(206, 560, 383, 24);
 const QRect kCaptionPlate(160, 4, 300, 22);
 const QRect kWindowButtons(476, 15, 126, 20);
+// The download cable's port on the board's left edge: the board's link.
+const QRect kBlasterPort(140, 76, 18, 18);
 
 const QColor kMetal(0xb4, 0xba, 0xc4);
 const QColor kMetalDark(0x6e, 0x74, 0x80);
@@ -358,10 +360,10 @@ void BoardExtras(QPainter& p) {
     p.setBrush(kMetal);
     p.drawEllipse(QPointF(155, 49), 2, 2);
     Text(p, QRect(140, 60, 30, 10), QStringLiteral("DC 12V"), 6, kSilkText);
-    Shell(p, QRectF(140, 76, 18, 18), kMetal, 1.5);
+    Shell(p, QRectF(kBlasterPort), kMetal, 1.5);
     p.setBrush(QColor(0x16, 0x18, 0x1c));
     p.setPen(Qt::NoPen);
-    p.drawRect(QRectF(143, 80, 12, 10));
+    p.drawRect(QRectF(kBlasterPort).adjusted(3, 4, -3, -4));
     Text(p, QRect(160, 78, 60, 14), QStringLiteral("BLASTER"), 6, kSilkText, Qt::AlignLeft | Qt::AlignVCenter);
     Shell(p, QRectF(372, 86, 14, 8), kMetal, 3);
     for (QPointF h : {QPointF(147, 42), QPointF(480, 42), QPointF(147, 275), QPointF(480, 275)}) {
@@ -487,6 +489,18 @@ void LowerPanels(QPainter& p) {
 }
 
 } // namespace
+
+QRect BoardArea() {
+    return kBoard;
+}
+
+std::vector<std::pair<QString, QRect>> BoardDeviceFrames() {
+    std::vector<std::pair<QString, QRect>> frames;
+    for (const Device& d : Devices())
+        frames.emplace_back(QString::fromLatin1(d.name), d.frame);
+    frames.emplace_back(QStringLiteral("BLASTER"), kBlasterPort);
+    return frames;
+}
 
 QImage PaintMainUi(int w, int h) {
     QImage image = NewImage(w, h, pal::kNavy);

@@ -1,12 +1,21 @@
 #pragma once
 #include <QImage>
+#include <QRect>
 #include <QString>
+#include <utility>
+#include <vector>
 
 // The painters of the skin generator. Each returns a finished 24-bit picture of
 // exactly the requested size; the generator only names and saves them.
 namespace skingen {
 
 QImage PaintMainUi(int w, int h);
+// Where the board lies in the main window's picture, and the frame of each of
+// its devices by name, in the picture's 1x coordinates.
+QRect BoardArea();
+std::vector<std::pair<QString, QRect>> BoardDeviceFrames();
+// Writes the board and its device frames as C++ source for the report writers.
+bool WriteBoardSource(const QString& path);
 QImage PaintAboutBackground(int w, int h);
 QImage PaintPageBackground(const QString& name, int w, int h);
 QImage PaintButtonStrip(const QString& name, int w, int h);

@@ -159,10 +159,18 @@ bool WriteSet(const QString& dir, int scale, const QString& qrcName, const QStri
 
 // The 1x set is what every window loads; the 2x set, the same drawing at
 // twice the resolution, serves screens with a device pixel ratio above 1.
+// With --board-source it writes only the board picture's source file.
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--board-source") {
+        if (WriteBoardSource(QString::fromLocal8Bit(argv[2])))
+            return 0;
+        std::fprintf(stderr, "skin generator: cannot write %s\n", argv[2]);
+        return 1;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIR OUTPUT_DIR_2X\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT_DIR OUTPUT_DIR_2X | --board-source FILE.cpp\n",
+                     argv[0]);
         return 2;
     }
     const bool ok =

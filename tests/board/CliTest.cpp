@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/UnixSocket.h"
+#include "platform/Version.h"
 #include "platform/VBoardDir.h"
 #include "tests/support/CliRun.h"
 
@@ -191,7 +192,8 @@ TEST(Cli, HeldLinkAndFailedWritesAreNamedForWhatTheyAre) {
         CliResult r = Cli({"leds", "1"});
         EXPECT_EQ(r.code, 1);
         EXPECT_TRUE(Contains(r.err, "kbr370: The board's link is in use by another program. "
-                                    "Close that program and try again.\n"))
+                                    "Close that program and try again. `kbr370-vboard list` "
+                                    "names it.\n"))
             << r.err;
         EXPECT_FALSE(Contains(r.err, "configure")) << r.err;
         close(held);
@@ -333,6 +335,76 @@ TEST(Cli, InterruptedReadRemovesItsTemporaryFile) {
         EXPECT_EQ(r.code, 128 + signal);
         EXPECT_EQ(FilesIn(dir.Path()), 0u) << signal;
     }
+}
+
+// Whatever the command, a signal ends it with 128 + the signal's number, as
+// its own exit status once it has cleaned up (not by being killed, which
+// would also dump a core on SIGQUIT).
+TEST(Cli, SignalEndsEveryCommandWithItsStatus) {
+    TestVBoard vb;
+    TempDir dir;
+    vb.CtlOk("link rate 2000000");
+    struct Case {
+        std::vector<std::string> args;
+        int signal;
+        const char* what;
+    };
+    vb.CtlOk("fault stall:20000");
+    const std::vector<Case> cases = {
+        {{"--time-limit", "30000", "leds", "1"}, SIGTERM, "waiting for the board's reply"},
+        {{"inputs", "--watch"}, SIGINT, "watching"},
+        {{"ps2", "watch"}, SIGTERM, "streaming"},
+        {{"mem", "read", "sdram", "0x0", "8M", "-o", dir.File("dump.bin")}, SIGQUIT, "reading"},
+        {{"mem", "write", "sdram", "0x0", dir.File("dump.bin")}, SIGHUP, "writing"},
+    };
+    WriteFile(dir.File("dump.bin"), std::string(0x100000, 'x'));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string before = vb.CtlOk("log requests");
+        CliRun run(c.args);
+        // Under way: its first request has reached the board.
+        for (int i = 0; i < 500 && vb.CtlOk("log requests") == before; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        run.Signal(c.signal);
+        const CliResult r = run.Wait();
+        EXPECT_EQ(r.code, 128 + c.signal) << r.err;
+        EXPECT_TRUE(r.exited);
+    }
+    EXPECT_EQ(FilesIn(dir.Path()), 1u) << "the read left its temporary file";
+    EXPECT_EQ(vb.CtlOk("get modes"), "ir=0 rs232=0 ps2=0");
+}
+
+// What is wrong is said in one line with the advice that fits it.
+TEST(Cli, CommandsAndCablesAreNamedOrListed) {
+    TestVBoard vb;
+    CliResult r = Cli({"--version"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, std::string("kbr370 ") + kKbrVersion + "\n");
+
+    r = Cli({"foo"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(Contains(r.err, "kbr370: unknown command foo; the commands are: info, leds,"))
+        << r.err;
+    EXPECT_TRUE(Contains(r.err, " mem ")) << r.err;
+    r = Cli({"mem", "foo"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, "kbr370: unknown command mem foo; the commands are: read, write, verify, "
+                     "erase (kbr370 mem --help says what each does)\n");
+
+    // Names in any case, as people write them.
+    setenv("KBR370_CABLE", "Virtual", 1);
+    r = Cli({"leds", "1"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    setenv("KBR370_CABLE", "xyz", 1);
+    r = Cli({"leds", "2"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "kbr370: unknown cable \"xyz\" in KBR370_CABLE (known: virtual, "
+                     "usb-blaster)\n");
+    r = Cli({"--cable", "VIRTUAL", "leds", "3"});
+    EXPECT_EQ(r.code, 0) << "the option wins over the environment: " << r.err;
+    unsetenv("KBR370_CABLE");
+    EXPECT_EQ(vb.CtlOk("get leds"), "0x00000003");
 }
 
 TEST(Cli, BlankBoardNamesConfigureAndConfigureMendsIt) {

@@ -10,6 +10,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/Version.h"
 #include "tests/gui/GuiTestSupport.h"
 
 namespace fs = std::filesystem;
@@ -207,6 +208,39 @@ TEST_F(PanelProcessTest, LockThatCannotBeTakenIsNamed) {
     EXPECT_EQ(lines[0].kind, "box-error");
     EXPECT_EQ(lines[0].text, "Cannot make sure that only one copy runs: cannot open the lock file " +
                                  notAFolder + "/ZOLVANE_KBR_370_CONTROL_PANEL.lock: Not a directory.");
+}
+
+// --version and --help answer on standard output and end, with no display
+// to open a window on: Qt would end the program if one were tried.
+TEST_F(PanelProcessTest, VersionAndHelpNeedNoDisplay) {
+    PanelFolder folder({});
+    auto answer = [&](const char* option, std::string& out) {
+        int pipeEnds[2];
+        EXPECT_EQ(pipe(pipeEnds), 0);
+        pid_t pid = fork();
+        if (pid == 0) {
+            dup2(pipeEnds[1], STDOUT_FILENO);
+            close(pipeEnds[0]);
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+                unsetenv(name);
+            const std::string exe = folder.Panel();
+            execl(exe.c_str(), exe.c_str(), option, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(pipeEnds[1]);
+        char buffer[4096];
+        for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+            out.append(buffer, static_cast<size_t>(n));
+        close(pipeEnds[0]);
+        return Wait(pid, 20000);
+    };
+    std::string version, help;
+    EXPECT_EQ(answer("--version", version), 0);
+    EXPECT_EQ(version, std::string("kbr370-panel ") + kKbrVersion + "\n");
+    EXPECT_EQ(answer("--help", help), 0);
+    for (const char* part : {"Usage: kbr370-panel", "--version", "KBR370_CABLE", "KBR370_BLASTER",
+                             "KBR370_DESIGN", "KBR370_VBOARD_DIR", "QUARTUS_ROOTDIR"})
+        EXPECT_TRUE(help.find(part) != std::string::npos) << part << " in\n" << help;
 }
 
 } // namespace

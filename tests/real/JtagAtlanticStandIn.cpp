@@ -2,8 +2,11 @@
 // board's Nios II system, carried to a virtual board's `link` socket. It
 // accepts writes in pieces no larger than the UART's FIFO and reports the
 // board's state through the library's error numbers.
+// KBR370_TEST_JTAG_SERVER=<host> stands for `jtagconfig --addserver <host>`:
+// that machine's cable joins the local one, under the name the JTAG server
+// gives a remote cable, and both reach the same virtual board.
 #include <cerrno>
-#include <cstring>
+#include <cstdlib>
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -18,6 +21,7 @@ extern "C" int kbr_test_jtag_client_ready();
 
 struct JTAGATLANTIC {
     int fd = -1;
+    std::string cable;
 };
 
 namespace {
@@ -34,6 +38,27 @@ JTAGATLANTIC* Fail(int code, const std::string& detail = {}) {
     return nullptr;
 }
 
+// The remote cable's name, empty while no server is added.
+std::string RemoteCable() {
+    const char* host = std::getenv("KBR370_TEST_JTAG_SERVER");
+    return host && *host ? std::string("USB-Blaster on ") + host + " [1-1.4]" : std::string();
+}
+
+// The cable `name` asks for, or with no name the only cable there is; empty,
+// with the library's error noted, when there is no such one cable.
+std::string PickCable(const char* name) {
+    const std::string remote = RemoteCable();
+    if (!name) {
+        if (!remote.empty())
+            Fail(-2);
+        return remote.empty() ? kCableName : "";
+    }
+    if (name == std::string(kCableName) || (!remote.empty() && name == remote))
+        return name;
+    Fail(-3, name);
+    return {};
+}
+
 bool StatusSays(const std::string& reply, const char* pair) {
     return (" " + reply + " ").find(std::string(" ") + pair + " ") != std::string::npos;
 }
@@ -43,8 +68,9 @@ bool StatusSays(const std::string& reply, const char* pair) {
 STANDIN_EXPORT JTAGATLANTIC* jtagatlantic_open(const char* cable, int, int, const char* app) {
     if (!kbr_test_jtag_client_ready() || !app)
         return Fail(-1);
-    if (cable && std::strcmp(cable, kCableName) != 0)
-        return Fail(-3, cable);
+    const std::string picked = PickCable(cable);
+    if (picked.empty())
+        return nullptr;
     const std::string dir = platform::VBoardDirectory();
     std::string reply;
     if (!platform::ControlRequest(platform::VBoardControlSocket(dir), "status", reply, 2000))
@@ -57,7 +83,7 @@ STANDIN_EXPORT JTAGATLANTIC* jtagatlantic_open(const char* cable, int, int, cons
     if (fd < 0)
         return Fail(-5);
     lastError = 0;
-    return new JTAGATLANTIC{fd};
+    return new JTAGATLANTIC{fd, picked};
 }
 
 STANDIN_EXPORT int jtagatlantic_get_error(const char** detail) {
@@ -97,10 +123,10 @@ STANDIN_EXPORT int jtagatlantic_bytes_available(JTAGATLANTIC* link) {
     return ioctl(link->fd, FIONREAD, &waiting) == 0 ? waiting : -1;
 }
 
-STANDIN_EXPORT void jtagatlantic_get_info(JTAGATLANTIC*, const char** cable, int* device,
+STANDIN_EXPORT void jtagatlantic_get_info(JTAGATLANTIC* link, const char** cable, int* device,
                                           int* instance) {
     if (cable)
-        *cable = kCableName;
+        *cable = link->cable.c_str();
     if (device)
         *device = 1;
     if (instance)

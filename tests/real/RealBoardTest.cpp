@@ -142,6 +142,7 @@ TEST_F(RealBoardTest, EachFailureOnTheWaySaysWhy) {
         EXPECT_TRUE(Contains(run.err, "Please make sure Quartus is installed!")) << run.err;
         run = Cli({"info"});
         EXPECT_TRUE(Contains(run.err, "must be installed")) << run.err;
+        EXPECT_FALSE(Contains(run.err, "kbr370 configure")) << run.err;
     }
     EXPECT_TRUE(Contains(board.CtlOk("status"), "configured=0"));
 
@@ -164,6 +165,48 @@ TEST_F(RealBoardTest, EachFailureOnTheWaySaysWhy) {
     auto run = Cli({"info"});
     EXPECT_EQ(run.code, 1);
     EXPECT_TRUE(Contains(run.err, "not connected to a board")) << run.err;
+}
+
+// A cable that another machine's JTAG server shares goes by a name of its
+// own: --cable (or KBR370_BLASTER) hands it to the link and the programmer
+// alike, and without it two cables leave the choice to the user.
+TEST_F(RealBoardTest, RemoteCableCarriesConfigureAndCommands) {
+    TestVBoard board(false);
+    ScopedEnv server("KBR370_TEST_JTAG_SERVER", "labhost");
+    const std::string remote = "USB-Blaster on labhost [1-1.4]";
+    const std::string argsFile = scratch.File("pgm-args");
+    ScopedEnv record("KBR370_TEST_PGM_ARGS", argsFile);
+    {
+        // The option wins over a virtual board chosen in the environment.
+        ScopedEnv virtualCable("KBR370_CABLE", "virtual");
+        auto run = Cli({"--cable", remote, "configure"});
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(ReadFile(argsFile), "-c\n" + remote + "\n-m\njtag\n-o\np;" + DesignFile() + "\n");
+        run = Cli({"--cable", remote, "info"});
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_TRUE(Contains(run.out, "link: " + remote + ", device 1, JTAG UART 0\n")) << run.out;
+    }
+    {
+        ScopedEnv cable("KBR370_CABLE", "USB-Blaster");
+        ScopedEnv named("KBR370_BLASTER", remote);
+        auto run = Cli({"leds", "0x15"});
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(board.CtlOk("get leds"), "0x00000015");
+    }
+    struct Case {
+        std::vector<std::string> args;
+        const char* said;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"info"}, "more than one cable is attached"},
+             {{"--cable", "USB-Blaster on otherhost [1-1.4]", "info"}, "no such cable"},
+         }) {
+        SCOPED_TRACE(c.said);
+        auto run = Cli(c.args);
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(Contains(run.err, c.said)) << run.err;
+        EXPECT_FALSE(Contains(run.err, "configure")) << "no advice that cannot help: " << run.err;
+    }
 }
 
 // The programmer's words are another program's text: no escape sequence of its

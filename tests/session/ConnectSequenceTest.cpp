@@ -56,6 +56,30 @@ TEST(ConnectSequence, BlankBoardIsConfiguredInGaugeStepsOrToldWhyNot) {
     EXPECT_EQ(vb.CtlOk("status").substr(0, 12), "configured=1");
 }
 
+// A misspelt cable is said in a box, before any configuring: the board stays
+// blank. The case of a known name does not matter.
+TEST(ConnectSequence, UnknownCableIsToldAndNothingConfigured) {
+    TestVBoard vb(false);
+    TBoard board;
+    auto connectWith = [&board](const char* cable, TRecordingReporter& record) {
+        setenv("KBR370_CABLE", cable, 1);
+        const bool connected = TConnectSequence(board, record).Connect();
+        unsetenv("KBR370_CABLE");
+        return connected;
+    };
+    TRecordingReporter refused, accepted;
+    EXPECT_FALSE(connectWith("usb-blastr", refused));
+    const auto boxes = refused.Of(Kind::Box);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text,
+              "unknown cable \"usb-blastr\" in KBR370_CABLE (known: virtual, usb-blaster)");
+    EXPECT_EQ(refused.Of(Kind::Status).back().text, "Disconnected");
+    EXPECT_EQ(vb.CtlOk("status").substr(0, 12), "configured=0");
+
+    EXPECT_TRUE(connectWith("VIRTUAL", accepted));
+    EXPECT_TRUE(accepted.Of(Kind::Box).empty());
+}
+
 // What stood in front of the window's reporter takes every call in order and
 // passes it on unchanged, so a test sees what the user would.
 TEST(RecordingReporter, SeesEveryCallInOrderAndPassesItOn) {

@@ -92,6 +92,7 @@ CliResult CliRun::Wait() {
         const pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid) {
             r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            r.exited = WIFEXITED(status);
             pid = -1;
         } else if (done < 0) {
             pid = -1;

@@ -15,6 +15,7 @@ bool Contains(const std::string& text, const std::string& part);
 
 struct CliResult {
     int code = -1; // the exit status, or 128 + the signal that ended it
+    bool exited = false; // it ended itself, rather than being ended by a signal
     std::string out, err;
 };
 

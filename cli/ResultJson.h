@@ -1,0 +1,27 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "board/Board.h"
+
+// The results of kbr370's board commands as --json prints them. The field
+// names are kept stable: scripts rely on them, and the man page lists them.
+
+// The value `inputs` reads: keys in bits 0-3, switches in bits 4-21.
+inline constexpr int kKeyCount = 4;
+inline constexpr int kSwitchCount = 18;
+
+// {"value", "hex": "0x%08X", "keys": [bit of key 0, ...], "switches": [...]}
+nlohmann::json InputsJson(uint32_t value);
+// The keys' and switches' names in the order of the value's bits: key0..key3, sw0..sw17.
+std::vector<std::string> InputNames();
+
+// The card's registers decoded, each with its bytes in hex, and the file system.
+nlohmann::json SdJson(const TBoard::TSdCardRegisters& registers);
+
+// The cable configuring goes through, with the USB-Blaster's name when one is
+// chosen ("usb-blaster: USB-Blaster on labhost [1-1.4]").
+std::string ChosenCableName();

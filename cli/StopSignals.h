@@ -1,0 +1,27 @@
+#pragma once
+#include <csignal>
+
+// The signals that end a watch or a stream (EndingSignals) are held back while
+// the board is spoken to and let in only while waiting between polls: an
+// exchange is never cut in half, and the loop always reaches its cleanup (the
+// monitoring mode switched off, a trace finished) before it ends with
+// 128 + the signal. Signals the process ignores stay ignored.
+class TStopSignals {
+  public:
+    TStopSignals();
+    ~TStopSignals();
+    TStopSignals(const TStopSignals&) = delete;
+    TStopSignals& operator=(const TStopSignals&) = delete;
+
+    // The stop signal that came, or 0; it stays noted after the object is gone.
+    static int Caught();
+    bool Stopped() const { return Caught() != 0; }
+
+    // Waits up to `ms`, or less when a stop signal comes or `fd` (when not
+    // -1) has input; true when it has input.
+    bool Wait(int ms, int fd = -1) const;
+
+  private:
+    sigset_t stops;
+    sigset_t waitMask;
+};

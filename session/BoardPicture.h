@@ -1,0 +1,21 @@
+#pragma once
+#include <cstddef>
+
+// The board as the panel draws it, for reports that show it: a PNG drawn by
+// the skin generator at build time (kept as base64, as a data: URI takes it)
+// and the frame of each device on it, in the picture's pixels (twice the
+// panel's).
+namespace kbr::boardpicture {
+
+struct TDevice {
+    const char* name; // "SRAM", "SDCARD", "BLASTER", ...
+    int x, y, width, height;
+};
+
+extern const char kPngBase64[];
+extern const int kWidth;
+extern const int kHeight;
+extern const TDevice kDevices[];
+extern const size_t kDeviceCount;
+
+} // namespace kbr::boardpicture

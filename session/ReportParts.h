@@ -1,0 +1,44 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "session/SelfTestReport.h"
+
+// What the self test's JUnit, JSON and HTML writers share: the checks grouped
+// by area, their counts, the run's verdict, and texts made safe for markup.
+namespace kbr::report {
+
+struct TCounts {
+    int passed = 0, failed = 0, skipped = 0;
+    int Total() const { return passed + failed + skipped; }
+};
+TCounts Count(const std::vector<const TCheckResult*>& checks);
+TCounts Count(const TSelfTestReport& report);
+
+// The checks of each area, the areas in the order their first check ran.
+using TArea = std::pair<std::string, std::vector<const TCheckResult*>>;
+std::vector<TArea> ByArea(const TSelfTestReport& report);
+
+// "incomplete" when the run ended early, else "failed" when any check
+// failed, else "passed".
+const char* Verdict(const TSelfTestReport& report);
+
+// Board texts may hold anything: bytes that are not UTF-8 and characters XML
+// 1.0 does not allow (control characters) become U+FFFD.
+std::string ValidText(std::string_view text);
+// `text` made valid and escaped for XML or HTML element content ...
+std::string MarkupText(std::string_view text);
+// ... and for an attribute value in double quotes, where line breaks and tabs
+// are kept as character references.
+std::string MarkupAttribute(std::string_view text);
+
+// Milliseconds as seconds with three decimals ("1.250"), whatever the locale.
+std::string Seconds(uint32_t ms);
+
+// Details as "name: value" lines, each ended by a line break.
+std::string DetailLines(const TCheckResult::TDetails& details, std::string_view indent = "");
+
+} // namespace kbr::report
