@@ -57,10 +57,26 @@ std::vector<std::string> SplitList(const std::string& text) {
 
 } // namespace
 
+// Every area and what runs it, in run order: the one list of areas.
+const std::vector<std::pair<std::string, void (TSelfTest::*)()>>& TSelfTest::Steps() {
+    static const std::vector<std::pair<std::string, void (TSelfTest::*)()>> steps = {
+        {"link", &TSelfTest::Link},     {"memories", &TSelfTest::Memories},
+        {"sd", &TSelfTest::SdCard},     {"hsmc", &TSelfTest::Hsmc},
+        {"usb", &TSelfTest::Usb},       {"ir", &TSelfTest::Ir},
+        {"ps2", &TSelfTest::Ps2},       {"rs232", &TSelfTest::Rs232},
+        {"inputs", &TSelfTest::Inputs}, {"leds", &TSelfTest::Leds},
+        {"seg7", &TSelfTest::Seg7},     {"lcd", &TSelfTest::Lcd},
+        {"vga", &TSelfTest::Vga}};
+    return steps;
+}
+
 const std::vector<std::string>& TSelfTest::Areas() {
-    static const std::vector<std::string> areas = {"link", "memories", "sd",    "hsmc",   "usb",
-                                                   "ir",   "ps2",      "rs232", "inputs", "leds",
-                                                   "seg7", "lcd",      "vga"};
+    static const std::vector<std::string> areas = [] {
+        std::vector<std::string> names;
+        for (const auto& step : Steps())
+            names.push_back(step.first);
+        return names;
+    }();
     return areas;
 }
 
@@ -88,35 +104,11 @@ TSelfTest::TSelfTest(TBoard& board, TOptions options, TCallbacks callbacks)
 void TSelfTest::Run(TSelfTestReport& into) {
     report = &into;
     linkLost = aborted = false;
-    const std::vector<std::pair<std::string, void (TSelfTest::*)()>> steps = {
-        {"link", &TSelfTest::Link},
-        {"memories", &TSelfTest::Memories},
-        {"sd", &TSelfTest::SdCard},
-        {"hsmc", &TSelfTest::Hsmc},
-        {"usb", &TSelfTest::Usb},
-        {"ir", nullptr},
-        {"ps2", nullptr},
-        {"rs232", nullptr},
-        {"inputs", &TSelfTest::Inputs},
-        {"leds", &TSelfTest::Leds},
-        {"seg7", &TSelfTest::Seg7},
-        {"lcd", &TSelfTest::Lcd},
-        {"vga", &TSelfTest::Vga}};
-    for (const auto& [area, body] : steps) {
+    for (const auto& [area, body] : Steps()) {
         if (Stopped())
             break;
-        if (!std::count(options.areas.begin(), options.areas.end(), area))
-            continue;
-        if (body)
+        if (std::count(options.areas.begin(), options.areas.end(), area))
             (this->*body)();
-        else if (area == "ir")
-            Monitor(area, devices::kIr.channel, devices::kIr.refused);
-        else if (area == "ps2")
-            Monitor(area, devices::kPs2.channel, devices::kPs2.refused);
-        else {
-            Monitor(area, devices::kRs232.channel, devices::kRs232.refused);
-            Rs232Loopback();
-        }
     }
     if (linkLost || aborted) {
         into.completed = false;
@@ -184,7 +176,15 @@ void TSelfTest::Verdict(TCheckResult& result, const std::string& question) {
         return;
     }
     result.details.emplace_back("question", question);
-    if (callbacks.person.confirm(question)) {
+    const bool yes = callbacks.person.confirm(question);
+    // A stop while the person was asked is no answer.
+    if (callbacks.aborted && callbacks.aborted()) {
+        aborted = true;
+        result.result = TResult::Skipped;
+        result.message = "Stopped before it was answered.";
+        return;
+    }
+    if (yes) {
         result.details.emplace_back("answer", "yes");
     } else {
         result.details.emplace_back("answer", "no");
@@ -412,6 +412,19 @@ void TSelfTest::Monitor(const std::string& area, uint8_t channel, const char* re
     });
 }
 
+void TSelfTest::Ir() {
+    Monitor("ir", devices::kIr.channel, devices::kIr.refused);
+}
+
+void TSelfTest::Ps2() {
+    Monitor("ps2", devices::kPs2.channel, devices::kPs2.refused);
+}
+
+void TSelfTest::Rs232() {
+    Monitor("rs232", devices::kRs232.channel, devices::kRs232.refused);
+    Rs232Loopback();
+}
+
 void TSelfTest::Rs232Loopback() {
     Check("rs232", "loopback", [&](TCheckResult& r) {
         if (!options.rs232Loopback) {
@@ -433,10 +446,11 @@ void TSelfTest::Rs232Loopback() {
         for (int i = 0; i < 8; ++i)
             if (!board.ReadDeviceData(done, channel, count, chunk) || !done || count == 0)
                 break;
-        bool ok = board.SendDeviceData(done, channel, uint32_t(sent.size()), sent.data()) && done;
+        bool ok = board.SendDeviceData(done, channel, uint32_t(sent.size()), sent.data());
+        const bool refused = ok && !done;
         std::vector<uint8_t> got;
         const Clock::time_point start = Clock::now();
-        while (ok && got.size() < sent.size() && MsSince(start) < kLoopbackWaitMs) {
+        while (ok && !refused && got.size() < sent.size() && MsSince(start) < kLoopbackWaitMs) {
             ok = board.ReadDeviceData(done, channel, count, chunk);
             if (ok && done)
                 got.insert(got.end(), chunk, chunk + std::min(count, TBoard::kDeviceChunk));
@@ -447,6 +461,11 @@ void TSelfTest::Rs232Loopback() {
         const bool switchedOff = board.SetDeviceMode(off, channel, 0);
         if (!Answered(ok && switchedOff, r, devices::kRs232.failed))
             return;
+        if (refused) {
+            r.result = TResult::Failed;
+            r.message = devices::kRs232TransmitFailed;
+            return;
+        }
         r.message = FormatText("%zu bytes sent came back alike", sent.size());
         if (got != sent) {
             const auto differ = std::mismatch(got.begin(), got.end(), sent.begin());

@@ -59,6 +59,7 @@ class TSelfTest {
     using TResult = TCheckResult::Result;
     using Body = std::function<void(TCheckResult&)>;
 
+    static const std::vector<std::pair<std::string, void (TSelfTest::*)()>>& Steps();
     bool Check(const std::string& area, const std::string& name, const Body& body);
     void Add(TCheckResult result);
     // False when an exchange failed; then whether the link is gone is told
@@ -73,6 +74,9 @@ class TSelfTest {
     void Hsmc();
     void Usb();
     void Monitor(const std::string& area, uint8_t channel, const char* refused);
+    void Ir();
+    void Ps2();
+    void Rs232();
     void Rs232Loopback();
     void Inputs();
     void WaitForInputs(TCheckResult& result, int firstBit, int count, const char* what);
