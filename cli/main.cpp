@@ -15,6 +15,7 @@
 #include "cli/MemoryCommands.h"
 #include "cli/MonitorCommands.h"
 #include "cli/Number.h"
+#include "cli/SelfTestCommand.h"
 #include "cli/UsbVgaHsmcCommands.h"
 #include "platform/ChosenCable.h"
 #include "platform/System.h"
@@ -109,6 +110,7 @@ int Run(int argc, char** argv) {
     AddUsbVgaHsmcCommands(app);
     AddMonitorCommands(app);
     AddMemoryCommands(app);
+    AddSelfTestCommand(app);
     app.parse_complete_callback([&timeLimit, &cable] {
         const auto ms =
             static_cast<uint32_t>(NumberArgument(timeLimit, "time limit", kMaxTimeLimitMs));

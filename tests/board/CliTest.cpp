@@ -386,7 +386,7 @@ TEST(Cli, CommandsAndCablesAreNamedOrListed) {
     EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(Contains(r.err, "kbr370: unknown command foo; the commands are: info, leds,"))
         << r.err;
-    EXPECT_TRUE(Contains(r.err, " mem ")) << r.err;
+    EXPECT_TRUE(Contains(r.err, ", mem")) << r.err;
     r = Cli({"mem", "foo"});
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.err, "kbr370: unknown command mem foo; the commands are: read, write, verify, "
