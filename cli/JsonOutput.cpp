@@ -87,7 +87,8 @@ bool JsonOutput() {
 
 bool JsonAsked(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--") == 0)
+        // The self test's --json names a report file; its own output stays text.
+        if (std::strcmp(argv[i], "--") == 0 || std::strcmp(argv[i], "selftest") == 0)
             return false;
         if (std::strcmp(argv[i], "--json") == 0)
             return true;
