@@ -1,7 +1,6 @@
 #include "cli/SelfTestCommand.h"
 
 #include <chrono>
-#include <csignal>
 #include <ctime>
 #include <iostream>
 #include <memory>
@@ -15,9 +14,9 @@
 #include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
-#include "cli/EndingSignals.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgressBar.h"
+#include "cli/StopSignals.h"
 #include "platform/Version.h"
 #include "session/HtmlReport.h"
 #include "session/JsonReport.h"
@@ -37,23 +36,6 @@ struct TArguments {
 struct TReportPaths {
     std::string junit, json, html;
 };
-
-volatile std::sig_atomic_t stopSignal = 0;
-
-extern "C" void NoteSelfTestStop(int signal) {
-    stopSignal = signal;
-}
-
-// The run stops at its next exchange, writes back what it touched and still
-// writes its reports.
-void CatchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = NoteSelfTestStop;
-    sigemptyset(&action.sa_mask);
-    for (int signal : EndingSignals())
-        if (signal != SIGPIPE)
-            sigaction(signal, &action, nullptr);
-}
 
 std::string NowUtc() {
     const std::time_t now = std::time(nullptr);
@@ -158,7 +140,9 @@ void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
     board.QueryBoardName(report.board);
     report.link = board.LinkInfo;
 
-    CatchStopSignals();
+    // The run stops at its next exchange, writes back what it touched and still
+    // writes its reports.
+    NoteStopSignals(false);
     std::unique_ptr<TProgressBar> bar;
     std::string barName;
     TSelfTest::TCallbacks callbacks;
@@ -169,7 +153,7 @@ void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
         }
         bar->Update(done);
     };
-    callbacks.aborted = [] { return stopSignal != 0; };
+    callbacks.aborted = [] { return TStopSignals::Caught() != 0; };
     callbacks.done = [&](const TCheckResult& c) {
         if (bar)
             bar->Finish();
@@ -196,10 +180,10 @@ void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
         ++counts[int(c.result)];
     std::cout << fmt::format("{} passed, {} failed, {} skipped in {:.1f} s\n", counts[0], counts[1],
                              counts[2], report.durationMs / 1000.0);
-    if (stopSignal != 0) {
+    if (const int signal = TStopSignals::Caught()) {
         std::cout.flush();
         std::cerr << "kbr370: " << report.stopReason << "\n";
-        std::exit(128 + stopSignal);
+        std::exit(128 + signal);
     }
     if (!report.completed)
         throw BoardFailure(report.stopReason);

@@ -14,18 +14,24 @@ extern "C" void NoteStopSignal(int signal) {
 
 } // namespace
 
-TStopSignals::TStopSignals() {
+sigset_t NoteStopSignals(bool pipe) {
     struct sigaction note {};
     note.sa_handler = NoteStopSignal;
     sigemptyset(&note.sa_mask);
-    sigemptyset(&stops);
+    sigset_t noted;
+    sigemptyset(&noted);
     for (const int signal : EndingSignals()) {
         struct sigaction now {};
-        if (sigaction(signal, nullptr, &now) != 0 || now.sa_handler == SIG_IGN)
+        if ((signal == SIGPIPE && !pipe) || sigaction(signal, nullptr, &now) != 0 ||
+            now.sa_handler == SIG_IGN)
             continue;
         sigaction(signal, &note, nullptr);
-        sigaddset(&stops, signal);
+        sigaddset(&noted, signal);
     }
+    return noted;
+}
+
+TStopSignals::TStopSignals() : stops(NoteStopSignals()) {
     // A closed standard output raises SIGPIPE while it is held back: the
     // write fails, and the loop ends there.
     sigprocmask(SIG_BLOCK, &stops, &waitMask);

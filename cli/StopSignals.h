@@ -6,6 +6,11 @@
 // exchange is never cut in half, and the loop always reaches its cleanup (the
 // monitoring mode switched off, a trace finished) before it ends with
 // 128 + the signal. Signals the process ignores stay ignored.
+// Makes each ending signal (but those the process ignores, and SIGPIPE unless
+// `pipe`) be noted for TStopSignals::Caught() instead of ending the process:
+// for a run that looks for a stop between its own steps. Returns their set.
+sigset_t NoteStopSignals(bool pipe = true);
+
 class TStopSignals {
   public:
     TStopSignals();
