@@ -1,4 +1,4 @@
-# Thin wrapper over CMake; the README names these targets.
+# Thin wrapper over CMake; docs/HACKING.md lists these targets.
 PRESET ?= default
 BUILD_DIR := $(if $(filter asan,$(PRESET)),build-asan,build)
 PREFIX ?= /usr/local
