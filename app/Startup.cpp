@@ -87,6 +87,8 @@ int RunPanel(int argc, char** argv) {
     if (int exitCode = 0; AnswersAlone(argc, argv, exitCode))
         return exitCode;
     platform::MakePathVariablesAbsolute();
+    // Where the user stands now: connecting moves the current directory.
+    SetUserDirectory(platform::CurrentDirectory());
     TPanelApplication app(argc, argv);
 
     TTestLog* log = nullptr;
