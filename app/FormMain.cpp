@@ -103,10 +103,10 @@ void TFormMain::showEvent(QShowEvent* event) {
 
 void TFormMain::closeEvent(QCloseEvent* event) {
     // A page in the middle of a transfer or an erase lets messages in, this
-    // close among them: detaching it ends that flow before its next exchange,
-    // long before the pages and the session are destroyed.
-    if (CurrentPage() != PAGE_WELCOME && Page(CurrentPage())->IsBusy())
-        BindPage(CurrentPage(), false);
+    // close among them, whether it is shown or not: detaching it ends that
+    // flow before its next exchange, long before the pages and the session
+    // are destroyed.
+    pages->DetachBusyPages();
     TSkinWindow::closeEvent(event);
 }
 

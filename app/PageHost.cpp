@@ -14,6 +14,11 @@ TPageHost::TPageHost(TSkinWindow& window, TBoard& board, TAnimate& welcome)
         TPage* page = kPageFactories[kind](&window);
         page->move(204, 288);
         page->hide();
+        // A page hidden while its flow ran kept the session until now.
+        page->OnFlowEnded = [this, kind](TPage* sender) {
+            if (kind != currentPage && sender->Board())
+                sender->DetachBoard();
+        };
         pages[kind] = page;
     }
 }
@@ -45,7 +50,10 @@ void TPageHost::ShowPage(int kind) {
     if (currentPage == PAGE_WELCOME) {
         ShowWelcome(false);
     } else {
-        BindPage(currentPage, false);
+        // A running transfer or erase goes on while another page is shown:
+        // its page keeps the session until the flow ends (OnFlowEnded).
+        if (!Page(currentPage)->IsBusy())
+            BindPage(currentPage, false);
         Page(currentPage)->hide();
     }
     currentPage = kind;
@@ -76,6 +84,12 @@ void TPageHost::BindPage(int kind, bool attach) {
 void TPageHost::DetachCurrentPage() {
     if (currentPage != PAGE_WELCOME)
         BindPage(currentPage, false);
+}
+
+void TPageHost::DetachBusyPages() {
+    for (TPage* page : pages)
+        if (page->IsBusy())
+            page->DetachBoard();
 }
 
 void TPageHost::HighlightDevice(int kind) {

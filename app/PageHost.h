@@ -28,6 +28,9 @@ class TPageHost {
     void BindPage(int kind, bool attach);
     // Detaches the shown page, if any, from the board.
     void DetachCurrentPage();
+    // Detaches every page whose flow runs, shown or not: each flow then ends
+    // as aborted before its next exchange.
+    void DetachBusyPages();
     void HighlightDevice(int kind);
     void ShowWelcome(bool visible);
     // Whether the welcome animation plays while it is shown.

@@ -42,6 +42,8 @@ const char* const kHelp =
     "  QUARTUS_ROOTDIR    Quartus's quartus folder, for a real board (default: the\n"
     "                     folder of the quartus_pgm on PATH)\n"
     "  XDG_RUNTIME_DIR    where the lock that keeps the panel to one copy lives\n"
+    "                     (default: /tmp/kbr370-lock-UID; ~/.cache/kbr370, or\n"
+    "                     $XDG_CACHE_HOME/kbr370, when another user took that name)\n"
     "  QT_SCALE_FACTOR    Qt's: scales the window, such as 2 on a dense screen\n"
     "  QT_QPA_PLATFORM    Qt's: the window system, as -platform\n";
 
@@ -85,6 +87,8 @@ int RunPanel(int argc, char** argv) {
     if (int exitCode = 0; AnswersAlone(argc, argv, exitCode))
         return exitCode;
     platform::MakePathVariablesAbsolute();
+    // Where the user stands now: connecting moves the current directory.
+    SetUserDirectory(platform::CurrentDirectory());
     TPanelApplication app(argc, argv);
 
     TTestLog* log = nullptr;

@@ -3,11 +3,16 @@
 #include <utility>
 
 #include "pages/QtDialogs.h"
+#include "platform/System.h"
 
 namespace {
 std::unique_ptr<TDialogs>& Current() {
     static std::unique_ptr<TDialogs> current = std::make_unique<TQtDialogs>();
     return current;
+}
+std::string& UserDir() {
+    static std::string dir;
+    return dir;
 }
 } // namespace
 
@@ -32,4 +37,19 @@ std::string DefaultMessageCaption(platform::MessageKind kind) {
         break;
     }
     return "Error";
+}
+
+void SetUserDirectory(const std::string& dir) {
+    UserDir() = dir;
+}
+
+const std::string& UserDirectory() {
+    return UserDir();
+}
+
+std::string UserPath(const std::string& name) {
+    const std::string& dir = UserDir();
+    if (name.empty() || name.front() == '/' || dir.empty())
+        return platform::AbsolutePath(name);
+    return dir + (dir.back() == '/' ? "" : "/") + name;
 }

@@ -25,3 +25,12 @@ std::unique_ptr<TDialogs> SetDialogs(std::unique_ptr<TDialogs> dialogs);
 
 // The caption a box gets when its caller names none.
 std::string DefaultMessageCaption(platform::MessageKind kind);
+
+// The folder the user started the program from. Opening the board's link
+// changes the current directory, so the file dialogs open in this folder and
+// a relative name they give is taken from it.
+void SetUserDirectory(const std::string& dir);
+const std::string& UserDirectory();
+// `name` made absolute against the user's folder (against the current
+// directory when none was set).
+std::string UserPath(const std::string& name);

@@ -49,6 +49,18 @@ double Seconds(uint32_t startTick) {
 
 using TOutcome = TMemoryTransfer::Outcome;
 
+// Asks for the file of a save or a load, starting in the user's folder. The
+// name is made absolute at once, before the link can change the current
+// directory under it.
+bool ChooseFile(bool save, std::string& path) {
+    std::string chosen = UserDirectory();
+    const bool ok = save ? Dialogs().SaveFileName("Save As", kFileFilter, kDefaultExtension, chosen)
+                         : Dialogs().OpenFileName("Open", kFileFilter, chosen);
+    if (ok)
+        path = UserPath(chosen);
+    return ok;
+}
+
 } // namespace
 
 TFormMemory::TFormMemory(QWidget* parent) : TPage(parent, "MEMORY_DLG_BK", "Memory") {
@@ -170,9 +182,8 @@ bool TFormMemory::eventFilter(QObject* watched, QEvent* event) {
 // ---- page contract ----
 
 void TFormMemory::EnableControls(bool on) {
-    // Back, connected, before a running flow saw the detach (a quick tab round
-    // trip): the flow goes on, and its end enables the actions. A flow in
-    // progress finds the session gone at its next check and ends.
+    // Back on a flow's page while the flow runs: its end enables the actions.
+    // A flow finds a detach at its next check and ends.
     EnableActions(on && !busy);
 }
 
@@ -273,6 +284,8 @@ void TFormMemory::EndAction() {
     // A page detached meanwhile stays disabled until it is attached again.
     EnableActions(BoardConnected());
     SetScreenCursor(ScreenCursor::Default);
+    if (OnFlowEnded)
+        OnFlowEnded(this);
 }
 
 void TFormMemory::ButtonMemoryRandomReadClick() {
@@ -368,7 +381,7 @@ void TFormMemory::SaveMemoryToFile(const TMemory& memory, QLineEdit* addressEdit
     bool aborted = false;
     bool ok = false;
     std::string path;
-    if (!Dialogs().SaveFileName("Save As", kFileFilter, kDefaultExtension, path))
+    if (!ChooseFile(true, path))
         aborted = true;
     else
         ok = SaveToFile(memory, static_cast<uint32_t>(address) * memory.wordSize,
@@ -377,7 +390,7 @@ void TFormMemory::SaveMemoryToFile(const TMemory& memory, QLineEdit* addressEdit
     const std::string text = aborted ? FormatText("Load %s Content to a File Aborted.", name)
                                      : FormatText("Load %s Content to a File %s. (%.1fsec)", name,
                                                   ok ? "Success" : "Fail", Seconds(start));
-    ShowOutcome(text, ok && !aborted ? TReporter::Tone::Success : TReporter::Tone::Failure);
+    Report().Info(text, ok && !aborted ? TReporter::Tone::Success : TReporter::Tone::Failure);
     if (!ok && !aborted)
         Error(text);
     EndAction();
@@ -430,7 +443,7 @@ void TFormMemory::WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdi
     bool ok = false;
     bool warned = false;
     std::string path;
-    if (!Dialogs().OpenFileName("Open", kFileFilter, path)) {
+    if (!ChooseFile(false, path)) {
         aborted = true;
     } else {
         const uint32_t byteAddress = static_cast<uint32_t>(address) * memory.wordSize;
@@ -458,7 +471,7 @@ void TFormMemory::WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdi
     const std::string text = aborted ? FormatText("Write a File to %s Aborted.", name)
                                      : FormatText("Write a File to %s %s.[%.1fsec]", name,
                                                   ok ? "Success" : "Fail", Seconds(start));
-    ShowOutcome(text, ok && !aborted ? TReporter::Tone::Success : TReporter::Tone::Failure);
+    Report().Info(text, ok && !aborted ? TReporter::Tone::Success : TReporter::Tone::Failure);
     if (!ok && !aborted && !warned)
         Error(text);
     EndAction();
@@ -489,13 +502,6 @@ void TFormMemory::ShowPercent(int pct) {
 bool TFormMemory::PumpAndCheckAbort() {
     QCoreApplication::processEvents();
     return progress->IsAborted() || !BoardConnected();
-}
-
-void TFormMemory::ShowOutcome(const std::string& text, TReporter::Tone tone) {
-    // The info line belongs to the page shown now; a flow that a tab switch
-    // ended has nothing to tell it.
-    if (board || !isHidden())
-        Report().Info(text, tone);
 }
 
 TMemoryTransfer::TResult TFormMemory::RunWithProgress(
@@ -545,7 +551,7 @@ bool TFormMemory::EraseFlash() {
         // Not carried, or a step the board refused: either way the flash is not erased.
         text = FormatText("%s %s", "Flash Erase", "fail");
     }
-    ShowOutcome(text, tone);
+    Report().Info(text, tone);
     if (!aborted && !result.Ok())
         Error(text);
     return !result.stepFailed;

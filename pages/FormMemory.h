@@ -25,9 +25,10 @@ class TFormProgress;
 // Transfers and the erase let the toolkit process messages between their
 // exchanges, so the progress dialog repaints and Abort is seen. Anything the
 // user can still click meanwhile must not pull the ground from under them: a
-// detach (tab switch, Disconnect, closing the window) ends the running flow as
-// aborted before its next exchange, unless the page was attached again by
-// then, and the flow never starts a second one.
+// tab switch hides the page and leaves the flow running under its progress
+// dialog, its result shown when it ends; a detach (Disconnect, closing the
+// window) ends it as aborted before its next exchange; the flow never starts
+// a second one.
 class TFormMemory : public TPage {
     Q_OBJECT
   public:
@@ -121,8 +122,6 @@ class TFormMemory : public TPage {
     // Lets the toolkit run, then tells whether the flow must stop: Abort, or
     // the page is no longer attached to a connected session.
     bool PumpAndCheckAbort();
-    // The final status of a flow.
-    void ShowOutcome(const std::string& text, TReporter::Tone tone);
 
     bool linkFailed = false;
     bool busy = false;

@@ -33,7 +33,8 @@ class TPage : public TSkinWindow {
     virtual int FramedPart() const { return -1; }
 
     // Whether the page runs a flow that lets the toolkit process messages
-    // (a memory transfer or erase); detaching it ends that flow.
+    // (a memory transfer or erase). Hiding the page leaves the flow running;
+    // detaching it ends the flow. OnFlowEnded follows the flow's end.
     virtual bool IsBusy() const { return false; }
 
     TBoard* Board() const { return board; }
@@ -43,6 +44,7 @@ class TPage : public TSkinWindow {
 
     PageEvent OnLinkLost;
     PageEvent OnFramedPartChanged;
+    PageEvent OnFlowEnded;
 
   protected:
     // What the page does when a session comes, after it is set; returns

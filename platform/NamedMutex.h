@@ -5,7 +5,9 @@ namespace platform {
 
 // A per-user named mutex: an exclusive flock on a lock file named after the
 // mutex in the user's private place, $XDG_RUNTIME_DIR, else a 0700 folder of
-// the user's in /tmp. The kernel drops it when the process ends.
+// the user's in /tmp, else (when that name is taken by another user or is no
+// private folder of ours) a 0700 folder in the user's cache folder
+// ($XDG_CACHE_HOME or ~/.cache). The kernel drops it when the process ends.
 class NamedMutex {
 public:
     enum class State {
@@ -25,9 +27,6 @@ public:
     const std::string& Error() const { return error_; }
     void Release();
     const std::string& Path() const { return path_; }
-
-    // Where the lock files lie for the current user.
-    static std::string LockDirectory();
 
 private:
     std::string path_;

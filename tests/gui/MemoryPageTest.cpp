@@ -1,8 +1,9 @@
 // The memory page against a real virtual board: word access and its limits,
 // file transfers in binary and HEX, Abort, failures on the link, the flash
 // erase, a save never spoiling the file it replaces nor replacing what is not
-// ours, and the colours of its lists and edits. The main-window cases switch
-// tabs, disconnect and close in the middle of a transfer or an erase.
+// ours, names taken from the user's folder, and the colours of its lists and
+// edits. The main-window cases switch tabs, disconnect and close in the
+// middle of a transfer or an erase.
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -30,10 +32,12 @@
 #include "app/FormMain.h"
 #include "board/Board.h"
 #include "pages/DialogRecorder.h"
+#include "pages/Dialogs.h"
 #include "pages/FormMemory.h"
 #include "pages/FormProgress.h"
 #include "pages/FormVGA.h"
 #include "logic/HexCodec.h"
+#include "platform/System.h"
 #include "skin/ButtonManager.h"
 #include "skin/Colours.h"
 #include "skin/CustomButton.h"
@@ -249,6 +253,30 @@ TEST_F(MemoryPageTest, HexSaveAndWriteBack) {
     ASSERT_EQ(dialogs->Boxes.size(), 3u);
     EXPECT_EQ(dialogs->Boxes[2].text, "File(" + hex + ") size is less than the specified length.");
     EXPECT_EQ(LastInfo().colour, colours::Red);
+}
+
+// The user started in one folder; opening the link moved the current
+// directory to the program's. A relative name the dialog gives is the user's
+// folder's, for a save and a load alike.
+TEST_F(MemoryPageTest, RelativeNamesAreTakenFromTheUserFolder) {
+    ASSERT_EQ(platform::CurrentDirectory() + "/", platform::ProgramDirectory());
+    const std::string stray = platform::ProgramDirectory() + "words.hex";
+    struct Restore {
+        ~Restore() { SetUserDirectory(""); }
+    } restore;
+    SetUserDirectory(files.Path());
+
+    vboard.CtlOk("mem write 6 0x200 BEEF");
+    Save("words.hex", "100", "1");
+    EXPECT_EQ(Contents(files.File("words.hex")), "BEEF");
+    EXPECT_FALSE(platform::FileExists(stray));
+    unlink(stray.c_str());
+
+    vboard.CtlOk("mem write 6 0x200 0000");
+    page.CheckBoxMemWriteFileLen->setChecked(true);
+    Write("words.hex", "100");
+    EXPECT_EQ(Mem(6, 0x200, 2), "BEEF");
+    EXPECT_TRUE(dialogs->Boxes.empty());
 }
 
 TEST_F(MemoryPageTest, FileCutAtMemoryEndAndEntireSram) {
@@ -586,19 +614,9 @@ class MemoryInMainWindowTest : public GuiTest {
     int sequences = 0;
 };
 
-TEST_F(MemoryInMainWindowTest, TabSwitchDisconnectAndCloseEndTheTransfer) {
+TEST_F(MemoryInMainWindowTest, DisconnectAndCloseEndTheTransfer) {
     Start();
     const std::string path = files.File("dump.bin");
-
-    SaveWhile(path, [this] { ClickTab(PAGE_LED); });
-    EXPECT_EQ(form->CurrentPage(), PAGE_LED);
-    // Ended by the switch, the save tells the LED page's info line nothing.
-    EXPECT_NE(infos.back().text, "Load SDRAM Content to a File Aborted.");
-    EXPECT_EQ(form->InfoLabel()->text().toStdString(), "");
-    EXPECT_TRUE(form->Board().IsConnected());
-    EXPECT_FALSE(Memory()->ButtonMemRead2File.Enabled); // hidden and detached
-    ClickTab(PAGE_MEMORY);
-    EXPECT_TRUE(Memory()->ButtonMemRead2File.Enabled);
 
     SaveWhile(path, [this] {
         TCustomButton* b = form->SystemButtons().FindButton(BTN_CONNECT);
@@ -608,17 +626,84 @@ TEST_F(MemoryInMainWindowTest, TabSwitchDisconnectAndCloseEndTheTransfer) {
     EXPECT_EQ(infos.back().text, "Load SDRAM Content to a File Aborted.");
     EXPECT_FALSE(Memory()->ButtonMemRead2File.Enabled);
 
-    // Connected again, the window is closed mid-save and then destroyed.
+    // Connected again, the window is closed mid-save, from another page, and
+    // then destroyed.
     TCustomButton* connect = form->SystemButtons().FindButton(BTN_CONNECT);
     ClickAt(form.get(), connect->X() + 10, connect->Y() + 10);
     ASSERT_TRUE(WaitFor([this] { return sequences == 3; }, 30000));
     ClickTab(PAGE_MEMORY);
     Memory()->ComboBoxMemType->setCurrentIndex(2);
-    SaveWhile(path, [this] { form->close(); });
+    SaveWhile(path, [this] {
+        ClickTab(PAGE_LED);
+        form->close();
+    });
     EXPECT_EQ(infos.back().text, "Load SDRAM Content to a File Aborted.");
     form.reset();
     EXPECT_TRUE(dialogs->Boxes.empty());
     EXPECT_TRUE(Entries(files.Path()).empty());
+}
+
+// Another tab clicked while a transfer or an erase runs: the flow goes on
+// under its progress dialog, whichever page is shown, ends by itself and says
+// how. The write comes back to its page before it ends, the erase does not.
+TEST_F(MemoryInMainWindowTest, FlowsRunOnWhileAnotherPageIsShown) {
+    Start();
+    std::string bytes(0x100000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7 + (i >> 12));
+    WriteFile(files.File("mb.bin"), bytes);
+    Memory()->ComboBoxMemType->setCurrentIndex(0);
+    Memory()->CheckBoxMemWriteFileLen->setChecked(true);
+    Memory()->EditMemWriteAddr->setText("0");
+    vboard.CtlOk("link rate 2000000"); // about half a second for the MiB
+    bool dialogUpAway = false;
+    MidFlow away([this] { return ProgressAtLeast(*Memory(), 10); },
+                 [this] { ClickTab(PAGE_LED); });
+    MidFlow back([&] { return away.fired && ProgressAtLeast(*Memory(), 50); },
+                 [&] {
+                     dialogUpAway = form->CurrentPage() == PAGE_LED &&
+                                    Memory()->ActiveProgress()->isVisible();
+                     ClickTab(PAGE_MEMORY);
+                 });
+    dialogs->FileAnswers.push_back(files.File("mb.bin"));
+    TCustomButton* write = Memory()->Buttons().FindButton(3);
+    ClickAt(Memory(), write->X() + 5, write->Y() + 5);
+    ASSERT_TRUE(back.fired);
+    EXPECT_TRUE(dialogUpAway);
+    EXPECT_EQ(infos.back().text.rfind("Write a File to SRAM Success.[", 0), 0u)
+        << infos.back().text;
+    vboard.CtlOk("link rate off");
+    std::string expected;
+    for (unsigned char c : bytes)
+        expected += fmt::format("{:02X}", c);
+    std::string memory;
+    for (uint32_t at = 0; at < bytes.size(); at += 0x10000)
+        memory += vboard.CtlOk(fmt::format("mem read 6 0x{:X} 65536", at));
+    const auto differ =
+        std::mismatch(memory.begin(), memory.end(), expected.begin(), expected.end());
+    EXPECT_TRUE(differ.first == memory.end() && differ.second == expected.end())
+        << "SRAM differs from byte " << (differ.first - memory.begin()) / 2;
+    EXPECT_TRUE(Memory()->ButtonMemWrite2FMem.Enabled);
+
+    // The erase ends while the LED page is shown; only then does the memory
+    // page let go of the session.
+    vboard.CtlOk("erase steps 8");
+    vboard.CtlOk("erase step-ms 50");
+    for (int s = 0; s < 8; ++s)
+        vboard.CtlOk(fmt::format("mem write 3 0x{:X} 00", s * 0x100000));
+    Memory()->ComboBoxMemType->setCurrentIndex(3);
+    MidFlow leave([this] { return Memory()->ActiveProgress() != nullptr; },
+                  [this] { ClickTab(PAGE_LED); });
+    TCustomButton* erase = Memory()->Buttons().FindButton(2);
+    ClickAt(Memory(), erase->X() + 5, erase->Y() + 5);
+    ASSERT_TRUE(leave.fired);
+    EXPECT_EQ(form->CurrentPage(), PAGE_LED);
+    EXPECT_EQ(form->InfoLabel()->text().toStdString(), "Flash Erase success (0 seconds)");
+    for (int s = 0; s < 8; ++s)
+        EXPECT_EQ(vboard.CtlOk(fmt::format("mem read 3 0x{:X} 1", s * 0x100000)), "FF") << s;
+    EXPECT_EQ(Memory()->Board(), nullptr);
+    EXPECT_FALSE(Memory()->ButtonMemRead2File.Enabled);
+    EXPECT_TRUE(dialogs->Boxes.empty());
 }
 
 // Away and back before the erase's next step: the erase goes on, and the page

@@ -52,8 +52,9 @@ int AsOtherUser(const OtherUser& other, const std::function<bool()>& check) {
 }
 
 // Without a runtime directory the lock lies in a private folder of the user's
-// in /tmp, so one user's copy never blocks another's; a lock that cannot be
-// taken is told apart from one that another copy holds.
+// in /tmp, or in the user's cache folder when another user took that name, so
+// one user never blocks another's copy; a lock that cannot be taken is told
+// apart from one that another copy holds.
 TEST(Platform, NamedMutexIsPerUserAndSaysWhyItFails) {
     TempDir tmp;
     setenv("XDG_RUNTIME_DIR", tmp.File("gone").c_str(), 1);
@@ -82,17 +83,35 @@ TEST(Platform, NamedMutexIsPerUserAndSaysWhyItFails) {
     std::filesystem::remove_all(theirs);
     EXPECT_EQ(AsOtherUser(*other, [&] { return platform::NamedMutex(name).Acquired(); }), 0)
         << "blocked by another user's copy";
-    // A folder in its place that is not the user's own is named, not taken for a copy.
+    // Another user took the folder's name first: the lock moves to the user's
+    // cache folder, private, where a second copy still finds it held. Without
+    // a usable home either, the lock fails and says why.
     std::filesystem::remove_all(theirs);
     ASSERT_EQ(mkdir(theirs.c_str(), 0700), 0);
+    TempDir home;
+    ASSERT_EQ(chown(home.Path().c_str(), other->uid, other->gid), 0);
+    const std::string cache = home.File(".cache/kbr370");
     EXPECT_EQ(AsOtherUser(*other,
                           [&] {
-                              platform::NamedMutex refused(name);
-                              return refused.GetState() == platform::NamedMutex::State::Failed &&
-                                     refused.Error().find(theirs + " belongs to another user") !=
-                                         std::string::npos;
+                              unsetenv("XDG_CACHE_HOME");
+                              setenv("HOME", "/proc/kbr370-no-home", 1);
+                              platform::NamedMutex homeless(name);
+                              if (homeless.GetState() != platform::NamedMutex::State::Failed ||
+                                  homeless.Error().find(theirs + " belongs to another user") ==
+                                      std::string::npos)
+                                  return false;
+                              setenv("HOME", home.Path().c_str(), 1);
+                              platform::NamedMutex moved(name);
+                              struct stat folder {};
+                              return moved.Acquired() &&
+                                     moved.Path() == cache + "/" + name + ".lock" &&
+                                     lstat(cache.c_str(), &folder) == 0 &&
+                                     (folder.st_mode & 07777) == 0700 &&
+                                     platform::NamedMutex(name).GetState() ==
+                                         platform::NamedMutex::State::Held;
                           }),
-              0);
+              0)
+        << "shut out by another user's folder";
     std::filesystem::remove_all(theirs);
     unlink(mine.Path().c_str());
 }
