@@ -54,13 +54,6 @@ void AddRange(std::vector<TPatternRange>& ranges, const char* memory, uint32_t a
     ranges.push_back({memory, address, bytes});
 }
 
-std::string RangesText(const std::vector<TPatternRange>& ranges) {
-    std::string text;
-    for (const TPatternRange& range : ranges)
-        text += (text.empty() ? "" : ", ") + kbr::report::RangeText(range);
-    return text;
-}
-
 std::string FaultText(const char* memory, const TMemoryFault& f) {
     if (f.line >= 0)
         return FormatText("%s: address line %d is stuck or shorted: byte %s reads %s, expected %s",
@@ -197,8 +190,7 @@ TCheckResult TMemoryCheck::Check(const std::string& what, uint64_t traffic, cons
     }
     if (!left.empty()) {
         // "restored" stays as readers know it; the ranges follow.
-        result.details.emplace_back("restored", "no: " + RangesText(left) +
-                                                    " may still hold test patterns");
+        result.details.emplace_back("restored", kbr::report::NotRestoredDetail(left));
         unrestored.insert(unrestored.end(), left.begin(), left.end());
     }
     if (progress && !Stopped())

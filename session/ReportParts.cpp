@@ -171,6 +171,13 @@ std::string RangeText(const TPatternRange& range) {
     return range.memory + text;
 }
 
+std::string NotRestoredDetail(const std::vector<TPatternRange>& ranges) {
+    std::string text;
+    for (const TPatternRange& range : ranges)
+        text += (text.empty() ? "" : ", ") + RangeText(range);
+    return "no: " + text + " may still hold test patterns";
+}
+
 std::vector<std::string> UnrestoredLines(const std::vector<TPatternRange>& ranges) {
     std::vector<std::string> lines;
     for (const TPatternRange& range : ranges)

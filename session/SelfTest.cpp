@@ -16,6 +16,7 @@
 #include "logic/UsbDevice.h"
 #include "logic/VgaPattern.h"
 #include "session/Devices.h"
+#include "session/ReportParts.h"
 #include "wire/Memories.h"
 
 namespace {
@@ -243,7 +244,7 @@ void TSelfTest::Link() {
             board, kbr::wire::MemoryOf(kbr::wire::kMemorySram), {{kRoundTripAt, saved}});
         report->unrestored.insert(report->unrestored.end(), back.left.begin(), back.left.end());
         if (!back.left.empty())
-            r.details.emplace_back("restored", "no");
+            r.details.emplace_back("restored", kbr::report::NotRestoredDetail(back.left));
         if (!Answered(moved && back.left.empty(), r,
                       back.left.empty() ? "the random bytes did not make the round trip"
                                         : "the SRAM's bytes could not be written back"))
