@@ -114,7 +114,7 @@ TMemoryCheck::TRun TMemoryCheck::Run(const TMemory& which, const TOptions& how) 
             result = Named(step.what);
             result.result = TResult::Skipped;
             result.message = !step.body ? "The flash is only read unless the check may erase it."
-                             : linkLost        ? "Not run: the link was lost."
+                             : linkLost ? "Not run: the link was lost."
                              : !notRun.empty() ? "Not run: " + notRun
                                                : "Not run: stopped.";
         } else {
@@ -591,9 +591,8 @@ void TMemoryCheck::FlashMarch(TCheckResult& result, TFaultList& faults) {
             return;
         faults.CompareFill(at, memory->erased, got.data(), word);
     }
-    Throughput(result, "programmed, erased and read over", window, done - before,
-               MsSince(start));
+    Throughput(result, "programmed, erased and read over", window, done - before, MsSince(start));
     if (!marks.empty())
-        result.message += FormatText("; the first word of each of the other %zu sectors too",
-                                     marks.size());
+        result.message +=
+            FormatText("; the first word of each of the other %zu sectors too", marks.size());
 }

@@ -50,9 +50,9 @@ class TMemoryCheck {
 
     struct TRun {
         std::vector<TCheckResult> checks; // in the order they ran
-        bool linkLost = false;            // the board stopped answering; the later checks did not run
-        bool aborted = false;             // stopped by the front end
-        bool restored = true;             // false: bytes may still hold test patterns ...
+        bool linkLost = false; // the board stopped answering; the later checks did not run
+        bool aborted = false;  // stopped by the front end
+        bool restored = true;  // false: bytes may still hold test patterns ...
         std::vector<TPatternRange> unrestored; // ... these
     };
 
