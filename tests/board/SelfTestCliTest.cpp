@@ -159,7 +159,7 @@ TEST(CliSelfTest, LostOrUnreachableBoardEndsWithStatusOneAndAPartialReport) {
 TEST(CliSelfTest, ABoardKilledMidMarchIsNamedLastWithTheRangesLeftChanged) {
     TestVBoard vb;
     // Paced so that the SRAM march takes a second or two; a mark in its window
-    // tells when its first element has passed, after the window was saved.
+    // changes once the march overwrites it, after the window was saved.
     vb.CtlOk("link rate 4000000");
     vb.CtlOk("mem write 6 0x50000 A5");
     TempDir files;
@@ -177,6 +177,7 @@ TEST(CliSelfTest, ABoardKilledMidMarchIsNamedLastWithTheRangesLeftChanged) {
                                 "SRAM march.\nkbr370: " +
                                     line + "\n"))
         << r.err;
+    ASSERT_GT(r.err.size(), line.size());
     EXPECT_EQ(r.err.substr(r.err.size() - line.size() - 1), line + "\n") << "said last";
 
     const auto json = nlohmann::json::parse(ReadFile(files.File("r.json")));
