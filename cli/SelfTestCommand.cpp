@@ -21,6 +21,7 @@
 #include "session/HtmlReport.h"
 #include "session/JsonReport.h"
 #include "session/JunitReport.h"
+#include "session/ReportParts.h"
 #include "session/SelfTest.h"
 
 namespace {
@@ -180,13 +181,20 @@ void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
         ++counts[int(c.result)];
     std::cout << fmt::format("{} passed, {} failed, {} skipped in {:.1f} s\n", counts[0], counts[1],
                              counts[2], report.durationMs / 1000.0);
-    if (const int signal = TStopSignals::Caught()) {
+    // Memory left changed is said last, where it is seen, and is never a mere check failure.
+    const bool unrestored = !report.unrestored.empty();
+    if (!report.completed || unrestored) {
         std::cout.flush();
-        std::cerr << "kbr370: " << report.stopReason << "\n";
-        std::exit(128 + signal);
+        if (!report.completed)
+            std::cerr << "kbr370: " << report.stopReason << "\n";
+        for (const std::string& line : kbr::report::UnrestoredLines(report.unrestored))
+            std::cerr << "kbr370: " << line << "\n";
+        std::cerr.flush();
     }
-    if (!report.completed)
-        throw BoardFailure(report.stopReason);
+    if (const int signal = TStopSignals::Caught())
+        std::exit(128 + signal);
+    if (!report.completed || unrestored)
+        throw ReportedFailure();
     if (counts[int(TResult::Failed)] > 0)
         throw CheckFailed(fmt::format("{} of {} checks failed", counts[int(TResult::Failed)],
                                       report.checks.size()));
@@ -199,7 +207,7 @@ void AddSelfTestCommand(CLI::App& app) {
     const std::string areaList = fmt::format("{}", fmt::join(TSelfTest::Areas(), ","));
     auto* cmd = app.add_subcommand(
         "selftest", "check the whole board: a line per check; status 0 all passed, 3 any "
-                    "failed, 1 board unreachable or lost");
+                    "failed, 1 board unreachable or lost, or memory left holding test patterns");
     cmd->add_option("--only", a->only, "run only these areas, comma-separated: " + areaList);
     cmd->add_option("--skip", a->skip, "leave these areas out, comma-separated");
     cmd->add_flag("--full", a->full, "march over each whole memory and tell its throughput");

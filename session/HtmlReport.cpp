@@ -89,6 +89,7 @@ pre { margin: 0; font: 12px "Liberation Mono", monospace; white-space: pre-wrap;
 .verdict.passed { background: #1e8e3e; } .verdict.failed { background: #c5221f; } .verdict.incomplete { background: #b06000; }
 td.passed { color: #1e8e3e; font-weight: bold; } td.failed { color: #c5221f; font-weight: bold; } td.skipped { color: #6b7280; }
 .stop { color: #b06000; font-weight: bold; }
+.unrestored { color: #c5221f; font-weight: bold; }
 .picture { display: flex; gap: 16px; align-items: flex-start; margin: 16px 0; }
 .board { position: relative; flex: none; }
 .board img { display: block; }
@@ -124,6 +125,12 @@ std::string Summary(const TSelfTestReport& report) {
                       " skipped</p>\n";
     if (!report.completed)
         out += "<p class=\"stop\">The run ended early: " + MarkupText(report.stopReason) + "</p>\n";
+    if (!report.unrestored.empty()) {
+        out += "<ul class=\"unrestored\">\n";
+        for (const std::string& line : UnrestoredLines(report.unrestored))
+            out += "<li>" + MarkupText(line) + "</li>\n";
+        out += "</ul>\n";
+    }
     const std::pair<const char*, std::string> facts[] = {
         {"Board", report.board.empty() ? "not reached" : report.board},
         {"Link", report.link},

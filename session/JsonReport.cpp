@@ -35,6 +35,10 @@ std::string JsonReportText(const TSelfTestReport& report) {
     nlohmann::ordered_json checks = nlohmann::ordered_json::array();
     for (const TCheckResult& check : report.checks)
         checks.push_back(Check(check));
+    nlohmann::ordered_json unrestored = nlohmann::ordered_json::array();
+    for (const TPatternRange& range : report.unrestored)
+        unrestored.push_back(
+            {{"memory", range.memory}, {"address", range.address}, {"bytes", range.bytes}});
     const nlohmann::ordered_json document = {
         {"format", 1},
         {"board", report.board},
@@ -56,6 +60,7 @@ std::string JsonReportText(const TSelfTestReport& report) {
           {"failed", counts.failed},
           {"skipped", counts.skipped}}},
         {"checks", std::move(checks)},
+        {"unrestored", std::move(unrestored)},
     };
     // Board texts may hold bytes that are not UTF-8; they become U+FFFD
     // rather than ending the report.

@@ -29,6 +29,9 @@ std::string Properties(const TSelfTestReport& report) {
     std::string out = "    <properties>\n";
     for (const auto& [name, value] : properties)
         out += "      <property" + Attribute("name", name) + Attribute("value", value) + "/>\n";
+    for (const TPatternRange& range : report.unrestored)
+        out += "      <property" + Attribute("name", "unrestored") +
+               Attribute("value", RangeText(range)) + "/>\n";
     return out + "    </properties>\n";
 }
 
@@ -84,16 +87,32 @@ std::string JunitReportText(const TSelfTestReport& report) {
         }
         suites += Suite(report, area, counts.Total(), counts.failed, 0, counts.skipped, ms, cases);
     }
+    // The run as a whole: an early end is an error, memory left changed a failure.
     const TCounts all = Count(report);
     const int errors = report.completed ? 0 : 1;
+    const int unrestored = report.unrestored.empty() ? 0 : 1;
+    std::string run;
     if (!report.completed)
-        suites += Suite(report, "run", 1, 0, 1, 0, 0,
-                        "    <testcase" + Attribute("classname", "run") +
-                            Attribute("name", "completed") + Attribute("time", Seconds(0)) +
-                            ">\n      <error" + Attribute("message", report.stopReason) +
-                            Attribute("type", "incomplete") + "/>\n    </testcase>\n");
+        run += "    <testcase" + Attribute("classname", "run") + Attribute("name", "completed") +
+               Attribute("time", Seconds(0)) + ">\n      <error" +
+               Attribute("message", report.stopReason) + Attribute("type", "incomplete") +
+               "/>\n    </testcase>\n";
+    if (unrestored) {
+        std::string lines;
+        for (const std::string& line : UnrestoredLines(report.unrestored))
+            lines += line + "\n";
+        run += "    <testcase" + Attribute("classname", "run") +
+               Attribute("name", "memory restored") + Attribute("time", Seconds(0)) +
+               ">\n      <failure" +
+               Attribute("message", "memory holds test patterns: not restored") +
+               Attribute("type", "unrestored") + ">" + MarkupText(lines) +
+               "</failure>\n    </testcase>\n";
+    }
+    if (!run.empty())
+        suites += Suite(report, "run", errors + unrestored, unrestored, errors, 0, 0, run);
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites" +
-           Attribute("name", "kbr370 selftest") + Attribute("tests", all.Total() + errors) +
-           Attribute("failures", all.failed) + Attribute("errors", errors) +
+           Attribute("name", "kbr370 selftest") +
+           Attribute("tests", all.Total() + errors + unrestored) +
+           Attribute("failures", all.failed + unrestored) + Attribute("errors", errors) +
            Attribute("time", Seconds(report.durationMs)) + ">\n" + suites + "</testsuites>\n";
 }

@@ -7,6 +7,7 @@
 
 #include "board/Board.h"
 #include "logic/MemoryModel.h"
+#include "session/ReportParts.h"
 
 namespace {
 
@@ -18,6 +19,10 @@ constexpr uint32_t kChunk = std::min(TBoard::kMaxReadChunk, TBoard::kMaxWriteChu
 // Where the destructive flash check walks its bits: one word per pattern, in
 // sector 0, clear of every power of two the address check programs.
 constexpr uint32_t kFlashBusWords = 0xC0;
+// A write-back exchange is tried this often before its bytes count as lost;
+// the link counts as down when this many keep-alives in a row go unanswered.
+constexpr int kWriteBackTries = 3;
+constexpr int kKeepAliveTries = 3;
 
 std::string Hex(uint32_t value, int digits = 6) {
     char text[16];
@@ -36,6 +41,17 @@ uint32_t MsSince(Clock::time_point start) {
 
 std::string RangeText(uint32_t address, uint32_t count) {
     return Hex(address) + "-" + Hex(address + count - 1);
+}
+
+// `bytes` at `address` added to `ranges`, joined to the last one where they meet.
+void AddRange(std::vector<TPatternRange>& ranges, const char* memory, uint32_t address,
+              uint32_t bytes) {
+    if (!ranges.empty() && ranges.back().memory == memory &&
+        ranges.back().address + ranges.back().bytes == address) {
+        ranges.back().bytes += bytes;
+        return;
+    }
+    ranges.push_back({memory, address, bytes});
 }
 
 std::string FaultText(const char* memory, const TMemoryFault& f) {
@@ -60,8 +76,9 @@ TMemoryCheck::TMemoryCheck(TBoard& board, Progress progress, AbortCheck aborted)
 TMemoryCheck::TRun TMemoryCheck::Run(const TMemory& which, const TOptions& how) {
     memory = &which;
     options = how;
-    linkLost = aborted = false;
-    restored = true;
+    linkLost = aborted = exchangeFailed = false;
+    notRun.clear();
+    unrestored.clear();
     eraseSteps = 0;
     saved.clear();
 
@@ -93,12 +110,13 @@ TMemoryCheck::TRun TMemoryCheck::Run(const TMemory& which, const TOptions& how) 
     TRun run;
     for (const TStep& step : steps) {
         TCheckResult result;
-        if (Stopped() || !step.body) {
+        if (linkLost || aborted || !notRun.empty() || !step.body) {
             result = Named(step.what);
             result.result = TResult::Skipped;
             result.message = !step.body ? "The flash is only read unless the check may erase it."
                              : linkLost ? "Not run: the link was lost."
-                                        : "Not run: stopped.";
+                             : !notRun.empty() ? "Not run: " + notRun
+                                               : "Not run: stopped.";
         } else {
             result = Check(step.what, step.traffic,
                            [&](TCheckResult& r, TFaultList& f) { (this->*step.body)(r, f); });
@@ -107,7 +125,8 @@ TMemoryCheck::TRun TMemoryCheck::Run(const TMemory& which, const TOptions& how) 
     }
     run.linkLost = linkLost;
     run.aborted = aborted;
-    run.restored = restored;
+    run.restored = unrestored.empty();
+    run.unrestored = unrestored;
     return run;
 }
 
@@ -123,10 +142,11 @@ TCheckResult TMemoryCheck::Check(const std::string& what, uint64_t traffic, cons
     checkName = result.name;
     done = 0;
     total = traffic;
+    exchangeFailed = false;
     TFaultList faults(options.faultLimit);
     const Clock::time_point start = Clock::now();
     body(result, faults);
-    Restore();
+    const std::vector<TPatternRange> left = Restore();
     result.durationMs = MsSince(start);
 
     for (const TMemoryFault& f : faults.faults) {
@@ -152,18 +172,27 @@ TCheckResult TMemoryCheck::Check(const std::string& what, uint64_t traffic, cons
         if (faults.total > 1)
             result.message += FormatText(" (%zu faults)", faults.total);
     }
-    if (linkLost) {
-        const bool found = result.result == TResult::Failed;
+    const bool found = result.result == TResult::Failed;
+    auto failWith = [&](const std::string& what) {
         result.result = TResult::Failed;
-        result.message = "The link was lost during the check" +
-                         (found ? "; before that: " + result.message : std::string("."));
-    } else if (aborted && result.result != TResult::Failed) {
+        result.message = what + (found ? "; before that: " + result.message : std::string("."));
+    };
+    if (linkLost)
+        failWith("The link was lost during the check");
+    else if (exchangeFailed)
+        failWith("The board did not answer an exchange during the check, though it still "
+                 "answers keep-alives");
+    else if (!left.empty())
+        failWith("Not every byte could be written back");
+    else if (aborted && !found) {
         result.result = TResult::Skipped;
         result.message = "Stopped before it ended.";
     }
-    if (!restored)
-        result.details.emplace_back("restored", "no: the link failed before every byte was "
-                                                "written back");
+    if (!left.empty()) {
+        // "restored" stays as readers know it; the ranges follow.
+        result.details.emplace_back("restored", kbr::report::NotRestoredDetail(left));
+        unrestored.insert(unrestored.end(), left.begin(), left.end());
+    }
     if (progress && !Stopped())
         progress(checkName, total, total);
     return result;
@@ -183,7 +212,8 @@ bool TMemoryCheck::Exchange(uint32_t address, uint32_t count, uint8_t* read, con
         const uint32_t n = std::min(count - at, most);
         if (write ? !board.WriteMemory(memory->code, address + at, n, write + at)
                   : !board.ReadMemory(memory->code, address + at, n, read + at)) {
-            linkLost = true;
+            exchangeFailed = true;
+            linkLost = !LinkAnswers(board);
             return false;
         }
         at += n;
@@ -202,23 +232,45 @@ bool TMemoryCheck::Save(uint32_t address, uint32_t count) {
     return true;
 }
 
+bool TMemoryCheck::LinkAnswers(TBoard& board) {
+    for (int i = 0; i < kKeepAliveTries; ++i)
+        if (board.Ping())
+            return true;
+    return false;
+}
+
 // Neither a stop nor a lost link keeps us from trying: the user's data comes
-// first. The first write that fails ends it, as the link is gone.
-void TMemoryCheck::Restore() {
+// first, and a reply lost on the way is no reason to leave the rest behind.
+TMemoryCheck::TWriteBack TMemoryCheck::WriteBack(TBoard& board, const TMemory& memory,
+                                                 const TSaved& saved) {
+    TWriteBack out;
     for (const auto& [address, bytes] : saved) {
-        const uint8_t* data = bytes.data();
         for (uint32_t at = 0; at < bytes.size(); at += TBoard::kMaxWriteChunk) {
             const uint32_t n =
                 std::min<uint32_t>(TBoard::kMaxWriteChunk, uint32_t(bytes.size()) - at);
-            if (!board.WriteMemory(memory->code, address + at, n, data + at)) {
-                restored = false;
-                linkLost = true;
-                saved.clear();
-                return;
-            }
+            bool written = false;
+            for (int i = 0; i < kWriteBackTries && !written && !out.linkDown; ++i)
+                written = board.WriteMemory(memory.code, address + at, n, bytes.data() + at);
+            if (written)
+                continue;
+            AddRange(out.left, memory.name, address + at, n);
+            out.linkDown = out.linkDown || !LinkAnswers(board);
         }
     }
+    return out;
+}
+
+std::vector<TPatternRange> TMemoryCheck::Restore() {
+    const TWriteBack back = WriteBack(board, *memory, saved);
     saved.clear();
+    linkLost = linkLost || back.linkDown;
+    return back.left;
+}
+
+void TMemoryCheck::EndFlashChecks(TCheckResult& result, const std::string& why) {
+    result.result = TResult::Failed;
+    result.message = why;
+    notRun = why;
 }
 
 bool TMemoryCheck::EraseSectors(const std::set<uint32_t>& sectors, TCheckResult& result) {
@@ -236,13 +288,14 @@ bool TMemoryCheck::EraseSectors(const std::set<uint32_t>& sectors, TCheckResult&
             ok = board.StartErase(erased, static_cast<uint16_t>(sector));
         }
         if (!ok) {
-            linkLost = true;
+            exchangeFailed = true;
+            linkLost = !LinkAnswers(board);
             return false;
         }
         if (!erased) {
-            result.result = TResult::Failed;
-            result.message =
-                FormatText("%s: the board refused to erase sector %u.", memory->name, sector);
+            // What follows would read unerased cells as faults.
+            EndFlashChecks(result, FormatText("%s: the board refused to erase sector %u.",
+                                              memory->name, sector));
             return false;
         }
     }
@@ -270,10 +323,8 @@ uint32_t TMemoryCheck::KnownEraseSteps(TCheckResult& result) {
         const uint32_t steps = board.QueryEraseStatus();
         eraseSteps = EraseStepCountValid(steps) ? steps : 0;
     }
-    if (eraseSteps == 0) {
-        result.result = TResult::Failed;
-        result.message = "FLASH: the board did not tell an erase sector count it can have.";
-    }
+    if (eraseSteps == 0)
+        EndFlashChecks(result, "FLASH: the board did not tell an erase sector count it can have.");
     return eraseSteps;
 }
 
@@ -504,24 +555,44 @@ void TMemoryCheck::FlashAddressBus(TCheckResult& result, TFaultList& faults) {
 }
 
 // Programmed to zero, read, erased, read: a sector that does not erase shows
-// here. The flash is left erased.
+// here. Beyond the window, one word at the start of every other sector is
+// programmed and must be blank after the erase too, so no sector escapes. The
+// flash is left erased.
 void TMemoryCheck::FlashMarch(TCheckResult& result, TFaultList& faults) {
     const uint32_t window = Window();
-    result.details = {{"window", RangeText(0, window)}, {"window_bytes", std::to_string(window)}};
-    std::set<uint32_t> windowSectors, programmed;
+    if (KnownEraseSteps(result) == 0)
+        return;
+    std::set<uint32_t> windowSectors, all;
     FlashSectorsOf(0, window, windowSectors);
-    for (uint32_t offset : AddressOffsets())
-        FlashSectorsOf(offset, 1, programmed);
+    FlashSectorsOf(0, memory->size, all);
+    std::vector<uint32_t> marks; // the other sectors' first words
+    for (uint32_t s : all)
+        if (!windowSectors.count(s))
+            marks.push_back(SectorStart(memory->size, eraseSteps, s));
+    const uint32_t word = memory->wordSize;
+    total = 3 * uint64_t{window} + 2 * uint64_t{word} * marks.size();
+    result.details = {{"window", RangeText(0, window)},
+                      {"window_bytes", std::to_string(window)},
+                      {"sectors", std::to_string(all.size())}};
+
     const uint64_t before = done;
     const Clock::time_point start = Clock::now();
-    if (!Element({false, -1, 0x00}, window, faults) ||
-        !Element({false, 0x00, -1}, window, faults) || !EraseSectors(windowSectors, result) ||
-        !Element({false, memory->erased, -1}, window, faults))
+    const std::vector<uint8_t> zeros(word, 0x00);
+    std::vector<uint8_t> got(word);
+    if (!Element({false, -1, 0x00}, window, faults) || !Element({false, 0x00, -1}, window, faults))
         return;
-    const uint32_t ms = MsSince(start);
-    for (uint32_t s : windowSectors)
-        programmed.erase(s);
-    if (!EraseSectors(programmed, result))
+    for (uint32_t at : marks)
+        if (!Write(at, word, zeros.data()))
+            return;
+    if (!EraseSectors(all, result) || !Element({false, memory->erased, -1}, window, faults))
         return;
-    Throughput(result, "programmed, erased and read over", window, done - before, ms);
+    for (uint32_t at : marks) {
+        if (!Read(at, word, got.data()))
+            return;
+        faults.CompareFill(at, memory->erased, got.data(), word);
+    }
+    Throughput(result, "programmed, erased and read over", window, done - before, MsSince(start));
+    if (!marks.empty())
+        result.message +=
+            FormatText("; the first word of each of the other %zu sectors too", marks.size());
 }

@@ -8,6 +8,7 @@
 
 #include "logic/MarchTest.h"
 #include "session/CheckResult.h"
+#include "session/SelfTestReport.h"
 #include "wire/Memories.h"
 
 class TBoard;
@@ -19,7 +20,9 @@ class TBoard;
 //
 // Nothing is lost by default: every byte a check writes is read first and
 // written back when it ends, also when it fails or is stopped, as far as the
-// link allows. The flash is only read then (the same sample read twice at
+// link allows; what could not be written back is named by its range. A lost
+// reply is not a lost link: the link counts as lost only when keep-alives go
+// unanswered too. The flash is only read then (the same sample read twice at
 // every sector); the destructive checks erase and program it and leave it
 // erased.
 class TMemoryCheck {
@@ -47,20 +50,32 @@ class TMemoryCheck {
 
     struct TRun {
         std::vector<TCheckResult> checks; // in the order they ran
-        bool linkLost = false;            // an exchange failed; the later checks did not run
-        bool aborted = false;             // stopped by the front end
-        bool restored = true;             // false: bytes may still hold test patterns
+        bool linkLost = false; // the board stopped answering; the later checks did not run
+        bool aborted = false;  // stopped by the front end
+        bool restored = true;  // false: bytes may still hold test patterns ...
+        std::vector<TPatternRange> unrestored; // ... these
     };
 
     TMemoryCheck(TBoard& board, Progress progress = {}, AbortCheck aborted = {});
 
     TRun Run(const TMemory& memory, const TOptions& options);
 
+    // Saved bytes by their address, to be written back when a check ends.
+    using TSaved = std::vector<std::pair<uint32_t, std::vector<uint8_t>>>;
+    struct TWriteBack {
+        std::vector<TPatternRange> left; // not written back
+        bool linkDown = false;           // the board stopped answering
+    };
+    // Writes `saved` back into `memory`. An exchange that fails is tried
+    // again, one that still fails is named and the rest go on; once the
+    // board answers no keep-alive either, all that is left is named.
+    static TWriteBack WriteBack(TBoard& board, const TMemory& memory, const TSaved& saved);
+    // Whether the board answers a keep-alive within a few tries.
+    static bool LinkAnswers(TBoard& board);
+
     static constexpr const char* kArea = "memories";
 
   private:
-    // Saved bytes, to be written back when the check ends.
-    using TSaved = std::vector<std::pair<uint32_t, std::vector<uint8_t>>>;
     using Body = std::function<void(TCheckResult&, TFaultList&)>;
 
     // A result of this memory's check `what` ("march").
@@ -74,7 +89,7 @@ class TMemoryCheck {
     void FlashAddressBus(TCheckResult& result, TFaultList& faults);
     void FlashMarch(TCheckResult& result, TFaultList& faults);
 
-    // Exchanges; false when the link failed or the front end stopped us.
+    // Exchanges; false when one failed or the front end stopped us.
     // Reads into `read`, or writes `write` when it is given.
     bool Exchange(uint32_t address, uint32_t count, uint8_t* read, const uint8_t* write);
     bool Read(uint32_t address, uint32_t count, uint8_t* out) {
@@ -90,9 +105,12 @@ class TMemoryCheck {
     static void Throughput(TCheckResult& result, const char* what, uint32_t window, uint64_t bytes,
                            uint32_t ms);
     bool Save(uint32_t address, uint32_t count);
-    void Restore();
+    // Writes the check's saved bytes back; what could not be is returned.
+    std::vector<TPatternRange> Restore();
     bool EraseSectors(const std::set<uint32_t>& sectors, TCheckResult& result);
-    bool Stopped() const { return linkLost || aborted; }
+    // The flash's later checks are not run, for `why`, and the current one fails so.
+    void EndFlashChecks(TCheckResult& result, const std::string& why);
+    bool Stopped() const { return linkLost || aborted || exchangeFailed || !notRun.empty(); }
 
     std::vector<uint32_t> AddressOffsets() const;
     uint32_t Window() const;
@@ -110,7 +128,9 @@ class TMemoryCheck {
     TOptions options;
     bool linkLost = false;
     bool aborted = false;
-    bool restored = true;
+    bool exchangeFailed = false; // in the check under way; the board still answers
+    std::string notRun;          // why the memory's later checks are not run
+    std::vector<TPatternRange> unrestored;
     TSaved saved;
     uint32_t eraseSteps = 0;
     std::string checkName;

@@ -1,6 +1,7 @@
 #include "session/ReportParts.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace kbr::report {
 
@@ -161,6 +162,28 @@ std::string Seconds(uint32_t ms) {
     std::string fraction = std::to_string(ms % 1000);
     fraction.insert(0, 3 - fraction.size(), '0');
     return std::to_string(ms / 1000) + "." + fraction;
+}
+
+std::string RangeText(const TPatternRange& range) {
+    char text[64];
+    const uint32_t last = range.address + (range.bytes ? range.bytes - 1 : 0);
+    std::snprintf(text, sizeof text, " 0x%06X-0x%06X", range.address, last);
+    return range.memory + text;
+}
+
+std::string NotRestoredDetail(const std::vector<TPatternRange>& ranges) {
+    std::string text;
+    for (const TPatternRange& range : ranges)
+        text += (text.empty() ? "" : ", ") + RangeText(range);
+    return "no: " + text + " may still hold test patterns";
+}
+
+std::vector<std::string> UnrestoredLines(const std::vector<TPatternRange>& ranges) {
+    std::vector<std::string> lines;
+    for (const TPatternRange& range : ranges)
+        lines.push_back(RangeText(range) + " holds test patterns: not restored (" +
+                        std::to_string(range.bytes) + (range.bytes == 1 ? " byte)" : " bytes)"));
+    return lines;
 }
 
 std::string DetailLines(const TCheckResult::TDetails& details, std::string_view indent) {

@@ -38,6 +38,15 @@ std::string MarkupAttribute(std::string_view text);
 // Milliseconds as seconds with three decimals ("1.250"), whatever the locale.
 std::string Seconds(uint32_t ms);
 
+// "SRAM 0x000000-0x07FFFF": a memory's bytes, first and last address.
+std::string RangeText(const TPatternRange& range);
+// The "restored" detail of a check that left `ranges` changed:
+// "no: SRAM 0x000000-0x07FFFF may still hold test patterns".
+std::string NotRestoredDetail(const std::vector<TPatternRange>& ranges);
+// What every front end says of each range the run left changed, one line each:
+// "SRAM 0x000000-0x07FFFF holds test patterns: not restored (524288 bytes)".
+std::vector<std::string> UnrestoredLines(const std::vector<TPatternRange>& ranges);
+
 // Details as "name: value" lines, each ended by a line break.
 std::string DetailLines(const TCheckResult::TDetails& details, std::string_view indent = "");
 

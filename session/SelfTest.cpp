@@ -16,6 +16,7 @@
 #include "logic/UsbDevice.h"
 #include "logic/VgaPattern.h"
 #include "session/Devices.h"
+#include "session/ReportParts.h"
 #include "wire/Memories.h"
 
 namespace {
@@ -239,8 +240,14 @@ void TSelfTest::Link() {
             return;
         const bool moved = board.WriteMemory(code, kRoundTripAt, kRoundTripBytes, sent.data()) &&
                            board.ReadMemory(code, kRoundTripAt, kRoundTripBytes, got.data());
-        const bool restored = board.WriteMemory(code, kRoundTripAt, kRoundTripBytes, saved.data());
-        if (!Answered(moved && restored, r, "the random bytes did not make the round trip"))
+        const TMemoryCheck::TWriteBack back = TMemoryCheck::WriteBack(
+            board, kbr::wire::MemoryOf(kbr::wire::kMemorySram), {{kRoundTripAt, saved}});
+        report->unrestored.insert(report->unrestored.end(), back.left.begin(), back.left.end());
+        if (!back.left.empty())
+            r.details.emplace_back("restored", kbr::report::NotRestoredDetail(back.left));
+        if (!Answered(moved && back.left.empty(), r,
+                      back.left.empty() ? "the random bytes did not make the round trip"
+                                        : "the SRAM's bytes could not be written back"))
             return;
         const auto differ = std::mismatch(sent.begin(), sent.end(), got.begin());
         r.details = {{"memory", "SRAM"},
@@ -285,6 +292,8 @@ void TSelfTest::Memories() {
         const TMemoryCheck::TRun run = check.Run(memory, how);
         for (const TCheckResult& result : run.checks)
             Add(result);
+        report->unrestored.insert(report->unrestored.end(), run.unrestored.begin(),
+                                  run.unrestored.end());
         linkLost = linkLost || run.linkLost;
         aborted = aborted || run.aborted;
     }

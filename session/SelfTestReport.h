@@ -5,6 +5,15 @@
 
 #include "session/CheckResult.h"
 
+// Bytes of a memory that may still hold the self test's patterns: they could
+// not be written back before the board stopped answering.
+struct TPatternRange {
+    std::string memory; // "SRAM"
+    uint32_t address = 0;
+    uint32_t bytes = 0;
+    bool operator==(const TPatternRange&) const = default;
+};
+
 // One run of the board's self test, as every report shows it: which board,
 // when, with what, how far it got, and each check's outcome in the order they
 // ran. The self test fills it; the JUnit, JSON and HTML writers lay it out.
@@ -20,4 +29,6 @@ struct TSelfTestReport {
     bool completed = true;
     std::string stopReason; // why it ended early
     std::vector<TCheckResult> checks;
+    // What the run changed and could not put back, in the order it was met.
+    std::vector<TPatternRange> unrestored;
 };

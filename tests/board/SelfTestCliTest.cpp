@@ -156,6 +156,37 @@ TEST(CliSelfTest, LostOrUnreachableBoardEndsWithStatusOneAndAPartialReport) {
     EXPECT_TRUE(json["checks"].empty());
 }
 
+TEST(CliSelfTest, ABoardKilledMidMarchIsNamedLastWithTheRangesLeftChanged) {
+    TestVBoard vb;
+    // Paced so that the SRAM march takes a second or two; a mark in its window
+    // changes once the march overwrites it, after the window was saved.
+    vb.CtlOk("link rate 4000000");
+    vb.CtlOk("mem write 6 0x50000 A5");
+    TempDir files;
+    CliRun run({"--time-limit", "300", "selftest", "--only", "memories", "--json",
+                files.File("r.json"), "--junit", files.File("r.xml"), "--html",
+                files.File("r.html")});
+    for (int i = 0; i < 2000 && vb.CtlOk("mem read 6 0x50000 1") == "A5"; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    vb.Kill();
+    const CliResult r = run.Wait();
+    EXPECT_EQ(r.code, 1) << r.out << r.err;
+    const std::string line =
+        "SRAM 0x000000-0x07FFFF holds test patterns: not restored (524288 bytes)";
+    EXPECT_TRUE(Contains(r.err, "kbr370: The link to the board was lost during memories: "
+                                "SRAM march.\nkbr370: " +
+                                    line + "\n"))
+        << r.err;
+    ASSERT_GT(r.err.size(), line.size());
+    EXPECT_EQ(r.err.substr(r.err.size() - line.size() - 1), line + "\n") << "said last";
+
+    const auto json = nlohmann::json::parse(ReadFile(files.File("r.json")));
+    EXPECT_EQ(json["unrestored"],
+              nlohmann::json::parse(R"([{"memory":"SRAM","address":0,"bytes":524288}])"));
+    EXPECT_TRUE(Contains(ReadFile(files.File("r.xml")), line)) << ReadFile(files.File("r.xml"));
+    EXPECT_TRUE(Contains(ReadFile(files.File("r.html")), line));
+}
+
 TEST(CliSelfTest, PersonAnswersAndUsageBeforeTheBoardIsTouched) {
     TestVBoard vb;
     vb.CtlOk("log requests");

@@ -282,8 +282,8 @@ TEST_F(MemoryCheckTest, AStoppedOrCutRunStillWritesTheUsersBytesBack) {
     EXPECT_EQ(Named(run, "SRAM march").result, TResult::Skipped);
     EXPECT_EQ(content(), expected);
 
-    // One reply lost halfway: the run ends as a lost link, the later check is
-    // not run, and the bytes still go back once the board answers again.
+    // One reply lost halfway: a board that still answers has not lost its
+    // link. That check fails, its bytes go back, and the next check runs.
     bool cut = false;
     aborted = {};
     progress = [&](const std::string& name, uint64_t done, uint64_t total) {
@@ -293,11 +293,102 @@ TEST_F(MemoryCheckTest, AStoppedOrCutRunStillWritesTheUsersBytesBack) {
         }
     };
     run = Run(kSram, smallWindow);
-    EXPECT_TRUE(run.linkLost);
+    EXPECT_FALSE(run.linkLost);
     EXPECT_TRUE(run.restored);
     EXPECT_EQ(Named(run, "SRAM data bus").result, TResult::Passed);
     EXPECT_EQ(Named(run, "SRAM address bus").result, TResult::Failed);
-    EXPECT_EQ(Named(run, "SRAM address bus").message, "The link was lost during the check.");
-    EXPECT_EQ(Named(run, "SRAM march").message, "Not run: the link was lost.");
+    EXPECT_EQ(Named(run, "SRAM address bus").message,
+              "The board did not answer an exchange during the check, though it still answers "
+              "keep-alives.");
+    EXPECT_EQ(Named(run, "SRAM march").result, TResult::Passed);
     EXPECT_EQ(content(), expected);
+}
+
+TEST_F(MemoryCheckTest, LostRepliesDuringTheWriteBackAreRetriedAndTheRestStillGoesBack) {
+    const TMemoryCheck::TOptions smallWindow = {.quickWindow = 0x8000}; // two write-backs
+    const Bytes mine = Noise(smallWindow.quickWindow, 8);
+    vb.Start();
+    vb.SetMemory(kSram, 0, mine);
+    Connect();
+    board.SetLimits(TBoard::TLimits().WithReplyLimit(100)); // a lost reply costs little
+    // The march stops halfway, and the next `drops` replies are lost: those
+    // of the write-back.
+    int drops = 0;
+    bool stop = false;
+    progress = [&](const std::string& name, uint64_t done, uint64_t total) {
+        stop = stop || (name == "SRAM march" && done > total / 2);
+    };
+    aborted = [&] {
+        if (stop && drops > 0) {
+            vb.Ctl(fmt::format("fault drop {}", drops));
+            drops = 0;
+        }
+        return stop;
+    };
+
+    // Two lost replies: the exchange is tried again and every byte goes back.
+    drops = 2;
+    TMemoryCheck::TRun run = Run(kSram, smallWindow);
+    EXPECT_TRUE(run.aborted);
+    EXPECT_FALSE(run.linkLost);
+    EXPECT_TRUE(run.restored);
+    EXPECT_EQ(run.unrestored, std::vector<TPatternRange>{});
+    EXPECT_EQ(vb.Memory(kSram, 0, smallWindow.quickWindow), mine);
+
+    // The first write-back's every try and a keep-alive lost: it is named,
+    // the board still answers, so the second still goes back.
+    stop = false;
+    drops = 4;
+    run = Run(kSram, smallWindow);
+    EXPECT_FALSE(run.linkLost);
+    EXPECT_FALSE(run.restored);
+    EXPECT_EQ(run.unrestored, (std::vector<TPatternRange>{{"SRAM", 0, TBoard::kMaxWriteChunk}}));
+    const TCheckResult& march = Named(run, "SRAM march");
+    EXPECT_EQ(march.result, TResult::Failed);
+    EXPECT_EQ(march.message, "Not every byte could be written back.");
+    EXPECT_EQ(march.Detail("restored"),
+              fmt::format("no: SRAM 0x000000-0x{:06X} may still hold test patterns",
+                          TBoard::kMaxWriteChunk - 1));
+    // The board took the writes whose replies it lost; the rest went back after them.
+    EXPECT_EQ(vb.Memory(kSram, 0, smallWindow.quickWindow), mine);
+}
+
+TEST_F(MemoryCheckTest, ARefusedEraseStepCountEndsTheDestructiveFlashChecksThere) {
+    vb.Start();
+    vb.Ctl("erase steps 0");
+    vb.SetMemory(kFlash, 0x100000, {0x12, 0x34});
+    Connect();
+    vb.Ctl("log requests");
+    const TMemoryCheck::TRun run = Run(kFlash, {.destructive = true});
+    const std::string reason = "FLASH: the board did not tell an erase sector count it can have.";
+    const TCheckResult& bus = Named(run, "FLASH data bus");
+    EXPECT_EQ(bus.result, TResult::Failed);
+    EXPECT_EQ(bus.message, reason);
+    for (const char* name : {"FLASH address bus", "FLASH march"}) {
+        EXPECT_EQ(Named(run, name).result, TResult::Skipped) << name;
+        EXPECT_EQ(Named(run, name).message, "Not run: " + reason) << name;
+    }
+    for (const TCheckResult& c : run.checks)
+        EXPECT_TRUE(c.failures.empty()) << c.name << ": " << c.message;
+    // Neither programmed nor erased: only the count was asked.
+    EXPECT_EQ(vb.Ctl("log requests"), "0A");
+    EXPECT_EQ(vb.Memory(kFlash, 0x100000, 2), (Bytes{0x12, 0x34}));
+}
+
+TEST_F(MemoryCheckTest, AQuickDestructiveRunFindsASectorBeyondItsWindowThatDoesNotErase) {
+    vb.Hardware().AddStuckFlashSector(5); // 0x0A0000-0x0BFFFF, past the 512 KiB window
+    vb.Start();
+    vb.SetMemory(kFlash, 0x7E0000, {0x00}); // the last sector's first byte
+    Connect();
+    const TMemoryCheck::TRun run = Run(kFlash, {.destructive = true});
+    const TCheckResult& march = Named(run, "FLASH march");
+    EXPECT_EQ(march.result, TResult::Failed);
+    ASSERT_FALSE(march.failures.empty());
+    EXPECT_EQ(TCheckResult::Find(march.failures[0], "sector"), "5");
+    EXPECT_EQ(Faults(march)[0], "FLASH 0x0A0000 bit 0: 0xFF -> 0x00");
+    EXPECT_EQ(march.Detail("faults"), "16") << "one word programmed in each sector";
+    EXPECT_EQ(march.Detail("sectors"), "64");
+    // Every other sector was erased.
+    EXPECT_EQ(vb.Memory(kFlash, 0x7E0000, 1), Bytes{0xFF});
+    EXPECT_EQ(vb.Memory(kFlash, 0x0C0000, 2), (Bytes{0xFF, 0xFF}));
 }

@@ -76,6 +76,7 @@ TSelfTestReport LostRun() {
     report.completed = false;
     report.stopReason = "The link was lost.";
     report.checks.resize(2);
+    report.unrestored = {{"SRAM", 0, 0x80000}, {"SRAM", 0x100000, 1}};
     return report;
 }
 
@@ -199,7 +200,12 @@ TEST(JunitReport, CountsOutcomesAndTextsAsReadersSeeThem) {
     // A run that ended early is an error, never a green build.
     const TTempFile lost("lost.xml", JunitReportText(LostRun()));
     EXPECT_EQ(XPath(lost, "string(/testsuites/@errors)"), "1");
-    EXPECT_EQ(XPath(lost, "string(/testsuites/@tests)"), "3");
+    EXPECT_EQ(XPath(lost, "string(/testsuites/@tests)"), "4");
+    // Memory left holding test patterns fails the build, range by range.
+    EXPECT_EQ(XPath(lost, "string(/testsuites/@failures)"), "2");
+    EXPECT_EQ(XPath(lost, "string(//testcase[@name='memory restored']/failure)"),
+              "SRAM 0x000000-0x07FFFF holds test patterns: not restored (524288 bytes)\n"
+              "SRAM 0x100000-0x100000 holds test patterns: not restored (1 byte)\n");
     EXPECT_EQ(XPath(lost, "string(/testsuites/testsuite[@name='run']/testcase/error/@message)"),
               "The link was lost.");
     const TTempFile unreached("unreached.xml", JunitReportText(UnreachedRun()));
