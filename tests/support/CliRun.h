@@ -23,6 +23,8 @@ struct CliOptions {
     std::string input;      // all of its standard input
     std::string cwd;        // where it starts; empty: where the test runs
     int timeoutMs = 60000;  // Wait kills it after this long, counted from the start
+    // Its standard output: a file the test reads, closed, or a pipe whose reader is gone.
+    enum class Output { File, Closed, ReaderGone } output = Output::File;
 };
 
 class CliRun {
