@@ -72,6 +72,26 @@ class TermOnPty {
         }
         return -1;
     }
+    // Whether it stops within a few seconds.
+    bool WaitStopped() {
+        for (int i = 0; i < 500; ++i) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG | WUNTRACED) == pid && WIFSTOPPED(status))
+                return true;
+            ReadScreen(10);
+        }
+        return false;
+    }
+    // Whether the keys come raw within a few seconds.
+    bool WaitRaw() const {
+        for (int i = 0; i < 500; ++i) {
+            termios now{};
+            if (tcgetattr(slave, &now) == 0 && (now.c_lflag & ICANON) == 0)
+                return true;
+            std::this_thread::sleep_for(10ms);
+        }
+        return false;
+    }
     bool Restored() const {
         termios after{};
         return tcgetattr(slave, &after) == 0 && std::memcmp(&before, &after, sizeof after) == 0;
@@ -157,6 +177,30 @@ TEST(SerialTerminalPty, KeysGoRawAndEveryWayOutRestoresTheTerminal) {
         EXPECT_EQ(term.Wait(), 128 + signal) << term.screen;
         EXPECT_TRUE(term.Restored()) << signal;
     }
+}
+
+// Stopped from outside, it gives the shell a usable terminal; going on, it
+// takes the keys raw again and carries on where it was.
+TEST(SerialTerminalPty, AStopGivesTheTerminalBackUntilItGoesOn) {
+    TestVBoard vb;
+    TermOnPty term;
+    ASSERT_TRUE(term.WaitForScreen("Ctrl-] q quits")) << term.screen;
+    ASSERT_TRUE(Monitoring(vb));
+    ASSERT_TRUE(term.WaitRaw());
+
+    term.Signal(SIGTSTP);
+    ASSERT_TRUE(term.WaitStopped());
+    EXPECT_TRUE(term.Restored());
+
+    term.Signal(SIGCONT);
+    ASSERT_TRUE(term.WaitRaw());
+    std::string sent;
+    term.Type("x");
+    EXPECT_TRUE(BoardSent(vb, sent, "7800")) << sent;
+    term.Type("\x1Dq");
+    EXPECT_EQ(term.Wait(), 0) << term.screen;
+    EXPECT_TRUE(term.Restored());
+    EXPECT_EQ(vb.CtlOk("get modes"), "ir=0 rs232=0 ps2=0");
 }
 
 } // namespace
