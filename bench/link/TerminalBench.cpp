@@ -24,16 +24,6 @@ double MsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-std::string Hex(const std::string& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string hex;
-    for (const unsigned char b : bytes) {
-        hex += digits[b >> 4];
-        hex += digits[b & 15];
-    }
-    return hex;
-}
-
 bool Monitoring(const TestVBoard& vb) {
     for (int i = 0; i < 500; ++i) {
         if (vb.CtlOk("get modes") == "ir=0 rs232=1 ps2=0")
@@ -66,7 +56,7 @@ int main() {
         std::string bytes;
         for (size_t i = 0; i < piece; ++i)
             bytes += static_cast<char>((fed.size() + i) * 7 % 251);
-        if (vb.Ctl("rs232 push " + Hex(bytes)).rfind("ok", 0) == 0)
+        if (vb.Ctl("rs232 push " + HexBytes(bytes)).rfind("ok", 0) == 0)
             fed += bytes;
         else
             refused += bytes.size();

@@ -37,17 +37,6 @@ std::vector<nlohmann::json> JsonLines(const std::string& out) {
     return lines;
 }
 
-// Bytes as the control protocol writes them: two hex digits each.
-std::string Hex(const std::string& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string hex;
-    for (const unsigned char b : bytes) {
-        hex += digits[b >> 4];
-        hex += digits[b & 15];
-    }
-    return hex;
-}
-
 size_t Count(const std::string& text, const std::string& part) {
     size_t n = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
@@ -212,7 +201,7 @@ TEST(CliStreams, AFullReadIsFollowedAtOnceByAnother) {
     std::string bytes;
     for (int i = 0; i < 4096; ++i)
         bytes += static_cast<char>(i * 7 % 251);
-    vb.CtlOk("rs232 push " + Hex(bytes));
+    vb.CtlOk("rs232 push " + HexBytes(bytes));
     const CliResult r = Cli({"rs232", "receive", "--raw", "--seconds", "1"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out.size(), bytes.size());
@@ -224,7 +213,7 @@ TEST(CliStreams, AClosedOrDeadStandardOutputEndsTheStreamsAtOnce) {
     // What arrives at the serial port is shown, never sent to the board: a
     // request frame among it must not set the LEDs.
     const auto frame = kbr::wire::MakeFrame(kbr::wire::CmdSetLeds, {0x78, 0x56, 0x34, 0x12});
-    vb.CtlOk("rs232 push " + Hex({frame.begin(), frame.end()}));
+    vb.CtlOk("rs232 push " + HexBytes({frame.begin(), frame.end()}));
 
     const std::vector<std::vector<std::string>> streams = {
         {"rs232", "receive", "--raw"}, {"rs232", "receive", "--json"}, {"inputs", "--watch"},

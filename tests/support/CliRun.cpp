@@ -23,6 +23,16 @@ bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+std::string HexBytes(const std::string& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (const unsigned char b : bytes) {
+        hex += digits[b >> 4];
+        hex += digits[b & 15];
+    }
+    return hex;
+}
+
 namespace {
 
 long long NowMs() {

@@ -12,6 +12,8 @@
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 bool Contains(const std::string& text, const std::string& part);
+// Bytes as the virtual board's control protocol takes them: two hex digits each.
+std::string HexBytes(const std::string& bytes);
 
 struct CliResult {
     int code = -1; // the exit status, or 128 + the signal that ended it
