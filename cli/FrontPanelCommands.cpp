@@ -86,10 +86,13 @@ void RunInputsWatch(TBoard& board, std::ostream* vcdOut) {
         // any other write error is a failure of its own.
         const bool written = std::cout && (!vcdOut || *vcdOut);
         signals.Wait(written ? static_cast<int>(kWatchPeriod.count()) : 0);
-        if (const int signal = TStopSignals::Caught()) {
+        const int signal = TStopSignals::Caught();
+        if (signal || TStopSignals::OutputGone()) {
             if (vcd)
                 vcd->Finish(static_cast<uint64_t>(sinceStart()));
-            throw TCliError(static_cast<ExitCode>(128 + signal), {});
+            if (signal)
+                throw TCliError(static_cast<ExitCode>(128 + signal), {});
+            throw BoardFailure(kOutputGone);
         }
         if (!written)
             throw BoardFailure(vcdOut && !*vcdOut ? "writing the VCD trace failed"
@@ -100,6 +103,7 @@ void RunInputsWatch(TBoard& board, std::ostream* vcdOut) {
 } // namespace
 
 void WatchInputs(const std::string& vcdFile) {
+    RequireStandardOutput();
     if (vcdFile == "-" && JsonOutput())
         throw UsageError("--vcd - and --json would both write standard output");
     // The file is made before the board is touched: a name that cannot be

@@ -145,7 +145,10 @@ class TStreamRun {
                 const TMonitoring monitoring(board, stream.device);
                 if (greeting)
                     Notice(std::exchange(greeting, nullptr));
-                while (Poll() && Pause(stream.device.pollMs, &board)) {
+                // A full read leaves more waiting: read again at once, so a
+                // port at full speed is kept up with.
+                bool full = false;
+                while (Poll(full) && Pause(full ? 0 : stream.device.pollMs, &board)) {
                 }
                 break;
             } catch (const TLinkLost& lost) {
@@ -163,12 +166,14 @@ class TStreamRun {
   private:
     using Clock = std::chrono::steady_clock;
 
-    // One read of the channel; false when the stream ends here.
-    bool Poll() {
+    // One read of the channel; false when the stream ends here. `full`: the
+    // read brought all it can, so more may be waiting.
+    bool Poll(bool& full) {
         bool done = false;
         uint32_t count = 0;
         if (!board.ReadDeviceData(done, stream.device.channel, count, data))
             throw TLinkLost("reading from the board failed");
+        full = done && count == TBoard::kDeviceChunk;
         stream.take(done, data, done ? count : 0);
         std::cout.flush();
         if (!std::cout)
@@ -179,18 +184,20 @@ class TStreamRun {
     }
 
     // Waits `ms`, taking standard input as it comes; false when the stream
-    // ends before.
+    // ends before. Even a pause of 0 looks once for stop signals and input.
     bool Pause(int ms, TBoard* link) {
         const auto until = Clock::now() + std::chrono::milliseconds(ms);
-        while (!signals.Stopped()) {
+        for (bool looked = false;; looked = true) {
+            if (signals.Stopped() || TStopSignals::OutputGone())
+                return false;
             const auto now = Clock::now();
             if (stream.seconds > 0 && now >= deadline)
                 return false;
             const auto end = stream.seconds > 0 ? std::min(until, deadline) : until;
-            if (now >= end)
+            if (looked && now >= end)
                 return true;
-            const int wait =
-                static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(end - now).count());
+            const int wait = static_cast<int>(std::max<Clock::rep>(
+                0, std::chrono::ceil<std::chrono::milliseconds>(end - now).count()));
             if (!signals.Wait(wait, inputOpen ? STDIN_FILENO : -1))
                 continue;
             const InputState state = stream.input(link);
@@ -203,7 +210,6 @@ class TStreamRun {
                     return false; // nothing can come back from a board that is gone
             }
         }
-        return false;
     }
 
     // Says the link is lost and tries to connect again, quietly, until the
@@ -236,11 +242,14 @@ class TStreamRun {
 // Runs the stream on a freshly connected board. A stop signal ends it as the
 // signal would have, after the cleanup: exit 128 + the signal.
 void RunStream(const TStream& stream) {
+    RequireStandardOutput();
     TBoard board;
     ConnectBoard(board);
     TStreamRun(stream, board).Run();
     if (const int signal = TStopSignals::Caught())
         throw TCliError(static_cast<ExitCode>(128 + signal), "");
+    if (TStopSignals::OutputGone())
+        throw TCliError(kExitFailure, kOutputGone);
     if (!std::cout)
         throw TCliError(kExitFailure, "writing to standard output failed");
 }

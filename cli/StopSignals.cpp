@@ -1,12 +1,23 @@
 #include "cli/StopSignals.h"
 
 #include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "cli/CliError.h"
 #include "cli/EndingSignals.h"
+#include "platform/StandardDescriptors.h"
 
 namespace {
 
 volatile std::sig_atomic_t caught = 0;
+bool outputGone = false;
+
+// A pipe or a socket: what raises SIGPIPE once its reader is gone.
+bool WritesRaiseSigpipe(int fd) {
+    struct stat st {};
+    return fstat(fd, &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode));
+}
 
 extern "C" void NoteStopSignal(int signal) {
     caught = signal;
@@ -48,9 +59,31 @@ int TStopSignals::Caught() {
     return caught;
 }
 
+bool TStopSignals::OutputGone() {
+    return outputGone;
+}
+
+void TStopSignals::NoteOutputGone() const {
+    if (sigismember(&stops, SIGPIPE) == 1 && WritesRaiseSigpipe(STDOUT_FILENO))
+        caught = SIGPIPE;
+    else
+        outputGone = true;
+}
+
 bool TStopSignals::Wait(int ms, int fd) const {
-    pollfd entry{fd, POLLIN, 0};
+    // No events asked of standard output: poll still reports its reader
+    // gone (POLLERR) or its terminal hung up (POLLHUP), and nothing else.
+    pollfd entries[2] = {{STDOUT_FILENO, 0, 0}, {fd, POLLIN, 0}};
     const timespec timeout{ms / 1000, (ms % 1000) * 1000000L};
-    const int n = ppoll(&entry, fd >= 0 ? 1 : 0, &timeout, &waitMask);
-    return n > 0 && (entry.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+    const int n = ppoll(entries, fd >= 0 ? 2 : 1, &timeout, &waitMask);
+    if (n <= 0)
+        return false;
+    if ((entries[0].revents & (POLLERR | POLLHUP)) != 0)
+        NoteOutputGone();
+    return (entries[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+}
+
+void RequireStandardOutput() {
+    if (platform::ClosedAtStart(STDOUT_FILENO))
+        throw TCliError(kExitFailure, "standard output is closed");
 }

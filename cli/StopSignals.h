@@ -22,11 +22,28 @@ class TStopSignals {
     static int Caught();
     bool Stopped() const { return Caught() != 0; }
 
-    // Waits up to `ms`, or less when a stop signal comes or `fd` (when not
-    // -1) has input; true when it has input.
+    // Waits up to `ms`, or less when a stop signal comes, `fd` (when not -1)
+    // has input, or standard output is gone; true when `fd` has input.
+    // Standard output whose reader went away (a closed pipe or socket) is
+    // noted as SIGPIPE, which the next write would raise anyway; any other
+    // end of it (a terminal hung up, SIGPIPE ignored) as OutputGone().
     bool Wait(int ms, int fd = -1) const;
 
+    // Whether standard output went away without a stop signal for it; it
+    // stays noted after the object is gone.
+    static bool OutputGone();
+
   private:
+    void NoteOutputGone() const;
+
     sigset_t stops;
     sigset_t waitMask;
 };
+
+// Why a stream or a watch ended when standard output went away without SIGPIPE.
+inline constexpr const char* kOutputGone = "standard output has gone away";
+
+// What a stream or a watch shows goes to standard output: one that was closed
+// when the program started (and is /dev/null now) ends it at once, before the
+// board is touched, with the reason.
+void RequireStandardOutput();

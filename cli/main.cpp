@@ -18,6 +18,7 @@
 #include "cli/SelfTestCommand.h"
 #include "cli/UsbVgaHsmcCommands.h"
 #include "platform/ChosenCable.h"
+#include "platform/StandardDescriptors.h"
 #include "platform/System.h"
 #include "platform/TerminalText.h"
 #include "platform/Version.h"
@@ -141,6 +142,7 @@ void PrintError(bool json, ExitCode code, const std::string& reason) {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::OpenStandardDescriptors();
     ExitOnEndingSignals();
     platform::MakePathVariablesAbsolute();
     const bool json = JsonAsked(argc, argv);

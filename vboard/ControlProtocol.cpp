@@ -167,8 +167,9 @@ const TControlProtocol::TCommand TControlProtocol::kCommands[] = {
      "configure the FPGA from a design file, as the programmer does; the path is the rest of "
      "the line",
      1, 1, nullptr},
-    {"blank", nullptr, "", "lose the design, as after power-on; an open link is cut", 0, 0,
-     &TControlProtocol::Blank},
+    {"blank", nullptr, "",
+     "lose the design, as after power-on; an open link is cut, every monitoring mode goes off", 0,
+     0, &TControlProtocol::Blank},
     {"get", "leds", "", "the last SetLeds value, hex", 0, 0, &TControlProtocol::GetLeds},
     {"get", "seg7", "", "the 7-segment value and its extra byte, hex", 0, 0,
      &TControlProtocol::GetSeg7},

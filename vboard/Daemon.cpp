@@ -163,6 +163,8 @@ void TDaemon::Configure() {
 void TDaemon::Blank() {
     configured = false;
     CutLink();
+    // The monitoring modes live in the design: a cleared FPGA watches nothing.
+    model.irMode = model.rs232Mode = model.ps2Mode = false;
 }
 
 void TDaemon::PowerCycle() {

@@ -17,6 +17,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/StandardDescriptors.h"
 #include "platform/System.h"
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
@@ -346,6 +347,7 @@ int List() {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::OpenStandardDescriptors();
     platform::MakePathVariablesAbsolute();
     CLI::App app{"kbr370-vboard: the virtual KBR-370 board", "kbr370-vboard"};
     app.require_subcommand(1);

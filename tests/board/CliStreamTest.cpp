@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/support/CliRun.h"
+#include "wire/FrameCodec.h"
 
 namespace {
 
@@ -191,6 +192,59 @@ TEST(CliStreams, JsonLinesForCodesReportsAndReceivedBytes) {
     r = Cli({"rs232", "receive", "--json", "--raw"});
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(JsonLines(r.err).at(0)["exit"], 2);
+    EXPECT_EQ(vb.CtlOk("get modes"), kAllOff);
+}
+
+TEST(CliStreams, AFullReadIsFollowedAtOnceByAnother) {
+    TestVBoard vb;
+    // 4 KiB is 32 full reads: one each poll would take over three seconds.
+    std::string bytes;
+    for (int i = 0; i < 4096; ++i)
+        bytes += static_cast<char>(i * 7 % 251);
+    vb.CtlOk("rs232 push " + HexBytes(bytes));
+    const CliResult r = Cli({"rs232", "receive", "--raw", "--seconds", "1"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out.size(), bytes.size());
+    EXPECT_TRUE(r.out == bytes);
+}
+
+TEST(CliStreams, AClosedOrDeadStandardOutputEndsTheStreamsAtOnce) {
+    TestVBoard vb;
+    // What arrives at the serial port is shown, never sent to the board: a
+    // request frame among it must not set the LEDs.
+    const auto frame = kbr::wire::MakeFrame(kbr::wire::CmdSetLeds, {0x78, 0x56, 0x34, 0x12});
+    vb.CtlOk("rs232 push " + HexBytes({frame.begin(), frame.end()}));
+
+    const std::vector<std::vector<std::string>> streams = {
+        {"rs232", "receive", "--raw"}, {"rs232", "receive", "--json"}, {"inputs", "--watch"},
+        {"ir", "watch"}, {"rs232", "term"}};
+    CliOptions closed;
+    closed.timeoutMs = 10000;
+    closed.output = CliOptions::Output::Closed;
+    for (const auto& args : streams) {
+        const CliResult r = Cli(args, closed);
+        EXPECT_EQ(r.code, 1) << args[0] << " " << args[1] << ": " << r.err;
+        EXPECT_TRUE(Contains(r.err, "standard output is closed")) << r.err;
+    }
+    EXPECT_EQ(vb.CtlOk("get leds"), "0x00000000");
+
+    // A pipe whose reader went away ends them as the signal would, even when
+    // nothing is written; the monitoring mode is off again.
+    CliOptions gone = closed;
+    gone.output = CliOptions::Output::ReaderGone;
+    for (const auto& args : streams) {
+        const CliResult r = Cli(args, gone);
+        EXPECT_EQ(r.code, 128 + SIGPIPE) << args[0] << " " << args[1] << ": " << r.err;
+        EXPECT_TRUE(r.exited) << r.err;
+    }
+    EXPECT_EQ(vb.CtlOk("get modes"), kAllOff);
+
+    // With SIGPIPE ignored, the reason is said instead.
+    const auto before = std::signal(SIGPIPE, SIG_IGN); // the child inherits it
+    const CliResult ignored = Cli({"ir", "watch"}, gone);
+    std::signal(SIGPIPE, before);
+    EXPECT_EQ(ignored.code, 1) << ignored.err;
+    EXPECT_TRUE(Contains(ignored.err, "standard output has gone away")) << ignored.err;
     EXPECT_EQ(vb.CtlOk("get modes"), kAllOff);
 }
 

@@ -23,6 +23,16 @@ bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+std::string HexBytes(const std::string& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (const unsigned char b : bytes) {
+        hex += digits[b >> 4];
+        hex += digits[b & 15];
+    }
+    return hex;
+}
+
 namespace {
 
 long long NowMs() {
@@ -42,6 +52,9 @@ CliRun::CliRun(const std::vector<std::string>& args, const CliOptions& options)
     argv.push_back(nullptr);
     const std::string inPath = dir.File("in"), outPath = dir.File("out"), errPath = dir.File("err");
     std::ofstream(inPath, std::ios::binary) << options.input;
+    int pipeEnds[2] = {-1, -1};
+    if (options.output == CliOptions::Output::ReaderGone && pipe(pipeEnds) != 0)
+        return;
     pid = fork();
     if (pid == 0) {
         if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0)
@@ -50,11 +63,17 @@ CliRun::CliRun(const std::vector<std::string>& args, const CliOptions& options)
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(in, 0);
-        dup2(out, 1);
+        dup2(options.output == CliOptions::Output::ReaderGone ? pipeEnds[1] : out, 1);
         dup2(err, 2);
+        if (options.output == CliOptions::Output::Closed)
+            close(1);
+        close(pipeEnds[0]);
+        close(pipeEnds[1]);
         execv(exe.c_str(), argv.data());
         _exit(127);
     }
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
 }
 
 CliRun::~CliRun() {

@@ -12,6 +12,8 @@
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 bool Contains(const std::string& text, const std::string& part);
+// Bytes as the virtual board's control protocol takes them: two hex digits each.
+std::string HexBytes(const std::string& bytes);
 
 struct CliResult {
     int code = -1; // the exit status, or 128 + the signal that ended it
@@ -23,6 +25,8 @@ struct CliOptions {
     std::string input;      // all of its standard input
     std::string cwd;        // where it starts; empty: where the test runs
     int timeoutMs = 60000;  // Wait kills it after this long, counted from the start
+    // Its standard output: a file the test reads, closed, or a pipe whose reader is gone.
+    enum class Output { File, Closed, ReaderGone } output = Output::File;
 };
 
 class CliRun {

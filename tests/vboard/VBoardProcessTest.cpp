@@ -196,11 +196,18 @@ TEST(VBoardProcess, OneLinkAtATimeAndBlankOrResetCutsIt) {
     first.Request(5, {0x78, 0x56, 0x34, 0x12});
     EXPECT_EQ(first.Read(9), Frame(5, {0}));
     EXPECT_EQ(vb.CtlOk("get leds"), "0x12345678");
+    for (const uint8_t channel : {wire::kChannelIr, wire::kChannelRs232,
+                                  wire::kChannelPs2}) {
+        first.Request(wire::CmdSetDeviceMode, {channel, 1});
+        EXPECT_EQ(first.Read(9), Frame(wire::CmdSetDeviceMode, {0}));
+    }
+    EXPECT_EQ(vb.CtlOk("get modes"), "ir=1 rs232=1 ps2=1");
 
     vb.CtlOk("blank");
     EXPECT_TRUE(first.ClosedByBoard());
     EXPECT_EQ(vb.Ctl("status"), "ok configured=0 link=closed");
     EXPECT_EQ(vb.CtlOk("get leds"), "0x12345678"); // blank loses the design, not the board
+    EXPECT_EQ(vb.CtlOk("get modes"), "ir=0 rs232=0 ps2=0"); // but what the design watched
 
     vb.CtlOk("configure " + TestVBoard::DesignFile());
     TRawLink again(vb);
