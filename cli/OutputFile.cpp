@@ -118,6 +118,10 @@ void TOutputFile::RemoveOnSignals() const {
     struct sigaction action {};
     action.sa_handler = RemoveTempFileAndExit;
     sigemptyset(&action.sa_mask);
-    for (int signal : EndingSignals())
-        sigaction(signal, &action, nullptr);
+    // What the caller chose to ignore (nohup, a size limit's signal) stays ignored.
+    for (int signal : EndingSignals()) {
+        struct sigaction before {};
+        if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
 }
