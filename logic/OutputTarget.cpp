@@ -86,6 +86,17 @@ bool Writable(const fs::path& path, const struct stat& st) {
     return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
+// Whether the rename that replaces `old` at `path` would be let through: in
+// a sticky folder (/tmp) only root, the file's owner or the folder's may
+// rename over a file. Found now rather than after a long run.
+bool Replaceable(const fs::path& path, const struct stat& old) {
+    struct stat folder {};
+    if (geteuid() == 0 || old.st_uid == geteuid() ||
+        lstat(path.parent_path().c_str(), &folder) != 0)
+        return true;
+    return (folder.st_mode & S_ISVTX) == 0 || folder.st_uid == geteuid();
+}
+
 unsigned UmaskMode() {
     const mode_t mask = umask(0);
     umask(mask);
@@ -161,6 +172,10 @@ bool ResolveOutputTarget(const std::string& name, TOutputTarget& target, std::st
     }
     if (!Writable(target.path, old)) {
         reason = "cannot write " + name + ": the file is read-only";
+        return false;
+    }
+    if (!Replaceable(target.path, old)) {
+        reason = "cannot replace " + name + ": it belongs to another user in a shared folder";
         return false;
     }
     target.mode = old.st_uid == geteuid() ? old.st_mode & 0777 : UmaskMode();

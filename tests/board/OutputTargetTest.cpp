@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -153,6 +154,23 @@ TEST(OutputTarget, ReplacedAndAppendedFilesAreOursAlone) {
     EXPECT_EQ(ReadFile(theirs), "ours");
     EXPECT_EQ(StatOf(theirs).st_uid, geteuid());
     EXPECT_EQ(StatOf(theirs).st_mode & 07777, UmaskMode()) << "not their 0666";
+
+    // For them, our 0666 file there is one the folder does not let them rename
+    // over: said before they write anything.
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
+    ASSERT_EQ(chmod(theirs.c_str(), 0666), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        TOutputTarget refused;
+        std::string why;
+        const bool ok = setgid(other->gid) == 0 && setuid(other->uid) == 0 &&
+                        !ResolveOutputTarget(theirs, refused, why) &&
+                        why.find("belongs to another user in a shared folder") != std::string::npos;
+        _exit(ok ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
     // A log file they made beforehand would hand them what we log.
     const std::string theirLog = shared + "/rx.log";
