@@ -122,14 +122,15 @@ void RunInputsWatch(TBoard& board, TOutputFile* vcdFile) {
 } // namespace
 
 void WatchInputs(const std::string& vcdFile) {
-    if (vcdFile == "-" && JsonOutput())
-        throw UsageError("--vcd - and --json would both write standard output");
     // The file is made before the board is touched: a name that cannot be
     // written is the user's to fix, and costs no connection. It appears,
     // whole, when the watch ends.
     std::optional<TOutputFile> file;
     if (!vcdFile.empty())
         file.emplace(vcdFile);
+    if (file && file->IsStandardOutput() && JsonOutput())
+        throw UsageError(fmt::format("--vcd {} and --json would both write standard output",
+                                     vcdFile));
     TBoard board;
     ConnectBoard(board);
     RunInputsWatch(board, file ? &*file : nullptr);

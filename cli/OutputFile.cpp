@@ -1,11 +1,9 @@
 #include "cli/OutputFile.h"
 
 #include <cerrno>
-#include <charconv>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,25 +24,6 @@ extern "C" void RemoveTempFileAndExit(int signal) {
         if (path[0])
             unlink(path);
     _exit(128 + signal);
-}
-
-// The descriptor a name stands for, or -1. Opening /dev/stdout anew would
-// start a redirected file at its beginning again, even one opened to append.
-int DescriptorNamed(std::string_view name) {
-    if (name == "-" || name == "/dev/stdout")
-        return STDOUT_FILENO;
-    if (name == "/dev/stderr")
-        return STDERR_FILENO;
-    for (std::string_view prefix : {"/dev/fd/", "/proc/self/fd/"}) {
-        if (name.substr(0, prefix.size()) != prefix)
-            continue;
-        const std::string_view digits = name.substr(prefix.size());
-        int fd = -1;
-        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), fd);
-        if (ec == std::errc() && end == digits.data() + digits.size())
-            return fd;
-    }
-    return -1;
 }
 
 } // namespace

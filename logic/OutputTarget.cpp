@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -147,6 +148,23 @@ bool LogAllowed(const std::string& name, const struct stat& st, std::string& rea
 
 } // namespace
 
+int DescriptorNamed(std::string_view name) {
+    if (name == "-" || name == "/dev/stdout")
+        return STDOUT_FILENO;
+    if (name == "/dev/stderr")
+        return STDERR_FILENO;
+    for (std::string_view prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        if (name.substr(0, prefix.size()) != prefix)
+            continue;
+        const std::string_view digits = name.substr(prefix.size());
+        int fd = -1;
+        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), fd);
+        if (ec == std::errc() && end == digits.data() + digits.size())
+            return fd;
+    }
+    return -1;
+}
+
 bool ResolveOutputTarget(const std::string& name, TOutputTarget& target, std::string& reason) {
     // Full paths: opening the board link changes the current directory.
     fs::path resolved;
@@ -201,6 +219,13 @@ int OpenOutputStream(const std::string& name, const TOutputTarget& target, std::
 }
 
 int OpenLogFile(const std::string& name, std::string& reason) {
+    if (const int named = DescriptorNamed(name); named >= 0) {
+        const int fd = fcntl(named, F_DUPFD_CLOEXEC, 3);
+        if (fd < 0)
+            reason = "cannot open the log " + name + ": descriptor " + std::to_string(named) +
+                     " is not open";
+        return fd;
+    }
     fs::path resolved;
     if (!ResolveOwnLinks(name, resolved, reason))
         return -1;

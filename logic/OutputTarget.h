@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 // Where our programs may write a file, decided once for every file any of
@@ -28,6 +29,12 @@ struct TOutputTarget {
     ino_t inode = 0;
 };
 
+// The open descriptor a name stands for, or -1: "-" and /dev/stdout are
+// standard output, /dev/stderr standard error, /dev/fd/N and /proc/self/fd/N
+// the descriptor N. Opening such a name anew would start a redirected file
+// at its beginning again, even one opened to append.
+int DescriptorNamed(std::string_view name);
+
 // False, with the reason in `reason` (naming `name`), when nothing may be written as `name`.
 bool ResolveOutputTarget(const std::string& name, TOutputTarget& target, std::string& reason);
 
@@ -36,6 +43,7 @@ bool ResolveOutputTarget(const std::string& name, TOutputTarget& target, std::st
 int OpenOutputStream(const std::string& name, const TOutputTarget& target, std::string& reason);
 
 // `name` opened to append to, created (with the umask's mode) when missing;
+// a descriptor's name (DescriptorNamed) gives a copy of that descriptor.
 // -1 with the reason when the rules above refuse it.
 int OpenLogFile(const std::string& name, std::string& reason);
 

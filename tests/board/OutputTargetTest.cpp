@@ -128,6 +128,18 @@ TEST(OutputTarget, ReplacedAndAppendedFilesAreOursAlone) {
     close(fd);
     EXPECT_EQ(StatOf(dir.File("new.log")).st_mode & 07777, UmaskMode());
 
+    // A descriptor's name appends to that descriptor, not to a file reopened from its start.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    fd = OpenLogFile("/dev/fd/" + std::to_string(ends[1]), reason);
+    ASSERT_GE(fd, 0) << reason;
+    close(ends[1]);
+    EXPECT_EQ(write(fd, "x", 1), 1);
+    close(fd);
+    char got[4] = {};
+    EXPECT_EQ(read(ends[0], got, sizeof got), 1);
+    close(ends[0]);
+
     // Two spellings of one file, and a link of ours to it, are the same output.
     TOutputTarget a, b, c;
     fs::create_directory(dir.File("sub"));
