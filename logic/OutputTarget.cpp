@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -125,6 +126,29 @@ int Reopen(int probe, int flags) {
     return fd;
 }
 
+// `path` opened with `flags`, once `allowed` passes the file there. It is
+// looked at on a handle that opens nothing (opening a FIFO would wait for its
+// reader) and reopened from that handle, so what is opened is what was
+// checked. -1 with the reason otherwise, `missing` when nothing is there.
+int OpenChecked(const std::string& path, int flags, const std::string& failed,
+                const std::function<bool(const struct stat&, std::string&)>& allowed,
+                std::string& reason, bool& missing) {
+    const int probe = open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (probe < 0) {
+        missing = errno == ENOENT;
+        reason = failed + std::strerror(errno);
+        return -1;
+    }
+    struct stat st {};
+    int fd = -1;
+    if (fstat(probe, &st) != 0)
+        reason = failed + std::strerror(errno);
+    else if (allowed(st, reason) && (fd = Reopen(probe, flags)) < 0)
+        reason = failed + std::strerror(errno);
+    close(probe);
+    return fd;
+}
+
 // Whether the log `st` names may be appended to; the reason otherwise.
 bool LogAllowed(const std::string& name, const struct stat& st, std::string& reason) {
     if (IsStream(st.st_mode))
@@ -201,21 +225,16 @@ bool ResolveOutputTarget(const std::string& name, TOutputTarget& target, std::st
 }
 
 int OpenOutputStream(const std::string& name, const TOutputTarget& target, std::string& reason) {
-    const int probe = open(target.path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (probe < 0) {
-        reason = "cannot write " + name + ": " + std::strerror(errno);
-        return -1;
-    }
-    struct stat st {};
-    int fd = -1;
-    if (fstat(probe, &st) != 0)
-        reason = "cannot write " + name + ": " + std::strerror(errno);
-    else if (!IsStream(st.st_mode))
-        reason = "cannot write " + name + ": it was replaced while being opened";
-    else if (StreamAllowed(name, st, reason) && (fd = Reopen(probe, O_WRONLY)) < 0)
-        reason = "cannot write " + name + ": " + std::strerror(errno);
-    close(probe);
-    return fd;
+    bool missing = false;
+    return OpenChecked(
+        target.path, O_WRONLY, "cannot write " + name + ": ",
+        [&name](const struct stat& st, std::string& why) {
+            if (IsStream(st.st_mode))
+                return StreamAllowed(name, st, why);
+            why = "cannot write " + name + ": it was replaced while being opened";
+            return false;
+        },
+        reason, missing);
 }
 
 int OpenLogFile(const std::string& name, std::string& reason) {
@@ -229,34 +248,29 @@ int OpenLogFile(const std::string& name, std::string& reason) {
     fs::path resolved;
     if (!ResolveOwnLinks(name, resolved, reason))
         return -1;
+    const std::string failed = "cannot open the log " + name + ": ";
+    const auto allowed = [&name](const struct stat& st, std::string& why) {
+        if (!S_ISLNK(st.st_mode))
+            return LogAllowed(name, st, why);
+        why = "refusing to append to " + name + ": a symbolic link took its place";
+        return false;
+    };
     // A name that appears between the look and the create is looked at again.
     for (int attempt = 0; attempt < 8; ++attempt) {
-        const int probe = open(resolved.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-        if (probe < 0 && errno == ENOENT) {
-            const int fd = open(resolved.c_str(),
-                                O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                                0666);
-            if (fd >= 0)
-                return fd;
-            if (errno == EEXIST)
-                continue;
+        bool missing = false;
+        const int fd = OpenChecked(resolved, O_WRONLY | O_APPEND, failed, allowed, reason, missing);
+        if (!missing)
+            return fd;
+        const int created = open(resolved.c_str(),
+                                 O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                 0666);
+        if (created >= 0 || errno != EEXIST) {
+            if (created < 0)
+                reason = failed + std::strerror(errno);
+            return created;
         }
-        if (probe < 0) {
-            reason = "cannot open the log " + name + ": " + std::strerror(errno);
-            return -1;
-        }
-        struct stat st {};
-        int fd = -1;
-        if (fstat(probe, &st) != 0)
-            reason = "cannot open the log " + name + ": " + std::strerror(errno);
-        else if (S_ISLNK(st.st_mode))
-            reason = "refusing to append to " + name + ": a symbolic link took its place";
-        else if (LogAllowed(name, st, reason) && (fd = Reopen(probe, O_WRONLY | O_APPEND)) < 0)
-            reason = "cannot open the log " + name + ": " + std::strerror(errno);
-        close(probe);
-        return fd;
     }
-    reason = "cannot open the log " + name + ": it keeps being replaced";
+    reason = failed + "it keeps being replaced";
     return -1;
 }
 
