@@ -14,6 +14,7 @@
 #include "board/Board.h"
 #include "board/SdCardRegisters.h"
 #include "cli/CliError.h"
+#include "cli/FileName.h"
 #include "cli/FrontPanelCommands.h"
 #include "cli/JsonOutput.h"
 #include "cli/Number.h"
@@ -111,9 +112,9 @@ void AddBoardCommands(CLI::App& app) {
     auto* inputs = app.add_subcommand(
         "inputs", "print the switches and keys in hex: keys in bits 0-3, switches in bits 4-21");
     auto* watch = inputs->add_flag("--watch", a->watch, "print a line at every change, until interrupted");
-    inputs->add_option("--vcd", a->vcd,
-                       "with --watch, also write the keys and switches to FILE as a VCD trace "
-                       "(- for standard output)")
+    FileNameOption(inputs->add_option("--vcd", a->vcd,
+                                      "with --watch, also write the keys and switches to FILE "
+                                      "as a VCD trace (- for standard output)"))
         ->option_text("FILE")
         ->needs(watch);
     AddJsonFlag(*inputs, "print the value as one JSON object (with --watch, one a change)");
@@ -128,9 +129,9 @@ void AddBoardCommands(CLI::App& app) {
     sd->callback([] { WithBoard([](TBoard& b) { RunSd(b, std::cout); }); });
 
     auto* configure = app.add_subcommand("configure", "configure the FPGA with the panel's design");
-    configure->add_option("file", a->file,
-                          "design file (default: $KBR370_DESIGN, else KBR_370_ControlPanel.sof "
-                          "beside kbr370)");
+    FileNameOption(configure->add_option("file", a->file,
+                                         "design file (default: $KBR370_DESIGN, else "
+                                         "KBR_370_ControlPanel.sof beside kbr370)"));
     configure->add_flag(
         "--force", a->force,
         "configure even while another program holds the board's link (it loses the board)");

@@ -1,12 +1,10 @@
 #include "cli/FrontPanelCommands.h"
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <vector>
 
 #include <CLI/CLI.hpp>
@@ -16,6 +14,7 @@
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/JsonOutput.h"
+#include "cli/OutputFile.h"
 #include "cli/ResultJson.h"
 #include "cli/StopSignals.h"
 #include "logic/LcdText.h"
@@ -49,29 +48,48 @@ void RunLcd(TBoard& board, const std::string& line0, const std::string& line1) {
         throw BoardFailure(kbr::devices::kLcd.refused);
 }
 
-void RunInputsWatch(TBoard& board, std::ostream* vcdOut) {
+void RunInputsWatch(TBoard& board, TOutputFile* vcdFile) {
     using Clock = std::chrono::steady_clock;
     auto start = Clock::now(); // from the first reading on: the trace begins at time 0
     const auto sinceStart = [&start] {
         return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
     };
+    std::ostringstream vcdText;
     std::optional<TVcdWriter> vcd;
-    if (vcdOut)
-        vcd.emplace(*vcdOut, "kbr370", InputNames(), std::string("kbr370 ") + kKbrVersion);
-    const bool lines = vcdOut != &std::cout;
+    if (vcdFile)
+        vcd.emplace(vcdText, "kbr370", InputNames(), std::string("kbr370 ") + kKbrVersion);
+    const bool lines = !vcdFile || !vcdFile->IsStandardOutput();
+    // The trace's new text goes out at once; standard output keeps its own
+    // stream, so a closed pipe ends the watch as it does without a trace.
+    const auto putTrace = [&] {
+        if (!lines)
+            std::cout << vcdText.str() << std::flush;
+        else if (vcdFile)
+            vcdFile->Write(vcdText.str());
+        vcdText.str("");
+    };
+    // However the watch ends, the trace so far is kept.
+    const auto keepTrace = [&] {
+        if (vcdFile)
+            vcdFile->Commit();
+    };
     const TStopSignals signals;
     bool first = true;
     uint32_t shown = 0;
     for (;;) {
         uint32_t value = 0;
-        if (!board.ReadSwitchesAndKeys(value))
+        if (!board.ReadSwitchesAndKeys(value)) {
+            keepTrace();
             throw BoardFailure("reading the switches and keys failed");
+        }
         if (first || value != shown) {
             if (first)
                 start = Clock::now();
             const auto timeUs = sinceStart();
-            if (vcd)
+            if (vcd) {
                 vcd->Sample(static_cast<uint64_t>(timeUs), value);
+                putTrace();
+            }
             if (lines && JsonOutput()) {
                 nlohmann::json line = InputsJson(value);
                 line["time_ms"] = timeUs / 1000;
@@ -84,19 +102,23 @@ void RunInputsWatch(TBoard& board, std::ostream* vcdOut) {
         }
         // A closed pipe has raised SIGPIPE, which ends the watch as a signal does;
         // any other write error is a failure of its own.
-        const bool written = std::cout && (!vcdOut || *vcdOut);
+        const bool written = static_cast<bool>(std::cout);
         signals.Wait(written ? static_cast<int>(kWatchPeriod.count()) : 0);
         const int signal = TStopSignals::Caught();
         if (signal || TStopSignals::OutputGone()) {
-            if (vcd)
+            if (vcd) {
                 vcd->Finish(static_cast<uint64_t>(sinceStart()));
+                putTrace();
+            }
+            keepTrace();
             if (signal)
                 throw TCliError(static_cast<ExitCode>(128 + signal), {});
             throw BoardFailure(kOutputGone);
         }
-        if (!written)
-            throw BoardFailure(vcdOut && !*vcdOut ? "writing the VCD trace failed"
-                                                  : "writing standard output failed");
+        if (!written) {
+            keepTrace();
+            throw BoardFailure("writing standard output failed");
+        }
     }
 }
 
@@ -104,20 +126,18 @@ void RunInputsWatch(TBoard& board, std::ostream* vcdOut) {
 
 void WatchInputs(const std::string& vcdFile) {
     RequireStandardOutput();
-    if (vcdFile == "-" && JsonOutput())
-        throw UsageError("--vcd - and --json would both write standard output");
     // The file is made before the board is touched: a name that cannot be
-    // written is the user's to fix, and costs no connection.
-    std::ofstream file;
-    if (!vcdFile.empty() && vcdFile != "-") {
-        file.open(vcdFile, std::ios::binary | std::ios::trunc);
-        if (!file)
-            throw UsageError(fmt::format("cannot write {}: {}", vcdFile, std::strerror(errno)));
-    }
-    std::ostream* const vcdOut = vcdFile.empty() ? nullptr : vcdFile == "-" ? &std::cout : &file;
+    // written is the user's to fix, and costs no connection. It appears,
+    // whole, when the watch ends.
+    std::optional<TOutputFile> file;
+    if (!vcdFile.empty())
+        file.emplace(vcdFile);
+    if (file && file->IsStandardOutput() && JsonOutput())
+        throw UsageError(fmt::format("--vcd {} and --json would both write standard output",
+                                     vcdFile));
     TBoard board;
     ConnectBoard(board);
-    RunInputsWatch(board, vcdOut);
+    RunInputsWatch(board, file ? &*file : nullptr);
 }
 
 void AddFrontPanelCommands(CLI::App& app) {

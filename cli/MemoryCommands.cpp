@@ -16,6 +16,7 @@
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/ContentFile.h"
+#include "cli/FileName.h"
 #include "cli/JsonOutput.h"
 #include "cli/Number.h"
 #include "cli/OutputFile.h"
@@ -320,7 +321,7 @@ void AddMemoryCommands(CLI::App& app) {
     read->add_option("memory", a->memory, memories)->required();
     read->add_option("address", a->address, kAddressHelp)->required();
     read->add_option("count", a->count, kCountHelp)->required();
-    read->add_option("-o,--output", a->file, kOutputHelp)->required();
+    FileNameOption(read->add_option("-o,--output", a->file, kOutputHelp))->required();
     addFormat(read);
     read->callback([a] {
         const TMemory& m = MemoryArgument(a->memory);
@@ -342,7 +343,7 @@ void AddMemoryCommands(CLI::App& app) {
     auto* write = mem->add_subcommand("write", "copy FILE into a memory");
     write->add_option("memory", a->memory, memories)->required();
     write->add_option("address", a->address, kPlaceHelp)->required();
-    write->add_option("file", a->file, kFileHelp)->required();
+    FileNameOption(write->add_option("file", a->file, kFileHelp))->required();
     write->add_flag("--verify", a->verify, "read back and compare after writing");
     write->add_flag("--no-verify", a->noVerify,
                     "do not read back (the flash is read back by default)");
@@ -373,7 +374,7 @@ void AddMemoryCommands(CLI::App& app) {
         mem->add_subcommand("verify", "compare a memory with FILE (exit 3 when they differ)");
     verify->add_option("memory", a->memory, memories)->required();
     verify->add_option("address", a->address, kPlaceHelp)->required();
-    verify->add_option("file", a->file, kFileHelp)->required();
+    FileNameOption(verify->add_option("file", a->file, kFileHelp))->required();
     addFormat(verify);
     verify->callback([a] {
         const TMemory& m = MemoryArgument(a->memory);

@@ -22,11 +22,13 @@
 #include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/FileName.h"
 #include "cli/JsonOutput.h"
 #include "cli/SerialTerminal.h"
 #include "cli/StopSignals.h"
 #include "cli/TerminalMode.h"
 #include "logic/IrCodes.h"
+#include "logic/OutputTarget.h"
 #include "logic/Ps2Mouse.h"
 #include "logic/Rs232Text.h"
 #include "platform/TerminalText.h"
@@ -287,11 +289,12 @@ InputHandler SendKeys(bool terminal, std::optional<std::string> enter) {
 // The received bytes appended to a file as they came, zero bytes too.
 class TReceiveLog {
   public:
+    // By the rules every written file follows (logic/OutputTarget.h).
     explicit TReceiveLog(std::string path) : path(std::move(path)) {
-        fd = open(this->path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        std::string reason;
+        fd = OpenLogFile(this->path, reason);
         if (fd < 0)
-            throw UsageError(fmt::format("cannot open the log {}: {}",
-                                         platform::TerminalSafe(this->path), std::strerror(errno)));
+            throw UsageError(platform::TerminalSafe(reason));
     }
     ~TReceiveLog() { close(fd); }
     TReceiveLog(const TReceiveLog&) = delete;
@@ -471,7 +474,8 @@ struct TRs232Options {
 
 std::shared_ptr<TRs232Options> AddReceiveOptions(CLI::App& sub, bool keys) {
     auto options = std::make_shared<TRs232Options>();
-    sub.add_option("--log", options->log, "append the received bytes, as they come, to FILE")
+    FileNameOption(
+        sub.add_option("--log", options->log, "append the received bytes, as they come, to FILE"))
         ->type_name("FILE");
     CLI::Option* raw = sub.add_flag(
         "--raw", options->raw, "write the received bytes unescaped, zero bytes too (binary data)");

@@ -1,11 +1,9 @@
 #include "cli/OutputFile.h"
 
 #include <cerrno>
-#include <charconv>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,33 +15,15 @@
 
 namespace {
 
-// The temporary output file, for the signal handler: an interrupted read
-// must not leave it behind.
-char pendingTempFile[4096];
+// The temporary output files (the self test writes three), for the signal
+// handler: an interrupted run must not leave them behind.
+char pendingTempFiles[4][4096];
 
 extern "C" void RemoveTempFileAndExit(int signal) {
-    if (pendingTempFile[0])
-        unlink(pendingTempFile);
+    for (const char* path : pendingTempFiles)
+        if (path[0])
+            unlink(path);
     _exit(128 + signal);
-}
-
-// The descriptor a name stands for, or -1. Opening /dev/stdout anew would
-// start a redirected file at its beginning again, even one opened to append.
-int DescriptorNamed(std::string_view name) {
-    if (name == "-" || name == "/dev/stdout")
-        return STDOUT_FILENO;
-    if (name == "/dev/stderr")
-        return STDERR_FILENO;
-    for (std::string_view prefix : {"/dev/fd/", "/proc/self/fd/"}) {
-        if (name.substr(0, prefix.size()) != prefix)
-            continue;
-        const std::string_view digits = name.substr(prefix.size());
-        int fd = -1;
-        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), fd);
-        if (ec == std::errc() && end == digits.data() + digits.size())
-            return fd;
-    }
-    return -1;
 }
 
 } // namespace
@@ -51,23 +31,28 @@ int DescriptorNamed(std::string_view name) {
 TOutputFile::TOutputFile(const std::string& name) : name(name) {
     streamFd = DescriptorNamed(name);
     if (streamFd >= 0) {
-        if (fcntl(streamFd, F_GETFD) < 0)
+        struct stat st {};
+        if (fstat(streamFd, &st) != 0)
             throw UsageError(
                 fmt::format("cannot write {}: descriptor {} is not open", name, streamFd));
+        target.exists = true;
+        target.device = st.st_dev;
+        target.inode = st.st_ino;
         return;
     }
-    struct stat st {};
-    if (stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+    std::string reason;
+    if (!ResolveOutputTarget(name, target, reason))
+        throw UsageError(reason);
+    if (target.stream) {
         // Waits, as any writer does, for the reader of a FIFO.
-        streamFd = open(name.c_str(), O_WRONLY | O_CLOEXEC);
+        streamFd = OpenOutputStream(name, target, reason);
         if (streamFd < 0)
-            throw UsageError(fmt::format("cannot write {}: {}", name, std::strerror(errno)));
+            throw UsageError(reason);
         ownStream = true;
         return;
     }
-    // The rules for where a file may be saved are the panel's as well.
-    if (!file.Create(name))
-        throw UsageError(file.Error());
+    if (!file.CreateBeside(target.path, target.mode))
+        throw UsageError(fmt::format("cannot create {}: {}", name, std::strerror(errno)));
 }
 
 TOutputFile::~TOutputFile() {
@@ -100,12 +85,22 @@ void TOutputFile::Commit() {
 
 void TOutputFile::RemoveOnSignals() const {
     const std::string& path = TempPath();
-    if (path.empty() || path.size() >= sizeof pendingTempFile)
+    if (path.empty() || path.size() >= sizeof pendingTempFiles[0])
         return;
-    std::memcpy(pendingTempFile, path.c_str(), path.size() + 1);
+    char* slot = nullptr;
+    for (char* free : pendingTempFiles)
+        if (!slot && !free[0])
+            slot = free;
+    if (!slot)
+        return;
+    std::memcpy(slot, path.c_str(), path.size() + 1);
     struct sigaction action {};
     action.sa_handler = RemoveTempFileAndExit;
     sigemptyset(&action.sa_mask);
-    for (int signal : EndingSignals())
-        sigaction(signal, &action, nullptr);
+    // What the caller chose to ignore (nohup, a size limit's signal) stays ignored.
+    for (int signal : EndingSignals()) {
+        struct sigaction before {};
+        if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
 }

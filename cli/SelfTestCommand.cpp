@@ -5,6 +5,8 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -14,6 +16,7 @@
 #include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/FileName.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgressBar.h"
 #include "cli/StopSignals.h"
@@ -61,18 +64,49 @@ bool AskYesNo(const std::string& question) {
     return false; // no one left to answer
 }
 
-// Each report asked for, from the one run.
-void WriteReports(const TSelfTestReport& report, const TReportPaths& paths) {
-    for (const auto& [path, text] :
-         {std::pair{&paths.junit, &JunitReportText}, std::pair{&paths.json, &JsonReportText},
-          std::pair{&paths.html, &HtmlReportText}}) {
+// A report asked for: its option, its text and the file it goes to.
+struct TReportFile {
+    const char* option;
+    std::string (*text)(const TSelfTestReport&);
+    std::unique_ptr<TOutputFile> file;
+};
+
+// Each report asked for, opened before the board is touched: a refused name,
+// an unwritable place or one file named for two reports is bad usage.
+std::vector<TReportFile> OpenReports(const TReportPaths& paths) {
+    std::vector<TReportFile> reports;
+    for (const auto& [option, path, text] :
+         {std::tuple{"--junit", &paths.junit, &JunitReportText},
+          std::tuple{"--json", &paths.json, &JsonReportText},
+          std::tuple{"--html", &paths.html, &HtmlReportText}}) {
         if (path->empty())
             continue;
-        const std::string bytes = text(report);
-        TOutputFile file(*path);
-        file.Write(bytes.data(), bytes.size());
-        file.Commit();
+        auto file = std::make_unique<TOutputFile>(*path);
+        for (const TReportFile& other : reports)
+            if (file->SameFileAs(*other.file))
+                throw UsageError(
+                    fmt::format("{} and {} name the same file ({})", other.option, option, *path));
+        file->RemoveOnSignals();
+        reports.push_back({option, text, std::move(file)});
     }
+    return reports;
+}
+
+// Each report from the one run. One that cannot be written (a full disk) is
+// named with its reason and the others are still written; false then.
+bool WriteReports(const TSelfTestReport& report, std::vector<TReportFile>& reports) {
+    bool all = true;
+    for (TReportFile& r : reports) {
+        try {
+            r.file->Write(r.text(report));
+            r.file->Commit();
+        } catch (const TCliError& e) {
+            std::cout.flush();
+            std::cerr << "kbr370: " << e.what() << "\n";
+            all = false;
+        }
+    }
+    return all;
 }
 
 void PrintCheck(const TCheckResult& c) {
@@ -109,11 +143,8 @@ void ConfirmDestructive(bool yes) {
 void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
     if (a.destructive)
         ConfirmDestructive(a.yes);
-    const TReportPaths paths{a.junit, a.json, a.html};
-    // Refused names and unwritable places end the run before the board is touched.
-    for (const std::string* path : {&paths.junit, &paths.json, &paths.html})
-        if (!path->empty())
-            TOutputFile probe(*path);
+    std::vector<TReportFile> reports = OpenReports({a.junit, a.json, a.html});
+    bool reportsWritten = true;
 
     TSelfTestReport report;
     report.toolVersion = kKbrVersion;
@@ -126,7 +157,7 @@ void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
         report.durationMs = uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(
                                          std::chrono::steady_clock::now() - start)
                                          .count());
-        WriteReports(report, paths);
+        reportsWritten = WriteReports(report, reports);
     };
 
     TBoard board;
@@ -195,6 +226,8 @@ void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
         std::exit(128 + signal);
     if (!report.completed || unrestored)
         throw ReportedFailure();
+    if (!reportsWritten)
+        throw BoardFailure("not every report could be written");
     if (counts[int(TResult::Failed)] > 0)
         throw CheckFailed(fmt::format("{} of {} checks failed", counts[int(TResult::Failed)],
                                       report.checks.size()));
@@ -219,9 +252,12 @@ void AddSelfTestCommand(CLI::App& app) {
                   "ask a person to press keys, move switches and confirm what is shown (y/n)");
     cmd->add_flag("--rs232-loopback", a->loopback,
                   "a loopback plug is on the RS232 port: send a pattern and check it comes back");
-    cmd->add_option("--junit", a->junit, "write a JUnit XML report to FILE")->type_name("FILE");
-    cmd->add_option("--json", a->json, "write a JSON report to FILE")->type_name("FILE");
-    cmd->add_option("--html", a->html, "write an HTML report to FILE")->type_name("FILE");
+    FileNameOption(cmd->add_option("--junit", a->junit, "write a JUnit XML report to FILE"))
+        ->type_name("FILE");
+    FileNameOption(cmd->add_option("--json", a->json, "write a JSON report to FILE"))
+        ->type_name("FILE");
+    FileNameOption(cmd->add_option("--html", a->html, "write an HTML report to FILE"))
+        ->type_name("FILE");
     cmd->callback([a] {
         std::string error;
         const auto areas = TSelfTest::ChooseAreas(a->only, a->skip, error);

@@ -24,6 +24,10 @@ bool TReplacingFile::Create(const std::string& name) {
     TOutputTarget target;
     if (!ResolveOutputTarget(name, target, error))
         return false;
+    if (target.stream) { // a FIFO or a device cannot be renamed over
+        error = "cannot write " + name + ": not a regular file";
+        return false;
+    }
     if (!CreateBeside(target.path, target.mode)) {
         error = "cannot create " + target.path + ": " + std::strerror(errno);
         return false;
