@@ -1,5 +1,6 @@
 #include "cli/JsonOutput.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -18,6 +19,7 @@ namespace {
 
 bool jsonOutput = false;
 std::vector<std::string> keptTexts;
+std::vector<const CLI::Option*> jsonFlags;
 int savedStderr = -1;
 int capture = -1;
 
@@ -72,28 +74,27 @@ void CaptureStderr() {
 } // namespace
 
 void AddJsonFlag(CLI::App& command, const char* what) {
-    command.add_flag_callback(
+    jsonFlags.push_back(command.add_flag_callback(
         "--json",
         [] {
             jsonOutput = true;
             CaptureStderr();
         },
-        what);
+        what));
 }
 
 bool JsonOutput() {
     return jsonOutput;
 }
 
-bool JsonAsked(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        // The self test's --json names a report file; its own output stays text.
-        if (std::strcmp(argv[i], "--") == 0 || std::strcmp(argv[i], "selftest") == 0)
-            return false;
-        if (std::strcmp(argv[i], "--json") == 0)
+bool JsonAsked(const CLI::App& app) {
+    // Only the flags made here: the self test's --json names a report file,
+    // and its own output stays text.
+    for (const CLI::Option* flag : jsonFlags)
+        if (flag->count() > 0)
             return true;
-    }
-    return false;
+    const std::vector<std::string> left = app.remaining(true);
+    return std::find(left.begin(), left.end(), "--json") != left.end();
 }
 
 void PrintJson(std::ostream& out, const nlohmann::json& value) {

@@ -19,9 +19,10 @@ class App;
 void AddJsonFlag(CLI::App& command, const char* what = "print the result as one JSON object");
 // Whether --json was given to the command that runs.
 bool JsonOutput();
-// Whether the command line asks for JSON, judged before parsing, so that even
-// a usage error can be told as JSON.
-bool JsonAsked(int argc, char** argv);
+// Whether the command line asks for JSON, judged from what the parser made of
+// it, so that even a usage error can be told as JSON: a command's --json
+// given, or a --json the parser could not place (before the command).
+bool JsonAsked(const CLI::App& app);
 
 // One object on one line, flushed: for a stream, each line is complete when seen.
 void PrintJson(std::ostream& out, const nlohmann::json& value);

@@ -17,6 +17,7 @@
 #include "cli/Commands.h"
 #include "cli/ContentFile.h"
 #include "cli/JsonOutput.h"
+#include "cli/YesNoQuestion.h"
 #include "cli/Number.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgressBar.h"
@@ -140,22 +141,8 @@ void Verify(TBoard& board, const TMemory& memory, const TSegments& segments,
     bar.Finish();
 }
 
-bool Confirmed() {
-    std::fputs("kbr370: erase the whole flash? [y/N] ", stderr);
-    std::fflush(stderr);
-    std::string answer;
-    if (!std::getline(std::cin, answer))
-        return false;
-    return answer == "y" || answer == "Y" || answer == "yes";
-}
-
 void RunErase(bool yes) {
-    if (!yes) {
-        if (isatty(STDIN_FILENO) != 1)
-            throw UsageError("erasing the flash needs --yes when standard input is not a terminal");
-        if (!Confirmed())
-            throw BoardFailure("the flash was not erased");
-    }
+    ConfirmLoss("erase the whole flash", yes);
     TBoard board;
     ConnectBoard(board);
     // The bar appears once the board has told its step count.

@@ -17,6 +17,7 @@
 #include "cli/OutputFile.h"
 #include "cli/ProgressBar.h"
 #include "cli/StopSignals.h"
+#include "cli/YesNoQuestion.h"
 #include "platform/Version.h"
 #include "session/HtmlReport.h"
 #include "session/JsonReport.h"
@@ -44,20 +45,6 @@ std::string NowUtc() {
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
     return text;
-}
-
-bool AskYesNo(const std::string& question) {
-    std::cout.flush();
-    std::cerr << question << " [y/n] " << std::flush;
-    std::string answer;
-    while (std::getline(std::cin, answer)) {
-        if (answer == "y" || answer == "Y" || answer == "yes")
-            return true;
-        if (answer == "n" || answer == "N" || answer == "no")
-            return false;
-        std::cerr << "y or n? " << std::flush;
-    }
-    return false; // no one left to answer
 }
 
 // Each report asked for, from the one run.
@@ -96,13 +83,7 @@ void PrintCheck(const TCheckResult& c) {
 void ConfirmDestructive(bool yes) {
     std::cerr << "kbr370: --destructive: the flash will be erased and programmed; what it holds "
                  "now is lost.\n";
-    if (yes)
-        return;
-    if (isatty(STDIN_FILENO) != 1)
-        throw UsageError("--destructive needs --yes when standard input is not a terminal");
-    std::cerr << "kbr370: erase and program the flash?";
-    if (!AskYesNo(""))
-        throw BoardFailure("nothing was checked: the flash is not to be erased");
+    ConfirmLoss("erase and program the flash", yes);
 }
 
 void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
@@ -160,7 +141,7 @@ void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
         bar.reset();
         PrintCheck(c);
     };
-    callbacks.person.confirm = AskYesNo;
+    callbacks.person.confirm = [](const std::string& question) { return AskYesNo(question); };
     callbacks.person.tell = [](const std::string& instruction) {
         std::cout.flush();
         std::cerr << instruction << " now\n" << std::flush;
