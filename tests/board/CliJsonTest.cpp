@@ -111,7 +111,10 @@ TEST(CliJson, EveryFailureIsOneObjectOnStandardError) {
           {"inputs", "--json", "--vcd", "x.vcd"},
           {"inputs", "--watch", "--json", "--vcd", "-"},
           {"inputs", "--watch", "--json", "--vcd", "/nonexistent/dir/x.vcd"},
-          {"configure", "--json", "/nonexistent.sof"}}) {
+          {"configure", "--json", "/nonexistent.sof"},
+          // The self test's name among the words changes nothing.
+          {"mem", "read", "sram", "0x0", "0x0", "-o", "selftest", "--json"},
+          {"lcd", "selftest", "--json"}}) {
         const CliResult r = Cli(args);
         EXPECT_EQ(r.out, "") << args.back();
         ErrorOf(r, 2, "usage");
@@ -123,8 +126,13 @@ TEST(CliJson, EveryFailureIsOneObjectOnStandardError) {
     EXPECT_NE(ErrorOf(r, 1, "board-failure").at("error").get<std::string>().find("SDCARD"),
               std::string::npos);
 
-    // A failed download is told in a box: under --json its text is the error.
     TempDir dir;
+    WriteFile(dir.File("selftest"), "AB");
+    r = Cli({"mem", "verify", "sram", "0x0", dir.File("selftest"), "--json"});
+    EXPECT_EQ(One(r.out).at("match"), false);
+    ErrorOf(r, 3, "check-failed");
+
+    // A failed download is told in a box: under --json its text is the error.
     WriteFile(dir.File("bad.sof"), "not a design");
     r = Cli({"configure", "--json", dir.File("bad.sof")});
     EXPECT_EQ(One(r.out).at("configured"), false);
