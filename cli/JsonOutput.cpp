@@ -1,6 +1,8 @@
 #include "cli/JsonOutput.h"
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include <CLI/CLI.hpp>
+#include <fmt/format.h>
 
 namespace {
 
@@ -95,6 +98,23 @@ bool JsonAsked(const CLI::App& app) {
             return true;
     const std::vector<std::string> left = app.remaining(true);
     return std::find(left.begin(), left.end(), "--json") != left.end();
+}
+
+nlohmann::json StampedLine(nlohmann::json line, std::optional<int64_t> sinceFirstMs) {
+    using namespace std::chrono;
+    static std::optional<steady_clock::time_point> first;
+    if (!first)
+        first = steady_clock::now();
+    const auto now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    line["utc"] = fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}.{:03}Z", utc.tm_year + 1900,
+                              utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
+                              duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    line["time_ms"] = sinceFirstMs ? *sinceFirstMs
+                                   : duration_cast<milliseconds>(steady_clock::now() - *first).count();
+    return line;
 }
 
 void PrintJson(std::ostream& out, const nlohmann::json& value) {

@@ -127,8 +127,8 @@ void Verify(TBoard& board, const TMemory& memory, const TSegments& segments,
                                           {"file", file},
                                           {"match", false},
                                           {"address", at},
-                                          {"board", r.boardByte},
-                                          {"expected", r.expectedByte}});
+                                          {"board_byte", r.boardByte},
+                                          {"file_byte", r.expectedByte}});
                 std::string reason =
                     fmt::format("{} differs from {} at byte address 0x{:X}: the board "
                                 "holds 0x{:02X}, the file 0x{:02X}",
