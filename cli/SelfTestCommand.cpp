@@ -181,8 +181,10 @@ void AddSelfTestCommand(CLI::App& app) {
     auto* cmd = app.add_subcommand(
         "selftest", "check the whole board: a line per check; status 0 all passed, 3 any "
                     "failed, 1 board unreachable or lost");
-    cmd->add_option("--only", a->only, "run only these areas, comma-separated: " + areaList);
-    cmd->add_option("--skip", a->skip, "leave these areas out, comma-separated");
+    cmd->add_option("--only", a->only, "run only these areas, comma-separated: " + areaList)
+        ->type_name("AREA,...");
+    cmd->add_option("--skip", a->skip, "leave these areas out, comma-separated: " + areaList)
+        ->type_name("AREA,...");
     cmd->add_flag("--full", a->full, "march over each whole memory and tell its throughput");
     cmd->add_flag("--destructive", a->destructive,
                   "erase and program the flash too (its content is lost); asks on a terminal");

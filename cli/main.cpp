@@ -57,7 +57,7 @@ int Run(CLI::App& app, int argc, char** argv) {
                    "the board's cable: virtual, usb-blaster, or a cable's name as jtagconfig "
                    "lists it, such as \"USB-Blaster on labhost [1-1.4]\" (default: "
                    "$KBR370_CABLE and $KBR370_BLASTER, else virtual)")
-        ->type_name("NAME");
+        ->type_name("virtual|usb-blaster|NAME");
     // Each group runs its command from its own callback, after parsing.
     AddBoardCommands(app);
     AddFrontPanelCommands(app);
