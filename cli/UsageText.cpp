@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <regex>
 
 #include <CLI/CLI.hpp>
