@@ -232,11 +232,12 @@ void RunConfigure(const std::string& file, bool userFile, bool force, std::ostre
     const auto start = std::chrono::steady_clock::now();
     const bool configured = sequence.Configure(download, ec ? file : fullPath);
     if (JsonOutput()) {
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start);
         PrintJson(out, {{"file", ec ? file : fullPath},
                         {"cable", ChosenCableName()},
                         {"configured", configured},
-                        {"seconds", std::round(took.count() * 1000) / 1000}});
+                        {"duration_ms", took.count()}});
     }
     if (!configured)
         throw ReportedFailure();

@@ -91,9 +91,7 @@ void RunInputsWatch(TBoard& board, TOutputFile* vcdFile) {
                 putTrace();
             }
             if (lines && JsonOutput()) {
-                nlohmann::json line = InputsJson(value);
-                line["time_ms"] = timeUs / 1000;
-                PrintJson(std::cout, line);
+                PrintJson(std::cout, StampedLine(InputsJson(value), timeUs / 1000));
             } else if (lines) {
                 std::cout << fmt::format("0x{:08X}\n", value) << std::flush;
             }

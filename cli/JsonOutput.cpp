@@ -1,5 +1,8 @@
 #include "cli/JsonOutput.h"
 
+#include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -13,11 +16,13 @@
 #include <vector>
 
 #include <CLI/CLI.hpp>
+#include <fmt/format.h>
 
 namespace {
 
 bool jsonOutput = false;
 std::vector<std::string> keptTexts;
+std::vector<const CLI::Option*> jsonFlags;
 int savedStderr = -1;
 int capture = -1;
 
@@ -72,28 +77,44 @@ void CaptureStderr() {
 } // namespace
 
 void AddJsonFlag(CLI::App& command, const char* what) {
-    command.add_flag_callback(
+    jsonFlags.push_back(command.add_flag_callback(
         "--json",
         [] {
             jsonOutput = true;
             CaptureStderr();
         },
-        what);
+        what));
 }
 
 bool JsonOutput() {
     return jsonOutput;
 }
 
-bool JsonAsked(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        // The self test's --json names a report file; its own output stays text.
-        if (std::strcmp(argv[i], "--") == 0 || std::strcmp(argv[i], "selftest") == 0)
-            return false;
-        if (std::strcmp(argv[i], "--json") == 0)
+bool JsonAsked(const CLI::App& app) {
+    // Only the flags made here: the self test's --json names a report file,
+    // and its own output stays text.
+    for (const CLI::Option* flag : jsonFlags)
+        if (flag->count() > 0)
             return true;
-    }
-    return false;
+    const std::vector<std::string> left = app.remaining(true);
+    return std::find(left.begin(), left.end(), "--json") != left.end();
+}
+
+nlohmann::json StampedLine(nlohmann::json line, std::optional<int64_t> sinceFirstMs) {
+    using namespace std::chrono;
+    static std::optional<steady_clock::time_point> first;
+    if (!first)
+        first = steady_clock::now();
+    const auto now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    line["utc"] = fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}.{:03}Z", utc.tm_year + 1900,
+                              utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
+                              duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    line["time_ms"] = sinceFirstMs ? *sinceFirstMs
+                                   : duration_cast<milliseconds>(steady_clock::now() - *first).count();
+    return line;
 }
 
 void PrintJson(std::ostream& out, const nlohmann::json& value) {

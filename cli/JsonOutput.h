@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <optional>
 #include <ostream>
 
 #include <nlohmann/json.hpp>
@@ -19,9 +21,15 @@ class App;
 void AddJsonFlag(CLI::App& command, const char* what = "print the result as one JSON object");
 // Whether --json was given to the command that runs.
 bool JsonOutput();
-// Whether the command line asks for JSON, judged before parsing, so that even
-// a usage error can be told as JSON.
-bool JsonAsked(int argc, char** argv);
+// Whether the command line asks for JSON, judged from what the parser made of
+// it, so that even a usage error can be told as JSON: a command's --json
+// given, or a --json the parser could not place (before the command).
+bool JsonAsked(const CLI::App& app);
+
+// A watch's line with its times: `time_ms`, milliseconds since the watch's
+// first line (`sinceFirstMs` when the watch counts them itself), and `utc`,
+// the wall clock to the millisecond ("2026-01-31T12:00:00.000Z").
+nlohmann::json StampedLine(nlohmann::json line, std::optional<int64_t> sinceFirstMs = {});
 
 // One object on one line, flushed: for a stream, each line is complete when seen.
 void PrintJson(std::ostream& out, const nlohmann::json& value);

@@ -18,6 +18,7 @@
 #include "cli/ContentFile.h"
 #include "cli/FileName.h"
 #include "cli/JsonOutput.h"
+#include "cli/YesNoQuestion.h"
 #include "cli/Number.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgressBar.h"
@@ -127,8 +128,8 @@ void Verify(TBoard& board, const TMemory& memory, const TSegments& segments,
                                           {"file", file},
                                           {"match", false},
                                           {"address", at},
-                                          {"board", r.boardByte},
-                                          {"expected", r.expectedByte}});
+                                          {"board_byte", r.boardByte},
+                                          {"file_byte", r.expectedByte}});
                 std::string reason =
                     fmt::format("{} differs from {} at byte address 0x{:X}: the board "
                                 "holds 0x{:02X}, the file 0x{:02X}",
@@ -141,22 +142,8 @@ void Verify(TBoard& board, const TMemory& memory, const TSegments& segments,
     bar.Finish();
 }
 
-bool Confirmed() {
-    std::fputs("kbr370: erase the whole flash? [y/N] ", stderr);
-    std::fflush(stderr);
-    std::string answer;
-    if (!std::getline(std::cin, answer))
-        return false;
-    return answer == "y" || answer == "Y" || answer == "yes";
-}
-
 void RunErase(bool yes) {
-    if (!yes) {
-        if (isatty(STDIN_FILENO) != 1)
-            throw UsageError("erasing the flash needs --yes when standard input is not a terminal");
-        if (!Confirmed())
-            throw BoardFailure("the flash was not erased");
-    }
+    ConfirmLoss("erase the whole flash", yes);
     TBoard board;
     ConnectBoard(board);
     // The bar appears once the board has told its step count.

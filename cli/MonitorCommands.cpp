@@ -329,18 +329,6 @@ ReadingHandler PrintRs232(std::shared_ptr<TReceivedView> view, std::shared_ptr<T
     };
 }
 
-// The time of a JSON line: UTC, to the millisecond.
-std::string JsonTime() {
-    using namespace std::chrono;
-    const auto now = system_clock::now();
-    const std::time_t seconds = system_clock::to_time_t(now);
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    return fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}.{:03}Z", utc.tm_year + 1900,
-                       utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
-                       duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
-}
-
 // Each byte is the Latin-1 letter of its number, as the panel shows it.
 std::string Latin1AsUtf8(std::string_view bytes) {
     std::string text;
@@ -367,9 +355,8 @@ ReadingHandler PrintRs232Json(std::shared_ptr<TReceiveLog> log) {
         std::string hex;
         for (uint32_t i = 0; i < count; ++i)
             hex += fmt::format("{:02X}", data[i]);
-        PrintJson(std::cout, {{"time", JsonTime()},
-                              {"text", Latin1AsUtf8(Rs232StreamText(data, count))},
-                              {"bytes", hex}});
+        PrintJson(std::cout, StampedLine({{"text", Latin1AsUtf8(Rs232StreamText(data, count))},
+                                          {"hex", hex}}));
     };
 }
 
@@ -395,10 +382,10 @@ ReadingHandler PrintIrCodes() {
         for (uint32_t i = 0; i < count; ++i) {
             const int key = IrKeyOfCode(data[i]);
             if (JsonOutput())
-                PrintJson(std::cout, {{"time", JsonTime()},
-                                      {"code", data[i]},
-                                      {"key", key >= 0 ? nlohmann::json(IrKeyLabel(key))
-                                                       : nlohmann::json(nullptr)}});
+                PrintJson(std::cout,
+                          StampedLine({{"code", data[i]},
+                                       {"key", key >= 0 ? nlohmann::json(IrKeyLabel(key))
+                                                        : nlohmann::json(nullptr)}}));
             else
                 std::cout << fmt::format("{:02X}", data[i])
                           << (key >= 0 ? fmt::format(" key {}", IrKeyLabel(key)) : "") << "\n";
@@ -417,13 +404,12 @@ ReadingHandler PrintMouseReports() {
             const int dx = static_cast<int8_t>(data[at + 1]);
             const int dy = static_cast<int8_t>(data[at + 2]);
             if (JsonOutput())
-                PrintJson(std::cout, {{"time", JsonTime()},
-                                      {"left", (pointer->buttons & 1) != 0},
-                                      {"right", (pointer->buttons & 2) != 0},
-                                      {"dx", dx},
-                                      {"dy", dy},
-                                      {"x", pointer->x},
-                                      {"y", pointer->y}});
+                PrintJson(std::cout, StampedLine({{"left", (pointer->buttons & 1) != 0},
+                                                  {"right", (pointer->buttons & 2) != 0},
+                                                  {"dx", dx},
+                                                  {"dy", dy},
+                                                  {"x", pointer->x},
+                                                  {"y", pointer->y}}));
             else
                 std::cout << fmt::format("buttons {} dx {} dy {} x {} y {}\n",
                                          MouseButtonsText(pointer->buttons), dx, dy, pointer->x,

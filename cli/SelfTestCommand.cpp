@@ -20,6 +20,7 @@
 #include "cli/OutputFile.h"
 #include "cli/ProgressBar.h"
 #include "cli/StopSignals.h"
+#include "cli/YesNoQuestion.h"
 #include "platform/Version.h"
 #include "session/HtmlReport.h"
 #include "session/JsonReport.h"
@@ -48,20 +49,6 @@ std::string NowUtc() {
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
     return text;
-}
-
-bool AskYesNo(const std::string& question) {
-    std::cout.flush();
-    std::cerr << question << " [y/n] " << std::flush;
-    std::string answer;
-    while (std::getline(std::cin, answer)) {
-        if (answer == "y" || answer == "Y" || answer == "yes")
-            return true;
-        if (answer == "n" || answer == "N" || answer == "no")
-            return false;
-        std::cerr << "y or n? " << std::flush;
-    }
-    return false; // no one left to answer
 }
 
 // A report asked for: its option, its text and the file it goes to.
@@ -131,13 +118,7 @@ void PrintCheck(const TCheckResult& c) {
 void ConfirmDestructive(bool yes) {
     std::cerr << "kbr370: --destructive: the flash will be erased and programmed; what it holds "
                  "now is lost.\n";
-    if (yes)
-        return;
-    if (isatty(STDIN_FILENO) != 1)
-        throw UsageError("--destructive needs --yes when standard input is not a terminal");
-    std::cerr << "kbr370: erase and program the flash?";
-    if (!AskYesNo(""))
-        throw BoardFailure("nothing was checked: the flash is not to be erased");
+    ConfirmLoss("erase and program the flash", yes);
 }
 
 void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
@@ -192,7 +173,7 @@ void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
         bar.reset();
         PrintCheck(c);
     };
-    callbacks.person.confirm = AskYesNo;
+    callbacks.person.confirm = [](const std::string& question) { return AskYesNo(question); };
     callbacks.person.tell = [](const std::string& instruction) {
         std::cout.flush();
         std::cerr << instruction << " now\n" << std::flush;
@@ -241,8 +222,10 @@ void AddSelfTestCommand(CLI::App& app) {
     auto* cmd = app.add_subcommand(
         "selftest", "check the whole board: a line per check; status 0 all passed, 3 any "
                     "failed, 1 board unreachable or lost, or memory left holding test patterns");
-    cmd->add_option("--only", a->only, "run only these areas, comma-separated: " + areaList);
-    cmd->add_option("--skip", a->skip, "leave these areas out, comma-separated");
+    cmd->add_option("--only", a->only, "run only these areas, comma-separated: " + areaList)
+        ->type_name("AREA,...");
+    cmd->add_option("--skip", a->skip, "leave these areas out, comma-separated: " + areaList)
+        ->type_name("AREA,...");
     cmd->add_flag("--full", a->full, "march over each whole memory and tell its throughput");
     cmd->add_flag("--destructive", a->destructive,
                   "erase and program the flash too (its content is lost); asks on a terminal");

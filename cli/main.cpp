@@ -4,7 +4,6 @@
 
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
-#include <fmt/ranges.h>
 
 #include "board/Board.h"
 #include "cli/CliError.h"
@@ -16,6 +15,7 @@
 #include "cli/MonitorCommands.h"
 #include "cli/Number.h"
 #include "cli/SelfTestCommand.h"
+#include "cli/UsageText.h"
 #include "cli/UsbVgaHsmcCommands.h"
 #include "platform/ChosenCable.h"
 #include "platform/StandardDescriptors.h"
@@ -30,6 +30,8 @@ constexpr uint32_t kMaxTimeLimitMs = 600000;
 // --cable NAME wins over the environment, and reaches the drivers through it:
 // they read it in this process, and quartus_pgm is handed the name too.
 void ChooseCable(const std::string& name) {
+    if (const std::string mistake = CableMistake(name); !mistake.empty())
+        throw UsageError(mistake);
     setenv("KBR370_CABLE", name.c_str(), 1);
     const std::string kind = platform::ChosenCable();
     if (kind == platform::kVirtualCable || kind == platform::kBlasterCable) {
@@ -40,55 +42,7 @@ void ChooseCable(const std::string& name) {
     setenv("KBR370_BLASTER", name.c_str(), 1);
 }
 
-// The deepest command the words chose: `mem` in "kbr370 mem foo".
-const CLI::App& ChosenCommand(const CLI::App& app) {
-    const CLI::App* at = &app;
-    while (!at->get_subcommands().empty())
-        at = at->get_subcommands().front();
-    return *at;
-}
-
-// "mem read " for that command, "" for kbr370 itself.
-std::string CommandPath(const CLI::App& app, const CLI::App& command) {
-    std::string path;
-    for (const CLI::App* at = &command; at != &app; at = at->get_parent())
-        path.insert(0, at->get_name() + " ");
-    return path;
-}
-
-std::vector<std::string> CommandsOf(const CLI::App& command) {
-    std::vector<std::string> names;
-    for (const CLI::App* sub : command.get_subcommands([](const CLI::App*) { return true; }))
-        names.push_back(sub->get_name());
-    return names;
-}
-
-// What the words after `kbr370` got wrong, as one line like every other
-// failure, with where to read more; a missing or unknown command is named
-// beside the commands there are.
-std::string UsageText(const CLI::App& app, const CLI::ParseError& e) {
-    const CLI::App& chosen = ChosenCommand(app);
-    const std::string path = CommandPath(app, chosen);
-    const std::vector<std::string> names = CommandsOf(chosen);
-    const bool commandMissing = !names.empty() && chosen.get_subcommands().empty() &&
-                                (e.get_name() == "RequiredError" || e.get_name() == "ExtrasError");
-    if (!commandMissing)
-        return fmt::format("{} (kbr370 {}--help tells more)", platform::TerminalSafe(e.what()),
-                           path);
-    const std::vector<std::string> left = app.remaining(true);
-    std::string why;
-    if (left.empty() || left.front().empty())
-        why = path.empty() ? "no command given"
-                           : "a command must follow " + path.substr(0, path.size() - 1);
-    else
-        why = (left.front()[0] == '-' ? "unknown option " : "unknown command " + path) +
-              platform::TerminalSafe(left.front());
-    return fmt::format("{}; the commands are: {} (kbr370 {}--help says what each does)", why,
-                       fmt::join(names, ", "), path);
-}
-
-int Run(int argc, char** argv) {
-    CLI::App app{"Command-line client of the KBR-370 board", "kbr370"};
+int Run(CLI::App& app, int argc, char** argv) {
     app.require_subcommand(1);
     app.set_version_flag("--version", fmt::format("kbr370 {}", kKbrVersion),
                          "print the program's name and version, and exit");
@@ -104,7 +58,7 @@ int Run(int argc, char** argv) {
                    "the board's cable: virtual, usb-blaster, or a cable's name as jtagconfig "
                    "lists it, such as \"USB-Blaster on labhost [1-1.4]\" (default: "
                    "$KBR370_CABLE and $KBR370_BLASTER, else virtual)")
-        ->type_name("NAME");
+        ->type_name("virtual|usb-blaster|NAME");
     // Each group runs its command from its own callback, after parsing.
     AddBoardCommands(app);
     AddFrontPanelCommands(app);
@@ -125,7 +79,7 @@ int Run(int argc, char** argv) {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         if (e.get_exit_code() != 0)
-            throw UsageError(UsageText(app, e));
+            throw UsageError(UsageText(app, e, std::vector<std::string>(argv + 1, argv + argc)));
         return app.exit(e) == 0 ? kExitOk : kExitUsage;
     }
     return kExitOk;
@@ -145,14 +99,14 @@ int main(int argc, char** argv) {
     platform::OpenStandardDescriptors();
     ExitOnEndingSignals();
     platform::MakePathVariablesAbsolute();
-    const bool json = JsonAsked(argc, argv);
+    CLI::App app{"Command-line client of the KBR-370 board", "kbr370"};
     try {
-        return Run(argc, argv);
+        return Run(app, argc, argv);
     } catch (const TCliError& e) {
-        PrintError(json, e.Code(), e.what());
+        PrintError(JsonAsked(app), e.Code(), e.what());
         return e.Code();
     } catch (const std::exception& e) {
-        PrintError(json, kExitFailure, e.what());
+        PrintError(JsonAsked(app), kExitFailure, e.what());
         return kExitFailure;
     }
 }

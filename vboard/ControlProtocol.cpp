@@ -150,6 +150,10 @@ std::string MemoryCodes() {
     return Joined(codes, ", ");
 }
 
+std::string UnknownMemoryCode(const std::string& word) {
+    return Error("unknown memory code " + word + "; the codes are " + MemoryCodes());
+}
+
 std::string UsbKindChoices() {
     std::vector<std::string> words(std::begin(::kbr::wire::kUsbKindWords),
                                    std::end(::kbr::wire::kUsbKindWords));
@@ -462,7 +466,7 @@ std::string TControlProtocol::HsmcFail(const Words& a) {
 std::string TControlProtocol::MemRead(const Words& a) {
     uint64_t code, address, count;
     if (!ParseDec(a[0], 255, code) || !TBoardModel::IsMemoryCode(uint8_t(code)))
-        return Error("unknown memory code");
+        return UnknownMemoryCode(a[0]);
     if (!ParseHex(a[1], UINT32_MAX, address))
         return Error("bad address");
     if (!ParseDec(a[2], kMaxMemRead, count))
@@ -479,7 +483,7 @@ std::string TControlProtocol::MemWrite(const Words& a) {
     uint64_t code, address;
     std::vector<uint8_t> data;
     if (!ParseDec(a[0], 255, code) || !TBoardModel::IsMemoryCode(uint8_t(code)))
-        return Error("unknown memory code");
+        return UnknownMemoryCode(a[0]);
     if (!ParseHex(a[1], UINT32_MAX, address))
         return Error("bad address");
     if (!ParseBytes(a[2], data))
@@ -523,7 +527,7 @@ std::string TControlProtocol::Fault(const Words& a) {
 std::string TControlProtocol::DefectMemStuck(const Words& a) {
     uint64_t code, address, bit, value;
     if (!ParseDec(a[0], 255, code) || !TBoardModel::IsMemoryCode(uint8_t(code)))
-        return Error("unknown memory code");
+        return UnknownMemoryCode(a[0]);
     if (!ParseHex(a[1], UINT32_MAX, address))
         return Error("bad address");
     if (!ParseDec(a[2], 7, bit))
@@ -538,7 +542,7 @@ std::string TControlProtocol::DefectMemStuck(const Words& a) {
 std::string TControlProtocol::DefectMemAlias(const Words& a) {
     uint64_t code, bit;
     if (!ParseDec(a[0], 255, code) || !TBoardModel::IsMemoryCode(uint8_t(code)))
-        return Error("unknown memory code");
+        return UnknownMemoryCode(a[0]);
     if (!ParseDec(a[1], 31, bit) || !model.AddAliasedAddressBit(uint8_t(code), int(bit)))
         return Error("no such address line on that memory");
     return kOk;

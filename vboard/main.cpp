@@ -196,6 +196,13 @@ bool HasControlCharacter(const std::string& text) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
+// Where no board runs, how to start one there.
+std::string NoBoardText(const std::string& dir) {
+    const bool usual = dir == platform::AbsolutePath(platform::VBoardDirectory());
+    return "no virtual board answers in " + dir + ": start one with `kbr370-vboard serve" +
+           (usual ? "" : " --dir " + dir) + "`";
+}
+
 // Whether `dir` may be used; says why not on standard error.
 bool UsableDirectory(const std::string& dir) {
     std::string why;
@@ -203,7 +210,7 @@ bool UsableDirectory(const std::string& dir) {
     case platform::VBoardDirState::Usable:
         return true;
     case platform::VBoardDirState::Missing:
-        std::cerr << "kbr370-vboard: no virtual board answers in " << dir << "\n";
+        std::cerr << "kbr370-vboard: " << NoBoardText(dir) << "\n";
         return false;
     case platform::VBoardDirState::Refused:
         break;
@@ -236,8 +243,9 @@ int Ctl(const std::string& dir, const std::vector<std::string>& words) {
     int fd = platform::ConnectVBoardSocket(dir, platform::VBoardControlSocket(dir), why);
     std::string reply;
     if (fd < 0 || !platform::ExchangeLine(fd, line, reply, 15000)) {
-        std::cerr << "kbr370-vboard: " << (fd < 0 ? why : "no virtual board answers in " + dir)
-                  << "\n";
+        // A missing socket, or one no one listens on, is a board not running.
+        const bool noBoard = fd >= 0 || why.rfind("no virtual board answers", 0) == 0;
+        std::cerr << "kbr370-vboard: " << (noBoard ? NoBoardText(dir) : why) << "\n";
         return 1;
     }
     std::cout << reply << "\n";

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include "cli/MemoryCommands.h"
 #include "cli/Number.h"
 #include "cli/OutputFile.h"
+#include "cli/YesNoQuestion.h"
 #include "tests/support/TestVBoard.h"
 
 namespace {
@@ -293,6 +295,61 @@ TEST(CliOutputFile, KeepsTheModeAndRefusesWhatIsNotOursToReplace) {
             << e.what();
     }
     EXPECT_EQ(ReadFile(path), "new");
+}
+
+} // namespace
+
+namespace {
+
+// Both steps that lose the flash's content ask the one question, by the same rules.
+TEST(CliYesNoQuestion, AsksUntilAnsweredAndRefusesWithoutATerminal) {
+    struct TCase {
+        bool yes, terminal;
+        std::string input;
+        ExitCode code;
+        int questions; // the question, then each time it was asked again
+    };
+    const TCase cases[] = {
+        {true, false, "", kExitOk, 0},          // --yes: nothing asked, no terminal needed
+        {false, false, "y\n", kExitUsage, 0},  // no terminal: no one to ask
+        {false, true, "y\n", kExitOk, 1},
+        {false, true, " YES \n", kExitOk, 1},
+        {false, true, "maybe\nyes\n", kExitOk, 2},
+        {false, true, "n\n", kExitFailure, 1},
+        {false, true, "\n", kExitFailure, 1},   // empty is the default, no
+        {false, true, "", kExitFailure, 1},     // the end of the input is no
+        {false, true, "sure\n", kExitFailure, 2},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.input);
+        std::istringstream in(c.input);
+        std::ostringstream out;
+        std::string reason;
+        try {
+            ConfirmLoss("erase the whole flash", c.yes, c.terminal, in, out);
+            EXPECT_EQ(c.code, kExitOk);
+        } catch (const TCliError& e) {
+            EXPECT_EQ(e.Code(), c.code) << e.what();
+            reason = e.what();
+        }
+        const std::string asked = out.str();
+        size_t questions = 0;
+        for (size_t at = 0; (at = asked.find("kbr370: ", at)) != std::string::npos; ++at)
+            ++questions;
+        EXPECT_EQ(questions, size_t(c.questions)) << asked;
+        if (c.questions > 0) {
+            EXPECT_EQ(asked.rfind("kbr370: erase the whole flash? What it holds now is lost. [y/N] ", 0), 0u)
+                << asked;
+        }
+        if (c.code == kExitUsage) {
+            EXPECT_NE(reason.find("--yes"), std::string::npos) << reason;
+        }
+    }
+    // A question about what a person sees has no default: it is asked again.
+    std::istringstream in("\nn\n");
+    std::ostringstream out;
+    EXPECT_FALSE(AskYesNo("Is LED 0 lit?", in, out));
+    EXPECT_EQ(out.str(), "kbr370: Is LED 0 lit? [y/n] kbr370: please answer y or n: ");
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <set>
 #include <thread>
 
 #include <nlohmann/json.hpp>
@@ -38,6 +40,30 @@ json ErrorOf(const CliResult& r, int code, const char* meaning) {
     EXPECT_EQ(e.at("exit"), code);
     EXPECT_EQ(e.at("meaning"), meaning);
     return e;
+}
+
+// The faults python3-jsonschema finds in each [schema name, document], a line each.
+using Documents = std::vector<std::pair<std::string, json>>;
+std::vector<std::string> SchemaFaults(const Documents& documents) {
+    json cases = json::array();
+    for (const auto& [name, document] : documents)
+        cases.push_back({std::string(KBR_SCHEMA_DIR "/") + name + ".schema.json", document,
+                         name + " " + document.dump()});
+    TempDir dir;
+    WriteFile(dir.File("cases.json"), cases.dump());
+    const std::string command =
+        "python3 '" KBR_SCHEMA_CHECK "' '" + dir.File("cases.json") + "' 2>&1";
+    FILE* p = popen(command.c_str(), "r");
+    std::string text;
+    char buffer[4096];
+    while (size_t n = p ? fread(buffer, 1, sizeof buffer, p) : 0)
+        text.append(buffer, n);
+    const int status = p ? pclose(p) : -1;
+    EXPECT_EQ(status, 0) << "the schema check did not run: " << text;
+    std::vector<std::string> faults;
+    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        faults.push_back(text.substr(start, end - start));
+    return faults;
 }
 
 void WaitForLinkClosed(const TestVBoard& vb) {
@@ -99,7 +125,79 @@ TEST(CliJson, ResultCommandsPrintOneObjectOfTheirSchema) {
     EXPECT_EQ(configured.at("file"), TestVBoard::DesignFile());
     EXPECT_EQ(configured.at("cable"), "virtual");
     EXPECT_EQ(configured.at("configured"), true);
-    EXPECT_TRUE(configured.at("seconds").is_number() && configured.at("seconds") >= 0) << configured;
+    EXPECT_TRUE(configured.at("duration_ms").is_number_unsigned()) << configured;
+}
+
+// Each command's --json output, good and failed, against the schema shipped for it.
+TEST(CliJson, EveryOutputFollowsItsSchema) {
+    TestVBoard vb;
+    TempDir dir;
+    Documents documents;
+    const auto result = [&](const char* schema, const std::vector<std::string>& args,
+                            int code = 0) {
+        const CliResult r = Cli(args);
+        EXPECT_EQ(r.code, code) << args.front() << ": " << r.err;
+        for (const json& line : Lines(r.out))
+            documents.emplace_back(schema, line);
+        for (const json& line : Lines(r.err))
+            documents.emplace_back(line.contains("warning") ? "warning" : "error", line);
+        return r;
+    };
+    result("info", {"info", "--json"});
+    vb.CtlOk("set inputs 0x3FFFFF");
+    result("inputs", {"inputs", "--json"});
+    result("sd", {"sd", "--json"});
+    vb.CtlOk("usb 1");
+    result("usb", {"usb", "--json"});
+    result("hsmc", {"hsmc", "--json"});
+    vb.CtlOk("hsmc fail 0x8000000001 0x01");
+    result("hsmc", {"hsmc", "--json"}, 3);
+    result("configure", {"configure", "--json", TestVBoard::DesignFile()});
+
+    WriteFile(dir.File("two.bin"), "AB");
+    result("mem-write", {"mem", "write", "sram", "0x100", dir.File("two.bin"), "--verify", "--json"});
+    result("mem-read", {"mem", "read", "sram", "0x100", "2", "-o", dir.File("back.ihex"), "--json"});
+    result("mem-verify", {"mem", "verify", "sram", "0x100", dir.File("two.bin"), "--json"});
+    result("mem-difference", {"mem", "verify", "sram", "0x101", dir.File("two.bin"), "--json"}, 3);
+    result("error", {"--json", "nosuch"}, 2);
+
+    vb.CtlOk("ir push 0540");
+    result("ir-watch", {"ir", "watch", "--seconds", "0.3", "--json"});
+    vb.CtlOk("ps2 push 0905FB00010505000A80FF00");
+    result("ps2-watch", {"ps2", "watch", "--seconds", "0.3", "--json"});
+    // A read the board refuses, once the stream runs, is a note that does not end it.
+    vb.CtlOk("rs232 push 68690A00E9");
+    CliRun receive({"rs232", "receive", "--seconds", "1", "--json"});
+    for (int i = 0; i < 1000 && Lines(receive.OutputSoFar()).empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    vb.CtlOk("fault status:1");
+    const CliResult received = receive.Wait();
+    EXPECT_EQ(received.code, 0) << received.err;
+    for (const json& line : Lines(received.out))
+        documents.emplace_back("rs232-receive", line);
+    documents.emplace_back("warning", One(received.err));
+
+    CliRun watch({"inputs", "--watch", "--json"});
+    for (int i = 0; i < 1000 && Lines(watch.OutputSoFar()).empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    watch.Signal(SIGTERM);
+    const CliResult watched = watch.Wait();
+    for (const json& line : Lines(watched.out))
+        documents.emplace_back("inputs-watch", line);
+    documents.emplace_back("error", One(watched.err));
+
+    // Every schema was used, and every kind of line seen.
+    std::set<std::string> used;
+    for (const auto& [name, document] : documents)
+        used.insert(name);
+    EXPECT_EQ(used.size(), 16u) << json(used).dump();
+    EXPECT_EQ(SchemaFaults(documents), std::vector<std::string>{});
+
+    // A field under another name, or one too many, is a fault.
+    json renamed = Lines(Cli({"configure", "--json", TestVBoard::DesignFile()}).out).at(0);
+    renamed["seconds"] = renamed["duration_ms"];
+    renamed.erase("duration_ms");
+    EXPECT_EQ(SchemaFaults({{"configure", renamed}}).size(), 2u);
 }
 
 TEST(CliJson, EveryFailureIsOneObjectOnStandardError) {
@@ -111,7 +209,10 @@ TEST(CliJson, EveryFailureIsOneObjectOnStandardError) {
           {"inputs", "--json", "--vcd", "x.vcd"},
           {"inputs", "--watch", "--json", "--vcd", "-"},
           {"inputs", "--watch", "--json", "--vcd", "/nonexistent/dir/x.vcd"},
-          {"configure", "--json", "/nonexistent.sof"}}) {
+          {"configure", "--json", "/nonexistent.sof"},
+          // The self test's name among the words changes nothing.
+          {"mem", "read", "sram", "0x0", "0x0", "-o", "selftest", "--json"},
+          {"lcd", "selftest", "--json"}}) {
         const CliResult r = Cli(args);
         EXPECT_EQ(r.out, "") << args.back();
         ErrorOf(r, 2, "usage");
@@ -123,8 +224,13 @@ TEST(CliJson, EveryFailureIsOneObjectOnStandardError) {
     EXPECT_NE(ErrorOf(r, 1, "board-failure").at("error").get<std::string>().find("SDCARD"),
               std::string::npos);
 
-    // A failed download is told in a box: under --json its text is the error.
     TempDir dir;
+    WriteFile(dir.File("selftest"), "AB");
+    r = Cli({"mem", "verify", "sram", "0x0", dir.File("selftest"), "--json"});
+    EXPECT_EQ(One(r.out).at("match"), false);
+    ErrorOf(r, 3, "check-failed");
+
+    // A failed download is told in a box: under --json its text is the error.
     WriteFile(dir.File("bad.sof"), "not a design");
     r = Cli({"configure", "--json", dir.File("bad.sof")});
     EXPECT_EQ(One(r.out).at("configured"), false);

@@ -98,8 +98,8 @@ TEST(CliMemory, RecordFilesPlaceTheirBytesAndLeaveTheGaps) {
     result = json::parse(r.out);
     EXPECT_EQ(result["match"], false);
     EXPECT_EQ(result["address"], 0x1020);
-    EXPECT_EQ(result["board"], 0x34);
-    EXPECT_EQ(result["expected"], 0x33);
+    EXPECT_EQ(result["board_byte"], 0x34);
+    EXPECT_EQ(result["file_byte"], 0x33);
     EXPECT_EQ(json::parse(r.err)["exit"], 3);
 
     // Read across 64 KiB into Intel HEX and S-records, then back to another place.

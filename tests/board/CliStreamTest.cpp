@@ -164,14 +164,17 @@ TEST(CliStreams, JsonLinesForCodesReportsAndReceivedBytes) {
     EXPECT_EQ(lines[0]["key"], "5");
     EXPECT_EQ(lines[1]["code"], 0x40);
     EXPECT_TRUE(lines[1]["key"].is_null());
-    EXPECT_TRUE(std::regex_match(lines[0]["time"].get<std::string>(),
+    EXPECT_TRUE(std::regex_match(lines[0]["utc"].get<std::string>(),
                                  std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z)")));
+    EXPECT_EQ(lines[0]["time_ms"], 0);
+    EXPECT_LE(lines[0]["time_ms"], lines[1]["time_ms"]);
 
     vb.CtlOk("ps2 push 0905FB00010505000A80FF00");
     r = Cli({"ps2", "watch", "--seconds", "0.5", "--json"});
     lines = JsonLines(r.out);
     ASSERT_EQ(lines.size(), 2u) << r.out;
-    EXPECT_EQ(lines[0], nlohmann::json({{"time", lines[0]["time"]},
+    EXPECT_EQ(lines[0], nlohmann::json({{"utc", lines[0]["utc"]},
+                                        {"time_ms", 0},
                                         {"left", true},
                                         {"right", false},
                                         {"dx", 5},
@@ -187,7 +190,7 @@ TEST(CliStreams, JsonLinesForCodesReportsAndReceivedBytes) {
     lines = JsonLines(r.out);
     ASSERT_EQ(lines.size(), 1u) << r.out;
     EXPECT_EQ(lines[0]["text"], "hi\n\u00e9");
-    EXPECT_EQ(lines[0]["bytes"], "68690A00E9");
+    EXPECT_EQ(lines[0]["hex"], "68690A00E9");
 
     r = Cli({"rs232", "receive", "--json", "--raw"});
     EXPECT_EQ(r.code, 2);

@@ -133,6 +133,45 @@ TEST(Cli, BadUsageIsRefusedBeforeTheBoardIsTouched) {
     EXPECT_TRUE(Contains(help.out, "keys in bits 0-3, switches in bits 4-21")) << help.out;
 }
 
+// A usage error names what was typed wrong and what to type instead, before
+// anything reaches the board.
+TEST(Cli, UsageMistakesAreNamedWithTheirRemedy) {
+    TestVBoard vb;
+    TempDir dir;
+    const std::string out = dir.File("x.bin");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"info", "--time-limit", "500"},
+         "--time-limit goes before the command: kbr370 --time-limit 500 info"},
+        {{"mem", "read", "sram", "0", "16", "--cable=virtual", "-o", out},
+         "--cable goes before the command: kbr370 --cable=virtual mem read sram 0 16 -o " + out},
+        {{"--yes", "mem", "erase"}, "--yes goes after the command: kbr370 mem erase --yes"},
+        {{"mem", "read", "sram", "0", "16", "--ouput", out},
+         "unknown option --ouput; did you mean --output? (kbr370 mem read --help tells more)"},
+        {{"mem", "read", "sram", "0", "16"}, "--output is required"},
+        {{"info", "--frobnicate"}, "unknown option --frobnicate (kbr370 info --help tells more)"},
+        {{"info", "one", "two", "three"},
+         "the following arguments were not expected: one two three (kbr370 info --help"},
+        {{"--cable", "virtul", "info"}, "unknown cable \"virtul\" (did you mean virtual?)"},
+        {{"--cable", "usb-blastr", "info"}, "(did you mean usb-blaster?)"},
+        {{"--cable", "Blaster on labhost", "info"}, "such as \"USB-Blaster [1-1.4]\""},
+    };
+    for (const auto& [args, message] : cases) {
+        SCOPED_TRACE(args.front() + " " + args.back());
+        const CliResult r = Cli(args);
+        EXPECT_EQ(r.code, 2) << r.err;
+        EXPECT_EQ(r.err.rfind("kbr370: ", 0), 0u) << r.err;
+        EXPECT_TRUE(Contains(r.err, message)) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    EXPECT_EQ(vb.CtlOk("log requests"), "");
+    EXPECT_EQ(FilesIn(dir.Path()), 0u);
+
+    // A name as jtagconfig prints it goes to the cable's driver as it is.
+    const CliResult named = Cli({"--cable", "USB-Blaster on labhost [1-1.4]", "info"});
+    EXPECT_EQ(named.code, 1) << named.err;
+    EXPECT_FALSE(Contains(named.err, "unknown cable")) << named.err;
+}
+
 // Someone else may have made the board directory first (under /tmp anyone
 // can), or left it open: then nothing of ours goes there.
 TEST(Cli, BoardDirectoryNotOursGetsNothing) {

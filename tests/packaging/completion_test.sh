@@ -76,11 +76,27 @@ expect 'kbr370 rs232 term --map ' 'cr crlf lf'
 expect_some 'kbr370 rs232 term --map --' --raw --log
 expect 'kbr370 mem read flash --json 0 4K -o n' 'notes.txt'
 
+# Option values the help lists: formats, cable kinds, the self test's areas
+# (after each comma of the list).
+expect 'kbr370 mem read sram 0 4K -o x --format ' 'binary hex ihex srec'
+expect 'kbr370 mem write sram 0 x --format=i' 'ihex'
+expect 'kbr370 --cable ' 'usb-blaster virtual'
+expect 'kbr370 --cable=u' 'usb-blaster'
+expect_some 'kbr370 selftest --only ' link memories sd hsmc vga
+expect 'kbr370 selftest --skip link,me' 'link,memories'
+expect 'kbr370 selftest --only link,memories,v' 'link,memories,vga'
+
 # The virtual board: its commands, and the control commands' words.
 expect_some 'kbr370-vboard ' serve ctl stop
 expect_some 'kbr370-vboard ctl ' help status configure get set fault link reset
 expect 'kbr370-vboard ctl --dir designs usb ' 'mouse none other storage'
-expect_some 'kbr370-vboard ctl get ' leds inputs rs232-tx modes
+# Every name `ctl get` takes, as a running board lists them.
+vbdir=$work/vboard
+kbr370-vboard serve --dir "$vbdir" >/dev/null || exit 1
+gets=$(kbr370-vboard ctl --dir "$vbdir" help | tr ';' '\n' | sed -n 's/^ *get \([^ ]*\).*/\1/p' | sort | tr '\n' ' ')
+kbr370-vboard stop --dir "$vbdir" >/dev/null
+[[ -n $gets ]] || { echo "FAIL: no get names from ctl help" >&2; failures=$((failures + 1)); }
+expect 'kbr370-vboard ctl get ' "${gets% }"
 expect 'kbr370-vboard ctl rs232 loopback ' '0 1'
 expect_some 'kbr370-vboard ctl fault ' drop stall: clear disconnect
 expect 'kbr370-vboard ctl configure n' 'notes.txt'

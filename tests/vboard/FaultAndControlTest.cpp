@@ -164,6 +164,8 @@ TEST(ControlProtocol, RefusesBadCommandsAndArguments) {
         std::string reply = c.Run(line);
         EXPECT_EQ(reply.rfind("error ", 0), 0u) << "'" << line << "' gave '" << reply << "'";
     }
+    EXPECT_EQ(c.Run("mem read 4 0 1"), "error unknown memory code 4; the codes are 6 (SRAM), "
+                                       "5 (EEPROM), 7 (SDRAM), 3 (FLASH)");
 }
 
 TEST(ControlProtocol, ReadsAndChangesTheBoard) {

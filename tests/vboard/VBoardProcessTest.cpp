@@ -403,6 +403,17 @@ TEST(VBoardProcess, CtlSendsOneCommandAndListsThem) {
     EXPECT_EQ(RunVBoard("ctl --dir " + vb.Dir() + " help", &out), 0);
     for (const char* name : {"status", "configure", "get", "set", "mem", "fault", "reset"})
         EXPECT_NE(out.find(std::string(" ") + name), std::string::npos) << name << " in " << out;
+
+    // Where no board runs, ctl says how to start one there.
+    TempDir none;
+    const std::string gone = none.Path() + "/none";
+    EXPECT_EQ(RunVBoard("ctl --dir " + gone + " status", &out), 1);
+    EXPECT_EQ(out, "kbr370-vboard: no virtual board answers in " + gone +
+                       ": start one with `kbr370-vboard serve --dir " + gone + "`\n");
+    EXPECT_EQ(RunVBoard("stop --dir " + vb.Dir()), 0);
+    EXPECT_EQ(RunVBoard("ctl --dir " + vb.Dir() + " status", &out), 1);
+    EXPECT_NE(out.find(vb.Dir() + ": start one with `kbr370-vboard serve`"), std::string::npos)
+        << "the board's usual folder: " << out;
 }
 
 // Misbehaving ctl clients (one that asks and never reads, many that only sit
