@@ -51,8 +51,9 @@ std::vector<std::string> SchemaFaults(const Documents& documents) {
                          name + " " + document.dump()});
     TempDir dir;
     WriteFile(dir.File("cases.json"), cases.dump());
+    // Debian's own python3, whose python3-jsonschema `make deps` installs.
     const std::string command =
-        "python3 '" KBR_SCHEMA_CHECK "' '" + dir.File("cases.json") + "' 2>&1";
+        "/usr/bin/python3 '" KBR_SCHEMA_CHECK "' '" + dir.File("cases.json") + "' 2>&1";
     FILE* p = popen(command.c_str(), "r");
     std::string text;
     char buffer[4096];

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Checks documents against JSON Schemas with python3-jsonschema.
 
 Reads a JSON array of [schema file, document, label] from the file named by
