@@ -19,6 +19,7 @@ bool TRecordImage::Add(uint64_t address, const uint8_t* data, size_t count, uint
             *clash = first;
         return false;
     }
+    bytes += count;
     // Joined to the run it continues, or a run of its own.
     auto run = before;
     if (run != runs.end() && run->first + run->second.size() == address)
@@ -38,5 +39,6 @@ std::vector<TImageSegment> TRecordImage::TakeSegments() {
     for (auto& [address, bytes] : runs)
         segments.push_back({address, std::move(bytes)});
     runs.clear();
+    bytes = 0;
     return segments;
 }

@@ -20,9 +20,12 @@ class TRecordImage {
     // `clash` is then the first such address.
     bool Add(uint64_t address, const uint8_t* data, size_t count, uint64_t* clash = nullptr);
     bool Empty() const { return runs.empty(); }
+    // The bytes placed so far.
+    uint64_t Bytes() const { return bytes; }
     // The segments in address order; the image is empty afterwards.
     std::vector<TImageSegment> TakeSegments();
 
   private:
     std::map<uint64_t, std::vector<uint8_t>> runs;
+    uint64_t bytes = 0;
 };

@@ -1,16 +1,55 @@
 #include "logic/RecordLines.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "logic/MemoryModel.h"
 #include "wire/HexDigit.h"
 
+bool TRecordLines::Refill() {
+    if (!source || drained)
+        return false;
+    constexpr size_t kPiece = 64 * 1024;
+    const size_t keep = window.size();
+    if (keep)
+        std::memmove(buffer.data(), window.data(), keep);
+    buffer.resize(keep + kPiece);
+    const size_t got = source(buffer.data() + keep, kPiece);
+    buffer.resize(keep + got);
+    window = buffer;
+    drained = got == 0;
+    return !drained;
+}
+
+bool TRecordLines::NextRaw(std::string_view& line) {
+    for (size_t from = 0;;) {
+        const size_t end = window.find('\n', from);
+        if (end != std::string_view::npos) {
+            line = window.substr(0, end);
+            window.remove_prefix(end + 1);
+            break;
+        }
+        if (window.size() > kMaxRecordLine) {
+            tooLong = true;
+            number = counted + 1;
+            return false;
+        }
+        from = window.size();
+        if (!Refill()) {
+            if (window.empty())
+                return false;
+            line = window;
+            window = {};
+            lastLineOpen = true;
+            break;
+        }
+    }
+    ++counted;
+    return true;
+}
+
 bool TRecordLines::Next(std::string_view& line) {
-    while (!rest.empty()) {
-        const size_t end = rest.find('\n');
-        line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
-        ++counted;
+    while (NextRaw(line)) {
         const size_t last = line.find_last_not_of(" \t\r");
         if (last == std::string_view::npos)
             continue;
@@ -18,6 +57,9 @@ bool TRecordLines::Next(std::string_view& line) {
         number = counted;
         return true;
     }
+    // A text of blank lines only is named by its last line.
+    if (!tooLong && number == 0)
+        number = counted;
     return false;
 }
 
@@ -60,9 +102,8 @@ uint8_t AppendHexBytes(std::string& text, const uint8_t* data, size_t count) {
     return ByteSum(data, count);
 }
 
-bool ReadRecordLines(std::string_view text, char mark, size_t digitsFrom, std::string_view end,
-                     const TRecordTaker& take, TRecordError& error) {
-    TRecordLines lines(text);
+bool ReadRecordLines(TRecordLines& lines, char mark, size_t digitsFrom, std::string_view end,
+                     const TRecordTaker& take, TRecordError& error, const TEndlessCheck& endless) {
     std::string_view line;
     std::vector<uint8_t> bytes;
     bool ended = false;
@@ -85,7 +126,13 @@ bool ReadRecordLines(std::string_view text, char mark, size_t digitsFrom, std::s
         if (!what.empty())
             return fail(what);
     }
-    if (!ended)
+    if (lines.TooLong())
+        return fail(FormatText("the line is longer than %zu characters; no record is that long",
+                               kMaxRecordLine));
+    if (ended)
+        return true;
+    if (!endless || lines.LastLineOpen())
         return fail("no " + std::string(end) + ": the file may be cut short");
-    return true;
+    const std::string what = endless();
+    return what.empty() || fail(what);
 }
