@@ -1,6 +1,7 @@
 #include "logic/RecordLines.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "logic/MemoryModel.h"
@@ -23,8 +24,11 @@ bool TRecordLines::Refill() {
 
 bool TRecordLines::NextRaw(std::string_view& line) {
     for (size_t from = 0;;) {
-        const size_t end = window.find('\n', from);
-        if (end != std::string_view::npos) {
+        // A plain scan: lines are short, shorter than a library search's start-up.
+        size_t end = from;
+        while (end < window.size() && window[end] != '\n')
+            ++end;
+        if (end < window.size()) {
             line = window.substr(0, end);
             window.remove_prefix(end + 1);
             break;
@@ -50,10 +54,12 @@ bool TRecordLines::NextRaw(std::string_view& line) {
 
 bool TRecordLines::Next(std::string_view& line) {
     while (NextRaw(line)) {
-        const size_t last = line.find_last_not_of(" \t\r");
-        if (last == std::string_view::npos)
+        size_t size = line.size();
+        while (size > 0 && (line[size - 1] == ' ' || line[size - 1] == '\t' || line[size - 1] == '\r'))
+            --size;
+        if (size == 0)
             continue;
-        line = line.substr(0, last + 1);
+        line = line.substr(0, size);
         number = counted;
         return true;
     }
@@ -63,23 +69,47 @@ bool TRecordLines::Next(std::string_view& line) {
     return false;
 }
 
+namespace {
+
+// Each character's digit value, or 0xFF for one that is not a hex digit:
+// records are decoded a pair at a time, with one look-up a digit.
+constexpr auto kDigitValues = [] {
+    std::array<uint8_t, 256> values{};
+    for (int c = 0; c < 256; ++c) {
+        const int value = kbr::wire::HexDigitValue(static_cast<char>(c));
+        values[c] = value < 0 ? 0xFF : static_cast<uint8_t>(value);
+    }
+    return values;
+}();
+
+} // namespace
+
 bool DecodeRecordDigits(std::string_view digits, std::vector<uint8_t>& bytes, std::string& what,
                         size_t column) {
-    bytes.clear();
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (kbr::wire::HexDigitValue(digits[i]) < 0) {
-            what = FormatText("character 0x%02X at column %zu is not a hex digit",
-                              static_cast<unsigned char>(digits[i]), column + i);
-            return false;
-        }
+    const auto* text = reinterpret_cast<const unsigned char*>(digits.data());
+    const size_t pairs = digits.size() / 2;
+    bytes.resize(pairs);
+    uint8_t bad = 0; // any bit of 0xF0 set: a character that is no digit
+    for (size_t i = 0; i < pairs; ++i) {
+        const uint8_t high = kDigitValues[text[2 * i]], low = kDigitValues[text[2 * i + 1]];
+        bad |= high | low;
+        bytes[i] = static_cast<uint8_t>(high << 4 | (low & 0x0F));
+    }
+    if (digits.size() % 2 != 0)
+        bad |= kDigitValues[text[digits.size() - 1]];
+    if (bad & 0xF0) {
+        for (size_t i = 0; i < digits.size(); ++i)
+            if (kDigitValues[text[i]] == 0xFF) {
+                what = FormatText("character 0x%02X at column %zu is not a hex digit", text[i],
+                                  column + i);
+                break;
+            }
+        return false;
     }
     if (digits.size() % 2 != 0) {
         what = "an odd number of hex digits";
         return false;
     }
-    for (size_t i = 0; i < digits.size(); i += 2)
-        bytes.push_back(static_cast<uint8_t>(kbr::wire::HexDigitValue(digits[i]) << 4 |
-                                             kbr::wire::HexDigitValue(digits[i + 1])));
     return true;
 }
 
