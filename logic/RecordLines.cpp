@@ -7,6 +7,39 @@
 #include "logic/MemoryModel.h"
 #include "wire/HexDigit.h"
 
+namespace {
+
+// Each character's digit value, or 0xFF for one that is not a hex digit:
+// records are decoded a pair at a time, with one look-up a digit.
+constexpr auto kDigitValues = [] {
+    std::array<uint8_t, 256> values{};
+    for (int c = 0; c < 256; ++c) {
+        const int value = kbr::wire::HexDigitValue(static_cast<char>(c));
+        values[c] = value < 0 ? 0xFF : static_cast<uint8_t>(value);
+    }
+    return values;
+}();
+
+// The offset of the first LF at or after `from`, else the text's size. Lines
+// are short, shorter than a library search takes to start, so eight bytes
+// are tried at a time.
+size_t LineEnd(std::string_view text, size_t from) {
+    constexpr uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
+    size_t at = from;
+    for (; at + 8 <= text.size(); at += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        const uint64_t lf = word ^ (kOnes * '\n'); // a zero byte where an LF was
+        if ((lf - kOnes) & ~lf & kHighs)
+            break;
+    }
+    while (at < text.size() && text[at] != '\n')
+        ++at;
+    return at;
+}
+
+} // namespace
+
 bool TRecordLines::Refill() {
     if (!source || drained)
         return false;
@@ -24,10 +57,7 @@ bool TRecordLines::Refill() {
 
 bool TRecordLines::NextRaw(std::string_view& line) {
     for (size_t from = 0;;) {
-        // A plain scan: lines are short, shorter than a library search's start-up.
-        size_t end = from;
-        while (end < window.size() && window[end] != '\n')
-            ++end;
+        const size_t end = LineEnd(window, from);
         if (end < window.size()) {
             line = window.substr(0, end);
             window.remove_prefix(end + 1);
@@ -68,21 +98,6 @@ bool TRecordLines::Next(std::string_view& line) {
         number = counted;
     return false;
 }
-
-namespace {
-
-// Each character's digit value, or 0xFF for one that is not a hex digit:
-// records are decoded a pair at a time, with one look-up a digit.
-constexpr auto kDigitValues = [] {
-    std::array<uint8_t, 256> values{};
-    for (int c = 0; c < 256; ++c) {
-        const int value = kbr::wire::HexDigitValue(static_cast<char>(c));
-        values[c] = value < 0 ? 0xFF : static_cast<uint8_t>(value);
-    }
-    return values;
-}();
-
-} // namespace
 
 bool DecodeRecordDigits(std::string_view digits, std::vector<uint8_t>& bytes, std::string& what,
                         size_t column) {

