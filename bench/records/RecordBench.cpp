@@ -12,14 +12,16 @@
 
 namespace {
 
+// One record: its bytes, their checksum, as hex digits after a ':'.
 void AppendRecord(std::string& text, uint8_t type, uint16_t address, const uint8_t* data,
                   size_t count) {
-    const uint8_t head[] = {static_cast<uint8_t>(count), static_cast<uint8_t>(address >> 8),
-                            static_cast<uint8_t>(address), type};
+    std::vector<uint8_t> record = {static_cast<uint8_t>(count),
+                                   static_cast<uint8_t>(address >> 8),
+                                   static_cast<uint8_t>(address), type};
+    record.insert(record.end(), data, data + count);
+    record.push_back(static_cast<uint8_t>(-ByteSum(record.data(), record.size())));
     text += ':';
-    const auto sum = static_cast<uint8_t>(AppendHexBytes(text, head, sizeof head) +
-                                          AppendHexBytes(text, data, count));
-    AppendHexByte(text, static_cast<uint8_t>(-sum));
+    AppendHexBytes(text, record.data(), record.size());
     text += '\n';
 }
 
