@@ -1,7 +1,7 @@
 #include "cli/ContentFile.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <string_view>

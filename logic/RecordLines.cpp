@@ -85,7 +85,8 @@ bool TRecordLines::NextRaw(std::string_view& line) {
 bool TRecordLines::Next(std::string_view& line) {
     while (NextRaw(line)) {
         size_t size = line.size();
-        while (size > 0 && (line[size - 1] == ' ' || line[size - 1] == '\t' || line[size - 1] == '\r'))
+        while (size > 0 &&
+               (line[size - 1] == ' ' || line[size - 1] == '\t' || line[size - 1] == '\r'))
             --size;
         if (size == 0)
             continue;

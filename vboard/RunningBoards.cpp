@@ -120,8 +120,8 @@ std::vector<TRunningBoard> FindRunningBoards(const std::string& proc) {
                     path.compare(path.size() - ctlName.size(), ctlName.size(), ctlName) != 0)
                     continue;
                 const std::string dir = path.substr(0, path.size() - ctlName.size());
-                if (DaemonSays(dir, path) == fmt::format("ok pid={} dir={}", pid,
-                                                          platform::TerminalSafe(dir)))
+                if (DaemonSays(dir, path) ==
+                    fmt::format("ok pid={} dir={}", pid, platform::TerminalSafe(dir)))
                     board.dir = dir;
             }
             if (!board.dir.empty())

@@ -18,8 +18,8 @@
 #include <unistd.h>
 
 #include "platform/System.h"
-#include "platform/UnixSocket.h"
 #include "platform/TerminalText.h"
+#include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
 #include "platform/Version.h"
 #include "vboard/Daemon.h"

@@ -15,8 +15,7 @@ namespace {
 // One record: its bytes, their checksum, as hex digits after a ':'.
 void AppendRecord(std::string& text, uint8_t type, uint16_t address, const uint8_t* data,
                   size_t count) {
-    std::vector<uint8_t> record = {static_cast<uint8_t>(count),
-                                   static_cast<uint8_t>(address >> 8),
+    std::vector<uint8_t> record = {static_cast<uint8_t>(count), static_cast<uint8_t>(address >> 8),
                                    static_cast<uint8_t>(address), type};
     record.insert(record.end(), data, data + count);
     record.push_back(static_cast<uint8_t>(-ByteSum(record.data(), record.size())));
@@ -29,7 +28,8 @@ std::string IntelHex(const std::vector<uint8_t>& data, size_t perRecord) {
     std::string text;
     for (size_t at = 0; at < data.size(); at += perRecord) {
         if (at % 0x10000 == 0) {
-            const uint8_t upper[] = {static_cast<uint8_t>(at >> 24), static_cast<uint8_t>(at >> 16)};
+            const uint8_t upper[] = {static_cast<uint8_t>(at >> 24),
+                                     static_cast<uint8_t>(at >> 16)};
             AppendRecord(text, 0x04, 0, upper, 2);
         }
         AppendRecord(text, 0x00, static_cast<uint16_t>(at), data.data() + at, perRecord);

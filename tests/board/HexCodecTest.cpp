@@ -79,9 +79,7 @@ TEST(HexCodec, AWriteFileIsDecodedAcrossItsPieces) {
     TempDir dir;
     const std::string path = dir.File("w.hex");
     std::string text = EncodeHexText(bytes.data(), bytes.size()) + "a";
-    {
-        std::ofstream(path, std::ios::binary) << text;
-    }
+    std::ofstream(path, std::ios::binary) << text;
     TWriteContent content = LoadWriteContent(path, true, 0, 1 << 20);
     ASSERT_TRUE(content.ok) << content.warning;
     ASSERT_EQ(content.count, bytes.size() + 1);
@@ -90,9 +88,7 @@ TEST(HexCodec, AWriteFileIsDecodedAcrossItsPieces) {
               bytes);
 
     text[190001] = 'g';
-    {
-        std::ofstream(path, std::ios::binary) << text;
-    }
+    std::ofstream(path, std::ios::binary) << text;
     content = LoadWriteContent(path, false, 90000, 1 << 20);
     EXPECT_TRUE(content.ok) << "the bad digit lies past the length asked for";
     content = LoadWriteContent(path, true, 0, 1 << 20);

@@ -27,8 +27,8 @@ TEST(RunningBoards, ListeningSocketsFromProcNetUnix) {
         "0000000037e844ff: 00000002 00000000 00010000 0001 01 4714\n"
         "0000000037e84500: 00000002 00000000 00010000 0001 01 4715 /tmp/my boards/b 1/ctl\n"
         "garbage line\n";
-    const std::multimap<uint64_t, std::string> expected = {
-        {4711, "/run/user/7/kbr370-vboard/ctl"}, {4715, "/tmp/my boards/b 1/ctl"}};
+    const std::multimap<uint64_t, std::string> expected = {{4711, "/run/user/7/kbr370-vboard/ctl"},
+                                                           {4715, "/tmp/my boards/b 1/ctl"}};
     EXPECT_EQ(ListeningUnixSockets(text), expected);
     EXPECT_TRUE(ListeningUnixSockets("").empty());
 }
@@ -73,7 +73,8 @@ int ListenAt(const std::string& path) {
     if (fd < 0 || path.size() >= sizeof address.sun_path)
         return -1;
     std::memcpy(address.sun_path, path.c_str(), path.size());
-    return bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(fd, 1) == 0
+    return bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                   listen(fd, 1) == 0
                ? fd
                : -1;
 }
@@ -103,7 +104,8 @@ TEST(RunningBoards, ListedOnlyAsEachDaemonSaysAndEscaped) {
     uint64_t ctlInode = 0;
     {
         std::ifstream netUnix("/proc/net/unix");
-        for (const auto& [inode, path] : ListeningUnixSockets({std::istreambuf_iterator<char>(netUnix), {}}))
+        for (const auto& [inode, path] :
+             ListeningUnixSockets({std::istreambuf_iterator<char>(netUnix), {}}))
             if (path == board.Dir() + "/ctl")
                 ctlInode = inode;
     }
@@ -123,8 +125,8 @@ TEST(RunningBoards, ListedOnlyAsEachDaemonSaysAndEscaped) {
         int made = 0;
         for (int i = 0; i < 16; ++i) {
             const std::string path = std::string(planted) + "/" + std::to_string(i) +
-                                     "\n0: 0 0 10000 1 1 " + std::to_string(ctlInode) + " " +
-                                     fake + "/ctl";
+                                     "\n0: 0 0 10000 1 1 " + std::to_string(ctlInode) + " " + fake +
+                                     "/ctl";
             std::error_code ec;
             std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
             made += ListenAt(path) >= 0;
