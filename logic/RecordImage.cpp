@@ -10,8 +10,12 @@ bool TRecordImage::Add(uint64_t address, const uint8_t* data, size_t count, uint
     // Records mostly follow one another: the run added to last grows at its end.
     if (last != runs.end() && last->first + last->second.size() == address && lastBound > end) {
         // Byte by byte for the few of a small record: cheaper than a range insert.
-        for (size_t i = 0; i < count; ++i)
-            last->second.push_back(data[i]);
+        auto& run = last->second;
+        if (count <= 4)
+            for (size_t i = 0; i < count; ++i)
+                run.push_back(data[i]);
+        else
+            run.insert(run.end(), data, data + count);
         bytes += count;
         return true;
     }
