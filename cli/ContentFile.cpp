@@ -79,6 +79,13 @@ std::vector<uint8_t> ReadBounded(const std::string& path, const TInput& input, u
                                  path, holds, room));
 }
 
+// A binary or HEX text file's bytes, moved in: a braced list would copy them.
+std::vector<TImageSegment> OneSegment(std::vector<uint8_t> bytes) {
+    std::vector<TImageSegment> segments(1);
+    segments[0].bytes = std::move(bytes);
+    return segments;
+}
+
 // A text input read piece by piece, so that only a piece is held, however
 // large the file: refused past `limit` characters, and at a read error.
 class TTextPieces {
@@ -114,8 +121,11 @@ class TTextPieces {
 // Hex digits of either case and line breaks, as `xxd -p` writes them; `first`
 // is what was read of the text already.
 std::vector<uint8_t> DecodePanelHex(const std::string& path, std::string_view first,
-                                    TTextPieces& pieces, uint64_t room) {
+                                    TTextPieces& pieces, uint64_t room, uint64_t size) {
     std::vector<uint8_t> bytes;
+    // A regular file's size tells the bytes at most: no copying as they grow.
+    if (size != UINT64_MAX)
+        bytes.reserve(static_cast<size_t>(std::min(size / 2, room) + 1));
     uint64_t offset = 0, line = 1, digits = 0;
     int high = 0;
     std::vector<char> piece(64 * 1024);
@@ -196,7 +206,7 @@ std::vector<TImageSegment> ReadContentFile(const std::string& path,
             throw UsageError(fmt::format("{} is empty", path));
         if (raw.size() > room)
             ThrowTooLarge(path, room, UINT64_MAX);
-        return {{0, std::move(raw)}};
+        return OneSegment(std::move(raw));
     }
     // Text is read as it is decoded, never whole: a bad first line of a huge
     // file is refused at once, and a stream is cut off past this many characters.
@@ -208,6 +218,6 @@ std::vector<TImageSegment> ReadContentFile(const std::string& path,
         throw UsageError(fmt::format("{} is empty", path));
     const TContentFormat actual = format ? *format : ContentFormatOfText(byName, first);
     if (actual == TContentFormat::PanelHex)
-        return {{0, DecodePanelHex(path, first, pieces, room)}};
+        return OneSegment(DecodePanelHex(path, first, pieces, room, input.size));
     return DecodeRecords(path, actual, first, pieces, room);
 }
