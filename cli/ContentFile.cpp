@@ -121,11 +121,8 @@ class TTextPieces {
 // Hex digits of either case and line breaks, as `xxd -p` writes them; `first`
 // is what was read of the text already.
 std::vector<uint8_t> DecodePanelHex(const std::string& path, std::string_view first,
-                                    TTextPieces& pieces, uint64_t room, uint64_t size) {
+                                    TTextPieces& pieces, uint64_t room) {
     std::vector<uint8_t> bytes;
-    // A regular file's size tells the bytes at most: no copying as they grow.
-    if (size != UINT64_MAX)
-        bytes.reserve(static_cast<size_t>(std::min(size / 2, room) + 1));
     uint64_t offset = 0, line = 1, digits = 0;
     int high = 0;
     std::vector<char> piece(64 * 1024);
@@ -218,6 +215,6 @@ std::vector<TImageSegment> ReadContentFile(const std::string& path,
         throw UsageError(fmt::format("{} is empty", path));
     const TContentFormat actual = format ? *format : ContentFormatOfText(byName, first);
     if (actual == TContentFormat::PanelHex)
-        return OneSegment(DecodePanelHex(path, first, pieces, room, input.size));
+        return OneSegment(DecodePanelHex(path, first, pieces, room));
     return DecodeRecords(path, actual, first, pieces, room);
 }
