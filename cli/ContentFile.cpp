@@ -1,5 +1,6 @@
 #include "cli/ContentFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -78,27 +79,74 @@ std::vector<uint8_t> ReadBounded(const std::string& path, const TInput& input, u
                                  path, holds, room));
 }
 
-// Hex digits of either case and line breaks, as `xxd -p` writes them.
-std::vector<uint8_t> DecodePanelHex(const std::string& path, const std::vector<uint8_t>& text) {
-    std::vector<uint8_t> bytes;
-    bytes.reserve(text.size() / 2);
-    size_t line = 1, digits = 0;
-    int high = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = static_cast<char>(text[i]);
-        if (c == '\n' || c == '\r') {
-            line += c == '\n';
-            continue;
+// A binary or HEX text file's bytes, moved in: a braced list would copy them.
+std::vector<TImageSegment> OneSegment(std::vector<uint8_t> bytes) {
+    std::vector<TImageSegment> segments(1);
+    segments[0].bytes = std::move(bytes);
+    return segments;
+}
+
+// A text input read piece by piece, so that only a piece is held, however
+// large the file: refused past `limit` characters, and at a read error.
+class TTextPieces {
+  public:
+    TTextPieces(const std::string& path, const TInput& input, uint64_t limit, uint64_t room)
+        : path(path), input(input), limit(limit), room(room) {}
+
+    // The next piece into `buffer`; 0 at the end.
+    size_t Read(char* buffer, size_t size) {
+        for (;;) {
+            const ssize_t n = read(input.fd, buffer, size);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throw UsageError(fmt::format("cannot read {}: {}", path, std::strerror(errno)));
+            total += static_cast<uint64_t>(n);
+            if (total > limit)
+                throw UsageError(fmt::format("{} is too large: more than 0x{:X} characters for "
+                                             "the 0x{:X} bytes from the address to the memory's "
+                                             "end",
+                                             path, limit, room));
+            return static_cast<size_t>(n);
         }
-        const int value = HexDigitValue(c);
-        if (value < 0)
-            throw UsageError(
-                fmt::format("{} {}: character 0x{:02X} at offset {} (line {}) is not a hex digit",
-                            path, kInvalidHexFileText, text[i], i, line));
-        if (digits++ % 2 == 0)
-            high = value;
-        else
-            bytes.push_back(static_cast<uint8_t>(high << 4 | value));
+    }
+
+  private:
+    const std::string& path;
+    const TInput& input;
+    uint64_t limit, room;
+    uint64_t total = 0;
+};
+
+// Hex digits of either case and line breaks, as `xxd -p` writes them; `first`
+// is what was read of the text already.
+std::vector<uint8_t> DecodePanelHex(const std::string& path, std::string_view first,
+                                    TTextPieces& pieces, uint64_t room) {
+    std::vector<uint8_t> bytes;
+    uint64_t offset = 0, line = 1, digits = 0;
+    int high = 0;
+    std::vector<char> piece(64 * 1024);
+    for (std::string_view text = first; !text.empty();
+         text = std::string_view(piece.data(), pieces.Read(piece.data(), piece.size()))) {
+        for (size_t i = 0; i < text.size(); ++i) {
+            const char c = text[i];
+            if (c == '\n' || c == '\r') {
+                line += c == '\n';
+                continue;
+            }
+            const int value = HexDigitValue(c);
+            if (value < 0)
+                throw UsageError(fmt::format(
+                    "{} {}: character 0x{:02X} at offset {} (line {}) is not a hex digit", path,
+                    kInvalidHexFileText, static_cast<uint8_t>(c), offset + i, line));
+            if (digits++ % 2 == 0)
+                high = value;
+            else
+                bytes.push_back(static_cast<uint8_t>(high << 4 | value));
+        }
+        offset += text.size();
+        if (bytes.size() > room)
+            ThrowTooLarge(path, room, UINT64_MAX);
     }
     if (digits % 2 != 0)
         throw UsageError(fmt::format("{} {}: {} digits, an odd number; a byte is two digits", path,
@@ -109,12 +157,28 @@ std::vector<uint8_t> DecodePanelHex(const std::string& path, const std::vector<u
 }
 
 std::vector<TImageSegment> DecodeRecords(const std::string& path, TContentFormat format,
-                                         const std::vector<uint8_t>& text) {
-    const std::string_view view(reinterpret_cast<const char*>(text.data()), text.size());
+                                         std::string_view first, TTextPieces& pieces,
+                                         uint64_t room) {
     TRecordImage image;
+    // The first piece, then the rest; the records so far never hold more than
+    // the memory could take, so a file cannot fill the computer's memory.
+    const auto source = [&](char* buffer, size_t size) -> size_t {
+        if (image.Bytes() > room)
+            throw UsageError(fmt::format("{} holds more than 0x{:X} bytes of data, the bytes from "
+                                         "the address to the memory's end",
+                                         path, room));
+        if (!first.empty()) {
+            const size_t n = std::min(size, first.size());
+            std::memcpy(buffer, first.data(), n);
+            first.remove_prefix(n);
+            return n;
+        }
+        return pieces.Read(buffer, size);
+    };
+    TRecordLines lines{TTextSource(source)};
     TRecordError error;
-    const bool ok = format == TContentFormat::IntelHex ? ReadIntelHex(view, image, error)
-                                                       : ReadSRecords(view, image, error);
+    const bool ok = format == TContentFormat::IntelHex ? ReadIntelHex(lines, image, error)
+                                                       : ReadSRecords(lines, image, error);
     if (!ok)
         throw UsageError(fmt::format("{} line {}: {}", path, error.line, error.what));
     if (image.Empty())
@@ -132,26 +196,25 @@ std::vector<TImageSegment> ReadContentFile(const std::string& path,
     // The size of a regular binary file settles the range before it is read.
     if (byName == TContentFormat::Binary && input.size != UINT64_MAX && input.size > room)
         ThrowTooLarge(path, room, input.size);
-    const uint64_t limit =
-        byName == TContentFormat::Binary ? room : room * kTextCharsPerByte + kTextSlack;
-    std::vector<uint8_t> raw = ReadBounded(path, input, limit);
-    // Nothing to write is a mistake of the caller's, not a write of 0 bytes.
-    if (raw.empty())
-        throw UsageError(fmt::format("{} is empty", path));
-    if (raw.size() > limit && byName == TContentFormat::Binary)
-        ThrowTooLarge(path, room, UINT64_MAX);
-    if (raw.size() > limit)
-        throw UsageError(fmt::format("{} is too large: more than 0x{:X} characters for the 0x{:X} "
-                                     "bytes from the address to the memory's end",
-                                     path, limit, room));
-    const std::string_view start(reinterpret_cast<const char*>(raw.data()), 1);
-    const TContentFormat actual = format ? *format : ContentFormatOfText(byName, start);
-    switch (actual) {
-    case TContentFormat::Binary:
-        return {{0, std::move(raw)}};
-    case TContentFormat::PanelHex:
-        return {{0, DecodePanelHex(path, raw)}};
-    default:
-        return DecodeRecords(path, actual, raw);
+    if (byName == TContentFormat::Binary) {
+        std::vector<uint8_t> raw = ReadBounded(path, input, room);
+        // Nothing to write is a mistake of the caller's, not a write of 0 bytes.
+        if (raw.empty())
+            throw UsageError(fmt::format("{} is empty", path));
+        if (raw.size() > room)
+            ThrowTooLarge(path, room, UINT64_MAX);
+        return OneSegment(std::move(raw));
     }
+    // Text is read as it is decoded, never whole: a bad first line of a huge
+    // file is refused at once, and a stream is cut off past this many characters.
+    const uint64_t limit = room * kTextCharsPerByte + kTextSlack;
+    TTextPieces pieces(path, input, limit, room);
+    std::vector<char> start(64 * 1024);
+    const std::string_view first(start.data(), pieces.Read(start.data(), start.size()));
+    if (first.empty())
+        throw UsageError(fmt::format("{} is empty", path));
+    const TContentFormat actual = format ? *format : ContentFormatOfText(byName, first);
+    if (actual == TContentFormat::PanelHex)
+        return OneSegment(DecodePanelHex(path, first, pieces, room));
+    return DecodeRecords(path, actual, first, pieces, room);
 }

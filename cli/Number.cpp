@@ -46,7 +46,7 @@ std::optional<uint64_t> ParseNumber(std::string_view text, uint64_t max, std::st
         Fail(why, "has no digits");
         return std::nullopt;
     }
-    // Past 2^40 nothing this board has is that large; it also keeps the shift from overflowing.
+    // Past 2^40 nothing this board has is that large; it also keeps the sum from overflowing.
     constexpr uint64_t kLimit = uint64_t{1} << 40;
     uint64_t value = 0;
     for (const char c : text) {
@@ -61,7 +61,8 @@ std::optional<uint64_t> ParseNumber(std::string_view text, uint64_t max, std::st
         if (value > kLimit)
             value = kLimit + 1; // still checked digit by digit, never wrapped
     }
-    if (value > kLimit) {
+    // The suffix must not push the value past 64 bits, where it would wrap.
+    if (value > kLimit || value > (UINT64_MAX >> shift)) {
         Fail(why, "is far too large");
         return std::nullopt;
     }

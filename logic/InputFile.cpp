@@ -39,6 +39,23 @@ struct TInputFd {
     }
 };
 
+enum class THexRead { Ok, Failed, NotHex };
+
+// Reads `digits` hex digits and decodes them to `out`, a piece at a time.
+THexRead ReadHexDigits(int fd, uint64_t digits, uint8_t* out) {
+    uint8_t piece[64 * 1024]; // even: only the last piece may end in half a byte
+    for (uint64_t done = 0; done < digits;) {
+        const auto n = static_cast<size_t>(std::min<uint64_t>(sizeof piece, digits - done));
+        if (!ReadAll(fd, piece, n))
+            return THexRead::Failed;
+        if (!DecodeHexText(piece, n))
+            return THexRead::NotHex;
+        std::memcpy(out + done / 2, piece, HexDecodedSize(n));
+        done += n;
+    }
+    return THexRead::Ok;
+}
+
 TWriteContent Warned(const std::string& text, bool saysAll) {
     return {.warning = text, .warningSaysAll = saysAll};
 }
@@ -61,16 +78,25 @@ TWriteContent LoadWriteContent(const std::string& path, bool fileLength, uint64_
         return Warned(FormatText("File(%s) size is less than the specified length.", path.c_str()),
                       true);
 
-    // A HEX file's digits are read into the same buffer and decoded in place;
-    // an odd last digit meets a padding "0".
+    // A HEX file's digits are read and decoded a piece at a time, so that no
+    // more than the bytes and one piece are ever held; an odd last digit
+    // meets a padding "0".
     TWriteContent content;
     content.count = static_cast<uint32_t>(bytes);
-    const uint64_t wanted = hex ? std::min(size, 2 * bytes) : bytes;
-    content.data.assign(hex ? 2 * bytes : bytes, hex ? '0' : 0);
-    if (!ReadAll(file.fd, content.data.data(), wanted))
-        return Warned(FormatText("Read file(%s) error.", path.c_str()), true);
-    if (hex && !DecodeHexText(content.data.data(), 2 * bytes))
-        return Warned(kInvalidHexFileText, false);
+    content.data.assign(bytes, 0);
+    if (!hex) {
+        if (!ReadAll(file.fd, content.data.data(), bytes))
+            return Warned(FormatText("Read file(%s) error.", path.c_str()), true);
+    } else {
+        switch (ReadHexDigits(file.fd, std::min(size, 2 * bytes), content.data.data())) {
+        case THexRead::Failed:
+            return Warned(FormatText("Read file(%s) error.", path.c_str()), true);
+        case THexRead::NotHex:
+            return Warned(kInvalidHexFileText, false);
+        case THexRead::Ok:
+            break;
+        }
+    }
     content.ok = true;
     return content;
 }

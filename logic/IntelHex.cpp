@@ -1,5 +1,6 @@
 #include "logic/IntelHex.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "logic/MemoryModel.h"
@@ -44,8 +45,9 @@ void AppendRecord(std::string& text, uint8_t type, uint16_t address, const uint8
 
 } // namespace
 
-bool ReadIntelHex(std::string_view text, TRecordImage& image, TRecordError& error) {
+bool ReadIntelHex(TRecordLines& lines, TRecordImage& image, TRecordError& error) {
     uint64_t base = 0;
+    bool segmented = false; // the base is a segment's, not a linear address
     const auto take = [&](std::string_view, const std::vector<uint8_t>& bytes,
                           bool& ended) -> std::string {
         if (bytes.size() < 5)
@@ -70,8 +72,12 @@ bool ReadIntelHex(std::string_view text, TRecordImage& image, TRecordError& erro
         const auto base16 = [data] { return uint64_t{data[0]} << 8 | data[1]; };
         switch (type) {
         case kData: {
+            const size_t offset = size_t{bytes[1]} << 8 | bytes[2];
+            // In a segment the offset wraps round past 0xFFFF to the segment's start.
+            const size_t first = segmented ? std::min(count, 0x10000 - offset) : count;
             uint64_t clash = 0;
-            if (!image.Add(base + (uint64_t{bytes[1]} << 8 | bytes[2]), data, count, &clash))
+            if (!image.Add(base + offset, data, first, &clash) ||
+                !image.Add(base, data + first, count - first, &clash))
                 return FormatText("address 0x%llX was given by an earlier record",
                                   static_cast<unsigned long long>(clash));
             break;
@@ -81,16 +87,18 @@ bool ReadIntelHex(std::string_view text, TRecordImage& image, TRecordError& erro
             break;
         case kSegmentBase:
             base = base16() << 4;
+            segmented = true;
             break;
         case kLinearBase:
             base = base16() << 16;
+            segmented = false;
             break;
         default:
             break; // a start address means nothing to a memory
         }
         return {};
     };
-    return ReadRecordLines(text, ':', 1, "end-of-file record (:00000001FF)", take, error);
+    return ReadRecordLines(lines, ':', 1, "end-of-file record (:00000001FF)", take, error);
 }
 
 std::string TIntelHexWriter::Add(const uint8_t* data, size_t count) {

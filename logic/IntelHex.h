@@ -11,12 +11,17 @@
 // Intel HEX: lines of ":", a byte count, a 16-bit address, a record type,
 // the data and a checksum, all as hex digits.
 
-// Places the data records of `text` in `image` at their addresses: data
+// Places the data records of the text in `image` at their addresses: data
 // (type 00) relative to the last extended segment (02) or linear (04)
-// address; start addresses (03, 05) are accepted and not used. The text ends
-// with the end-of-file record (01); nothing but blank lines may follow it.
-// False at the first bad record, with its line and what is wrong in `error`.
-bool ReadIntelHex(std::string_view text, TRecordImage& image, TRecordError& error);
+// address; under a segment address a record's bytes wrap round within its
+// 64 KiB segment. Start addresses (03, 05) are accepted and not used. The text
+// ends with the end-of-file record (01); nothing but blank lines may follow
+// it. False at the first bad record, with its line and what is wrong in `error`.
+bool ReadIntelHex(TRecordLines& lines, TRecordImage& image, TRecordError& error);
+inline bool ReadIntelHex(std::string_view text, TRecordImage& image, TRecordError& error) {
+    TRecordLines lines(text);
+    return ReadIntelHex(lines, image, error);
+}
 
 // Writes bytes read from `address` on as Intel HEX: kRecordDataBytes a data
 // record, none crossing a 64 KiB boundary, an extended linear address record

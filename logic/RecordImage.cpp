@@ -7,6 +7,18 @@ bool TRecordImage::Add(uint64_t address, const uint8_t* data, size_t count, uint
     if (count == 0)
         return true;
     const uint64_t end = address + count;
+    // Records mostly follow one another: the run added to last grows at its end.
+    if (last != runs.end() && last->first + last->second.size() == address && lastBound > end) {
+        // Byte by byte for the few of a small record: cheaper than a range insert.
+        auto& run = last->second;
+        if (count <= 4)
+            for (size_t i = 0; i < count; ++i)
+                run.push_back(data[i]);
+        else
+            run.insert(run.end(), data, data + count);
+        bytes += count;
+        return true;
+    }
     auto next = runs.upper_bound(address);
     auto before = next == runs.begin() ? runs.end() : std::prev(next);
     uint64_t first = end;
@@ -19,6 +31,7 @@ bool TRecordImage::Add(uint64_t address, const uint8_t* data, size_t count, uint
             *clash = first;
         return false;
     }
+    bytes += count;
     // Joined to the run it continues, or a run of its own.
     auto run = before;
     if (run != runs.end() && run->first + run->second.size() == address)
@@ -29,6 +42,9 @@ bool TRecordImage::Add(uint64_t address, const uint8_t* data, size_t count, uint
         run->second.insert(run->second.end(), next->second.begin(), next->second.end());
         runs.erase(next);
     }
+    last = run;
+    const auto after = std::next(run);
+    lastBound = after == runs.end() ? UINT64_MAX : after->first;
     return true;
 }
 
@@ -38,5 +54,7 @@ std::vector<TImageSegment> TRecordImage::TakeSegments() {
     for (auto& [address, bytes] : runs)
         segments.push_back({address, std::move(bytes)});
     runs.clear();
+    last = runs.end();
+    bytes = 0;
     return segments;
 }

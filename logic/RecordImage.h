@@ -16,13 +16,23 @@ struct TImageSegment {
 // record may not place a byte that another has placed already.
 class TRecordImage {
   public:
+    TRecordImage() = default;
+    // Not copied: it keeps an iterator into its own runs.
+    TRecordImage(const TRecordImage&) = delete;
+    TRecordImage& operator=(const TRecordImage&) = delete;
     // False, and nothing added, when a byte of the run is placed already;
     // `clash` is then the first such address.
     bool Add(uint64_t address, const uint8_t* data, size_t count, uint64_t* clash = nullptr);
     bool Empty() const { return runs.empty(); }
+    // The bytes placed so far.
+    uint64_t Bytes() const { return bytes; }
     // The segments in address order; the image is empty afterwards.
     std::vector<TImageSegment> TakeSegments();
 
   private:
-    std::map<uint64_t, std::vector<uint8_t>> runs;
+    using TRuns = std::map<uint64_t, std::vector<uint8_t>>;
+    TRuns runs;
+    TRuns::iterator last = runs.end(); // the run the last bytes were added to
+    uint64_t lastBound = 0;            // where the run after it starts
+    uint64_t bytes = 0;
 };

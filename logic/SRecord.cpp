@@ -44,8 +44,11 @@ void AppendRecord(std::string& text, char type, int addressBytes, uint64_t addre
 
 } // namespace
 
-bool ReadSRecords(std::string_view text, TRecordImage& image, TRecordError& error) {
+bool ReadSRecords(TRecordLines& lines, TRecordImage& image, TRecordError& error) {
     uint64_t dataRecords = 0;
+    // The last count record's line and what it counted; line 0: none yet.
+    size_t countLine = 0;
+    uint64_t counted = 0;
     const auto take = [&](std::string_view line, const std::vector<uint8_t>& bytes,
                           bool& ended) -> std::string {
         const char type = line.size() > 1 ? line[1] : ' ';
@@ -87,6 +90,8 @@ bool ReadSRecords(std::string_view text, TRecordImage& image, TRecordError& erro
                                   "before it",
                                   static_cast<unsigned long long>(address),
                                   static_cast<unsigned long long>(dataRecords));
+            countLine = lines.Number();
+            counted = address;
             break;
         case '7':
         case '8':
@@ -98,7 +103,16 @@ bool ReadSRecords(std::string_view text, TRecordImage& image, TRecordError& erro
         }
         return {};
     };
-    return ReadRecordLines(text, 'S', 2, "end record (S7, S8 or S9)", take, error);
+    // Records after the last count, and no end record: the end may be missing.
+    const auto endless = [&]() -> std::string {
+        if (countLine == 0 || counted == dataRecords)
+            return {};
+        return FormatText("the count record on line %zu says %llu data records, the file has %llu "
+                          "and no end record: it may be cut short",
+                          countLine, static_cast<unsigned long long>(counted),
+                          static_cast<unsigned long long>(dataRecords));
+    };
+    return ReadRecordLines(lines, 'S', 2, "end record (S7, S8 or S9)", take, error, endless);
 }
 
 TSRecordWriter::TSRecordWriter(uint32_t address, uint32_t count, std::string_view header)

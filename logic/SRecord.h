@@ -11,12 +11,18 @@
 // Motorola S-records: lines of "S", a type digit, a byte count, an address
 // of 2, 3 or 4 bytes, the data and a checksum, all as hex digits.
 
-// Places the data records (S1, S2, S3) of `text` in `image` at their
+// Places the data records (S1, S2, S3) of the text in `image` at their
 // addresses. The header (S0) is skipped; a count record (S5, S6) must match
-// the data records before it; the text ends with an end record (S7, S8, S9),
-// after which only blank lines may follow. False at the first bad record,
-// with its line and what is wrong in `error`.
-bool ReadSRecords(std::string_view text, TRecordImage& image, TRecordError& error);
+// the data records before it. The text ends with an end record (S7, S8, S9),
+// after which only blank lines may follow, or without one (as srec_cat
+// writes a file that has no start address) at a line end, where a count
+// record, if there is one, must count every data record. False at the first
+// bad record, with its line and what is wrong in `error`.
+bool ReadSRecords(TRecordLines& lines, TRecordImage& image, TRecordError& error);
+inline bool ReadSRecords(std::string_view text, TRecordImage& image, TRecordError& error) {
+    TRecordLines lines(text);
+    return ReadSRecords(lines, image, error);
+}
 
 // Writes `count` bytes read from `address` on as S-records: the header S0
 // with `header` as its text, kRecordDataBytes a data record of the

@@ -3,7 +3,7 @@
 set -euo pipefail
 bin=$(cd "${1:-build/bin}" && pwd)
 status=0
-for b in kbr370_link_bench kbr370_gui_bench kbr370_switches_bench kbr370_monitor_bench kbr370_memory_bench kbr370_terminal_bench; do
+for b in kbr370_link_bench kbr370_gui_bench kbr370_switches_bench kbr370_monitor_bench kbr370_memory_bench kbr370_terminal_bench kbr370_record_bench; do
   if [ -x "$bin/$b" ]; then
     echo "== $b"
     QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$bin/$b" || status=1

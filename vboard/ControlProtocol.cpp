@@ -5,7 +5,9 @@
 #include <cstring>
 #include <deque>
 #include <fmt/format.h>
+#include <unistd.h>
 
+#include "platform/TerminalText.h"
 #include "vboard/DesignFile.h"
 #include "wire/HexDigit.h"
 #include "wire/Memories.h"
@@ -187,6 +189,10 @@ const TControlProtocol::TCommand TControlProtocol::kCommands[] = {
      &TControlProtocol::GetInputs},
     {"get", "link", "", "closed, or open and the pid of the process that opened it (0: unknown)", 0,
      0, &TControlProtocol::GetLink},
+    {"get", "daemon", "",
+     "this daemon's pid and folder: pid=<pid> dir=<folder>, each byte of the folder that is not "
+     "printable ASCII (and \\) as \\xNN",
+     0, 0, &TControlProtocol::GetDaemon},
     {"set", "inputs", "<hex>", "keys in bits 0-3, switches in bits 4-21", 1, 1,
      &TControlProtocol::SetInputs},
     {"sd", "insert", "[<csd bytes> <cid bytes> <fs>]",
@@ -367,6 +373,12 @@ std::string TControlProtocol::GetInputs(const Words&) {
 
 std::string TControlProtocol::GetLink(const Words&) {
     return host.LinkOpen() ? fmt::format("ok open {}", host.LinkHolder()) : "ok closed";
+}
+
+// What `list` shows of a board comes from the board itself, never from a
+// listing other users can write into.
+std::string TControlProtocol::GetDaemon(const Words&) {
+    return fmt::format("ok pid={} dir={}", getpid(), platform::TerminalSafe(host.Folder()));
 }
 
 std::string TControlProtocol::SetInputs(const Words& a) {

@@ -25,6 +25,8 @@ class TControlProtocol {
         virtual uint64_t PowerGeneration() const = 0;          // changes at every power cycle
         virtual void SetLinkRate(uint32_t bytesPerSecond) = 0; // 0: unpaced
         virtual int LinkHolder() const = 0; // the pid that opened the link; 0 when unknown
+        // The folder the daemon serves, as it was given; empty when it has none.
+        virtual std::string Folder() const { return {}; }
     };
 
     struct TResult {
@@ -72,6 +74,7 @@ class TControlProtocol {
     std::string GetModes(const Words&);
     std::string GetInputs(const Words&);
     std::string GetLink(const Words&);
+    std::string GetDaemon(const Words&);
     std::string SetInputs(const Words&);
     std::string SdInsert(const Words&);
     std::string SdRemove(const Words&);

@@ -69,6 +69,7 @@ class TDaemon : public TControlProtocol::THost {
     uint64_t PowerGeneration() const override { return powerGeneration; }
     void SetLinkRate(uint32_t bytesPerSecond) override;
     int LinkHolder() const override { return link.fd >= 0 ? link.holder : 0; }
+    std::string Folder() const override { return dir; }
 
   private:
     struct TLink {

@@ -8,6 +8,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fmt/format.h>
+
+#include "platform/TerminalText.h"
+#include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
 
 namespace vboard {
@@ -44,10 +48,20 @@ std::vector<uint64_t> SocketsOf(const fs::path& processDir) {
     return inodes;
 }
 
+// What the daemon listening at `ctl` says of itself; "" when nothing of ours
+// answers there.
+std::string DaemonSays(const std::string& dir, const std::string& ctl) {
+    std::string why, reply;
+    const int fd = platform::ConnectVBoardSocket(dir, ctl, why);
+    if (fd < 0)
+        return {};
+    return platform::ExchangeLine(fd, "get daemon", reply, 2000) ? reply : "";
+}
+
 } // namespace
 
-std::map<uint64_t, std::string> ListeningUnixSockets(const std::string& procNetUnix) {
-    std::map<uint64_t, std::string> sockets;
+std::multimap<uint64_t, std::string> ListeningUnixSockets(const std::string& procNetUnix) {
+    std::multimap<uint64_t, std::string> sockets;
     std::istringstream lines(procNetUnix);
     std::string line;
     std::getline(lines, line); // the heading
@@ -63,7 +77,7 @@ std::map<uint64_t, std::string> ListeningUnixSockets(const std::string& procNetU
         std::string path;
         std::getline(fields >> std::ws, path);
         if (!path.empty() && path[0] == '/')
-            sockets[inode] = path;
+            sockets.emplace(inode, path);
     }
     return sockets;
 }
@@ -97,16 +111,23 @@ std::vector<TRunningBoard> FindRunningBoards(const std::string& proc) {
             stat(it->path().c_str(), &st) != 0 || st.st_uid != geteuid() ||
             ProgramName(int(pid), proc) != "kbr370-vboard")
             continue;
+        TRunningBoard board{int(pid), {}};
         for (uint64_t inode : SocketsOf(it->path())) {
-            auto found = listening.find(inode);
-            if (found == listening.end() || found->second.size() <= ctlName.size() ||
-                found->second.compare(found->second.size() - ctlName.size(), ctlName.size(),
-                                      ctlName) != 0)
-                continue;
-            boards.push_back(
-                {int(pid), found->second.substr(0, found->second.size() - ctlName.size())});
-            break;
+            const auto [first, last] = listening.equal_range(inode);
+            for (auto found = first; found != last && board.dir.empty(); ++found) {
+                const std::string& path = found->second;
+                if (path.size() <= ctlName.size() ||
+                    path.compare(path.size() - ctlName.size(), ctlName.size(), ctlName) != 0)
+                    continue;
+                const std::string dir = path.substr(0, path.size() - ctlName.size());
+                if (DaemonSays(dir, path) ==
+                    fmt::format("ok pid={} dir={}", pid, platform::TerminalSafe(dir)))
+                    board.dir = dir;
+            }
+            if (!board.dir.empty())
+                break;
         }
+        boards.push_back(board);
     }
     std::sort(boards.begin(), boards.end(),
               [](const TRunningBoard& a, const TRunningBoard& b) { return a.dir < b.dir; });

@@ -19,6 +19,7 @@
 
 #include "platform/StandardDescriptors.h"
 #include "platform/System.h"
+#include "platform/TerminalText.h"
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
 #include "platform/Version.h"
@@ -329,7 +330,7 @@ std::string LinkHolderText(const std::string& dir) {
     int pid = reply.rfind(open, 0) == 0 ? std::atoi(reply.c_str() + open.size()) : 0;
     if (pid <= 0)
         return "held";
-    std::string name = vboard::ProgramName(pid);
+    std::string name = platform::TerminalSafe(vboard::ProgramName(pid));
     return std::to_string(pid) + (name.empty() ? "" : " (" + name + ")");
 }
 
@@ -341,13 +342,18 @@ int List() {
     }
     std::printf("%-8s %-10s %-22s %s\n", "PID", "CONFIGURED", "LINK HELD BY", "DIRECTORY");
     for (const auto& board : boards) {
+        // A daemon that did not say which folder it serves is shown without one.
+        if (board.dir.empty()) {
+            std::printf("%-8d %-10s %-22s %s\n", board.pid, "?", "(no answer)", "?");
+            continue;
+        }
         auto status = Ask(board.dir, "status");
         const char* configured = status.find("configured=1") != std::string::npos   ? "yes"
                                  : status.find("configured=0") != std::string::npos ? "no"
                                                                                     : "?";
         std::string link = status.empty() ? "(no answer)" : LinkHolderText(board.dir);
         std::printf("%-8d %-10s %-22s %s\n", board.pid, configured, link.c_str(),
-                    board.dir.c_str());
+                    platform::TerminalSafe(board.dir).c_str());
     }
     return 0;
 }

@@ -8,7 +8,9 @@
 #include <functional>
 #include <optional>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -67,6 +69,10 @@ TEST(CliNumber, PrefixesSuffixesAndLimits) {
     EXPECT_NE(why.find("0xFFFFFFFF"), std::string::npos) << why;
     EXPECT_FALSE(ParseNumber("4G", any)) << "a suffix past the limit";
     EXPECT_FALSE(ParseNumber("99999999999999999999999G", UINT64_MAX)) << "never wraps";
+    // 2^34 G is 2^64: wrapped, it would be 0.
+    for (const char* past : {"17179869184G", "0x400000000G", "1099511627776G"})
+        EXPECT_FALSE(ParseNumber(past, UINT64_MAX)) << past;
+    EXPECT_EQ(ParseNumber("17179869183G", UINT64_MAX), uint64_t{17179869183} << 30);
     EXPECT_FALSE(ParseNumber("256", 0xFF));
 
     try {
@@ -179,6 +185,61 @@ TEST(CliContentFile, PipesAreReadToTheirEnd) {
               }).find("more than 0x3E8 bytes"),
               std::string::npos);
     endless.join();
+}
+
+// Text files are read as they are decoded: a huge sparse file whose first
+// line is bad is refused at once, in a child whose address space may grow by
+// no more than 64 MiB, and in little time.
+TEST(CliContentFile, AHugeTextFileIsRefusedAtItsFirstLine) {
+    TempDir dir;
+    constexpr off_t kHuge = off_t{16} << 30;
+    struct {
+        const char* name;
+        const char* start; // before the holes' NULs
+        const char* why;
+    } files[] = {
+        {"a.ihex", "", "line 1: the line is longer than"},
+        {"b.srec", "S1 is not a record\n", "line 1: character 0x20"},
+        {"c.hex", "00ff", "character 0x00 at offset 4 (line 1)"},
+    };
+    for (const auto& f : files) {
+        const std::string path = dir.File(f.name);
+        WriteFile(path, f.start);
+        ASSERT_EQ(truncate(path.c_str(), kHuge), 0) << path;
+    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::ifstream status("/proc/self/status");
+        uint64_t vmKiB = 0;
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("VmSize:", 0) == 0)
+                vmKiB = std::stoull(line.substr(7));
+        const rlimit bound{(vmKiB << 10) + (64u << 20), (vmKiB << 10) + (64u << 20)};
+        if (vmKiB == 0 || setrlimit(RLIMIT_AS, &bound) != 0)
+            _exit(10);
+        int refused = 0;
+        for (const auto& f : files) {
+            try {
+                ReadContentFile(dir.File(f.name), std::nullopt, 128u << 20);
+            } catch (const TCliError& e) {
+                refused += std::string(e.what()).find(f.why) != std::string::npos;
+                if (std::string(e.what()).find(f.why) == std::string::npos)
+                    std::fprintf(stderr, "%s\n", e.what());
+            } catch (const std::bad_alloc&) {
+                _exit(11);
+            }
+        }
+        _exit(refused == 3 ? 0 : 12);
+    }
+    int status = 0;
+    rusage usage{};
+    ASSERT_EQ(wait4(child, &status, 0, &usage), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "10: no bound set, 11: out of memory, 12: not refused";
+    const double cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                       1e-6 * (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+    EXPECT_LT(cpu, 2.0) << "seconds: the files were read further than their first line";
 }
 
 TEST(CliOutputFile, AppearsOnlyOnCommit) {

@@ -1,10 +1,13 @@
 // The HEX text of memory content files.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "logic/HexCodec.h"
+#include "logic/InputFile.h"
+#include "tests/support/TestVBoard.h"
 
 namespace {
 
@@ -64,6 +67,33 @@ TEST(HexCodec, ABadCharacterIsReportedWithItsOffset) {
         EXPECT_FALSE(DecodeHexText(again.data(), again.size())) << "no error record needed";
     }
     EXPECT_STREQ(kInvalidHexFileText, "invalid hex file.");
+}
+
+// The memory page's HEX files are decoded a piece at a time: the bytes come
+// out the same across the pieces' edges, an odd last digit is padded, and a
+// bad digit far into the file is still found.
+TEST(HexCodec, AWriteFileIsDecodedAcrossItsPieces) {
+    std::vector<uint8_t> bytes(100000);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 13 + i / 256);
+    TempDir dir;
+    const std::string path = dir.File("w.hex");
+    std::string text = EncodeHexText(bytes.data(), bytes.size()) + "a";
+    std::ofstream(path, std::ios::binary) << text;
+    TWriteContent content = LoadWriteContent(path, true, 0, 1 << 20);
+    ASSERT_TRUE(content.ok) << content.warning;
+    ASSERT_EQ(content.count, bytes.size() + 1);
+    bytes.push_back(0xA0);
+    EXPECT_EQ(std::vector<uint8_t>(content.data.begin(), content.data.begin() + content.count),
+              bytes);
+
+    text[190001] = 'g';
+    std::ofstream(path, std::ios::binary) << text;
+    content = LoadWriteContent(path, false, 90000, 1 << 20);
+    EXPECT_TRUE(content.ok) << "the bad digit lies past the length asked for";
+    content = LoadWriteContent(path, true, 0, 1 << 20);
+    EXPECT_FALSE(content.ok);
+    EXPECT_EQ(content.warning, kInvalidHexFileText);
 }
 
 TEST(HexCodec, HexFileNames) {

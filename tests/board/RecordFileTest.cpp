@@ -2,6 +2,7 @@
 // bytes go, what it refuses and on which line, and what the writers emit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,19 @@ TEST(IntelHex, PlacesRecordsByTheirBaseAndLeavesGaps) {
     EXPECT_EQ(segments[1].address, 0x20u);
     EXPECT_EQ(segments[2].address, 0x10010u) << "records out of order are joined";
     EXPECT_EQ(segments[2].bytes, (TBytes{0x55, 0xAA, 0x01}));
+
+    // In a segment, offsets past 0xFFFF wrap round to its start; a linear
+    // address runs on.
+    segments = ReadBack(":020000021000EC\n:04FFFE001122334455\n:00000001FF\n", true);
+    ASSERT_EQ(segments.size(), 2u);
+    EXPECT_EQ(segments[0].address, 0x10000u);
+    EXPECT_EQ(segments[0].bytes, (TBytes{0x33, 0x44}));
+    EXPECT_EQ(segments[1].address, 0x1FFFEu);
+    EXPECT_EQ(segments[1].bytes, (TBytes{0x11, 0x22}));
+    segments = ReadBack(":020000040001F9\n:04FFFE001122334455\n:00000001FF\n", true);
+    ASSERT_EQ(segments.size(), 1u);
+    EXPECT_EQ(segments[0].address, 0x1FFFEu);
+    EXPECT_EQ(segments[0].bytes.size(), 4u);
 }
 
 TEST(IntelHex, NamesTheLineAndTheFault) {
@@ -156,6 +170,7 @@ TEST(IntelHex, NamesTheLineAndTheFault) {
             {(end + ":0100200033AC\n").c_str(), 2, "after the end-of-file record"},
             {":0100200033AC\n:0100200033AC", 2, "earlier record"},
             {":0100200033AC\n\n", 1, "no end-of-file record"},
+            {"\n \r\n\n", 3, "no end-of-file record"},
         },
         true);
 }
@@ -226,9 +241,64 @@ TEST(SRecord, NamesTheLineAndTheFault) {
             {"S1050010AABB85\nS5030002FA\nS9030000FC\n", 2, "says 2 data records, the file has 1"},
             {"S904000001FA\n", 1, "holds no data"},
             {"S9030000FC\nS1050010AABB85\n", 2, "after the end record"},
-            {"S1050010AABB85\nS5030001FB\n", 2, "no end record"},
+            // Without an end record: cut at the line end, inside a record,
+            // or after records the count does not cover.
+            {"S1050010AABB85\nS5030001FB", 2, "no end record (S7, S8 or S9): the file may be cut"},
+            {"S1050010AABB85\nS10500", 2, "too short"},
+            {"S1050010AABB85\nS5030001FB\nS1040012CC1D\n", 3,
+             "count record on line 2 says 1 data records, the file has 2"},
         },
         false);
+}
+
+// srec_cat leaves the end record out of a file with no start address.
+TEST(SRecord, AFileWithoutAnEndRecordEndsAtALineEnd) {
+    const TBytes data = Counting(40);
+    TSRecordWriter writer(0x100, 40, "HDR");
+    std::string text = Written(writer, data);
+    text.erase(text.rfind("S9"));
+    ASSERT_EQ(Lines(text).back().substr(0, 2), "S5");
+    const auto segments = ReadBack(text, false);
+    ASSERT_EQ(segments.size(), 1u);
+    EXPECT_EQ(segments[0].address, 0x100u);
+    EXPECT_EQ(segments[0].bytes, data);
+    // Nor is a count record needed.
+    EXPECT_EQ(ReadBack("S1050010AABB85\n\n", false).at(0).bytes, (TBytes{0xAA, 0xBB}));
+}
+
+// A source that hands the text on a few bytes at a time reads as the whole
+// text does, a record split at every place; a line too long for any record is
+// refused, not held.
+TEST(RecordLines, ATextInPiecesReadsAsTheWholeText) {
+    const TBytes data = Counting(3000);
+    TIntelHexWriter writer(0xFFF0);
+    const std::string text = Written(writer, data);
+    size_t at = 0, call = 0;
+    TRecordLines lines{TTextSource([&](char* buffer, size_t size) {
+        const size_t n = std::min({size, text.size() - at, ++call % 7 + 1});
+        std::copy_n(text.data() + at, n, buffer);
+        at += n;
+        return n;
+    })};
+    TRecordImage image;
+    TRecordError error;
+    ASSERT_TRUE(ReadIntelHex(lines, image, error)) << error.line << ": " << error.what;
+    const auto segments = image.TakeSegments();
+    ASSERT_EQ(segments.size(), 1u);
+    EXPECT_EQ(segments[0].address, 0xFFF0u);
+    EXPECT_EQ(segments[0].bytes, data);
+
+    const std::string endless = ":00000001FF\n\n" + std::string(kMaxRecordLine + 1, '0');
+    at = 0;
+    TRecordLines longLine{TTextSource([&](char* buffer, size_t size) {
+        const size_t n = std::min(size, endless.size() - at);
+        std::copy_n(endless.data() + at, n, buffer);
+        at += n;
+        return n;
+    })};
+    EXPECT_FALSE(ReadIntelHex(longLine, image, error));
+    EXPECT_EQ(error.line, 3u);
+    EXPECT_NE(error.what.find("longer than"), std::string::npos) << error.what;
 }
 
 TEST(ContentFormat, ChosenByNameFirstCharacterAndOption) {
