@@ -1,9 +1,12 @@
 #include "app/TestLog.h"
 
 #include <chrono>
-#include <cstdio>
 #include <fmt/format.h>
+#include <unistd.h>
 #include <utility>
+
+#include "logic/OutputTarget.h"
+#include "logic/WholeIo.h"
 
 TTestLog::TTestLog(std::string logPath) : path(std::move(logPath)) {}
 
@@ -25,11 +28,14 @@ void TTestLog::Write(const std::string& kind, const std::string& text, uint32_t 
     const std::string line =
         fmt::format("{}\t{}\t{}\t0x{:06X}\n", MonotonicMs(), kind, escaped, colour);
     std::lock_guard<std::mutex> lock(mutex);
-    // Opened per line so that a reader sees every line as soon as it is written.
-    if (FILE* f = std::fopen(path.c_str(), "a")) {
-        std::fputs(line.c_str(), f);
-        std::fclose(f);
-    }
+    // Opened per line so that a reader sees every line as soon as it is
+    // written; by the rules every appended log follows.
+    std::string reason;
+    const int fd = OpenLogFile(path, reason);
+    if (fd < 0)
+        return;
+    WriteAll(fd, line.data(), line.size());
+    ::close(fd);
 }
 
 void TTestLog::MessageBox(platform::MessageKind kind, const std::string& text, const std::string&) {

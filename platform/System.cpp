@@ -43,7 +43,7 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 void MakePathVariablesAbsolute() {
-    for (const char* name : {"KBR370_VBOARD_DIR", "QUARTUS_ROOTDIR", "KBR370_DESIGN"}) {
+    for (const char* name : {"KBR370_VBOARD_DIR", "QUARTUS_ROOTDIR", "KBR370_DESIGN", "KBR370_PANEL_TEST_LOG"}) {
         const char* value = std::getenv(name);
         if (value && *value && *value != '/')
             setenv(name, AbsolutePath(value).c_str(), 1);

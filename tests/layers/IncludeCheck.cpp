@@ -27,7 +27,7 @@ struct TLayer {
 // arrow no include follows is an error too, so the table never promises
 // more than the code does.
 const std::vector<TLayer> kLayers = {
-    {"app", {"app", "pages", "session", "skin", "board", "platform"}, true},
+    {"app", {"app", "pages", "session", "logic", "skin", "board", "platform"}, true},
     {"pages", {"pages", "session", "logic", "skin", "board", "platform"}, true},
     {"session", {"session", "logic", "config", "board", "platform", "wire"}, false},
     {"logic", {"logic", "wire"}, false},
