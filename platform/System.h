@@ -22,9 +22,9 @@ std::string AbsolutePath(const std::string& path);
 
 // Makes the paths that the environment hands the programs and their libraries
 // ($KBR370_VBOARD_DIR, $QUARTUS_ROOTDIR, $KBR370_DESIGN, $KBR370_PANEL_TEST_LOG)
-// absolute. Each program calls it once at start: the current directory changes later (to Quartus's
-// bin while the link opens, to "/" in the daemon), and a relative path would
-// then lead elsewhere.
+// absolute. Each program calls it once at start: the current directory changes
+// later (to Quartus's bin while the link opens, to "/" in the daemon), and a
+// relative path would then lead elsewhere.
 void MakePathVariablesAbsolute();
 
 // Whether a file exists (and is a regular file).
