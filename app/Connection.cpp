@@ -3,7 +3,7 @@
 #include "app/PageHost.h"
 #include "board/Board.h"
 #include "pages/PanelReporter.h"
-#include "session/ConnectSequence.h"
+#include "core/ConnectSequence.h"
 #include "skin/ButtonManager.h"
 #include "skin/HiddenButton.h"
 #include "skin/ScreenCursor.h"

@@ -3,7 +3,7 @@
 #include "board/Board.h"
 #include "pages/PanelReporter.h"
 #include "pages/PollTimer.h"
-#include "session/Devices.h"
+#include "core/devices/Devices.h"
 #include "skin/BitmapManager.h"
 #include "skin/SkinFont.h"
 #include "skin/WinColor.h"

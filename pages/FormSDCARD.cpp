@@ -4,7 +4,7 @@
 
 #include "board/Board.h"
 #include "pages/PanelReporter.h"
-#include "session/Devices.h"
+#include "core/devices/Devices.h"
 #include "skin/StandardControls.h"
 
 namespace {
