@@ -27,12 +27,12 @@
 #include "cli/SerialTerminal.h"
 #include "cli/StopSignals.h"
 #include "cli/TerminalMode.h"
+#include "core/devices/Devices.h"
 #include "core/devices/IrCodes.h"
-#include "core/files/OutputTarget.h"
 #include "core/devices/Ps2Mouse.h"
 #include "core/devices/Rs232Text.h"
+#include "core/files/OutputTarget.h"
 #include "platform/TerminalText.h"
-#include "core/devices/Devices.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/JsonOutput.h"
+#include "core/devices/Devices.h"
 #include "core/devices/HsmcReport.h"
 #include "core/devices/UsbDevice.h"
 #include "core/devices/VgaPattern.h"
-#include "core/devices/Devices.h"
 
 namespace {
 

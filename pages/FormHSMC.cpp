@@ -3,9 +3,9 @@
 #include <QLabel>
 
 #include "board/Board.h"
+#include "core/devices/Devices.h"
 #include "core/devices/HsmcReport.h"
 #include "pages/PanelReporter.h"
-#include "core/devices/Devices.h"
 #include "skin/Colours.h"
 #include "skin/StandardControls.h"
 

@@ -4,9 +4,9 @@
 #include <QLineEdit>
 
 #include "board/Board.h"
+#include "core/devices/Devices.h"
 #include "core/devices/LcdText.h"
 #include "pages/PanelReporter.h"
-#include "core/devices/Devices.h"
 #include "skin/ScreenCursor.h"
 #include "skin/StandardControls.h"
 

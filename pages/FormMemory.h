@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "core/devices/MemoryModel.h"
-#include "pages/Page.h"
-#include "core/jobs/MemoryTransfer.h"
 #include "core/Reporter.h"
+#include "core/devices/MemoryModel.h"
+#include "core/jobs/MemoryTransfer.h"
+#include "pages/Page.h"
 #include "skin/HiddenButton.h"
 
 class QCheckBox;

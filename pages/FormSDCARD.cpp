@@ -3,8 +3,8 @@
 #include <QLabel>
 
 #include "board/Board.h"
-#include "pages/PanelReporter.h"
 #include "core/devices/Devices.h"
+#include "pages/PanelReporter.h"
 #include "skin/StandardControls.h"
 
 namespace {

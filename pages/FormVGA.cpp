@@ -5,9 +5,9 @@
 #include <QPainter>
 
 #include "board/Board.h"
+#include "core/devices/Devices.h"
 #include "core/devices/VgaPattern.h"
 #include "pages/PanelReporter.h"
-#include "core/devices/Devices.h"
 #include "skin/StandardControls.h"
 
 namespace {

@@ -14,6 +14,7 @@
 #include "bench/BenchStats.h"
 #include "bench/gui/BenchBoard.h"
 #include "board/Board.h"
+#include "core/devices/Devices.h"
 #include "core/devices/IrCodes.h"
 #include "pages/DeviceMonitor.h"
 #include "pages/DialogRecorder.h"
@@ -21,7 +22,6 @@
 #include "pages/FormIR.h"
 #include "pages/FormPS2.h"
 #include "pages/FormRS232.h"
-#include "core/devices/Devices.h"
 #include "skin/TextLog.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/formats/HexCodec.h"
 #include "core/devices/MemoryModel.h"
 #include "core/files/WholeIo.h"
+#include "core/formats/HexCodec.h"
 
 int OpenInputFile(const std::string& path, uint64_t& size, std::string& reason) {
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/jobs/MarchTest.h"
 #include "core/jobs/CheckResult.h"
+#include "core/jobs/MarchTest.h"
 #include "core/jobs/SelfTestReport.h"
 #include "wire/Memories.h"
 

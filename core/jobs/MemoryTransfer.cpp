@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "board/Board.h"
-#include "core/formats/HexCodec.h"
 #include "core/devices/MemoryModel.h"
+#include "core/formats/HexCodec.h"
 #include "platform/System.h"
 
 namespace {

@@ -9,13 +9,13 @@
 
 #include "board/Board.h"
 #include "board/SdCardRegisters.h"
+#include "core/devices/Devices.h"
 #include "core/devices/HsmcReport.h"
 #include "core/devices/LcdText.h"
 #include "core/devices/MemoryModel.h"
 #include "core/devices/SdRegisterCrc.h"
 #include "core/devices/UsbDevice.h"
 #include "core/devices/VgaPattern.h"
-#include "core/devices/Devices.h"
 #include "core/jobs/ReportParts.h"
 #include "wire/Memories.h"
 

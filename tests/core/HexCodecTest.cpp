@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/formats/HexCodec.h"
 #include "core/files/InputFile.h"
+#include "core/formats/HexCodec.h"
 #include "tests/support/TestVBoard.h"
 
 namespace {

@@ -11,9 +11,9 @@
 
 #include "board/Board.h"
 #include "core/formats/HexCodec.h"
+#include "core/jobs/MemoryCheck.h"
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
-#include "core/jobs/MemoryCheck.h"
 #include "tests/support/TestVBoard.h"
 #include "vboard/Daemon.h"
 
