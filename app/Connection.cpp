@@ -2,8 +2,8 @@
 
 #include "app/PageHost.h"
 #include "board/Board.h"
+#include "core/ConnectSequence.h"
 #include "pages/PanelReporter.h"
-#include "session/ConnectSequence.h"
 #include "skin/ButtonManager.h"
 #include "skin/HiddenButton.h"
 #include "skin/ScreenCursor.h"

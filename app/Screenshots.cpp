@@ -31,7 +31,7 @@
 #include "pages/FormRS232.h"
 #include "pages/FormSDCARD.h"
 #include "pages/FormSeg7.h"
-#include "session/ForwardingReporter.h"
+#include "core/ForwardingReporter.h"
 #include "platform/System.h"
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"

@@ -5,8 +5,8 @@
 #include <unistd.h>
 #include <utility>
 
-#include "logic/OutputTarget.h"
-#include "logic/WholeIo.h"
+#include "core/files/OutputTarget.h"
+#include "core/files/WholeIo.h"
 
 TTestLog::TTestLog(std::string logPath) : path(std::move(logPath)) {}
 

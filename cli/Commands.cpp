@@ -25,8 +25,8 @@
 #include "config/DesignPath.h"
 #include "platform/ChosenCable.h"
 #include "platform/System.h"
-#include "session/ConnectSequence.h"
-#include "session/Devices.h"
+#include "core/ConnectSequence.h"
+#include "core/devices/Devices.h"
 #include "wire/WireFacts.h"
 
 namespace {

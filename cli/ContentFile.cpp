@@ -11,9 +11,9 @@
 #include <fmt/format.h>
 
 #include "cli/CliError.h"
-#include "logic/HexCodec.h"
-#include "logic/IntelHex.h"
-#include "logic/SRecord.h"
+#include "core/formats/HexCodec.h"
+#include "core/formats/IntelHex.h"
+#include "core/formats/SRecord.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "logic/ContentFormat.h"
-#include "logic/RecordImage.h"
+#include "core/formats/ContentFormat.h"
+#include "core/formats/RecordImage.h"
 
 // Memory content files for `mem write` and `mem verify`, in the format
-// `format` names, else the one of the file's name (logic/ContentFormat.h).
+// `format` names, else the one of the file's name (core/formats/ContentFormat.h).
 // "-" is standard input; it, a pipe, a FIFO or /dev/stdin is read to its
 // end. The panel's HEX text is taken as `xxd -p` writes it: hex digits of
 // either case, two a byte, and line breaks. Every error is a usage error

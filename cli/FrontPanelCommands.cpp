@@ -17,10 +17,10 @@
 #include "cli/OutputFile.h"
 #include "cli/ResultJson.h"
 #include "cli/StopSignals.h"
-#include "logic/LcdText.h"
-#include "logic/VcdWriter.h"
+#include "core/devices/Devices.h"
+#include "core/devices/LcdText.h"
+#include "core/formats/VcdWriter.h"
 #include "platform/Version.h"
-#include "session/Devices.h"
 
 namespace {
 

@@ -22,8 +22,8 @@
 #include "cli/Number.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgressBar.h"
-#include "logic/MemoryModel.h"
-#include "session/MemoryTransfer.h"
+#include "core/devices/MemoryModel.h"
+#include "core/jobs/MemoryTransfer.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "logic/ContentFormat.h"
-#include "logic/RecordImage.h"
+#include "core/formats/ContentFormat.h"
+#include "core/formats/RecordImage.h"
 #include "wire/Memories.h"
 
 namespace CLI {
@@ -26,7 +26,7 @@ std::string MemoryChoices();
 // Checks that `count` bytes from `address` lie inside the memory; throws a usage error otherwise.
 void CheckMemoryRange(const TMemory& memory, uint32_t address, uint64_t count);
 
-// Moves the file's segments (logic/RecordImage.h) from their places relative
+// Moves the file's segments (core/formats/RecordImage.h) from their places relative
 // to `address` to their memory addresses; throws a usage error, naming
 // `file`, when one does not lie inside the memory.
 void PlaceSegments(const TMemory& memory, uint32_t address, std::vector<TImageSegment>& segments,

@@ -27,12 +27,12 @@
 #include "cli/SerialTerminal.h"
 #include "cli/StopSignals.h"
 #include "cli/TerminalMode.h"
-#include "logic/IrCodes.h"
-#include "logic/OutputTarget.h"
-#include "logic/Ps2Mouse.h"
-#include "logic/Rs232Text.h"
+#include "core/devices/Devices.h"
+#include "core/devices/IrCodes.h"
+#include "core/devices/Ps2Mouse.h"
+#include "core/devices/Rs232Text.h"
+#include "core/files/OutputTarget.h"
 #include "platform/TerminalText.h"
-#include "session/Devices.h"
 
 namespace {
 
@@ -289,7 +289,7 @@ InputHandler SendKeys(bool terminal, std::optional<std::string> enter) {
 // The received bytes appended to a file as they came, zero bytes too.
 class TReceiveLog {
   public:
-    // By the rules every written file follows (logic/OutputTarget.h).
+    // By the rules every written file follows (core/files/OutputTarget.h).
     explicit TReceiveLog(std::string path) : path(std::move(path)) {
         std::string reason;
         fd = OpenLogFile(this->path, reason);

@@ -11,7 +11,7 @@
 
 #include "cli/CliError.h"
 #include "cli/EndingSignals.h"
-#include "logic/WholeIo.h"
+#include "core/files/WholeIo.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 #include <cstddef>
 #include <string>
 
-#include "logic/OutputTarget.h"
-#include "logic/ReplacingFile.h"
+#include "core/files/OutputTarget.h"
+#include "core/files/ReplacingFile.h"
 
 // Where kbr370 writes a file (`mem read`, the self test's reports, a VCD
-// trace), by the rules of logic/OutputTarget.h. A regular file appears under
+// trace), by the rules of core/files/OutputTarget.h. A regular file appears under
 // its name only when complete: the bytes go to a temporary file in the same
 // directory, which Commit renames into place; without Commit the temporary
 // file is removed, so a failed run leaves nothing. A stream is written as the

@@ -21,12 +21,12 @@
 #include "cli/ProgressBar.h"
 #include "cli/StopSignals.h"
 #include "cli/YesNoQuestion.h"
+#include "core/jobs/HtmlReport.h"
+#include "core/jobs/JsonReport.h"
+#include "core/jobs/JunitReport.h"
+#include "core/jobs/ReportParts.h"
+#include "core/jobs/SelfTest.h"
 #include "platform/Version.h"
-#include "session/HtmlReport.h"
-#include "session/JsonReport.h"
-#include "session/JunitReport.h"
-#include "session/ReportParts.h"
-#include "session/SelfTest.h"
 
 namespace {
 

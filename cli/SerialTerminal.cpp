@@ -5,7 +5,7 @@
 
 #include <fmt/format.h>
 
-#include "logic/Rs232Text.h"
+#include "core/devices/Rs232Text.h"
 
 std::string EnterBytes(std::string_view mapping) {
     if (mapping == "cr")

@@ -1,7 +1,7 @@
 #pragma once
 #include <ostream>
 
-#include "session/Reporter.h"
+#include "core/Reporter.h"
 
 // kbr370's side of the reporting seam: what is happening and what went well
 // as lines on `out`, boxes as "kbr370: <text>" lines on `err` (under --json,

@@ -12,10 +12,10 @@
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/JsonOutput.h"
-#include "logic/HsmcReport.h"
-#include "logic/UsbDevice.h"
-#include "logic/VgaPattern.h"
-#include "session/Devices.h"
+#include "core/devices/Devices.h"
+#include "core/devices/HsmcReport.h"
+#include "core/devices/UsbDevice.h"
+#include "core/devices/VgaPattern.h"
 
 namespace {
 

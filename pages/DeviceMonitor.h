@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "board/Board.h"
-#include "session/Devices.h"
+#include "core/devices/Devices.h"
 
 class TPage;
 class TPollTimer;

@@ -1,9 +1,9 @@
 #include "pages/FormButton.h"
 
 #include "board/Board.h"
+#include "core/devices/Devices.h"
 #include "pages/PanelReporter.h"
 #include "pages/PollTimer.h"
-#include "session/Devices.h"
 #include "skin/BitmapManager.h"
 #include "skin/SkinFont.h"
 #include "skin/WinColor.h"

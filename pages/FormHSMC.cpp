@@ -3,9 +3,9 @@
 #include <QLabel>
 
 #include "board/Board.h"
-#include "logic/HsmcReport.h"
+#include "core/devices/Devices.h"
+#include "core/devices/HsmcReport.h"
 #include "pages/PanelReporter.h"
-#include "session/Devices.h"
 #include "skin/Colours.h"
 #include "skin/StandardControls.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <array>
 
-#include "logic/IrCodes.h"
+#include "core/devices/IrCodes.h"
 #include "pages/MonitorPage.h"
 #include "skin/HiddenButton.h"
 

@@ -4,9 +4,9 @@
 #include <QLineEdit>
 
 #include "board/Board.h"
-#include "logic/LcdText.h"
+#include "core/devices/Devices.h"
+#include "core/devices/LcdText.h"
 #include "pages/PanelReporter.h"
-#include "session/Devices.h"
 #include "skin/ScreenCursor.h"
 #include "skin/StandardControls.h"
 

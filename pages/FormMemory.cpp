@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "board/Board.h"
-#include "logic/HexCodec.h"
-#include "logic/InputFile.h"
-#include "logic/ReplacingFile.h"
+#include "core/files/InputFile.h"
+#include "core/files/ReplacingFile.h"
+#include "core/formats/HexCodec.h"
 #include "pages/Dialogs.h"
 #include "pages/FormProgress.h"
 #include "pages/PanelReporter.h"

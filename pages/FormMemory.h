@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "logic/MemoryModel.h"
+#include "core/Reporter.h"
+#include "core/devices/MemoryModel.h"
+#include "core/jobs/MemoryTransfer.h"
 #include "pages/Page.h"
-#include "session/MemoryTransfer.h"
-#include "session/Reporter.h"
 #include "skin/HiddenButton.h"
 
 class QCheckBox;

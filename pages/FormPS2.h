@@ -1,7 +1,7 @@
 #pragma once
 #include <QRect>
 
-#include "logic/Ps2Mouse.h"
+#include "core/devices/Ps2Mouse.h"
 #include "pages/MonitorPage.h"
 #include "skin/HiddenButton.h"
 

@@ -5,7 +5,7 @@
 
 #include "board/Board.h"
 #include "board/VisibleText.h"
-#include "logic/Rs232Text.h"
+#include "core/devices/Rs232Text.h"
 #include "pages/PanelReporter.h"
 #include "skin/SkinFont.h"
 #include "skin/StandardControls.h"

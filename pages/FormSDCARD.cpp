@@ -3,8 +3,8 @@
 #include <QLabel>
 
 #include "board/Board.h"
+#include "core/devices/Devices.h"
 #include "pages/PanelReporter.h"
-#include "session/Devices.h"
 #include "skin/StandardControls.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <QPoint>
 #include <array>
 
-#include "logic/Seg7Digits.h"
+#include "core/devices/Seg7Digits.h"
 #include "pages/Page.h"
 
 // The 7-segment page: eight hexadecimal glyphs, each stepped up and down by a

@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-#include "logic/UsbDevice.h"
+#include "core/devices/UsbDevice.h"
 #include "pages/DeviceMonitor.h"
 #include "pages/PanelReporter.h"
 #include "skin/BitmapManager.h"

@@ -5,9 +5,9 @@
 #include <QPainter>
 
 #include "board/Board.h"
-#include "logic/VgaPattern.h"
+#include "core/devices/Devices.h"
+#include "core/devices/VgaPattern.h"
 #include "pages/PanelReporter.h"
-#include "session/Devices.h"
 #include "skin/StandardControls.h"
 
 namespace {

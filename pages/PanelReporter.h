@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "session/Reporter.h"
+#include "core/Reporter.h"
 
 // The panel's side of the reporting seam: boxes through Dialogs(), the beep
 // through the application. The main window adds the info line, status and

@@ -14,14 +14,14 @@
 #include "bench/BenchStats.h"
 #include "bench/gui/BenchBoard.h"
 #include "board/Board.h"
-#include "logic/IrCodes.h"
+#include "core/devices/Devices.h"
+#include "core/devices/IrCodes.h"
 #include "pages/DeviceMonitor.h"
 #include "pages/DialogRecorder.h"
 #include "pages/Dialogs.h"
 #include "pages/FormIR.h"
 #include "pages/FormPS2.h"
 #include "pages/FormRS232.h"
-#include "session/Devices.h"
 #include "skin/TextLog.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "bench/BenchStats.h"
-#include "logic/IntelHex.h"
-#include "logic/RecordLines.h"
+#include "core/formats/IntelHex.h"
+#include "core/formats/RecordLines.h"
 
 namespace {
 

@@ -31,7 +31,7 @@ bool WriteBoardSource(const QString& path) {
         return false;
     QTextStream out(&file);
     out << "// Drawn by kbr_skin_gen; do not edit.\n"
-           "#include \"session/BoardPicture.h\"\n\n"
+           "#include \"core/jobs/BoardPicture.h\"\n\n"
            "namespace kbr::boardpicture {\n\n"
            "const char kPngBase64[] =\n";
     const QByteArray base64 = png.toBase64();

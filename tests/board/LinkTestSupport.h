@@ -10,7 +10,7 @@
 #include <fmt/format.h>
 
 #include "board/Board.h"
-#include "logic/HexCodec.h"
+#include "core/formats/HexCodec.h"
 #include "tests/support/TestVBoard.h"
 
 // Counts the beeps of the boards it watches.

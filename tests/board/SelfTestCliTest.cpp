@@ -10,7 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "logic/SdRegisterCrc.h"
+#include "core/devices/SdRegisterCrc.h"
 #include "tests/support/CliRun.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "session/ForwardingReporter.h"
+#include "core/ForwardingReporter.h"
 #include "tests/support/TestVBoard.h"
 
 class QWidget;

@@ -26,7 +26,7 @@
 #include "platform/UnixSocket.h"
 #include "platform/System.h"
 #include "platform/VBoardDir.h"
-#include "session/ConnectSequence.h"
+#include "core/ConnectSequence.h"
 #include "skin/Animate.h"
 #include "skin/ButtonManager.h"
 #include "skin/CustomButton.h"

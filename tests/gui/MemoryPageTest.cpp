@@ -36,7 +36,7 @@
 #include "pages/FormMemory.h"
 #include "pages/FormProgress.h"
 #include "pages/FormVGA.h"
-#include "logic/HexCodec.h"
+#include "core/formats/HexCodec.h"
 #include "platform/System.h"
 #include "skin/ButtonManager.h"
 #include "skin/Colours.h"

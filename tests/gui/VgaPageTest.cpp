@@ -3,7 +3,7 @@
 #include <QComboBox>
 
 #include "pages/FormVGA.h"
-#include "logic/VgaPattern.h"
+#include "core/devices/VgaPattern.h"
 #include "skin/Colours.h"
 #include "tests/gui/BoardPageTest.h"
 

@@ -27,17 +27,16 @@ struct TLayer {
 // arrow no include follows is an error too, so the table never promises
 // more than the code does.
 const std::vector<TLayer> kLayers = {
-    {"app", {"app", "pages", "session", "logic", "skin", "board", "platform"}, true},
-    {"pages", {"pages", "session", "logic", "skin", "board", "platform"}, true},
-    {"session", {"session", "logic", "config", "board", "platform", "wire"}, false},
-    {"logic", {"logic", "wire"}, false},
+    {"app", {"app", "pages", "core", "skin", "board", "platform"}, true},
+    {"pages", {"pages", "core", "skin", "board", "platform"}, true},
+    {"core", {"core", "config", "board", "platform", "wire"}, false},
     {"skin", {"skin", "platform"}, true},
     {"config", {"config", "platform", "wire"}, false},
     {"board", {"board", "platform", "wire"}, false},
     {"platform", {"platform"}, false},
     {"drivers", {"drivers", "platform", "wire"}, false},
     {"vboard", {"vboard", "platform", "wire"}, false},
-    {"cli", {"cli", "session", "config", "board", "logic", "platform", "wire"}, false},
+    {"cli", {"cli", "core", "config", "board", "platform", "wire"}, false},
     {"wire", {"wire"}, false},
     // The build-time generators: the skin drawn with Qt, the design file by the virtual board's
     // rules.

@@ -21,10 +21,10 @@ grep -q '^board/Board.h:[0-9]*: #include "app/FormMain.h": board may not use app
 
 # Qt in a Qt-free folder, and an include that leaves the source root.
 sed -i '$d' "$copy/board/Board.h"
-echo '#include <QString>' >>"$copy/logic/HexCodec.h"
+echo '#include <QString>' >>"$copy/core/formats/HexCodec.h"
 echo '#include "nowhere/Thing.h"' >>"$copy/wire/WireFacts.h"
-if "$check" "$copy" >"$copy/out.txt"; then fail "Qt in logic passes"; fi
-grep -q '^logic/HexCodec.h:[0-9]*: #include <QString>: logic never includes Qt$' "$copy/out.txt" &&
+if "$check" "$copy" >"$copy/out.txt"; then fail "Qt in core passes"; fi
+grep -q '^core/formats/HexCodec.h:[0-9]*: #include <QString>: core never includes Qt$' "$copy/out.txt" &&
     grep -q '^wire/WireFacts.h:[0-9]*: .*not a path from the source root$' "$copy/out.txt" &&
     [ "$(grep -c '#include' "$copy/out.txt")" -eq 2 ] || { cat "$copy/out.txt"; fail "wrong report"; }
 exit 0

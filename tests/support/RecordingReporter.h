@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "session/ForwardingReporter.h"
+#include "core/ForwardingReporter.h"
 
 // Remembers everything reported, in order, with the time it came; passes it
 // on to the reporter it stands in front of, if any.

@@ -1,0 +1,39 @@
+#include "core/devices/Ps2Mouse.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr uint8_t kAlwaysOne = 0x08;
+constexpr int kPicture = 16;
+
+} // namespace
+
+TMousePointer CentredPointer() {
+    return {kMouseAreaWidth / 2, kMouseAreaHeight / 2, 0};
+}
+
+bool IsWholeReports(uint32_t count) {
+    return count != 0 && count % kMouseReportSize == 0;
+}
+
+bool ApplyMouseReport(TMousePointer& pointer, const uint8_t* report) {
+    if ((report[0] & kAlwaysOne) == 0)
+        return false;
+    pointer.x = std::clamp(pointer.x + static_cast<int8_t>(report[1]), 0, kMouseAreaWidth - 1);
+    pointer.y = std::clamp(pointer.y + static_cast<int8_t>(report[2]), 0, kMouseAreaHeight - 1);
+    pointer.buttons = report[0] & 3;
+    return true;
+}
+
+TPicturePosition PointerPicturePosition(const TMousePointer& pointer, int boxWidth,
+                                        int boxHeight) {
+    const int px = pointer.x * (boxWidth - kPicture) / kMouseAreaWidth;
+    const int py = pointer.y * (boxHeight - kPicture) / kMouseAreaHeight;
+    return {px, boxHeight - py - (kPicture + 1)};
+}
+
+const char* MouseButtonsText(int buttons) {
+    static const char* const kTexts[] = {"-", "L", "R", "LR"};
+    return kTexts[buttons & 3];
+}

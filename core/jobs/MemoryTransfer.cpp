@@ -1,0 +1,175 @@
+#include "core/jobs/MemoryTransfer.h"
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+#include "board/Board.h"
+#include "core/devices/MemoryModel.h"
+#include "core/formats/HexCodec.h"
+#include "platform/System.h"
+
+namespace {
+
+// A plan cut for no bytes still moves what it is given.
+uint32_t MostPerExchange(const TMemoryTransfer::TPlan& plan) {
+    return std::max(plan.exchange, 1u);
+}
+
+} // namespace
+
+TMemoryTransfer::TMemoryTransfer(TBoard& board, Progress progress, AbortCheck aborted)
+    : board(board), progress(std::move(progress)), aborted(std::move(aborted)) {}
+
+TMemoryTransfer::TPlan TMemoryTransfer::PanelReadPlan(uint32_t total) {
+    // The bytes go out in the largest reads the link allows, not cut at the
+    // step boundaries, so a save takes no more exchanges than its size needs.
+    const uint32_t step = TransferStep(total, 0);
+    return {.exchange = std::min(step, TBoard::kMaxReadChunk), .step = step, .ping = true};
+}
+
+TMemoryTransfer::TPlan TMemoryTransfer::PanelWritePlan(uint32_t total) {
+    const uint32_t step = TransferStep(total, TBoard::kMaxWriteChunk);
+    return {.exchange = step, .step = step, .ping = true};
+}
+
+TMemoryTransfer::TPlan TMemoryTransfer::ReadPlan() {
+    return {.exchange = TBoard::kMaxReadChunk};
+}
+
+TMemoryTransfer::TPlan TMemoryTransfer::WritePlan() {
+    return {.exchange = TBoard::kMaxWriteChunk};
+}
+
+bool TMemoryTransfer::StepAndCheck(uint32_t done, uint32_t total, uint32_t step) {
+    const uint32_t reached = done == total ? total : done / step * step;
+    if (reached > 0 && progress)
+        progress(reached, total);
+    return Aborted();
+}
+
+TMemoryTransfer::TResult TMemoryTransfer::Exchanges(uint32_t count, const TPlan& plan,
+                                                    const Exchange& exchange) {
+    TResult result{.total = count};
+    if (plan.ping && !board.Ping()) {
+        result.outcome = Outcome::NotAnswering;
+        return result;
+    }
+    const uint32_t most = MostPerExchange(plan);
+    const uint32_t step = std::max(plan.step, 1u);
+    while (result.done < count) {
+        const uint32_t n = std::min(most, count - result.done);
+        result.outcome = exchange(result.done, n);
+        if (result.outcome != Outcome::Done)
+            break;
+        result.done += n;
+        if (StepAndCheck(result.done, count, step)) {
+            result.outcome = Outcome::Aborted;
+            break;
+        }
+    }
+    return result;
+}
+
+TMemoryTransfer::TResult TMemoryTransfer::Read(const TMemory& memory, uint32_t address,
+                                               uint32_t count, const TPlan& plan,
+                                               const Sink& sink) {
+    std::vector<uint8_t> chunk(std::min(MostPerExchange(plan), count));
+    return Exchanges(count, plan, [&](uint32_t offset, uint32_t n) {
+        if (!board.ReadMemory(memory.code, address + offset, n, chunk.data()))
+            return Outcome::LinkFailed;
+        return sink(chunk.data(), n) ? Outcome::Done : Outcome::SinkFailed;
+    });
+}
+
+TMemoryTransfer::TResult TMemoryTransfer::ReadToFile(const TMemory& memory, uint32_t address,
+                                                     uint32_t count, const TPlan& plan, bool hex,
+                                                     const FileWriter& write) {
+    std::vector<char> text;
+    return Read(memory, address, count, plan, [&](const uint8_t* data, uint32_t n) {
+        if (!hex)
+            return write(data, n);
+        text.resize(2 * size_t{n});
+        EncodeHexText(data, n, text.data());
+        return write(text.data(), text.size());
+    });
+}
+
+TMemoryTransfer::TResult TMemoryTransfer::Write(const TMemory& memory, uint32_t address,
+                                                const uint8_t* data, uint32_t count,
+                                                const TPlan& plan) {
+    return Exchanges(count, plan, [&](uint32_t offset, uint32_t n) {
+        if (plan.ping) {
+            if (!board.Ping())
+                return Outcome::LinkFailed;
+            // The front end gets its turn between the two exchanges as well.
+            if (Aborted())
+                return Outcome::Aborted;
+        }
+        return board.WriteMemory(memory.code, address + offset, n, data + offset)
+                   ? Outcome::Done
+                   : Outcome::LinkFailed;
+    });
+}
+
+TMemoryTransfer::TResult TMemoryTransfer::Verify(const TMemory& memory, uint32_t address,
+                                                 const uint8_t* data, uint32_t count,
+                                                 const TPlan& plan) {
+    uint32_t offset = 0;
+    uint8_t boardByte = 0;
+    TResult result = Read(memory, address, count, plan, [&](const uint8_t* got, uint32_t n) {
+        const auto [mine, theirs] = std::mismatch(got, got + n, data + offset);
+        if (mine != got + n) {
+            offset += static_cast<uint32_t>(mine - got);
+            boardByte = *mine;
+            return false;
+        }
+        offset += n;
+        return true;
+    });
+    if (result.outcome == Outcome::SinkFailed) {
+        result.outcome = Outcome::Differs;
+        result.done = offset;
+        result.boardByte = boardByte;
+        result.expectedByte = data[offset];
+    }
+    return result;
+}
+
+TMemoryTransfer::TResult TMemoryTransfer::Erase() {
+    const uint32_t start = platform::GetTickCount();
+    TResult result = EraseSteps();
+    result.elapsedMs = platform::GetTickCount() - start;
+    return result;
+}
+
+TMemoryTransfer::TResult TMemoryTransfer::EraseSteps() {
+    TResult result;
+    const uint32_t steps = board.QueryEraseStatus();
+    result.total = steps;
+    if (!EraseStepCountValid(steps)) {
+        result.outcome = Outcome::BadStepCount;
+        return result;
+    }
+    for (uint32_t i = 0; i < steps; ++i) {
+        bool done = false;
+        bool ok;
+        {
+            std::lock_guard<std::recursive_mutex> lock(board.Lock);
+            ok = board.StartErase(done, static_cast<uint16_t>(i));
+        }
+        result.stepFailed = !ok || !done;
+        if (!result.stepFailed)
+            result.done = i + 1;
+        if (progress)
+            progress(i + 1, steps);
+        // An Abort seen now wins over the step's failure: the user asked to stop.
+        if (Aborted())
+            result.outcome = Outcome::Aborted;
+        else if (result.stepFailed)
+            result.outcome = ok ? Outcome::Refused : Outcome::LinkFailed;
+        if (result.outcome != Outcome::Done)
+            return result;
+    }
+    return result;
+}

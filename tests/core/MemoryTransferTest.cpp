@@ -1,0 +1,139 @@
+// The memory transfers and the erase that the panel and kbr370 share, against
+// a real virtual board: how a plan cuts the exchanges, what progress is told,
+// where an Abort stops, and what each outcome carries.
+#include <gtest/gtest.h>
+
+#include <fmt/format.h>
+#include <string>
+#include <vector>
+
+#include "board/Board.h"
+#include "core/formats/HexCodec.h"
+#include "core/jobs/MemoryTransfer.h"
+#include "tests/support/TestVBoard.h"
+
+namespace {
+
+using kbr::wire::kFlash;
+using TOutcome = TMemoryTransfer::Outcome;
+const kbr::wire::TMemory& kSram = kbr::wire::MemoryOf(kbr::wire::kMemorySram);
+
+class MemoryTransferTest : public testing::Test {
+  protected:
+    MemoryTransferTest() {
+        std::string error;
+        EXPECT_TRUE(board.Connect(error, 0)) << error;
+        vboard.CtlOk("log requests");
+    }
+    // A transfer that records its progress and stops once `abortAfter` checks said go on.
+    TMemoryTransfer Transfer(int abortAfter = -1) {
+        return TMemoryTransfer(
+            board,
+            [this](uint32_t done, uint32_t total) {
+                steps.push_back({done, total});
+            },
+            [this, abortAfter] { return abortAfter >= 0 && checks++ >= abortAfter; });
+    }
+    std::string Requests() { return vboard.CtlOk("log requests"); }
+    static std::string Repeat(const std::string& id, int n) {
+        std::string s;
+        for (int i = 0; i < n; ++i)
+            s += (s.empty() ? "" : " ") + id;
+        return s;
+    }
+
+    TestVBoard vboard;
+    TBoard board;
+    std::vector<std::pair<uint32_t, uint32_t>> steps;
+    int checks = 0;
+};
+
+TEST_F(MemoryTransferTest, PlansCutTheExchangesAndTellProgressInSteps) {
+    std::vector<uint8_t> pattern(40);
+    for (size_t i = 0; i < pattern.size(); ++i)
+        pattern[i] = static_cast<uint8_t>(0xA0 + i);
+    vboard.CtlOk("mem write 6 0x100 " + EncodeHexText(pattern.data(), pattern.size()));
+    Requests();
+
+    // The panel's read: a keep-alive, then twentieths of 2 bytes, each told.
+    std::string text;
+    auto r = Transfer().ReadToFile(kSram, 0x100, 40, TMemoryTransfer::PanelReadPlan(40), true,
+                                   [&](const void* data, size_t n) {
+                                       text.append(static_cast<const char*>(data), n);
+                                       return true;
+                                   });
+    EXPECT_TRUE(r.Ok());
+    EXPECT_EQ(text, EncodeHexText(pattern.data(), pattern.size()));
+    EXPECT_EQ(Requests(), "01 " + Repeat("0E", 20));
+    ASSERT_EQ(steps.size(), 20u);
+    EXPECT_EQ(steps.front(), std::make_pair(2u, 40u));
+    EXPECT_EQ(steps.back(), std::make_pair(40u, 40u));
+
+    // The largest reads, no keep-alive: 0x10002 bytes take three.
+    steps.clear();
+    uint32_t got = 0;
+    r = Transfer().Read(kSram, 0, 0x10002, TMemoryTransfer::ReadPlan(),
+                        [&](const uint8_t*, uint32_t n) { return (got += n), true; });
+    EXPECT_TRUE(r.Ok());
+    EXPECT_EQ(got, 0x10002u);
+    EXPECT_EQ(Requests(), "0E 0E 0E");
+    EXPECT_EQ(steps.back().first, 0x10002u);
+
+    // An Abort seen between the keep-alive and the write of the third step:
+    // exactly two steps reach the board.
+    steps.clear();
+    const std::vector<uint8_t> ones(40, 0x11);
+    r = Transfer(4).Write(kSram, 0x200, ones.data(), 40, TMemoryTransfer::PanelWritePlan(40));
+    EXPECT_EQ(r.outcome, TOutcome::Aborted);
+    EXPECT_EQ(r.done, 4u);
+    EXPECT_EQ(Requests(), "01 01 0D 01 0D 01");
+    EXPECT_EQ(vboard.CtlOk("mem read 6 0x203 2"), "1100");
+
+    // A verify names the first byte that differs, and both values.
+    vboard.CtlOk("mem write 6 0x115 00");
+    r = Transfer().Verify(kSram, 0x100, pattern.data(), 40, TMemoryTransfer::ReadPlan());
+    EXPECT_EQ(r.outcome, TOutcome::Differs);
+    EXPECT_EQ(r.done, 0x15u);
+    EXPECT_EQ(r.boardByte, 0x00);
+    EXPECT_EQ(r.expectedByte, 0xB5);
+}
+
+TEST_F(MemoryTransferTest, EraseStepsRefusalsAndAborts) {
+    vboard.CtlOk("erase step-ms 150");
+    vboard.CtlOk("erase steps 4");
+    vboard.CtlOk("mem write 3 0x600000 00");
+    auto r = Transfer().Erase();
+    EXPECT_TRUE(r.Ok());
+    EXPECT_EQ(r.done, 4u);
+    EXPECT_GE(r.elapsedMs, 600u);
+    vboard.CtlOk("erase step-ms 0");
+    EXPECT_EQ(steps.back(), std::make_pair(4u, 4u));
+    EXPECT_EQ(vboard.CtlOk("mem read 3 0x600000 1"), "FF");
+    EXPECT_EQ(Requests(), "0A 0B 0B 0B 0B");
+
+    // The board refuses the third step: two were done, the link is in doubt.
+    vboard.CtlOk("fault status:0 3");
+    vboard.CtlOk("fault status:1");
+    r = Transfer().Erase();
+    EXPECT_EQ(r.outcome, TOutcome::Refused);
+    EXPECT_EQ(r.done, 2u);
+    EXPECT_TRUE(r.stepFailed);
+
+    // An Abort after the second step: the rest is left alone.
+    Requests();
+    r = Transfer(1).Erase();
+    EXPECT_EQ(r.outcome, TOutcome::Aborted);
+    EXPECT_EQ(r.done, 2u);
+    EXPECT_FALSE(r.stepFailed);
+    EXPECT_EQ(Requests(), "0A 0B 0B");
+
+    // A count no flash can have: no step is sent.
+    vboard.CtlOk("erase steps 0");
+    r = Transfer().Erase();
+    EXPECT_EQ(r.outcome, TOutcome::BadStepCount);
+    EXPECT_FALSE(r.stepFailed);
+    EXPECT_EQ(Requests(), "0A");
+    EXPECT_TRUE(kFlash.flash);
+}
+
+} // namespace
