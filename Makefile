@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD_DIR := $(if $(filter asan,$(PRESET)),build-asan,build)
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test test-asan bench screenshots install package clean
+.PHONY: deps configure build run test test-asan board-picture bench screenshots install package clean
 
 deps:
 	@scripts/deps.sh
@@ -22,6 +22,10 @@ test: build
 
 test-asan:
 	$(MAKE) test PRESET=asan
+
+# Redraws the checked-in board picture of the reports after the skin changed.
+board-picture: build
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bin/kbr_skin_gen --board-source resources/board
 
 bench: build
 	scripts/bench.sh $(BUILD_DIR)/bin
