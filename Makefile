@@ -1,9 +1,9 @@
 # Thin wrapper over CMake; docs/HACKING.md lists these targets.
 PRESET ?= default
-BUILD_DIR := $(if $(filter asan,$(PRESET)),build-asan,build)
+BUILD_DIR := build$(if $(filter-out default,$(PRESET)),-$(PRESET))
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test test-asan bench screenshots install package clean
+.PHONY: deps configure build run test test-asan test-tools board-picture bench screenshots install package clean
 
 deps:
 	@scripts/deps.sh
@@ -22,6 +22,15 @@ test: build
 
 test-asan:
 	$(MAKE) test PRESET=asan
+
+# The tools alone, built as where Qt 6 is not found (in build-tools/), and
+# their part of the suite.
+test-tools:
+	$(MAKE) test PRESET=tools
+
+# Redraws the checked-in board picture of the reports after the skin changed.
+board-picture: build
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bin/kbr_skin_gen --board-source resources/board
 
 bench: build
 	scripts/bench.sh $(BUILD_DIR)/bin
@@ -46,4 +55,4 @@ package: build
 	fi
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-tools

@@ -1,8 +1,9 @@
 #pragma once
 #include <cstddef>
 
-// The board as the panel draws it, for reports that show it: a PNG drawn by
-// the skin generator at build time (kept as base64, as a data: URI takes it)
+// The board as the panel draws it, for reports that show it: the PNG that the
+// skin generator drew, checked in under resources/board and written as source
+// at build time without Qt (kept as base64, as a data: URI takes it)
 // and the frame of each device on it, in the picture's pixels (twice the
 // panel's).
 namespace kbr::boardpicture {

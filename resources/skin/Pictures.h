@@ -14,8 +14,9 @@ QImage PaintMainUi(int w, int h);
 // its devices by name, in the picture's 1x coordinates.
 QRect BoardArea();
 std::vector<std::pair<QString, QRect>> BoardDeviceFrames();
-// Writes the board and its device frames as C++ source for the report writers.
-bool WriteBoardSource(const QString& path);
+// Writes the board as board.png and its device frames as frames.txt into dir,
+// for the report writers.
+bool WriteBoardSource(const QString& dir);
 QImage PaintAboutBackground(int w, int h);
 QImage PaintPageBackground(const QString& name, int w, int h);
 QImage PaintButtonStrip(const QString& name, int w, int h);

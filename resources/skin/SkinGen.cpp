@@ -159,7 +159,7 @@ bool WriteSet(const QString& dir, int scale, const QString& qrcName, const QStri
 
 // The 1x set is what every window loads; the 2x set, the same drawing at
 // twice the resolution, serves screens with a device pixel ratio above 1.
-// With --board-source it writes only the board picture's source file.
+// With --board-source it writes only the board picture's two files.
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     if (argc == 3 && QByteArray(argv[1]) == "--board-source") {
@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIR OUTPUT_DIR_2X | --board-source FILE.cpp\n",
+        std::fprintf(stderr, "usage: %s OUTPUT_DIR OUTPUT_DIR_2X | --board-source DIR\n",
                      argv[0]);
         return 2;
     }

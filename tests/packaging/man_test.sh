@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# The man pages in $1/man: each renders without a warning, names its program,
-# and kbr370's command reference has a part for every command --help lists.
+# The man pages in $1/man of the programs named after it: each renders without
+# a warning, names its program, and kbr370's command reference has a part for
+# every command --help lists.
 set -euo pipefail
 man_dir=$1/man bin=$1/bin
+shift
+programs=("$@")
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-for program in kbr370 kbr370-vboard kbr370-panel; do
+for program in "${programs[@]}"; do
   page=$man_dir/$program.1
   [[ -f $page && -f $page.gz ]] || { fail "$program.1 or its .gz is missing"; continue; }
   cmp -s <(gzip -dc "$page.gz") "$page" || fail "$program.1.gz is not $program.1"
