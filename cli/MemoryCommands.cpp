@@ -85,6 +85,15 @@ nlohmann::json RangesJson(const TSegments& segments) {
     return ranges;
 }
 
+// The --json summary of a file written to or compared with a memory.
+nlohmann::json FileSummary(const TMemory& memory, const std::string& file,
+                           const TSegments& segments) {
+    return {{"memory", memory.argument},
+            {"file", file},
+            {"bytes", ByteCount(segments)},
+            {"ranges", RangesJson(segments)}};
+}
+
 TSegments ContentFor(const TMemory& memory, uint32_t address, const std::string& file,
                      const std::string& format) {
     CheckMemoryRange(memory, address, 1);
@@ -303,6 +312,16 @@ void AddMemoryCommands(CLI::App& app) {
         command->add_option("--format", a->format, kFormatHelp)->type_name(kContentFormatNames);
         AddJsonFlag(*command, "print the summary as one JSON object");
     };
+    // A file placed at an address of a memory, and its content, read and
+    // checked whole before the board is touched.
+    const auto addFile = [&a, &memories](CLI::App* command) {
+        command->add_option("memory", a->memory, memories)->required();
+        command->add_option("address", a->address, kPlaceHelp)->required();
+        FileNameOption(command->add_option("file", a->file, kFileHelp))->required();
+    };
+    const auto fileContent = [a](const TMemory& m) {
+        return ContentFor(m, ByteAddress(a->address), a->file, a->format);
+    };
 
     auto* read = mem->add_subcommand("read", "save a range of a memory to FILE");
     read->add_option("memory", a->memory, memories)->required();
@@ -328,18 +347,14 @@ void AddMemoryCommands(CLI::App& app) {
     });
 
     auto* write = mem->add_subcommand("write", "copy FILE into a memory");
-    write->add_option("memory", a->memory, memories)->required();
-    write->add_option("address", a->address, kPlaceHelp)->required();
-    FileNameOption(write->add_option("file", a->file, kFileHelp))->required();
+    addFile(write);
     write->add_flag("--verify", a->verify, "read back and compare after writing");
     write->add_flag("--no-verify", a->noVerify,
                     "do not read back (the flash is read back by default)");
     addFormat(write);
-    write->callback([a] {
+    write->callback([a, fileContent] {
         const TMemory& m = MemoryArgument(a->memory);
-        const uint32_t address = ByteAddress(a->address);
-        // The whole file is read and checked before the board is touched.
-        const TSegments segments = ContentFor(m, address, a->file, a->format);
+        const TSegments segments = fileContent(m);
         TBoard board;
         ConnectBoard(board);
         RunMemWrite(board, m, segments, std::cout);
@@ -349,34 +364,28 @@ void AddMemoryCommands(CLI::App& app) {
             if (!JsonOutput())
                 std::cout << fmt::format("verified 0x{:X} bytes\n", ByteCount(segments));
         }
-        if (JsonOutput())
-            PrintJson(std::cout, {{"memory", m.argument},
-                                  {"file", a->file},
-                                  {"bytes", ByteCount(segments)},
-                                  {"ranges", RangesJson(segments)},
-                                  {"verified", verify}});
+        if (JsonOutput()) {
+            nlohmann::json summary = FileSummary(m, a->file, segments);
+            summary["verified"] = verify;
+            PrintJson(std::cout, summary);
+        }
     });
 
     auto* verify =
         mem->add_subcommand("verify", "compare a memory with FILE (exit 3 when they differ)");
-    verify->add_option("memory", a->memory, memories)->required();
-    verify->add_option("address", a->address, kPlaceHelp)->required();
-    FileNameOption(verify->add_option("file", a->file, kFileHelp))->required();
+    addFile(verify);
     addFormat(verify);
-    verify->callback([a] {
+    verify->callback([a, fileContent] {
         const TMemory& m = MemoryArgument(a->memory);
-        const uint32_t address = ByteAddress(a->address);
-        const TSegments segments = ContentFor(m, address, a->file, a->format);
+        const TSegments segments = fileContent(m);
         TBoard board;
         ConnectBoard(board);
         Verify(board, m, segments, a->file);
-        if (JsonOutput())
-            PrintJson(std::cout, {{"memory", m.argument},
-                                  {"file", a->file},
-                                  {"bytes", ByteCount(segments)},
-                                  {"ranges", RangesJson(segments)},
-                                  {"match", true}});
-        else
+        if (JsonOutput()) {
+            nlohmann::json summary = FileSummary(m, a->file, segments);
+            summary["match"] = true;
+            PrintJson(std::cout, summary);
+        } else
             std::cout << fmt::format("0x{:X} bytes of {} {} match {}\n", ByteCount(segments),
                                      m.argument, RangeText(segments), a->file);
     });
