@@ -85,13 +85,15 @@ nlohmann::json RangesJson(const TSegments& segments) {
     return ranges;
 }
 
-// The --json summary of a file written to or compared with a memory.
-nlohmann::json FileSummary(const TMemory& memory, const std::string& file,
-                           const TSegments& segments) {
-    return {{"memory", memory.argument},
-            {"file", file},
-            {"bytes", ByteCount(segments)},
-            {"ranges", RangesJson(segments)}};
+// Prints the --json summary of a file written to or compared with a memory,
+// with the one field that says how it ended.
+void PrintFileSummary(const TMemory& memory, const std::string& file, const TSegments& segments,
+                      const char* outcome, bool value) {
+    PrintJson(std::cout, {{"memory", memory.argument},
+                          {"file", file},
+                          {"bytes", ByteCount(segments)},
+                          {"ranges", RangesJson(segments)},
+                          {outcome, value}});
 }
 
 TSegments ContentFor(const TMemory& memory, uint32_t address, const std::string& file,
@@ -312,15 +314,21 @@ void AddMemoryCommands(CLI::App& app) {
         command->add_option("--format", a->format, kFormatHelp)->type_name(kContentFormatNames);
         AddJsonFlag(*command, "print the summary as one JSON object");
     };
-    // A file placed at an address of a memory, and its content, read and
-    // checked whole before the board is touched.
+    // A file placed at an address of a memory; its content is read and
+    // checked whole before the board is connected and `run` does its part.
     const auto addFile = [&a, &memories](CLI::App* command) {
         command->add_option("memory", a->memory, memories)->required();
         command->add_option("address", a->address, kPlaceHelp)->required();
         FileNameOption(command->add_option("file", a->file, kFileHelp))->required();
     };
-    const auto fileContent = [a](const TMemory& m) {
-        return ContentFor(m, ByteAddress(a->address), a->file, a->format);
+    const auto onFile = [&a](CLI::App* command, auto run) {
+        command->callback([a, run] {
+            const TMemory& m = MemoryArgument(a->memory);
+            const TSegments segments = ContentFor(m, ByteAddress(a->address), a->file, a->format);
+            TBoard board;
+            ConnectBoard(board);
+            run(board, m, segments);
+        });
     };
 
     auto* read = mem->add_subcommand("read", "save a range of a memory to FILE");
@@ -352,11 +360,7 @@ void AddMemoryCommands(CLI::App& app) {
     write->add_flag("--no-verify", a->noVerify,
                     "do not read back (the flash is read back by default)");
     addFormat(write);
-    write->callback([a, fileContent] {
-        const TMemory& m = MemoryArgument(a->memory);
-        const TSegments segments = fileContent(m);
-        TBoard board;
-        ConnectBoard(board);
+    onFile(write, [a](TBoard& board, const TMemory& m, const TSegments& segments) {
         RunMemWrite(board, m, segments, std::cout);
         const bool verify = a->verify || (m.flash && !a->noVerify);
         if (verify) {
@@ -364,28 +368,19 @@ void AddMemoryCommands(CLI::App& app) {
             if (!JsonOutput())
                 std::cout << fmt::format("verified 0x{:X} bytes\n", ByteCount(segments));
         }
-        if (JsonOutput()) {
-            nlohmann::json summary = FileSummary(m, a->file, segments);
-            summary["verified"] = verify;
-            PrintJson(std::cout, summary);
-        }
+        if (JsonOutput())
+            PrintFileSummary(m, a->file, segments, "verified", verify);
     });
 
     auto* verify =
         mem->add_subcommand("verify", "compare a memory with FILE (exit 3 when they differ)");
     addFile(verify);
     addFormat(verify);
-    verify->callback([a, fileContent] {
-        const TMemory& m = MemoryArgument(a->memory);
-        const TSegments segments = fileContent(m);
-        TBoard board;
-        ConnectBoard(board);
+    onFile(verify, [a](TBoard& board, const TMemory& m, const TSegments& segments) {
         Verify(board, m, segments, a->file);
-        if (JsonOutput()) {
-            nlohmann::json summary = FileSummary(m, a->file, segments);
-            summary["match"] = true;
-            PrintJson(std::cout, summary);
-        } else
+        if (JsonOutput())
+            PrintFileSummary(m, a->file, segments, "match", true);
+        else
             std::cout << fmt::format("0x{:X} bytes of {} {} match {}\n", ByteCount(segments),
                                      m.argument, RangeText(segments), a->file);
     });
