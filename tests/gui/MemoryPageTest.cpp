@@ -648,8 +648,7 @@ TEST_F(MemoryInMainWindowTest, FlowsRunOnWhileAnotherPageIsShown) {
     ClickAt(Memory(), write->X() + 5, write->Y() + 5);
     ASSERT_TRUE(back.fired);
     EXPECT_TRUE(dialogUpAway);
-    EXPECT_EQ(LastInfo().rfind("Write a File to SRAM Success.[", 0), 0u)
-        << LastInfo();
+    EXPECT_EQ(LastInfo().rfind("Write a File to SRAM Success.[", 0), 0u) << LastInfo();
     board->CtlOk("link rate off");
     std::string expected;
     for (unsigned char c : bytes)
