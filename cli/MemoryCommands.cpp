@@ -85,6 +85,17 @@ nlohmann::json RangesJson(const TSegments& segments) {
     return ranges;
 }
 
+// Prints the --json summary of a file written to or compared with a memory,
+// with the one field that says how it ended.
+void PrintFileSummary(const TMemory& memory, const std::string& file, const TSegments& segments,
+                      const char* outcome, bool value) {
+    PrintJson(std::cout, {{"memory", memory.argument},
+                          {"file", file},
+                          {"bytes", ByteCount(segments)},
+                          {"ranges", RangesJson(segments)},
+                          {outcome, value}});
+}
+
 TSegments ContentFor(const TMemory& memory, uint32_t address, const std::string& file,
                      const std::string& format) {
     CheckMemoryRange(memory, address, 1);
@@ -303,6 +314,22 @@ void AddMemoryCommands(CLI::App& app) {
         command->add_option("--format", a->format, kFormatHelp)->type_name(kContentFormatNames);
         AddJsonFlag(*command, "print the summary as one JSON object");
     };
+    // A file placed at an address of a memory; its content is read and
+    // checked whole before the board is connected and `run` does its part.
+    const auto addFile = [&a, &memories](CLI::App* command) {
+        command->add_option("memory", a->memory, memories)->required();
+        command->add_option("address", a->address, kPlaceHelp)->required();
+        FileNameOption(command->add_option("file", a->file, kFileHelp))->required();
+    };
+    const auto onFile = [&a](CLI::App* command, auto run) {
+        command->callback([a, run] {
+            const TMemory& m = MemoryArgument(a->memory);
+            const TSegments segments = ContentFor(m, ByteAddress(a->address), a->file, a->format);
+            TBoard board;
+            ConnectBoard(board);
+            run(board, m, segments);
+        });
+    };
 
     auto* read = mem->add_subcommand("read", "save a range of a memory to FILE");
     read->add_option("memory", a->memory, memories)->required();
@@ -328,20 +355,12 @@ void AddMemoryCommands(CLI::App& app) {
     });
 
     auto* write = mem->add_subcommand("write", "copy FILE into a memory");
-    write->add_option("memory", a->memory, memories)->required();
-    write->add_option("address", a->address, kPlaceHelp)->required();
-    FileNameOption(write->add_option("file", a->file, kFileHelp))->required();
+    addFile(write);
     write->add_flag("--verify", a->verify, "read back and compare after writing");
     write->add_flag("--no-verify", a->noVerify,
                     "do not read back (the flash is read back by default)");
     addFormat(write);
-    write->callback([a] {
-        const TMemory& m = MemoryArgument(a->memory);
-        const uint32_t address = ByteAddress(a->address);
-        // The whole file is read and checked before the board is touched.
-        const TSegments segments = ContentFor(m, address, a->file, a->format);
-        TBoard board;
-        ConnectBoard(board);
+    onFile(write, [a](TBoard& board, const TMemory& m, const TSegments& segments) {
         RunMemWrite(board, m, segments, std::cout);
         const bool verify = a->verify || (m.flash && !a->noVerify);
         if (verify) {
@@ -350,32 +369,17 @@ void AddMemoryCommands(CLI::App& app) {
                 std::cout << fmt::format("verified 0x{:X} bytes\n", ByteCount(segments));
         }
         if (JsonOutput())
-            PrintJson(std::cout, {{"memory", m.argument},
-                                  {"file", a->file},
-                                  {"bytes", ByteCount(segments)},
-                                  {"ranges", RangesJson(segments)},
-                                  {"verified", verify}});
+            PrintFileSummary(m, a->file, segments, "verified", verify);
     });
 
     auto* verify =
         mem->add_subcommand("verify", "compare a memory with FILE (exit 3 when they differ)");
-    verify->add_option("memory", a->memory, memories)->required();
-    verify->add_option("address", a->address, kPlaceHelp)->required();
-    FileNameOption(verify->add_option("file", a->file, kFileHelp))->required();
+    addFile(verify);
     addFormat(verify);
-    verify->callback([a] {
-        const TMemory& m = MemoryArgument(a->memory);
-        const uint32_t address = ByteAddress(a->address);
-        const TSegments segments = ContentFor(m, address, a->file, a->format);
-        TBoard board;
-        ConnectBoard(board);
+    onFile(verify, [a](TBoard& board, const TMemory& m, const TSegments& segments) {
         Verify(board, m, segments, a->file);
         if (JsonOutput())
-            PrintJson(std::cout, {{"memory", m.argument},
-                                  {"file", a->file},
-                                  {"bytes", ByteCount(segments)},
-                                  {"ranges", RangesJson(segments)},
-                                  {"match", true}});
+            PrintFileSummary(m, a->file, segments, "match", true);
         else
             std::cout << fmt::format("0x{:X} bytes of {} {} match {}\n", ByteCount(segments),
                                      m.argument, RangeText(segments), a->file);

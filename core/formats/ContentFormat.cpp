@@ -1,6 +1,7 @@
 #include "core/formats/ContentFormat.h"
 
 #include <string>
+#include <utility>
 
 #include "core/formats/HexCodec.h"
 #include "core/formats/IntelHex.h"
@@ -40,32 +41,27 @@ class TPanelHexEncoder : public TContentEncoder {
     std::string Finish() override { return {}; }
 };
 
+// Each format's name, as options take it and summaries give it.
+constexpr std::pair<TContentFormat, const char*> kFormatNames[] = {
+    {TContentFormat::Binary, "binary"},
+    {TContentFormat::PanelHex, "hex"},
+    {TContentFormat::IntelHex, "ihex"},
+    {TContentFormat::SRecord, "srec"}};
+
 } // namespace
 
 std::optional<TContentFormat> ContentFormatNamed(std::string_view name) {
     const std::string lower = Lower(name);
-    if (lower == "binary")
-        return TContentFormat::Binary;
-    if (lower == "hex")
-        return TContentFormat::PanelHex;
-    if (lower == "ihex")
-        return TContentFormat::IntelHex;
-    if (lower == "srec")
-        return TContentFormat::SRecord;
+    for (const auto& [format, formatName] : kFormatNames)
+        if (lower == formatName)
+            return format;
     return std::nullopt;
 }
 
 const char* ContentFormatName(TContentFormat format) {
-    switch (format) {
-    case TContentFormat::PanelHex:
-        return "hex";
-    case TContentFormat::IntelHex:
-        return "ihex";
-    case TContentFormat::SRecord:
-        return "srec";
-    case TContentFormat::Binary:
-        break;
-    }
+    for (const auto& [named, name] : kFormatNames)
+        if (named == format)
+            return name;
     return "binary";
 }
 

@@ -109,10 +109,8 @@ std::string TIntelHexWriter::Add(const uint8_t* data, size_t count) {
             const uint8_t value[] = {static_cast<uint8_t>(upper >> 8), static_cast<uint8_t>(upper)};
             AppendRecord(text, kLinearBase, 0, value, 2);
         }
-        pending += static_cast<char>(data[i]);
-        ++next;
         // A record never runs past a 64 KiB boundary: its address has 16 bits.
-        if (pending.size() == kRecordDataBytes || (next & 0xFFFF) == 0)
+        if (Take(data[i]) || (next & 0xFFFF) == 0)
             Flush(text);
     }
     return text;
@@ -127,8 +125,7 @@ std::string TIntelHexWriter::Finish() {
 }
 
 void TIntelHexWriter::Flush(std::string& text) {
-    const auto address = static_cast<uint16_t>(next - pending.size());
-    AppendRecord(text, kData, address, reinterpret_cast<const uint8_t*>(pending.data()),
-                 pending.size());
+    const auto address = static_cast<uint16_t>(PendingAddress());
+    AppendRecord(text, kData, address, PendingBytes(), pending.size());
     pending.clear();
 }

@@ -2,11 +2,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
-#include "core/formats/ContentEncoder.h"
 #include "core/formats/RecordImage.h"
 #include "core/formats/RecordLines.h"
+#include "core/formats/RecordWriter.h"
 
 // Intel HEX: lines of ":", a byte count, a 16-bit address, a record type,
 // the data and a checksum, all as hex digits.
@@ -18,24 +17,18 @@
 // ends with the end-of-file record (01); nothing but blank lines may follow
 // it. False at the first bad record, with its line and what is wrong in `error`.
 bool ReadIntelHex(TRecordLines& lines, TRecordImage& image, TRecordError& error);
-inline bool ReadIntelHex(std::string_view text, TRecordImage& image, TRecordError& error) {
-    TRecordLines lines(text);
-    return ReadIntelHex(lines, image, error);
-}
 
 // Writes bytes read from `address` on as Intel HEX: kRecordDataBytes a data
 // record, none crossing a 64 KiB boundary, an extended linear address record
 // (04) where the upper 16 address bits change, the end-of-file record last.
-class TIntelHexWriter : public TContentEncoder {
+class TIntelHexWriter : public TRecordWriter {
   public:
-    explicit TIntelHexWriter(uint32_t address) : next(address) {}
+    explicit TIntelHexWriter(uint32_t address) : TRecordWriter(address) {}
     std::string Add(const uint8_t* data, size_t count) override;
     std::string Finish() override;
 
   private:
     // Appends the pending bytes as one data record.
     void Flush(std::string& text);
-    uint64_t next;       // the address of the next byte to come
-    std::string pending; // bytes of the record not yet written
-    uint32_t upper = 0;  // the upper 16 address bits in force
+    uint32_t upper = 0; // the upper 16 address bits in force
 };

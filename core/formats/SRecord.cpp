@@ -116,7 +116,7 @@ bool ReadSRecords(TRecordLines& lines, TRecordImage& image, TRecordError& error)
 }
 
 TSRecordWriter::TSRecordWriter(uint32_t address, uint32_t count, std::string_view header)
-    : header(header.substr(0, kMaxHeader)), next(address) {
+    : TRecordWriter(address), header(header.substr(0, kMaxHeader)) {
     const uint64_t last = uint64_t{address} + (count ? count - 1 : 0);
     addressBytes = last > 0xFFFFFF ? 4 : last > 0xFFFF ? 3 : 2;
 }
@@ -129,9 +129,7 @@ std::string TSRecordWriter::Add(const uint8_t* data, size_t count) {
         started = true;
     }
     for (size_t i = 0; i < count; ++i) {
-        pending += static_cast<char>(data[i]);
-        ++next;
-        if (pending.size() == kRecordDataBytes)
+        if (Take(data[i]))
             Flush(text);
     }
     return text;
@@ -153,8 +151,7 @@ std::string TSRecordWriter::Finish() {
 
 void TSRecordWriter::Flush(std::string& text) {
     const char type = static_cast<char>('0' + addressBytes - 1);
-    AppendRecord(text, type, addressBytes, next - pending.size(),
-                 reinterpret_cast<const uint8_t*>(pending.data()), pending.size());
+    AppendRecord(text, type, addressBytes, PendingAddress(), PendingBytes(), pending.size());
     pending.clear();
     ++records;
 }

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/formats/ContentEncoder.h"
 #include "core/formats/RecordImage.h"
 #include "core/formats/RecordLines.h"
+#include "core/formats/RecordWriter.h"
 
 // Motorola S-records: lines of "S", a type digit, a byte count, an address
 // of 2, 3 or 4 bytes, the data and a checksum, all as hex digits.
@@ -19,17 +19,13 @@
 // record, if there is one, must count every data record. False at the first
 // bad record, with its line and what is wrong in `error`.
 bool ReadSRecords(TRecordLines& lines, TRecordImage& image, TRecordError& error);
-inline bool ReadSRecords(std::string_view text, TRecordImage& image, TRecordError& error) {
-    TRecordLines lines(text);
-    return ReadSRecords(lines, image, error);
-}
 
 // Writes `count` bytes read from `address` on as S-records: the header S0
 // with `header` as its text, kRecordDataBytes a data record of the
 // narrowest type that holds the last address (S1, S2 or S3), the record count
 // (S5, or S6 past 65535 records), and the matching end record (S9, S8 or S7)
 // with start address 0.
-class TSRecordWriter : public TContentEncoder {
+class TSRecordWriter : public TRecordWriter {
   public:
     TSRecordWriter(uint32_t address, uint32_t count, std::string_view header);
     std::string Add(const uint8_t* data, size_t count) override;
@@ -38,9 +34,7 @@ class TSRecordWriter : public TContentEncoder {
   private:
     void Flush(std::string& text);
     std::string header;
-    int addressBytes;    // 2, 3 or 4
-    uint64_t next;       // the address of the next byte to come
-    std::string pending; // bytes of the record not yet written
+    int addressBytes; // 2, 3 or 4
     uint64_t records = 0;
     bool started = false;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace kbr::report {
 
@@ -50,37 +51,27 @@ size_t Decode(std::string_view s, size_t at, uint32_t& c) {
     return length;
 }
 
+// The entity for `ch` in HTML text or an attribute value, or null where it
+// stands for itself; line ends and tabs are kept as they are in text only.
+const char* Entity(char ch, bool attribute) {
+    static constexpr std::pair<char, const char*> kEntities[] = {
+        {'&', "&amp;"},  {'<', "&lt;"},   {'>', "&gt;"},   {'"', "&quot;"},
+        {'\'', "&#39;"}, {'\r', "&#13;"}, {'\n', "&#10;"}, {'\t', "&#9;"}};
+    if (!attribute && (ch == '\n' || ch == '\t'))
+        return nullptr;
+    for (const auto& [from, entity] : kEntities)
+        if (ch == from)
+            return entity;
+    return nullptr;
+}
+
 std::string Escaped(std::string_view text, bool attribute) {
     std::string out;
     for (char ch : ValidText(text)) {
-        switch (ch) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&#39;";
-            break;
-        case '\n':
-            out += attribute ? "&#10;" : "\n";
-            break;
-        case '\r':
-            out += "&#13;";
-            break;
-        case '\t':
-            out += attribute ? "&#9;" : "\t";
-            break;
-        default:
+        if (const char* entity = Entity(ch, attribute))
+            out += entity;
+        else
             out += ch;
-        }
     }
     return out;
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <chrono>
+#include <initializer_list>
 #include <thread>
 #include <vector>
 
@@ -22,6 +23,12 @@ int Lines(const std::string& out, const std::string& word) {
     for (size_t at = text.find(start); at != std::string::npos; at = text.find(start, at + 1))
         ++n;
     return n;
+}
+
+// Each of `lines` stands somewhere in `out`.
+void ExpectLines(const std::string& out, std::initializer_list<std::string> lines) {
+    for (const std::string& line : lines)
+        EXPECT_TRUE(Contains(out, line)) << line << "\n" << out;
 }
 
 std::string Hex(const std::array<uint8_t, 16>& bytes) {
@@ -54,13 +61,12 @@ TEST(CliSelfTest, FreshBoardPassesAndKeepsEveryMemoryAsItWas) {
     EXPECT_LT(seconds.count(), 15.0);
     EXPECT_EQ(Lines(r.out, "failed"), 0) << r.out;
     EXPECT_GE(Lines(r.out, "passed"), 20) << r.out;
-    for (const char* line :
-         {"passed  link: board name: the board answers as KBR_370", "passed  memories: SRAM march",
-          "passed  memories: FLASH read-only sample", "passed  sd: CRC7",
-          "passed  hsmc: loopback: every pin loops back", "passed  rs232: loopback",
-          "skipped memories: FLASH data bus", "skipped leds: walking light: needs a person",
-          "skipped vga: patterns: needs a person"})
-        EXPECT_TRUE(Contains(r.out, line)) << line << "\n" << r.out;
+    ExpectLines(r.out, {"passed  link: board name: the board answers as KBR_370",
+                        "passed  memories: SRAM march", "passed  memories: FLASH read-only sample",
+                        "passed  sd: CRC7", "passed  hsmc: loopback: every pin loops back",
+                        "passed  rs232: loopback", "skipped memories: FLASH data bus",
+                        "skipped leds: walking light: needs a person",
+                        "skipped vga: patterns: needs a person"});
     // The reports hold the same run.
     const auto json = nlohmann::json::parse(ReadFile(files.File("r.json")));
     EXPECT_EQ(json["board"], "KBR_370");
@@ -98,23 +104,18 @@ TEST(CliSelfTest, EveryDefectIsNamedInOneRun) {
     const CliResult r = Cli({"selftest", "--only", "memories,sd,hsmc", "--destructive", "--yes"});
     EXPECT_EQ(r.code, 3) << r.out << r.err;
     EXPECT_TRUE(Contains(r.err, "--destructive: the flash will be erased")) << r.err;
-    EXPECT_TRUE(Contains(r.out, "failed  memories: SRAM march: SRAM: byte 0x001234 bit 3 reads 1, "
-                                "expected 0"))
-        << r.out;
-    EXPECT_TRUE(Contains(r.out, "failed  memories: SDRAM address bus: SDRAM: address line 12 is "
-                                "stuck or shorted"))
-        << r.out;
-    EXPECT_TRUE(Contains(r.out, "failed  memories: FLASH march:")) << r.out;
-    EXPECT_TRUE(Contains(r.out, "in sector 0")) << r.out;
-    EXPECT_TRUE(Contains(r.out, "passed  memories: EEPROM march")) << r.out;
     char crcText[64];
     std::snprintf(crcText, sizeof crcText,
                   "failed  sd: CRC7: CSD CRC7 is 0x%02X, its bytes give 0x%02X", good ^ 0x05, good);
-    EXPECT_TRUE(Contains(r.out, crcText)) << r.out;
+    ExpectLines(r.out, {"failed  memories: SRAM march: SRAM: byte 0x001234 bit 3 reads 1, "
+                        "expected 0",
+                        "failed  memories: SDRAM address bus: SDRAM: address line 12 is "
+                        "stuck or shorted",
+                        "failed  memories: FLASH march:", "in sector 0",
+                        "passed  memories: EEPROM march", crcText,
+                        "failed  hsmc: loopback: HSMC Loopback Test: NG: "
+                        "HSMC Pin 31/29-32/30, HSMC Pin 157-158"});
     EXPECT_FALSE(Contains(r.out, "CID CRC7 is")) << r.out;
-    EXPECT_TRUE(Contains(r.out, "failed  hsmc: loopback: HSMC Loopback Test: NG: "
-                                "HSMC Pin 31/29-32/30, HSMC Pin 157-158"))
-        << r.out;
     EXPECT_FALSE(Contains(r.out, "link:")) << "--only leaves the other areas out";
 
     // No card is a failure with its reason.
@@ -136,9 +137,8 @@ TEST(CliSelfTest, LostOrUnreachableBoardEndsWithStatusOneAndAPartialReport) {
     vb.CtlOk("fault disconnect");
     const CliResult r = run.Wait();
     EXPECT_EQ(r.code, 1) << r.out << r.err;
-    EXPECT_TRUE(Contains(r.out, "passed  link: board name")) << r.out;
-    EXPECT_TRUE(Contains(r.out, "passed  memories: SRAM data bus")) << r.out;
-    EXPECT_TRUE(Contains(r.out, ": The link was lost during the check")) << r.out;
+    ExpectLines(r.out, {"passed  link: board name", "passed  memories: SRAM data bus",
+                        ": The link was lost during the check"});
     EXPECT_FALSE(Contains(r.out, "FLASH")) << "nothing runs after the link is lost";
     EXPECT_TRUE(Contains(r.err, "kbr370: The link to the board was lost during memories: "))
         << "--json names the report, the terminal still reads text: " << r.err;
@@ -204,10 +204,9 @@ TEST(CliSelfTest, PersonAnswersAndUsageBeforeTheBoardIsTouched) {
     answers.input = "y\nmaybe\nn\ny\ny\ny\ny\ny\nn\n";
     const CliResult r = Cli({"selftest", "--interactive", "--only", "leds,lcd,vga"}, answers);
     EXPECT_EQ(r.code, 3) << r.out << r.err;
-    EXPECT_TRUE(Contains(r.out, "passed  leds: walking light")) << r.out;
-    EXPECT_TRUE(Contains(r.out, "failed  lcd: text: The person did not see it")) << r.out;
-    EXPECT_TRUE(Contains(r.out, "passed  vga: Scale")) << r.out;
-    EXPECT_TRUE(Contains(r.out, "failed  vga: Black")) << r.out;
+    ExpectLines(r.out,
+                {"passed  leds: walking light", "failed  lcd: text: The person did not see it",
+                 "passed  vga: Scale", "failed  vga: Black"});
     EXPECT_TRUE(Contains(r.err, "Does the LCD show")) << r.err;
     EXPECT_EQ(vb.CtlOk("get leds"), "0x00000000");
 
@@ -219,8 +218,8 @@ TEST(CliSelfTest, PersonAnswersAndUsageBeforeTheBoardIsTouched) {
     vb.CtlOk("set inputs 0x0");
     const CliResult moved = inputs.Wait();
     EXPECT_EQ(moved.code, 0) << moved.out << moved.err;
-    EXPECT_TRUE(Contains(moved.out, "passed  inputs: keys: all 4 seen")) << moved.out;
-    EXPECT_TRUE(Contains(moved.out, "passed  inputs: switches: all 18 seen")) << moved.out;
+    ExpectLines(moved.out,
+                {"passed  inputs: keys: all 4 seen", "passed  inputs: switches: all 18 seen"});
     EXPECT_TRUE(Contains(moved.err, "press key 0")) << moved.err;
 }
 

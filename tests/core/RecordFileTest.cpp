@@ -45,10 +45,16 @@ std::string Written(TContentEncoder& writer, const TBytes& data) {
     return text + writer.Finish();
 }
 
+// Reads a whole text as Intel HEX or as S-records.
+bool ReadText(bool intel, std::string_view text, TRecordImage& image, TRecordError& error) {
+    TRecordLines lines(text);
+    return intel ? ReadIntelHex(lines, image, error) : ReadSRecords(lines, image, error);
+}
+
 std::vector<TImageSegment> ReadBack(std::string_view text, bool intel) {
     TRecordImage image;
     TRecordError error;
-    const bool ok = intel ? ReadIntelHex(text, image, error) : ReadSRecords(text, image, error);
+    const bool ok = ReadText(intel, text, image, error);
     EXPECT_TRUE(ok) << "line " << error.line << ": " << error.what;
     return image.TakeSegments();
 }
@@ -64,8 +70,7 @@ void ExpectRefused(const std::vector<TBadRecord>& cases, bool intel) {
         SCOPED_TRACE(c.text);
         TRecordImage image;
         TRecordError error;
-        EXPECT_FALSE(intel ? ReadIntelHex(c.text, image, error)
-                           : ReadSRecords(c.text, image, error));
+        EXPECT_FALSE(ReadText(intel, c.text, image, error));
         EXPECT_EQ(error.line, c.line);
         EXPECT_NE(error.what.find(c.what), std::string::npos) << error.what;
     }

@@ -32,7 +32,7 @@
 #include "skin/CustomButton.h"
 #include "skin/SkinResources.h"
 #include "skin/WinColor.h"
-#include "tests/gui/GuiTestSupport.h"
+#include "tests/gui/MainWindowFixture.h"
 #include "tests/support/RecordingReporter.h"
 #include <QApplication>
 
@@ -43,69 +43,18 @@ struct Line {
     uint32_t colour;
 };
 
-// Centre of a skinned button, in its window's client coordinates.
-QPoint Centre(TButtonManager& manager, int id) {
-    TCustomButton* b = manager.FindButton(id);
-    EXPECT_NE(b, nullptr);
-    if (!b)
-        return {};
-    return {b->X() + b->Width() / 2, b->Y() + b->FaceHeight() / 2};
-}
-
 uint32_t Hex(const std::string& text) {
     return static_cast<uint32_t>(std::stoul(text, nullptr, 16));
 }
 
-class MainWindowTest : public GuiTest {
+class MainWindowTest : public MainWindowFixture {
   protected:
-    using Kind = TRecordingReporter::Kind;
-
-    ~MainWindowTest() override { form.reset(); }
-
-    // Starts the window and waits for the first connection sequence to end;
-    // `beforeWindow` runs on the board before the window exists.
-    void Start(bool configuredBoard, const std::function<void()>& beforeWindow = {}) {
-        board = std::make_unique<TestVBoard>(configuredBoard);
-        if (beforeWindow)
-            beforeWindow();
-        createdMs = platform::GetTickCount();
-        form = std::make_unique<TFormMain>();
-        // In front of the window's own reporter, which still shows everything.
-        recorder = std::make_unique<TRecordingReporter>(&form->Reporter());
-        SetReport(recorder.get());
-        form->OnConnectSequenceDone = [this] { ++sequences; };
-        form->show();
-        ASSERT_TRUE(WaitFor([this] { return sequences == 1; }, 30000));
-    }
-
-    // Presses a skinned button of the main window and waits for what it started.
-    void ClickSystem(int id) {
-        const int before = sequences;
-        const QPoint p = Centre(form->SystemButtons(), id);
-        ClickAt(form.get(), p.x(), p.y());
-        if (id == BTN_CONNECT) {
-            ASSERT_TRUE(WaitFor([&] { return sequences > before; }, 30000));
-        }
-    }
-
-    void ClickTab(int id) {
-        const QPoint p = Centre(form->TabButtons(), id);
-        ClickAt(form.get(), p.x(), p.y());
-    }
-
     TFormLED* Led() { return static_cast<TFormLED*>(form->Page(PAGE_LED)); }
 
     void ClickLedCommand(int id) {
         const QPoint p = Centre(Led()->CommandButtons(), id);
         ClickAt(Led(), p.x(), p.y());
     }
-
-    // A key as the keyboard gives it: to the window, which hands it to its
-    // shortcuts or its focused control.
-    static void Key(QWidget* window, int key, Qt::KeyboardModifiers modifiers = {}) {
-        QTest::keyClick(window->windowHandle(), static_cast<Qt::Key>(key), modifiers);
-    }
-    void Key(int key, Qt::KeyboardModifiers modifiers = {}) { Key(form.get(), key, modifiers); }
 
     // The About dialog while it is open, or null.
     static TFormAbout* OpenAbout() {
@@ -145,12 +94,6 @@ class MainWindowTest : public GuiTest {
                 return false;
         return true;
     }
-
-    std::unique_ptr<TestVBoard> board;
-    std::unique_ptr<TFormMain> form;
-    std::unique_ptr<TRecordingReporter> recorder;
-    int sequences = 0;
-    uint32_t createdMs = 0;
 };
 
 TEST_F(MainWindowTest, BlankBoardIsConfiguredThenConnected) {

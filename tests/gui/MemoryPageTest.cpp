@@ -42,6 +42,7 @@
 #include "skin/Colours.h"
 #include "skin/CustomButton.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/gui/MainWindowFixture.h"
 #include "tests/support/FileSizeLimit.h"
 
 namespace {
@@ -572,31 +573,17 @@ TEST_F(MemoryPageTest, WriteFromAFifoIsRefusedAtOnce) {
 
 // ---- in the main window ----
 
-class MemoryInMainWindowTest : public GuiTest {
+class MemoryInMainWindowTest : public MainWindowFixture {
   protected:
-    ~MemoryInMainWindowTest() override {
-        infoWatch.reset(); // before the window whose reporter it stands in front of
-        form.reset();
-    }
+    // The window connected, on the memory page, set to read 8 MB of SDRAM.
     void Start() {
-        form = std::make_unique<TFormMain>();
-        infoWatch = std::make_unique<TInfoWatch>([this](const std::string& text, uint32_t colour) {
-            if (!text.empty())
-                infos.push_back({text, colour});
-        });
-        form->OnConnectSequenceDone = [this] { ++sequences; };
-        form->show();
-        ASSERT_TRUE(WaitFor([this] { return sequences == 1; }, 30000));
+        MainWindowFixture::Start(true);
         ASSERT_TRUE(form->Board().IsConnected());
         ClickTab(PAGE_MEMORY);
         ASSERT_EQ(form->CurrentPage(), PAGE_MEMORY);
         Memory()->ComboBoxMemType->setCurrentIndex(2); // SDRAM
         Memory()->EditMemReadAddr->setText("0");
         Memory()->EditMemReadLen->setText("400000"); // 8 MB
-    }
-    void ClickTab(int id) {
-        TCustomButton* b = form->TabButtons().FindButton(id);
-        ClickAt(form.get(), b->X() + 10, b->Y() + 8);
     }
     TFormMemory* Memory() { return static_cast<TFormMemory*>(form->Page(PAGE_MEMORY)); }
     void SaveWhile(const std::string& path, const std::function<void()>& action) {
@@ -606,38 +593,29 @@ class MemoryInMainWindowTest : public GuiTest {
         EXPECT_TRUE(mid.fired);
     }
 
-    TestVBoard vboard;
     TempDir files;
-    std::unique_ptr<TFormMain> form;
-    std::vector<Line> infos;
-    std::unique_ptr<TInfoWatch> infoWatch;
-    int sequences = 0;
 };
 
 TEST_F(MemoryInMainWindowTest, DisconnectAndCloseEndTheTransfer) {
     Start();
     const std::string path = files.File("dump.bin");
 
-    SaveWhile(path, [this] {
-        TCustomButton* b = form->SystemButtons().FindButton(BTN_CONNECT);
-        ClickAt(form.get(), b->X() + 10, b->Y() + 10);
-    });
+    SaveWhile(path, [this] { ClickSystem(BTN_CONNECT, false); });
     EXPECT_FALSE(form->Board().IsConnected());
-    EXPECT_EQ(infos.back().text, "Load SDRAM Content to a File Aborted.");
+    EXPECT_EQ(LastInfo(), "Load SDRAM Content to a File Aborted.");
     EXPECT_FALSE(Memory()->ButtonMemRead2File.Enabled);
 
     // Connected again, the window is closed mid-save, from another page, and
     // then destroyed.
-    TCustomButton* connect = form->SystemButtons().FindButton(BTN_CONNECT);
-    ClickAt(form.get(), connect->X() + 10, connect->Y() + 10);
-    ASSERT_TRUE(WaitFor([this] { return sequences == 3; }, 30000));
+    ClickSystem(BTN_CONNECT);
+    ASSERT_EQ(sequences, 3);
     ClickTab(PAGE_MEMORY);
     Memory()->ComboBoxMemType->setCurrentIndex(2);
     SaveWhile(path, [this] {
         ClickTab(PAGE_LED);
         form->close();
     });
-    EXPECT_EQ(infos.back().text, "Load SDRAM Content to a File Aborted.");
+    EXPECT_EQ(LastInfo(), "Load SDRAM Content to a File Aborted.");
     form.reset();
     EXPECT_TRUE(dialogs->Boxes.empty());
     EXPECT_TRUE(Entries(files.Path()).empty());
@@ -655,7 +633,7 @@ TEST_F(MemoryInMainWindowTest, FlowsRunOnWhileAnotherPageIsShown) {
     Memory()->ComboBoxMemType->setCurrentIndex(0);
     Memory()->CheckBoxMemWriteFileLen->setChecked(true);
     Memory()->EditMemWriteAddr->setText("0");
-    vboard.CtlOk("link rate 2000000"); // about half a second for the MiB
+    board->CtlOk("link rate 2000000"); // about half a second for the MiB
     bool dialogUpAway = false;
     MidFlow away([this] { return ProgressAtLeast(*Memory(), 10); },
                  [this] { ClickTab(PAGE_LED); });
@@ -670,15 +648,14 @@ TEST_F(MemoryInMainWindowTest, FlowsRunOnWhileAnotherPageIsShown) {
     ClickAt(Memory(), write->X() + 5, write->Y() + 5);
     ASSERT_TRUE(back.fired);
     EXPECT_TRUE(dialogUpAway);
-    EXPECT_EQ(infos.back().text.rfind("Write a File to SRAM Success.[", 0), 0u)
-        << infos.back().text;
-    vboard.CtlOk("link rate off");
+    EXPECT_EQ(LastInfo().rfind("Write a File to SRAM Success.[", 0), 0u) << LastInfo();
+    board->CtlOk("link rate off");
     std::string expected;
     for (unsigned char c : bytes)
         expected += fmt::format("{:02X}", c);
     std::string memory;
     for (uint32_t at = 0; at < bytes.size(); at += 0x10000)
-        memory += vboard.CtlOk(fmt::format("mem read 6 0x{:X} 65536", at));
+        memory += board->CtlOk(fmt::format("mem read 6 0x{:X} 65536", at));
     const auto differ =
         std::mismatch(memory.begin(), memory.end(), expected.begin(), expected.end());
     EXPECT_TRUE(differ.first == memory.end() && differ.second == expected.end())
@@ -687,10 +664,10 @@ TEST_F(MemoryInMainWindowTest, FlowsRunOnWhileAnotherPageIsShown) {
 
     // The erase ends while the LED page is shown; only then does the memory
     // page let go of the session.
-    vboard.CtlOk("erase steps 8");
-    vboard.CtlOk("erase step-ms 50");
+    board->CtlOk("erase steps 8");
+    board->CtlOk("erase step-ms 50");
     for (int s = 0; s < 8; ++s)
-        vboard.CtlOk(fmt::format("mem write 3 0x{:X} 00", s * 0x100000));
+        board->CtlOk(fmt::format("mem write 3 0x{:X} 00", s * 0x100000));
     Memory()->ComboBoxMemType->setCurrentIndex(3);
     MidFlow leave([this] { return Memory()->ActiveProgress() != nullptr; },
                   [this] { ClickTab(PAGE_LED); });
@@ -700,7 +677,7 @@ TEST_F(MemoryInMainWindowTest, FlowsRunOnWhileAnotherPageIsShown) {
     EXPECT_EQ(form->CurrentPage(), PAGE_LED);
     EXPECT_EQ(form->InfoLabel()->text().toStdString(), "Flash Erase success (0 seconds)");
     for (int s = 0; s < 8; ++s)
-        EXPECT_EQ(vboard.CtlOk(fmt::format("mem read 3 0x{:X} 1", s * 0x100000)), "FF") << s;
+        EXPECT_EQ(board->CtlOk(fmt::format("mem read 3 0x{:X} 1", s * 0x100000)), "FF") << s;
     EXPECT_EQ(Memory()->Board(), nullptr);
     EXPECT_FALSE(Memory()->ButtonMemRead2File.Enabled);
     EXPECT_TRUE(dialogs->Boxes.empty());
@@ -710,8 +687,8 @@ TEST_F(MemoryInMainWindowTest, FlowsRunOnWhileAnotherPageIsShown) {
 // is usable when it ends.
 TEST_F(MemoryInMainWindowTest, TabRoundTripDuringAnEraseLeavesThePageUsable) {
     Start();
-    vboard.CtlOk("erase steps 4");
-    vboard.CtlOk("erase step-ms 200");
+    board->CtlOk("erase steps 4");
+    board->CtlOk("erase step-ms 200");
     Memory()->ComboBoxMemType->setCurrentIndex(3);
     MidFlow trip([this] { return Memory()->ActiveProgress() != nullptr; },
                  [this] {
@@ -720,17 +697,17 @@ TEST_F(MemoryInMainWindowTest, TabRoundTripDuringAnEraseLeavesThePageUsable) {
                  });
     Memory()->ButtonMemRdmEraseClick();
     EXPECT_TRUE(trip.fired);
-    EXPECT_EQ(infos.back().text, "Flash Erase success (0 seconds)");
+    EXPECT_EQ(LastInfo(), "Flash Erase success (0 seconds)");
     for (const THiddenButton* b : {&Memory()->ButtonMemoryRandomRead,
                                    &Memory()->ButtonMemoryRandomWrite, &Memory()->ButtonMemRdmErase,
                                    &Memory()->ButtonMemWrite2FMem, &Memory()->ButtonMemRead2File})
         EXPECT_TRUE(b->Enabled) << b->Caption.toStdString();
 
-    vboard.CtlOk("log requests");
+    board->CtlOk("log requests");
     TCustomButton* read = Memory()->Buttons().FindButton(0);
     ClickAt(Memory(), read->X() + 5, read->Y() + 5);
-    EXPECT_EQ(vboard.CtlOk("log requests"), "0E");
-    EXPECT_EQ(infos.back().text, "FLASH Random Read Success");
+    EXPECT_EQ(board->CtlOk("log requests"), "0E");
+    EXPECT_EQ(LastInfo(), "FLASH Random Read Success");
 }
 
 } // namespace
