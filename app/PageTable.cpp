@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "core/devices/DeviceTable.h"
 #include "pages/FormButton.h"
 #include "pages/FormHSMC.h"
 #include "pages/FormIR.h"
@@ -53,26 +54,29 @@ const std::array<SystemButtonInfo, 4> kSystemButtons = {{
     {BTN_CONNECT, "CONNECT_BTN", 135, 509},
 }};
 
-const std::array<DeviceFrame, kFrameCount> kDeviceFrames = {{
-    {"ShapeLed", {159, 244, 292, 12}, false, PAGE_LED, -1},
-    {"ShapeSegDisp", {156, 219, 132, 23}, false, PAGE_SEG7, -1},
-    {"ShapeButtonSw", {155, 255, 205, 22}, false, PAGE_BUTTON, -1},
-    {"ShapeButton", {367, 258, 88, 20}, false, PAGE_BUTTON, -1},
-    {"ShapeSRAM", {338, 206, 33, 22}, false, PAGE_MEMORY, 0},
-    {"ShapeEEPROM", {366, 118, 15, 15}, true, PAGE_MEMORY, 1},
-    {"ShapeSDRAM", {290, 163, 38, 47}, false, PAGE_MEMORY, 2},
-    {"ShapeFLASH", {381, 207, 34, 24}, false, PAGE_MEMORY, 3},
-    {"ShapeUsb", {178, 36, 47, 29}, false, PAGE_USB, -1},
-    {"ShapeSDCARD", {144, 174, 39, 46}, true, PAGE_SDCARD, -1},
-    {"ShapeLCD", {164, 161, 118, 42}, false, PAGE_LCD, -1},
-    {"ShapePS2", {458, 61, 24, 25}, false, PAGE_PS2, -1},
-    {"ShapeRS232", {414, 28, 53, 39}, false, PAGE_RS232, -1},
-    {"ShapeIR", {464, 259, 11, 17}, false, PAGE_IR, -1},
-    {"ShapeHSMC", {462, 104, 15, 98}, false, PAGE_HSMC, -1},
-    {"ShapeVGA", {294, 28, 61, 39}, false, PAGE_VGA, -1},
-    {"ShapeAudio", {225, 33, 53, 35}, false, PAGE_AUDIO, -1},
-    {"ShapeGpio", {426, 105, 20, 91}, false, PAGE_GPIO, -1},
+namespace {
+
+// The page that shows each framed device, in the order the window adds the
+// frames; where they lie comes from the device table.
+constexpr std::array<std::pair<const char*, int>, kFrameCount> kFramePages = {{
+    {"LED", PAGE_LED},       {"SEG7", PAGE_SEG7},   {"SW", PAGE_BUTTON},   {"KEY", PAGE_BUTTON},
+    {"SRAM", PAGE_MEMORY},   {"EEPROM", PAGE_MEMORY}, {"SDRAM", PAGE_MEMORY}, {"FLASH", PAGE_MEMORY},
+    {"USB", PAGE_USB},       {"SDCARD", PAGE_SDCARD}, {"LCD", PAGE_LCD},    {"PS2", PAGE_PS2},
+    {"RS232", PAGE_RS232},   {"IR", PAGE_IR},       {"HSMC", PAGE_HSMC},   {"VGA", PAGE_VGA},
+    {"AUDIO", PAGE_AUDIO},   {"GPIO", PAGE_GPIO},
 }};
+
+} // namespace
+
+const std::array<DeviceFrame, kFrameCount> kDeviceFrames = [] {
+    std::array<DeviceFrame, kFrameCount> frames{};
+    for (int i = 0; i < kFrameCount; ++i) {
+        const kbr::devices::TDeviceRow& row = kbr::devices::DeviceRow(kFramePages[i].first);
+        const QRect rect(row.frame.x, row.frame.y, row.frame.width, row.frame.height);
+        frames[i] = {row.shape, rect, row.dotted, kFramePages[i].second, row.memory};
+    }
+    return frames;
+}();
 
 bool FrameShownFor(const DeviceFrame& frame, int kind, int memory) {
     if (frame.kind != kind)

@@ -1,10 +1,10 @@
 #pragma once
+#include "core/devices/DeviceTable.h"
 #include "wire/WireFacts.h"
 
-// What both front ends know of the board's devices: the channel each one is
-// reached on, how often a watcher reads it, and the words the user reads when
-// the board refuses or the exchange fails. The panel's pages and the CLI's
-// device commands take them from here, so they cannot drift apart.
+// What both front ends know of the board's devices, as the pages and the CLI's
+// device commands hold them: views onto the device table's rows, so they
+// cannot drift apart.
 namespace kbr::devices {
 
 struct TDevice {
@@ -14,22 +14,26 @@ struct TDevice {
     const char* failed;  // the exchange failed
 };
 
-inline constexpr TDevice kIr{wire::kChannelIr, 50, "IR not found", nullptr};
-inline constexpr TDevice kLcd{wire::kChannelLcd, 0, "Failed to set lcd.", "Set LCD Fail"};
-inline constexpr TDevice kVga{wire::kChannelVga, 0, "Set VGA Failed", nullptr};
-inline constexpr TDevice kRs232{wire::kChannelRs232, 100, "Failed to start RS232",
-                                "RS232 receive fail."};
-inline constexpr TDevice kPs2{wire::kChannelPs2, 10, "Cannot find a PS/2 mouse. Please plug one.",
-                              nullptr};
+constexpr TDevice DeviceOf(std::string_view name) {
+    const TDeviceRow& row = DeviceRow(name);
+    return {static_cast<wire::Channel>(row.channel), row.pollMs, row.texts.refused,
+            row.texts.failed};
+}
+
+inline constexpr TDevice kIr = DeviceOf("IR");
+inline constexpr TDevice kLcd = DeviceOf("LCD");
+inline constexpr TDevice kVga = DeviceOf("VGA");
+inline constexpr TDevice kRs232 = DeviceOf("RS232");
+inline constexpr TDevice kPs2 = DeviceOf("PS2");
 // Polled quickly after a change (a freshly plugged device may still be
 // enumerating), less often while the port stays as it was.
-inline constexpr TDevice kUsb{wire::kChannelUsb, 100, nullptr, nullptr};
+inline constexpr TDevice kUsb = DeviceOf("USB");
 inline constexpr int kUsbSteadyPollMs = 300;
 
-inline constexpr char kRs232TransmitFailed[] = "RS232 transmit fail.";
+inline constexpr const char* kRs232TransmitFailed = DeviceRow("RS232").texts.more;
 
 // The switches and keys have a command of their own, not a channel.
-inline constexpr int kSwitchesPollMs = 100;
+inline constexpr int kSwitchesPollMs = DeviceRow("SW").pollMs;
 
 // The SD card's reading, a command of its own.
 struct TSdCardTexts {
@@ -39,8 +43,9 @@ struct TSdCardTexts {
     const char* missing;
     const char* plugHint;
 };
-inline constexpr TSdCardTexts kSdCard{"Failed to access SDCARD.", "Failed to access the SDCARD.",
-                                      "Please make sure a SDCARD is pluged into the KBR-370."};
+inline constexpr TSdCardTexts kSdCard{DeviceRow("SDCARD").texts.failed,
+                                      DeviceRow("SDCARD").texts.refused,
+                                      DeviceRow("SDCARD").texts.more};
 
 // The HSMC loopback test: it failed to run (or the board refused it), or it
 // ran and found pins that do not loop back.
@@ -48,6 +53,6 @@ struct THsmcTexts {
     const char* failed;
     const char* ng;
 };
-inline constexpr THsmcTexts kHsmc{"Failed to perform HSMC test", "HSMC Loopback Test: NG"};
+inline constexpr THsmcTexts kHsmc{DeviceRow("HSMC").texts.failed, DeviceRow("HSMC").texts.more};
 
 } // namespace kbr::devices

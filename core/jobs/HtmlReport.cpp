@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "core/devices/DeviceTable.h"
 #include "core/jobs/BoardPicture.h"
 #include "core/jobs/ReportParts.h"
 
@@ -17,15 +18,15 @@ struct TAreaDevices {
     const char* area;
     std::vector<const char*> devices;
 };
-const TAreaDevices kAreaDevices[] = {
-    {"link", {"BLASTER"}},     {"memories", {"SRAM", "EEPROM", "SDRAM", "FLASH"}},
-    {"sd", {"SDCARD"}},        {"hsmc", {"HSMC"}},
-    {"usb", {"USB"}},          {"ir", {"IR"}},
-    {"ps2", {"PS2"}},          {"rs232", {"RS232"}},
-    {"inputs", {"SW", "KEY"}}, {"leds", {"LED"}},
-    {"seg7", {"SEG7"}},        {"lcd", {"LCD"}},
-    {"vga", {"VGA"}},
-};
+const std::vector<TAreaDevices>& AreasOnPicture() {
+    static const std::vector<TAreaDevices> areas = [] {
+        std::vector<TAreaDevices> all;
+        for (const char* area : kbr::devices::kAreas)
+            all.push_back({area, kbr::devices::AreaDevices(area)});
+        return all;
+    }();
+    return areas;
+}
 
 // A device's frame: the worst of its checks, where any check passed counts
 // over skipped ones; grey when none ran.
@@ -56,7 +57,7 @@ bool StartsWithNoCase(const std::string& text, const char* prefix) {
 // with ("SRAM march", "keys"); one that names none is about all of them.
 std::map<std::string, TFrame> DeviceFrames(const TSelfTestReport& report) {
     std::map<std::string, TFrame> frames;
-    for (const TAreaDevices& area : kAreaDevices) {
+    for (const TAreaDevices& area : AreasOnPicture()) {
         for (const char* device : area.devices)
             frames[device] = TFrame::NotRun;
         for (const TCheckResult& check : report.checks) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <mutex>
 #include <random>
 #include <sstream>
@@ -9,6 +10,7 @@
 
 #include "board/Board.h"
 #include "board/SdCardRegisters.h"
+#include "core/devices/DeviceTable.h"
 #include "core/devices/Devices.h"
 #include "core/devices/HsmcReport.h"
 #include "core/devices/LcdText.h"
@@ -58,26 +60,27 @@ std::vector<std::string> SplitList(const std::string& text) {
 
 } // namespace
 
-// Every area and what runs it, in run order: the one list of areas.
+// What runs each area, in the order the device table gives the areas.
 const std::vector<std::pair<std::string, void (TSelfTest::*)()>>& TSelfTest::Steps() {
-    static const std::vector<std::pair<std::string, void (TSelfTest::*)()>> steps = {
-        {"link", &TSelfTest::Link},     {"memories", &TSelfTest::Memories},
-        {"sd", &TSelfTest::SdCard},     {"hsmc", &TSelfTest::Hsmc},
-        {"usb", &TSelfTest::Usb},       {"ir", &TSelfTest::Ir},
-        {"ps2", &TSelfTest::Ps2},       {"rs232", &TSelfTest::Rs232},
-        {"inputs", &TSelfTest::Inputs}, {"leds", &TSelfTest::Leds},
-        {"seg7", &TSelfTest::Seg7},     {"lcd", &TSelfTest::Lcd},
-        {"vga", &TSelfTest::Vga}};
+    static const std::vector<std::pair<std::string, void (TSelfTest::*)()>> steps = [] {
+        const std::map<std::string, void (TSelfTest::*)()> bodies = {
+            {"link", &TSelfTest::Link},     {"memories", &TSelfTest::Memories},
+            {"sd", &TSelfTest::SdCard},     {"hsmc", &TSelfTest::Hsmc},
+            {"usb", &TSelfTest::Usb},       {"ir", &TSelfTest::Ir},
+            {"ps2", &TSelfTest::Ps2},       {"rs232", &TSelfTest::Rs232},
+            {"inputs", &TSelfTest::Inputs}, {"leds", &TSelfTest::Leds},
+            {"seg7", &TSelfTest::Seg7},     {"lcd", &TSelfTest::Lcd},
+            {"vga", &TSelfTest::Vga}};
+        std::vector<std::pair<std::string, void (TSelfTest::*)()>> ordered;
+        for (const char* area : devices::kAreas)
+            ordered.emplace_back(area, bodies.at(area));
+        return ordered;
+    }();
     return steps;
 }
 
 const std::vector<std::string>& TSelfTest::Areas() {
-    static const std::vector<std::string> areas = [] {
-        std::vector<std::string> names;
-        for (const auto& step : Steps())
-            names.push_back(step.first);
-        return names;
-    }();
+    static const std::vector<std::string> areas(devices::kAreas.begin(), devices::kAreas.end());
     return areas;
 }
 

@@ -2,7 +2,10 @@
 // highlight frame, the tab panel, the status and info areas, and the page well.
 #include <QPainterPath>
 #include <functional>
+#include <map>
+#include <string_view>
 
+#include "core/devices/DeviceTable.h"
 #include "resources/skin/Draw.h"
 #include "resources/skin/Pictures.h"
 
@@ -24,8 +27,6 @@ const QRect kGaugeSlot(30, 527, 104, 25);
 const QRect kInfoStrip(206, 560, 383, 24);
 const QRect kCaptionPlate(160, 4, 300, 22);
 const QRect kWindowButtons(476, 15, 126, 20);
-// The download cable's port on the board's left edge: the board's link.
-const QRect kBlasterPort(140, 76, 18, 18);
 
 const QColor kMetal(0xb4, 0xba, 0xc4);
 const QColor kMetalDark(0x6e, 0x74, 0x80);
@@ -264,36 +265,35 @@ void Lcd(QPainter& p, const QRect& r) {
                QStringLiteral("Control Panel"));
 }
 
-struct Device {
-    const char* name;
-    QRect frame;
-    DevicePainter paint;
-};
+QRect FrameOf(const kbr::devices::TDeviceRow& row) {
+    return QRect(row.frame.x, row.frame.y, row.frame.width, row.frame.height);
+}
 
-// Where each device lies on the board; the main window frames these rectangles.
-// The SD slot comes before the LCD, which lies partly over it.
-const std::vector<Device>& Devices() {
-    static const std::vector<Device> devices = {
-        {"SDCARD", {144, 174, 39, 46}, SdSlot},
-        {"LED", {159, 244, 292, 12}, Leds},
-        {"SEG7", {156, 219, 132, 23}, Seg7},
-        {"SW", {155, 255, 205, 22}, Switches},
-        {"KEY", {367, 258, 88, 20}, Keys},
-        {"SRAM", {338, 206, 33, 22}, [](QPainter& p, const QRect& r) { ChipPainter(p, r, "SRAM", "tb"); }},
-        {"EEPROM", {366, 118, 15, 15}, [](QPainter& p, const QRect& r) { ChipPainter(p, r, "", "lr"); }},
-        {"SDRAM", {290, 163, 38, 47}, [](QPainter& p, const QRect& r) { ChipPainter(p, r, "SDRAM", "lr"); }},
-        {"FLASH", {381, 207, 34, 24}, [](QPainter& p, const QRect& r) { ChipPainter(p, r, "FLASH", "tb"); }},
-        {"USB", {178, 36, 47, 29}, Usb},
-        {"LCD", {164, 161, 118, 42}, Lcd},
-        {"PS2", {458, 61, 24, 25}, Ps2},
-        {"RS232", {414, 28, 53, 39}, [](QPainter& p, const QRect& r) { DSub(p, r, QColor(0x40, 0x44, 0x4c), {5, 4}); }},
-        {"IR", {464, 259, 11, 17}, Ir},
-        {"HSMC", {462, 104, 15, 98}, Hsmc},
-        {"VGA", {294, 28, 61, 39}, [](QPainter& p, const QRect& r) { DSub(p, r, QColor(0x28, 0x48, 0x8c), {5, 5, 5}); }},
-        {"AUDIO", {225, 33, 53, 35}, Audio},
-        {"GPIO", {426, 105, 20, 91}, PinHeader},
+// How each device is drawn, by its name in the device table, which says where
+// it lies and in which order the devices are drawn. One without a painter
+// here is drawn with the board's extras.
+const std::map<std::string_view, DevicePainter>& Painters() {
+    static const std::map<std::string_view, DevicePainter> painters = {
+        {"SDCARD", SdSlot},
+        {"LED", Leds},
+        {"SEG7", Seg7},
+        {"SW", Switches},
+        {"KEY", Keys},
+        {"SRAM", [](QPainter& p, const QRect& r) { ChipPainter(p, r, "SRAM", "tb"); }},
+        {"EEPROM", [](QPainter& p, const QRect& r) { ChipPainter(p, r, "", "lr"); }},
+        {"SDRAM", [](QPainter& p, const QRect& r) { ChipPainter(p, r, "SDRAM", "lr"); }},
+        {"FLASH", [](QPainter& p, const QRect& r) { ChipPainter(p, r, "FLASH", "tb"); }},
+        {"USB", Usb},
+        {"LCD", Lcd},
+        {"PS2", Ps2},
+        {"RS232", [](QPainter& p, const QRect& r) { DSub(p, r, QColor(0x40, 0x44, 0x4c), {5, 4}); }},
+        {"IR", Ir},
+        {"HSMC", Hsmc},
+        {"VGA", [](QPainter& p, const QRect& r) { DSub(p, r, QColor(0x28, 0x48, 0x8c), {5, 5, 5}); }},
+        {"AUDIO", Audio},
+        {"GPIO", PinHeader},
     };
-    return devices;
+    return painters;
 }
 
 // Silk-screen names, placed clear of the frames.
@@ -351,6 +351,7 @@ void Fpga(QPainter& p) {
 }
 
 void BoardExtras(QPainter& p) {
+    const QRect blasterPort = FrameOf(kbr::devices::DeviceRow("BLASTER"));
     // Power input and the cable port on the left edge, a crystal by the FPGA,
     // mounting holes in the corners.
     Shell(p, QRectF(140, 38, 30, 22), QColor(0x2a, 0x2c, 0x32), 2);
@@ -360,10 +361,10 @@ void BoardExtras(QPainter& p) {
     p.setBrush(kMetal);
     p.drawEllipse(QPointF(155, 49), 2, 2);
     Text(p, QRect(140, 60, 30, 10), QStringLiteral("DC 12V"), 6, kSilkText);
-    Shell(p, QRectF(kBlasterPort), kMetal, 1.5);
+    Shell(p, QRectF(blasterPort), kMetal, 1.5);
     p.setBrush(QColor(0x16, 0x18, 0x1c));
     p.setPen(Qt::NoPen);
-    p.drawRect(QRectF(kBlasterPort).adjusted(3, 4, -3, -4));
+    p.drawRect(QRectF(blasterPort).adjusted(3, 4, -3, -4));
     Text(p, QRect(160, 78, 60, 14), QStringLiteral("BLASTER"), 6, kSilkText, Qt::AlignLeft | Qt::AlignVCenter);
     Shell(p, QRectF(372, 86, 14, 8), kMetal, 3);
     for (QPointF h : {QPointF(147, 42), QPointF(480, 42), QPointF(147, 275), QPointF(480, 275)}) {
@@ -397,10 +398,13 @@ void Board(QPainter& p) {
     Traces(p);
     BoardExtras(p);
     Fpga(p);
-    for (const Device& d : Devices()) {
-        const QRect r = d.frame.adjusted(kFrameInset, kFrameInset, -kFrameInset, -kFrameInset);
+    for (const kbr::devices::TDeviceRow& row : kbr::devices::kDeviceTable) {
+        const auto painter = Painters().find(row.name);
+        if (painter == Painters().end())
+            continue;
+        const QRect r = FrameOf(row).adjusted(kFrameInset, kFrameInset, -kFrameInset, -kFrameInset);
         p.save();
-        d.paint(p, r);
+        painter->second(p, r);
         p.restore();
     }
     for (const Silk& s : kSilk)
@@ -496,9 +500,8 @@ QRect BoardArea() {
 
 std::vector<std::pair<QString, QRect>> BoardDeviceFrames() {
     std::vector<std::pair<QString, QRect>> frames;
-    for (const Device& d : Devices())
-        frames.emplace_back(QString::fromLatin1(d.name), d.frame);
-    frames.emplace_back(QStringLiteral("BLASTER"), kBlasterPort);
+    for (const kbr::devices::TDeviceRow& row : kbr::devices::kDeviceTable)
+        frames.emplace_back(QString::fromLatin1(row.name), FrameOf(row));
     return frames;
 }
 

@@ -38,9 +38,9 @@ const std::vector<TLayer> kLayers = {
     {"vboard", {"vboard", "platform", "wire"}, false},
     {"cli", {"cli", "core", "config", "board", "platform", "wire"}, false},
     {"wire", {"wire"}, false},
-    // The build-time generators: the skin drawn with Qt, the design file by the virtual board's
-    // rules.
-    {"resources", {"resources", "vboard"}, true},
+    // The build-time generators: the skin drawn with Qt, where the device table places the
+    // devices; the design file by the virtual board's rules.
+    {"resources", {"resources", "core", "vboard"}, true},
     {"tests", {}, true, true},
     {"bench", {}, true, true},
     // Install rules, the desktop entry and the udev rule: no code of its own.
