@@ -27,6 +27,7 @@
 #include "cli/SerialTerminal.h"
 #include "cli/StopSignals.h"
 #include "cli/TerminalMode.h"
+#include "core/DeviceWatch.h"
 #include "core/devices/Devices.h"
 #include "core/devices/IrCodes.h"
 #include "core/devices/Ps2Mouse.h"
@@ -75,27 +76,17 @@ class TLinkLost : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Monitoring mode of one device, on for the object's lifetime.
-class TMonitoring {
-  public:
-    TMonitoring(TBoard& board, const TDevice& device) : board(board), device(device) {
-        bool done = false;
-        if (!board.SetDeviceMode(done, device.channel, 1))
-            throw TLinkLost("switching on monitoring mode failed");
-        if (!done)
-            throw TCliError(kExitRefused, device.refused);
+// Monitoring mode of one device on, for the watch's lifetime.
+void StartWatch(kbr::TDeviceWatch& watch, const TDevice& device) {
+    switch (watch.Start()) {
+    case kbr::TDeviceWatch::TOutcome::Ok:
+        return;
+    case kbr::TDeviceWatch::TOutcome::Refused:
+        throw TCliError(kExitRefused, device.refused);
+    case kbr::TDeviceWatch::TOutcome::LinkFailed:
+        throw TLinkLost("switching on monitoring mode failed");
     }
-    ~TMonitoring() {
-        bool done = false;
-        board.SetDeviceMode(done, device.channel, 0); // best effort, also after a failure
-    }
-    TMonitoring(const TMonitoring&) = delete;
-    TMonitoring& operator=(const TMonitoring&) = delete;
-
-  private:
-    TBoard& board;
-    const TDevice& device;
-};
+}
 
 // What one poll brought: the board's answer and its bytes.
 using ReadingHandler = std::function<void(bool done, const uint8_t* data, uint32_t count)>;
@@ -144,13 +135,15 @@ class TStreamRun {
             keys.emplace(STDIN_FILENO);
         for (;;) {
             try {
-                const TMonitoring monitoring(board, stream.device);
+                // Switched off again when the watch ends, also after a failure.
+                kbr::TDeviceWatch watch(board, stream.device.channel);
+                StartWatch(watch, stream.device);
                 if (greeting)
                     Notice(std::exchange(greeting, nullptr));
                 // A full read leaves more waiting: read again at once, so a
                 // port at full speed is kept up with.
                 bool full = false;
-                while (Poll(full) && Pause(full ? 0 : stream.device.pollMs, &board)) {
+                while (Poll(watch, full) && Pause(full ? 0 : stream.device.pollMs, &board)) {
                 }
                 break;
             } catch (const TLinkLost& lost) {
@@ -170,13 +163,14 @@ class TStreamRun {
 
     // One read of the channel; false when the stream ends here. `full`: the
     // read brought all it can, so more may be waiting.
-    bool Poll(bool& full) {
-        bool done = false;
-        uint32_t count = 0;
-        if (!board.ReadDeviceData(done, stream.device.channel, count, data))
+    bool Poll(kbr::TDeviceWatch& watch, bool& full) {
+        const kbr::TDeviceWatch::TReading reading = watch.Tick();
+        if (reading.outcome == kbr::TDeviceWatch::TOutcome::LinkFailed)
             throw TLinkLost("reading from the board failed");
-        full = done && count == TBoard::kDeviceChunk;
-        stream.take(done, data, done ? count : 0);
+        const bool done = reading.outcome == kbr::TDeviceWatch::TOutcome::Ok;
+        const uint32_t count = reading.count;
+        full = reading.Full();
+        stream.take(done, reading.data.data(), count);
         std::cout.flush();
         if (!std::cout)
             return false;
@@ -238,7 +232,6 @@ class TStreamRun {
     bool inputOpen;
     bool draining = false;
     Clock::time_point deadline;
-    uint8_t data[TBoard::kDeviceChunk];
 };
 
 // Runs the stream on a freshly connected board. A stop signal ends it as the

@@ -12,6 +12,7 @@
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/JsonOutput.h"
+#include "core/DeviceWatch.h"
 #include "core/devices/Devices.h"
 #include "core/devices/HsmcReport.h"
 #include "core/devices/UsbDevice.h"
@@ -22,13 +23,13 @@ namespace {
 namespace devices = kbr::devices;
 
 void RunUsb(TBoard& board, std::ostream& out) {
-    bool done = false;
-    uint32_t count = 0;
-    uint8_t data[TBoard::kDeviceChunk];
-    if (!board.ReadDeviceData(done, devices::kUsb.channel, count, data))
+    const kbr::TDeviceWatch::TReading reading =
+        kbr::TDeviceWatch::Read(board, devices::kUsb.channel);
+    if (reading.outcome == kbr::TDeviceWatch::TOutcome::LinkFailed)
         throw BoardFailure("reading the USB port failed");
-    if (!done || count == 0)
+    if (reading.count == 0)
         throw BoardFailure("the board did not report the USB port");
+    const uint8_t* data = reading.data.data();
     if (!JsonOutput()) {
         out << UsbKindWord(data[0]) << "\n";
         return;

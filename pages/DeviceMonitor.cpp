@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "core/DeviceWatch.h"
 #include "pages/Page.h"
 #include "pages/PollTimer.h"
 
@@ -17,9 +18,9 @@ TDeviceMonitor::TModeResult TDeviceMonitor::SetMonitorMode(bool on) {
     std::lock_guard<std::recursive_mutex> lock(board->Lock);
     if (!board->IsConnected())
         return {true, true};
-    TModeResult result;
-    result.linkOk = board->SetDeviceMode(result.done, channel, on ? 1 : 0);
-    return result;
+    const auto outcome = kbr::TDeviceWatch::SetMode(*board, channel, on);
+    return {outcome != kbr::TDeviceWatch::TOutcome::LinkFailed,
+            outcome == kbr::TDeviceWatch::TOutcome::Ok};
 }
 
 TDeviceMonitor::TReading TDeviceMonitor::Read() {
@@ -28,10 +29,11 @@ TDeviceMonitor::TReading TDeviceMonitor::Read() {
     if (!board)
         return reading;
     std::lock_guard<std::recursive_mutex> lock(board->Lock);
-    reading.linkOk =
-        board->ReadDeviceData(reading.done, channel, reading.count, reading.data.data());
-    if (!reading.linkOk || !reading.done)
-        reading.count = 0;
+    const kbr::TDeviceWatch::TReading read = kbr::TDeviceWatch::Read(*board, channel);
+    reading.linkOk = read.outcome != kbr::TDeviceWatch::TOutcome::LinkFailed;
+    reading.done = read.outcome == kbr::TDeviceWatch::TOutcome::Ok;
+    reading.count = read.count;
+    reading.data = read.data;
     return reading;
 }
 

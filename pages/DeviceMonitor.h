@@ -11,7 +11,7 @@ class TPage;
 class TPollTimer;
 
 // Watches one device channel of the board for a page: switches the channel's
-// monitoring mode, and polls ReadDeviceData on a re-arming timer, handing each
+// monitoring mode, and polls the channel on a re-arming timer, handing each
 // reply to the page. When to switch the mode and how to judge a reply stay
 // with the page; a poll whose exchange failed raises the page's OnLinkLost
 // (after the Lock is left) and ends polling.
@@ -34,11 +34,11 @@ class TDeviceMonitor : public QObject {
         bool linkOk = false;
         bool done = false;
     };
-    // SetDeviceMode(on ? 1 : 0) under the session's Lock. A closed link sends
+    // Monitoring mode on or off under the session's Lock. A closed link sends
     // nothing and counts as success; no session counts as a failed exchange.
     TModeResult SetMonitorMode(bool on);
 
-    // One ReadDeviceData under the session's Lock.
+    // One poll of the channel under the session's Lock.
     TReading Read();
 
     // Stops the timer; with `on`, arms it with the interval.

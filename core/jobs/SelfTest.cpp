@@ -10,6 +10,7 @@
 
 #include "board/Board.h"
 #include "board/SdCardRegisters.h"
+#include "core/DeviceWatch.h"
 #include "core/devices/DeviceTable.h"
 #include "core/devices/Devices.h"
 #include "core/devices/HsmcReport.h"
@@ -25,6 +26,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 namespace devices = kbr::devices;
+using kbr::TDeviceWatch;
 
 constexpr const char* kNeedsPerson = "needs a person (--interactive)";
 constexpr int kKeyCount = 4, kSwitchCount = 18, kLedCount = 27;
@@ -392,13 +394,12 @@ void TSelfTest::Hsmc() {
 
 void TSelfTest::Usb() {
     Check("usb", "port", [&](TCheckResult& r) {
-        bool done = false;
-        uint32_t count = 0;
-        uint8_t data[TBoard::kDeviceChunk];
-        if (!Answered(board.ReadDeviceData(done, devices::kUsb.channel, count, data), r,
+        const TDeviceWatch::TReading reading = TDeviceWatch::Read(board, devices::kUsb.channel);
+        if (!Answered(reading.outcome != TDeviceWatch::TOutcome::LinkFailed, r,
                       "reading the USB port failed"))
             return;
-        if (!done || count == 0) {
+        const uint8_t* data = reading.data.data();
+        if (reading.count == 0) {
             r.result = TResult::Failed;
             r.message = "the board did not report the USB port";
             return;
@@ -410,12 +411,16 @@ void TSelfTest::Usb() {
 
 void TSelfTest::Monitor(const std::string& area, uint8_t channel, const char* refused) {
     Check(area, "monitoring mode", [&](TCheckResult& r) {
-        bool on = false, off = false;
-        if (!Answered(board.SetDeviceMode(on, channel, 1), r, "switching monitoring on failed"))
+        using TOutcome = TDeviceWatch::TOutcome;
+        TDeviceWatch watch(board, channel);
+        const TOutcome started = watch.Start();
+        if (!Answered(started != TOutcome::LinkFailed, r, "switching monitoring on failed"))
             return;
         // Switched off also when it was refused: nothing stays on behind us.
-        if (!Answered(board.SetDeviceMode(off, channel, 0), r, "switching monitoring off failed"))
+        const TOutcome stopped = watch.Stop();
+        if (!Answered(stopped != TOutcome::LinkFailed, r, "switching monitoring off failed"))
             return;
+        const bool on = started == TOutcome::Ok, off = stopped == TOutcome::Ok;
         r.message = "monitoring mode accepted and switched off again";
         if (!on || !off) {
             r.result = TResult::Failed;
@@ -449,28 +454,27 @@ void TSelfTest::Rs232Loopback() {
         for (int c = 0x20; c < 0x7F; ++c)
             sent.push_back(uint8_t(c));
         r.details = {{"bytes", std::to_string(sent.size())}};
-        bool done = false;
-        if (!Answered(board.SetDeviceMode(done, channel, 1), r, "switching monitoring on failed"))
+        using TOutcome = TDeviceWatch::TOutcome;
+        TDeviceWatch watch(board, channel);
+        if (!Answered(watch.Start() != TOutcome::LinkFailed, r, "switching monitoring on failed"))
             return;
-        uint8_t chunk[TBoard::kDeviceChunk];
-        uint32_t count = 0;
         // Whatever arrived before is not ours.
         for (int i = 0; i < 8; ++i)
-            if (!board.ReadDeviceData(done, channel, count, chunk) || !done || count == 0)
+            if (watch.Tick().count == 0)
                 break;
+        bool done = false;
         bool ok = board.SendDeviceData(done, channel, uint32_t(sent.size()), sent.data());
         const bool refused = ok && !done;
         std::vector<uint8_t> got;
         const Clock::time_point start = Clock::now();
         while (ok && !refused && got.size() < sent.size() && MsSince(start) < kLoopbackWaitMs) {
-            ok = board.ReadDeviceData(done, channel, count, chunk);
-            if (ok && done)
-                got.insert(got.end(), chunk, chunk + std::min(count, TBoard::kDeviceChunk));
-            if (ok && (!done || count == 0))
+            const TDeviceWatch::TReading reading = watch.Tick();
+            ok = reading.outcome != TOutcome::LinkFailed;
+            got.insert(got.end(), reading.data.begin(), reading.data.begin() + reading.count);
+            if (ok && reading.count == 0)
                 Pause(20);
         }
-        bool off = false;
-        const bool switchedOff = board.SetDeviceMode(off, channel, 0);
+        const bool switchedOff = watch.Stop() != TOutcome::LinkFailed;
         if (!Answered(ok && switchedOff, r, devices::kRs232.failed))
             return;
         if (refused) {
