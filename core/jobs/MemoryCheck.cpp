@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <mutex>
 
 #include "board/Board.h"
 #include "core/devices/MemoryModel.h"

@@ -8,9 +8,10 @@
 class TBoard;
 
 // Memory transfers and the flash erase over a board session, one exchange at a
-// time, for the panel and the CLI alike. After every exchange the front end
-// hears how far the work got and is asked whether to stop; what it shows of
-// that, and the words it finds for the outcome, are its own.
+// time: the one chunked loop for the panel, the CLI and the memory checks.
+// After every exchange the front end hears how far the work got and is asked
+// whether to stop; what it shows of that, and the words it finds for the
+// outcome, are its own.
 class TMemoryTransfer {
   public:
     using TMemory = kbr::wire::TMemory;
