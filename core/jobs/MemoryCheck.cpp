@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <mutex>
 
 #include "board/Board.h"
 #include "core/devices/MemoryModel.h"
+#include "core/jobs/MemoryTransfer.h"
 #include "core/jobs/ReportParts.h"
 
 namespace {
@@ -201,27 +201,30 @@ TCheckResult TMemoryCheck::Check(const std::string& what, uint64_t traffic, cons
 // ---- exchanges -------------------------------------------------------------
 
 bool TMemoryCheck::Exchange(uint32_t address, uint32_t count, uint8_t* read, const uint8_t* write) {
-    const uint32_t most = write ? TBoard::kMaxWriteChunk : TBoard::kMaxReadChunk;
-    for (uint32_t at = 0; at < count;) {
-        if (Stopped())
-            return false;
-        if (abortCheck && abortCheck()) {
-            aborted = true;
-            return false;
-        }
-        const uint32_t n = std::min(count - at, most);
-        if (write ? !board.WriteMemory(memory->code, address + at, n, write + at)
-                  : !board.ReadMemory(memory->code, address + at, n, read + at)) {
-            exchangeFailed = true;
-            linkLost = !LinkAnswers(board);
-            return false;
-        }
-        at += n;
-        done += n;
-        if (progress)
-            progress(checkName, std::min(done, total), total);
+    const uint32_t before = done;
+    TMemoryTransfer transfer(
+        board,
+        [&](uint32_t moved, uint32_t) {
+            done = before + moved;
+            if (progress)
+                progress(checkName, std::min(done, total), total);
+        },
+        [&] {
+            if (Stopped())
+                return true;
+            aborted = abortCheck && abortCheck();
+            return aborted;
+        });
+    TMemoryTransfer::TPlan plan = write ? TMemoryTransfer::WritePlan() : TMemoryTransfer::ReadPlan();
+    plan.askFirst = true;
+    const TMemoryTransfer::TResult result =
+        write ? transfer.Write(*memory, address, write, count, plan)
+              : transfer.ReadInto(*memory, address, count, plan, read);
+    if (result.outcome == TMemoryTransfer::Outcome::LinkFailed) {
+        exchangeFailed = true;
+        linkLost = !LinkAnswers(board);
     }
-    return true;
+    return result.Ok();
 }
 
 bool TMemoryCheck::Save(uint32_t address, uint32_t count) {
@@ -244,18 +247,23 @@ bool TMemoryCheck::LinkAnswers(TBoard& board) {
 TMemoryCheck::TWriteBack TMemoryCheck::WriteBack(TBoard& board, const TMemory& memory,
                                                  const TSaved& saved) {
     TWriteBack out;
+    TMemoryTransfer::TPlan plan = TMemoryTransfer::WritePlan();
+    plan.tries = kWriteBackTries;
     for (const auto& [address, bytes] : saved) {
-        for (uint32_t at = 0; at < bytes.size(); at += TBoard::kMaxWriteChunk) {
-            const uint32_t n =
-                std::min<uint32_t>(TBoard::kMaxWriteChunk, uint32_t(bytes.size()) - at);
-            bool written = false;
-            for (int i = 0; i < kWriteBackTries && !written && !out.linkDown; ++i)
-                written = board.WriteMemory(memory.code, address + at, n, bytes.data() + at);
-            if (written)
-                continue;
-            AddRange(out.left, memory.name, address + at, n);
-            out.linkDown = out.linkDown || !LinkAnswers(board);
+        const auto count = uint32_t(bytes.size());
+        if (count == 0)
+            continue;
+        // Once the link is down, nothing more is tried.
+        if (out.linkDown) {
+            AddRange(out.left, memory.name, address, count);
+            continue;
         }
+        TMemoryTransfer(board).Write(memory, address, bytes.data(), count, plan,
+                                     [&](uint32_t at, uint32_t n) {
+                                         AddRange(out.left, memory.name, address + at, n);
+                                         out.linkDown = out.linkDown || !LinkAnswers(board);
+                                         return !out.linkDown;
+                                     });
     }
     return out;
 }
@@ -282,11 +290,7 @@ bool TMemoryCheck::EraseSectors(const std::set<uint32_t>& sectors, TCheckResult&
             return false;
         }
         bool erased = false;
-        bool ok;
-        {
-            std::lock_guard<std::recursive_mutex> lock(board.Lock);
-            ok = board.StartErase(erased, static_cast<uint16_t>(sector));
-        }
+        const bool ok = TMemoryTransfer::EraseStep(board, static_cast<uint16_t>(sector), erased);
         if (!ok) {
             exchangeFailed = true;
             linkLost = !LinkAnswers(board);

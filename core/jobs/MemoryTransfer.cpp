@@ -49,7 +49,8 @@ bool TMemoryTransfer::StepAndCheck(uint32_t done, uint32_t total, uint32_t step)
 }
 
 TMemoryTransfer::TResult TMemoryTransfer::Exchanges(uint32_t count, const TPlan& plan,
-                                                    const Exchange& exchange) {
+                                                    const Exchange& exchange,
+                                                    const LeftBehind& left) {
     TResult result{.total = count};
     if (plan.ping && !board.Ping()) {
         result.outcome = Outcome::NotAnswering;
@@ -58,12 +59,32 @@ TMemoryTransfer::TResult TMemoryTransfer::Exchanges(uint32_t count, const TPlan&
     const uint32_t most = MostPerExchange(plan);
     const uint32_t step = std::max(plan.step, 1u);
     while (result.done < count) {
+        if (plan.askFirst && Aborted()) {
+            result.outcome = Outcome::Aborted;
+            break;
+        }
         const uint32_t n = std::min(most, count - result.done);
         result.outcome = exchange(result.done, n);
+        for (int i = 1; i < plan.tries && result.outcome == Outcome::LinkFailed; ++i)
+            result.outcome = exchange(result.done, n);
+        if (result.outcome == Outcome::LinkFailed && left) {
+            const bool goOn = left(result.done, n);
+            result.done += n;
+            if (!goOn) {
+                if (result.done < count)
+                    left(result.done, count - result.done);
+                break;
+            }
+            result.outcome = Outcome::Done;
+            continue;
+        }
         if (result.outcome != Outcome::Done)
             break;
         result.done += n;
-        if (StepAndCheck(result.done, count, step)) {
+        if (plan.askFirst) {
+            if (progress)
+                progress(result.done, count);
+        } else if (StepAndCheck(result.done, count, step)) {
             result.outcome = Outcome::Aborted;
             break;
         }
@@ -82,6 +103,15 @@ TMemoryTransfer::TResult TMemoryTransfer::Read(const TMemory& memory, uint32_t a
     });
 }
 
+TMemoryTransfer::TResult TMemoryTransfer::ReadInto(const TMemory& memory, uint32_t address,
+                                                   uint32_t count, const TPlan& plan,
+                                                   uint8_t* out) {
+    return Read(memory, address, count, plan, [&](const uint8_t* data, uint32_t n) {
+        out = std::copy(data, data + n, out);
+        return true;
+    });
+}
+
 TMemoryTransfer::TResult TMemoryTransfer::ReadToFile(const TMemory& memory, uint32_t address,
                                                      uint32_t count, const TPlan& plan, bool hex,
                                                      const FileWriter& write) {
@@ -97,8 +127,8 @@ TMemoryTransfer::TResult TMemoryTransfer::ReadToFile(const TMemory& memory, uint
 
 TMemoryTransfer::TResult TMemoryTransfer::Write(const TMemory& memory, uint32_t address,
                                                 const uint8_t* data, uint32_t count,
-                                                const TPlan& plan) {
-    return Exchanges(count, plan, [&](uint32_t offset, uint32_t n) {
+                                                const TPlan& plan, const LeftBehind& left) {
+    const auto exchange = [&](uint32_t offset, uint32_t n) {
         if (plan.ping) {
             if (!board.Ping())
                 return Outcome::LinkFailed;
@@ -109,7 +139,8 @@ TMemoryTransfer::TResult TMemoryTransfer::Write(const TMemory& memory, uint32_t 
         return board.WriteMemory(memory.code, address + offset, n, data + offset)
                    ? Outcome::Done
                    : Outcome::LinkFailed;
-    });
+    };
+    return Exchanges(count, plan, exchange, left);
 }
 
 TMemoryTransfer::TResult TMemoryTransfer::Verify(const TMemory& memory, uint32_t address,
@@ -143,6 +174,11 @@ TMemoryTransfer::TResult TMemoryTransfer::Erase() {
     return result;
 }
 
+bool TMemoryTransfer::EraseStep(TBoard& board, uint16_t step, bool& done) {
+    std::lock_guard<std::recursive_mutex> lock(board.Lock);
+    return board.StartErase(done, step);
+}
+
 TMemoryTransfer::TResult TMemoryTransfer::EraseSteps() {
     TResult result;
     const uint32_t steps = board.QueryEraseStatus();
@@ -153,11 +189,7 @@ TMemoryTransfer::TResult TMemoryTransfer::EraseSteps() {
     }
     for (uint32_t i = 0; i < steps; ++i) {
         bool done = false;
-        bool ok;
-        {
-            std::lock_guard<std::recursive_mutex> lock(board.Lock);
-            ok = board.StartErase(done, static_cast<uint16_t>(i));
-        }
+        const bool ok = EraseStep(board, static_cast<uint16_t>(i), done);
         result.stepFailed = !ok || !done;
         if (!result.stepFailed)
             result.done = i + 1;

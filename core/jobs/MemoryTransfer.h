@@ -8,9 +8,10 @@
 class TBoard;
 
 // Memory transfers and the flash erase over a board session, one exchange at a
-// time, for the panel and the CLI alike. After every exchange the front end
-// hears how far the work got and is asked whether to stop; what it shows of
-// that, and the words it finds for the outcome, are its own.
+// time: the one chunked loop for the panel, the CLI and the memory checks.
+// After every exchange the front end hears how far the work got and is asked
+// whether to stop; what it shows of that, and the words it finds for the
+// outcome, are its own.
 class TMemoryTransfer {
   public:
     using TMemory = kbr::wire::TMemory;
@@ -22,12 +23,20 @@ class TMemoryTransfer {
     using Sink = std::function<bool(const uint8_t* data, uint32_t count)>;
     // Takes bytes for a file; false when they could not be written.
     using FileWriter = std::function<bool(const void* data, size_t count)>;
+    // Hears a run of bytes (offset into the transfer, count) that still failed
+    // after its tries; true goes on with the rest, false hands the rest over
+    // at once, untried, and ends the work.
+    using LeftBehind = std::function<bool(uint32_t offset, uint32_t count)>;
 
     // How a transfer is cut up.
     struct TPlan {
         uint32_t exchange = 0; // most bytes one exchange carries
         uint32_t step = 1;     // progress is told in whole steps, and at the end
         bool ping = false;     // a keep-alive first, and before every write exchange
+        int tries = 1;         // how often a failed exchange is tried in all
+        // The stop question comes before every exchange, the first too, and
+        // not after the last; progress is then told after every exchange.
+        bool askFirst = false;
     };
 
     enum class Outcome {
@@ -69,20 +78,28 @@ class TMemoryTransfer {
     // Reads into a content file: HEX text (two upper-case digits a byte) when `hex`.
     TResult ReadToFile(const TMemory& memory, uint32_t address, uint32_t count, const TPlan& plan,
                        bool hex, const FileWriter& write);
+    // Reads into `out`.
+    TResult ReadInto(const TMemory& memory, uint32_t address, uint32_t count, const TPlan& plan,
+                     uint8_t* out);
+    // With `left`, a run that fails does not end the write (see LeftBehind).
     TResult Write(const TMemory& memory, uint32_t address, const uint8_t* data, uint32_t count,
-                  const TPlan& plan);
+                  const TPlan& plan, const LeftBehind& left = {});
     // Reads the range back and compares it with `data`; Differs at the first
     // byte that does not match.
     TResult Verify(const TMemory& memory, uint32_t address, const uint8_t* data, uint32_t count,
                    const TPlan& plan);
     // Erases the whole flash step by step, each step under the session's Lock.
     TResult Erase();
+    // Starts erase step (or sector) `step` under the session's Lock; false
+    // when the link failed, `done` false when the board refused it.
+    static bool EraseStep(TBoard& board, uint16_t step, bool& done);
 
   private:
     // Moves `count` bytes from `offset` on; Done to go on.
     using Exchange = std::function<Outcome(uint32_t offset, uint32_t count)>;
     // The exchanges of a transfer, with the plan's keep-alive, progress and abort checks.
-    TResult Exchanges(uint32_t count, const TPlan& plan, const Exchange& exchange);
+    TResult Exchanges(uint32_t count, const TPlan& plan, const Exchange& exchange,
+                      const LeftBehind& left = {});
     TResult EraseSteps();
     // Tells the progress in whole steps; then whether to stop.
     bool StepAndCheck(uint32_t done, uint32_t total, uint32_t step);

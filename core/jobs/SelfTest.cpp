@@ -19,6 +19,7 @@
 #include "core/devices/SdRegisterCrc.h"
 #include "core/devices/UsbDevice.h"
 #include "core/devices/VgaPattern.h"
+#include "core/jobs/MemoryTransfer.h"
 #include "core/jobs/ReportParts.h"
 #include "wire/Memories.h"
 
@@ -270,12 +271,13 @@ void TSelfTest::Link() {
     Check("link", "rate", [&](TCheckResult& r) {
         std::vector<uint8_t> bytes(kRateBytes);
         const Clock::time_point start = Clock::now();
-        for (uint32_t at = 0; at < kRateBytes; at += TBoard::kMaxReadChunk) {
-            const uint32_t n = std::min(TBoard::kMaxReadChunk, kRateBytes - at);
-            if (!Answered(board.ReadMemory(uint8_t(kbr::wire::kMemorySdram), at, n, &bytes[at]), r,
-                          "the SDRAM could not be read"))
-                return;
-        }
+        const bool read =
+            TMemoryTransfer(board)
+                .ReadInto(kbr::wire::MemoryOf(kbr::wire::kMemorySdram), 0, kRateBytes,
+                          TMemoryTransfer::ReadPlan(), bytes.data())
+                .Ok();
+        if (!Answered(read, r, "the SDRAM could not be read"))
+            return;
         const uint64_t rate = uint64_t(kRateBytes) * 1000 / std::max(MsSince(start), 1u);
         r.details = {{"bytes", std::to_string(kRateBytes)},
                      {"bytes_per_second", std::to_string(rate)}};

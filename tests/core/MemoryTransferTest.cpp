@@ -136,4 +136,57 @@ TEST_F(MemoryTransferTest, EraseStepsRefusalsAndAborts) {
     EXPECT_TRUE(kFlash.flash);
 }
 
+// What the memory checks and their write-back ask of the loop: the stop
+// question before every exchange, lost replies tried again, and a run that
+// still fails left behind while the rest goes on (or, when told, handed over
+// untried).
+TEST_F(MemoryTransferTest, AskingFirstTriesAndRunsLeftBehind) {
+    board.SetLimits(TBoard::TLimits().WithReplyLimit(100)); // a lost reply costs little
+    const uint32_t chunk = TBoard::kMaxWriteChunk;
+    TMemoryTransfer::TPlan plan = TMemoryTransfer::ReadPlan();
+    plan.askFirst = true;
+    std::vector<uint8_t> got(3 * size_t{TBoard::kMaxReadChunk});
+    Requests();
+    auto r = Transfer(1).ReadInto(kSram, 0, uint32_t(got.size()), plan, got.data());
+    EXPECT_EQ(r.outcome, TOutcome::Aborted);
+    EXPECT_EQ(r.done, TBoard::kMaxReadChunk);
+    EXPECT_EQ(checks, 2);
+    EXPECT_EQ(Requests(), "0E");
+    ASSERT_EQ(steps.size(), 1u);
+
+    // Two lost replies: the third try of the first run gets through.
+    const std::vector<uint8_t> ones(3 * size_t{chunk}, 0x11);
+    plan = TMemoryTransfer::WritePlan();
+    plan.tries = 3;
+    std::vector<std::pair<uint32_t, uint32_t>> left;
+    const auto leave = [&](bool goOn) {
+        return [&left, goOn](uint32_t at, uint32_t n) {
+            left.push_back({at, n});
+            return goOn;
+        };
+    };
+    vboard.CtlOk("fault drop 2");
+    r = Transfer().Write(kSram, 0, ones.data(), uint32_t(ones.size()), plan, leave(true));
+    EXPECT_TRUE(r.Ok());
+    EXPECT_TRUE(left.empty());
+    EXPECT_EQ(vboard.CtlOk(fmt::format("mem read 6 {:#x} 1", 3 * chunk - 1)), "11");
+
+    // Every try of the first run lost: it is left behind, the rest goes on.
+    const std::vector<uint8_t> twos(ones.size(), 0x22);
+    vboard.CtlOk("fault drop 3");
+    r = Transfer().Write(kSram, 0, twos.data(), uint32_t(twos.size()), plan, leave(true));
+    EXPECT_TRUE(r.Ok());
+    EXPECT_EQ(left, (std::vector<std::pair<uint32_t, uint32_t>>{{0, chunk}}));
+    EXPECT_EQ(vboard.CtlOk(fmt::format("mem read 6 {:#x} 1", 3 * chunk - 1)), "22");
+
+    // Told not to go on, the loop hands over the rest in one run, untried.
+    left.clear();
+    vboard.CtlOk("fault drop 3");
+    Requests();
+    r = Transfer().Write(kSram, 0, ones.data(), uint32_t(ones.size()), plan, leave(false));
+    EXPECT_EQ(r.outcome, TOutcome::LinkFailed);
+    EXPECT_EQ(left, (std::vector<std::pair<uint32_t, uint32_t>>{{0, chunk}, {chunk, 2 * chunk}}));
+    EXPECT_EQ(Requests(), "0D 0D 0D");
+}
+
 } // namespace
