@@ -33,6 +33,7 @@
 #include "core/devices/Ps2Mouse.h"
 #include "core/devices/Rs232Text.h"
 #include "core/files/OutputTarget.h"
+#include "core/files/WholeIo.h"
 #include "platform/TerminalText.h"
 
 namespace {
@@ -294,17 +295,11 @@ class TReceiveLog {
     TReceiveLog& operator=(const TReceiveLog&) = delete;
 
     void Write(const uint8_t* data, uint32_t count) {
-        while (count > 0) {
-            const ssize_t n = write(fd, data, count);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                throw TCliError(kExitFailure,
-                                fmt::format("writing the log {} failed: {}",
-                                            platform::TerminalSafe(path), std::strerror(errno)));
-            data += n;
-            count -= static_cast<uint32_t>(n);
-        }
+        errno = 0;
+        if (!WriteAll(fd, data, count))
+            throw TCliError(kExitFailure, fmt::format("writing the log {} failed: {}",
+                                                      platform::TerminalSafe(path),
+                                                      std::strerror(errno ? errno : ENOSPC)));
     }
 
   private:
