@@ -3,12 +3,12 @@
 #include "app/PageHost.h"
 #include "board/Board.h"
 #include "core/ConnectSequence.h"
-#include "pages/PanelReporter.h"
+#include "pages/PanelHost.h"
 #include "skin/ButtonManager.h"
 #include "skin/HiddenButton.h"
 #include "skin/ScreenCursor.h"
 
-using Tone = TReporter::Tone;
+using Tone = THost::Tone;
 
 TConnection::TConnection(TBoard& board, TPageHost& host, TButtonManager& tabs,
                          TButtonManager& system, THiddenButton& buttonConnect)
@@ -65,7 +65,7 @@ void TConnection::ButtonConnectClick() {
 bool TConnection::ConnectBoard() {
     EnableControls(false, TAB_ALL);
     SetScreenCursor(ScreenCursor::HourGlass);
-    // The reporter in use now: a test may have put its recorder in front.
+    // The host in use now: a test may have put its recorder in front.
     TConnectSequence sequence(board, Report());
     const bool result = sequence.Connect();
     fpgaTypeText = sequence.FpgaTypeText();

@@ -9,7 +9,7 @@ class TPageHost;
 
 // The panel's front end of the connection sequence: the Connect button
 // connects or disconnects, with the window's controls disabled meanwhile;
-// the sequence itself reports through the panel's reporter.
+// the sequence itself reports through the panel's host.
 class TConnection {
   public:
     static constexpr int TAB_ALL = 20;

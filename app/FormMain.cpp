@@ -44,10 +44,10 @@ TFormMain::TFormMain(QWidget* parent)
 
     pages = std::make_unique<TPageHost>(*this, board, *AnimateWelcome);
     // Made after the pages, so its lines stay readable over them.
-    reporter = std::make_unique<TWindowReporter>(this);
+    windowHost = std::make_unique<TWindowHost>(this);
     LabelCaption->raise();
-    previousReporter = SetReport(reporter.get());
-    reporter->Status("Disconnected", TReporter::Tone::Failure);
+    previousHost = SetReport(windowHost.get());
+    windowHost->Status("Disconnected", THost::Tone::Failure);
     StatusLabel()->setText(QString());
     connection = std::make_unique<TConnection>(board, *pages, *tabButtons, *systemButtons,
                                                ButtonConnect);
@@ -66,7 +66,7 @@ TFormMain::TFormMain(QWidget* parent)
 
 TFormMain::~TFormMain() {
     keys.reset(); // before the buttons it walks go
-    SetReport(previousReporter);
+    SetReport(previousHost);
     board.OnBeep = nullptr;
     bitmaps.reset();
     tabButtons.reset();

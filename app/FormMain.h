@@ -4,7 +4,7 @@
 
 #include "app/Connection.h"
 #include "app/PageHost.h"
-#include "app/WindowReporter.h"
+#include "app/WindowHost.h"
 #include "board/Board.h"
 #include "app/RoutedWindow.h"
 #include "skin/HiddenButton.h"
@@ -49,17 +49,17 @@ class TFormMain : public TRoutedWindow {
     bool FrameVisible(int frame) const { return pages->FrameVisible(frame); }
 
     TBoard& Board() { return board; }
-    TWindowReporter& Reporter() { return *reporter; }
+    TWindowHost& Host() { return *windowHost; }
     TConnection& Connection() { return *connection; }
     bool Connecting() const { return connection->Connecting(); }
     const std::string& FpgaTypeText() const { return connection->FpgaTypeText(); }
     TButtonManager& TabButtons() { return *tabButtons; }
     TButtonManager& SystemButtons() { return *systemButtons; }
-    QLabel* StatusLabel() const { return reporter->StatusLabel(); }
-    QLabel* InfoLabel() const { return reporter->InfoLabel(); }
-    QLabel* InfoImage() const { return reporter->InfoImage(); }
+    QLabel* StatusLabel() const { return windowHost->StatusLabel(); }
+    QLabel* InfoLabel() const { return windowHost->InfoLabel(); }
+    QLabel* InfoImage() const { return windowHost->InfoImage(); }
     QLabel* CaptionLabel() const { return LabelCaption; }
-    QProgressBar* Gauge() const { return reporter->Gauge(); }
+    QProgressBar* Gauge() const { return windowHost->Gauge(); }
     TAnimate* Welcome() const { return AnimateWelcome; }
 
     THiddenButton ButtonConnect;
@@ -85,8 +85,8 @@ class TFormMain : public TRoutedWindow {
     std::unique_ptr<TButtonManager> tabButtons;
     std::unique_ptr<TButtonManager> systemButtons;
     std::unique_ptr<TPageHost> pages;
-    std::unique_ptr<TWindowReporter> reporter;
-    TReporter* previousReporter = nullptr;
+    std::unique_ptr<TWindowHost> windowHost;
+    THost* previousHost = nullptr;
     std::unique_ptr<TConnection> connection;
     bool centred = false;
 

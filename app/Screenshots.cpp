@@ -31,7 +31,7 @@
 #include "pages/FormRS232.h"
 #include "pages/FormSDCARD.h"
 #include "pages/FormSeg7.h"
-#include "core/ForwardingReporter.h"
+#include "core/ForwardingHost.h"
 #include "platform/System.h"
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
@@ -50,12 +50,12 @@ void Pump(int ms) {
 }
 
 // Calls `shoot` when the connection sequence checks the board's name.
-class TConnectingShot : public TForwardingReporter {
+class TConnectingShot : public TForwardingHost {
   public:
     TConnectingShot(TFormMain& form, std::function<void()> shoot)
-        : TForwardingReporter(&form.Reporter()), shoot(std::move(shoot)) {}
+        : TForwardingHost(&form.Host()), shoot(std::move(shoot)) {}
     void Info(const std::string& text, Tone tone) override {
-        TForwardingReporter::Info(text, tone);
+        TForwardingHost::Info(text, tone);
         if (text == "Check board ID...")
             shoot();
     }

@@ -72,7 +72,7 @@ std::string Env(const char* name) {
 // Test mode: log what the user would see and, if asked, quit after the first
 // connection sequence.
 void AttachTestLog(TFormMain& form, TTestLog* log, bool quitAfterConnect) {
-    form.Reporter().SetLog(log);
+    form.Host().SetLog(log);
     form.OnConnectSequenceDone = [log, quitAfterConnect] {
         if (log)
             log->Write("done", "");

@@ -99,7 +99,7 @@ public:
     bool SetDeviceMode(bool& done, uint8_t channel, uint8_t mode);
 
     // Called when a request could not be written or a reply came spoilt; the
-    // front end beeps through its reporter.
+    // front end beeps through its host.
     std::function<void()> OnBeep;
 
     // Re-entrant for the thread that holds it.

@@ -19,7 +19,7 @@
 #include "cli/JsonOutput.h"
 #include "cli/Number.h"
 #include "cli/ResultJson.h"
-#include "cli/StderrReporter.h"
+#include "cli/StderrHost.h"
 #include "platform/TerminalText.h"
 #include "config/Download.h"
 #include "config/DesignPath.h"
@@ -220,7 +220,7 @@ void RunConfigure(const std::string& file, bool userFile, bool force, std::ostre
         throw userFile ? UsageError(reason) : BoardFailure(reason);
     }
     CheckCable();
-    TStderrReporter report(out, std::cerr);
+    TStderrHost report(out, std::cerr);
     TBoard board;
     TConnectSequence sequence(board, report);
     if (!force)

@@ -12,7 +12,7 @@
 
 namespace {
 
-using Tone = TReporter::Tone;
+using Tone = THost::Tone;
 using platform::MessageKind;
 
 const char* const kSupportedFpga = "EP3C120/EP4CE115";

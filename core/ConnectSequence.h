@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/Reporter.h"
+#include "core/Host.h"
 
 class TBoard;
 class TDownload;
@@ -10,12 +10,12 @@ class TDownload;
 // Connecting to the board, for both front ends: open the link and check the
 // board's name; when it does not answer, configure the FPGA and check again,
 // unless another program holds the link (configuring would cut it off).
-// Every step is told through the reporter; the texts live here only.
+// Every step is told through the host; the texts live here only.
 class TConnectSequence {
   public:
     enum FpgaType : uint8_t { FPGA_NONE, FPGA_UNSUPPORTED, FPGA_EP3C120_EP4CE115 };
 
-    TConnectSequence(TBoard& board, TReporter& report) : board(board), report(report) {}
+    TConnectSequence(TBoard& board, THost& report) : board(board), report(report) {}
 
     // The whole sequence; true when the board is connected at its end.
     bool Connect();
@@ -48,7 +48,7 @@ class TConnectSequence {
     std::string DownloadReason(TDownload& download, const std::string& designFile);
 
     TBoard& board;
-    TReporter& report;
+    THost& report;
     std::string fpgaTypeText;
     uint8_t fpgaType = FPGA_NONE;
 };

@@ -5,7 +5,7 @@
 #include "board/Board.h"
 #include "core/devices/Devices.h"
 #include "core/devices/HsmcReport.h"
-#include "pages/PanelReporter.h"
+#include "pages/PanelHost.h"
 #include "skin/Colours.h"
 #include "skin/StandardControls.h"
 
@@ -57,7 +57,7 @@ void TFormHSMC::ShowResult(const char* text, uint32_t colour) {
 }
 
 void TFormHSMC::ButtonVerifyClick() {
-    using Tone = TReporter::Tone;
+    using Tone = THost::Tone;
     TCommandScope scope(*this);
     EnableControls(false);
     ShowResult("", kWhite);

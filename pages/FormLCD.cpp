@@ -6,7 +6,7 @@
 #include "board/Board.h"
 #include "core/devices/Devices.h"
 #include "core/devices/LcdText.h"
-#include "pages/PanelReporter.h"
+#include "pages/PanelHost.h"
 #include "skin/ScreenCursor.h"
 #include "skin/StandardControls.h"
 
@@ -17,7 +17,7 @@ constexpr TFontSpec kLineFont{"Arial", 14, 0x000000};
 constexpr TEditSpec kLineEdit{static_cast<int>(kLcdLineLength)};
 
 void ShowFailure(const std::string& text) {
-    Report().Info(text, TReporter::Tone::Failure);
+    Report().Info(text, THost::Tone::Failure);
     Report().Box(platform::MessageKind::Error, text);
 }
 
@@ -35,7 +35,7 @@ TFormLCD::TFormLCD(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "LCD") {
 }
 
 void TFormLCD::Detaching() {
-    Report().Info("", TReporter::Tone::Success);
+    Report().Info("", THost::Tone::Success);
 }
 
 void TFormLCD::EnableControls(bool on) {
@@ -46,7 +46,7 @@ void TFormLCD::ButtonSetClick() {
     TCommandScope scope(*this);
     SetScreenCursor(ScreenCursor::HourGlass);
     EnableControls(false);
-    Report().Info("LCD Setting...", TReporter::Tone::Progress);
+    Report().Info("LCD Setting...", THost::Tone::Progress);
 
     // One byte per character, as the display has one cell per character.
     const std::vector<uint8_t> text = LcdText(EditLine0->text().toLatin1().toStdString(),
@@ -65,7 +65,7 @@ void TFormLCD::ButtonSetClick() {
     else if (!done)
         ShowFailure(kbr::devices::kLcd.refused);
     else
-        Report().Info("Set LCD Success", TReporter::Tone::Success);
+        Report().Info("Set LCD Success", THost::Tone::Success);
 
     EnableControls(true);
     SetScreenCursor(ScreenCursor::Default);

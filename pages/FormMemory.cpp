@@ -16,7 +16,7 @@
 #include "core/formats/HexCodec.h"
 #include "pages/Dialogs.h"
 #include "pages/FormProgress.h"
-#include "pages/PanelReporter.h"
+#include "pages/PanelHost.h"
 #include "platform/System.h"
 #include "skin/ButtonManager.h"
 #include "skin/Colours.h"
@@ -299,7 +299,7 @@ void TFormMemory::ButtonMemoryRandomWriteClick() {
 }
 
 void TFormMemory::RandomWrite(const TMemory& memory, QLineEdit* addressEdit, QLineEdit* dataEdit) {
-    Report().Info(FormatText("%s Random Write...", memory.name), TReporter::Tone::Progress);
+    Report().Info(FormatText("%s Random Write...", memory.name), THost::Tone::Progress);
     BeginAction();
     int32_t address = 0;
     int32_t value = 0;
@@ -315,12 +315,12 @@ void TFormMemory::RandomWrite(const TMemory& memory, QLineEdit* addressEdit, QLi
             ClosedLink::Failure);
     }
     Report().Info(FormatText("%s Random Write %s", memory.name, ok ? "Success" : "Fail"),
-                  ok ? TReporter::Tone::Success : TReporter::Tone::Failure);
+                  ok ? THost::Tone::Success : THost::Tone::Failure);
     EndAction();
 }
 
 void TFormMemory::RandomRead(const TMemory& memory, QLineEdit* addressEdit, QLineEdit* resultEdit) {
-    Report().Info(FormatText("%s Random Read...", memory.name), TReporter::Tone::Progress);
+    Report().Info(FormatText("%s Random Read...", memory.name), THost::Tone::Progress);
     BeginAction();
     int32_t address = 0;
     bool ok = CheckHexInput(addressEdit, "Address", WordCount(memory) - 1, 0, address);
@@ -336,7 +336,7 @@ void TFormMemory::RandomRead(const TMemory& memory, QLineEdit* addressEdit, QLin
                 QString::fromStdString(FormatText("%04X", bytes[0] | bytes[1] << 8)));
     }
     Report().Info(FormatText("%s Random Read %s", memory.name, ok ? "Success" : "Fail"),
-                  ok ? TReporter::Tone::Success : TReporter::Tone::Failure);
+                  ok ? THost::Tone::Success : THost::Tone::Failure);
     EndAction();
 }
 
@@ -362,7 +362,7 @@ void TFormMemory::SaveMemoryToFile(const TMemory& memory, QLineEdit* addressEdit
     const char* name = memory.name;
     BeginAction();
     const uint32_t start = platform::GetTickCount();
-    Report().Info(FormatText("Load %s Content to a File...", name), TReporter::Tone::Progress);
+    Report().Info(FormatText("Load %s Content to a File...", name), THost::Tone::Progress);
 
     const uint32_t words = WordCount(memory);
     int32_t address = 0;
@@ -372,7 +372,7 @@ void TFormMemory::SaveMemoryToFile(const TMemory& memory, QLineEdit* addressEdit
             CheckHexInput(addressEdit, "Address", words - 1, 0, address) &&
             CheckHexInput(lengthEdit, "Length", static_cast<int32_t>(words) - address, 1, length);
         if (!valid) {
-            Report().Info("Invalid Input Data.", TReporter::Tone::Failure);
+            Report().Info("Invalid Input Data.", THost::Tone::Failure);
             EndAction();
             return;
         }
@@ -390,7 +390,7 @@ void TFormMemory::SaveMemoryToFile(const TMemory& memory, QLineEdit* addressEdit
     const std::string text = aborted ? FormatText("Load %s Content to a File Aborted.", name)
                                      : FormatText("Load %s Content to a File %s. (%.1fsec)", name,
                                                   ok ? "Success" : "Fail", Seconds(start));
-    Report().Info(text, ok && !aborted ? TReporter::Tone::Success : TReporter::Tone::Failure);
+    Report().Info(text, ok && !aborted ? THost::Tone::Success : THost::Tone::Failure);
     if (!ok && !aborted)
         Error(text);
     EndAction();
@@ -422,7 +422,7 @@ void TFormMemory::WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdi
                                     QCheckBox* fileLengthBox, QLineEdit* lengthEdit) {
     const char* name = memory.name;
     BeginAction();
-    Report().Info(FormatText("Write a File to %s...", name), TReporter::Tone::Progress);
+    Report().Info(FormatText("Write a File to %s...", name), THost::Tone::Progress);
 
     const uint32_t words = WordCount(memory);
     const bool fileLength = fileLengthBox->isChecked();
@@ -433,7 +433,7 @@ void TFormMemory::WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdi
         valid =
             CheckHexInput(lengthEdit, "Length", static_cast<int32_t>(words) - address, 1, length);
     if (!valid) {
-        Report().Info("Invalud Input Data.", TReporter::Tone::Failure);
+        Report().Info("Invalud Input Data.", THost::Tone::Failure);
         EndAction();
         return;
     }
@@ -471,7 +471,7 @@ void TFormMemory::WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdi
     const std::string text = aborted ? FormatText("Write a File to %s Aborted.", name)
                                      : FormatText("Write a File to %s %s.[%.1fsec]", name,
                                                   ok ? "Success" : "Fail", Seconds(start));
-    Report().Info(text, ok && !aborted ? TReporter::Tone::Success : TReporter::Tone::Failure);
+    Report().Info(text, ok && !aborted ? THost::Tone::Success : THost::Tone::Failure);
     if (!ok && !aborted && !warned)
         Error(text);
     EndAction();
@@ -532,7 +532,7 @@ void TFormMemory::ButtonMemRdmEraseClick() {
 }
 
 bool TFormMemory::EraseFlash() {
-    Report().Info("Flash Erase...", TReporter::Tone::Progress);
+    Report().Info("Flash Erase...", THost::Tone::Progress);
     // The gauge shows the share of the steps before the one just done.
     const auto result =
         RunWithProgress([](uint64_t done, uint64_t total) { return PercentDone(done - 1, total); },
@@ -540,13 +540,13 @@ bool TFormMemory::EraseFlash() {
     const bool aborted = result.outcome == TOutcome::Aborted;
 
     std::string text;
-    TReporter::Tone tone = TReporter::Tone::Failure;
+    THost::Tone tone = THost::Tone::Failure;
     if (aborted) {
         text = FormatText("%s %s", "Flash Erase", "abort");
     } else if (result.Ok()) {
         // Whole seconds, 0 included.
         text = FormatText("%s %s (%u seconds)", "Flash Erase", "success", result.elapsedMs / 1000);
-        tone = TReporter::Tone::Success;
+        tone = THost::Tone::Success;
     } else {
         // Not carried, or a step the board refused: either way the flash is not erased.
         text = FormatText("%s %s", "Flash Erase", "fail");

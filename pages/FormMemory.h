@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "core/Reporter.h"
+#include "core/Host.h"
 #include "core/devices/MemoryModel.h"
 #include "core/jobs/MemoryTransfer.h"
 #include "pages/Page.h"

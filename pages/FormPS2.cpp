@@ -1,6 +1,6 @@
 #include "pages/FormPS2.h"
 
-#include "pages/PanelReporter.h"
+#include "pages/PanelHost.h"
 #include "skin/BitmapManager.h"
 #include "skin/ButtonManager.h"
 #include "skin/StandardControls.h"
@@ -8,7 +8,7 @@
 
 namespace {
 
-using Tone = TReporter::Tone;
+using Tone = THost::Tone;
 
 constexpr uint32_t kTraceFrame = 0x969696;
 

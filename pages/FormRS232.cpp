@@ -6,7 +6,7 @@
 #include "board/Board.h"
 #include "board/VisibleText.h"
 #include "core/devices/Rs232Text.h"
-#include "pages/PanelReporter.h"
+#include "pages/PanelHost.h"
 #include "skin/SkinFont.h"
 #include "skin/StandardControls.h"
 #include "skin/TextLog.h"
@@ -14,7 +14,7 @@
 
 namespace {
 
-using Tone = TReporter::Tone;
+using Tone = THost::Tone;
 namespace devices = kbr::devices;
 
 constexpr uint32_t kWhite = 0xFFFFFF;

@@ -4,7 +4,7 @@
 
 #include "board/Board.h"
 #include "core/devices/Devices.h"
-#include "pages/PanelReporter.h"
+#include "pages/PanelHost.h"
 #include "skin/StandardControls.h"
 
 namespace {
@@ -61,7 +61,7 @@ void TFormSDCARD::ButtonSDCARDClick() {
 }
 
 void TFormSDCARD::ReadCard(TCommandScope& scope) {
-    using Tone = TReporter::Tone;
+    using Tone = THost::Tone;
     namespace devices = kbr::devices;
     bool done = false;
     std::string csd, cid, fileSystem;

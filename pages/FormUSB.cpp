@@ -4,7 +4,7 @@
 
 #include "core/devices/UsbDevice.h"
 #include "pages/DeviceMonitor.h"
-#include "pages/PanelReporter.h"
+#include "pages/PanelHost.h"
 #include "skin/BitmapManager.h"
 #include "skin/StandardControls.h"
 
@@ -47,14 +47,14 @@ TFormUSB::TFormUSB(QWidget* parent) : TPage(parent, "USB_DLG_BK", "USB") {
 bool TFormUSB::Attached() {
     if (!BoardConnected())
         return false;
-    Report().Info(WaitingText(), TReporter::Tone::Progress);
+    Report().Info(WaitingText(), THost::Tone::Progress);
     monitor->SetInterval(kUsb.pollMs);
     monitor->StartPolling(true);
     return true;
 }
 
 void TFormUSB::Detaching() {
-    Report().Info("", TReporter::Tone::Progress);
+    Report().Info("", THost::Tone::Progress);
     monitor->StartPolling(false);
 }
 
@@ -62,7 +62,7 @@ bool TFormUSB::TakeKind(int kind) {
     const int previous = usbDeviceKind;
     usbDeviceKind = kind;
     Report().Info(usbDeviceKind != kUsbNone ? "A device is found in the USB Port." : WaitingText(),
-                  TReporter::Tone::Progress);
+                  THost::Tone::Progress);
     ShowUsbDevice();
     return usbDeviceKind != previous;
 }

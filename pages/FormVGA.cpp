@@ -7,7 +7,7 @@
 #include "board/Board.h"
 #include "core/devices/Devices.h"
 #include "core/devices/VgaPattern.h"
-#include "pages/PanelReporter.h"
+#include "pages/PanelHost.h"
 #include "skin/StandardControls.h"
 
 namespace {
@@ -57,7 +57,7 @@ void TFormVGA::ComboBoxVGAChange() {
 }
 
 void TFormVGA::ApplyPattern(int pattern) {
-    using Tone = TReporter::Tone;
+    using Tone = THost::Tone;
     Report().Info("VGA Setting...", Tone::Progress);
     bool done = false;
     const uint8_t index = static_cast<uint8_t>(pattern);

@@ -3,7 +3,7 @@
 #include <mutex>
 
 #include "board/Board.h"
-#include "pages/PanelReporter.h"
+#include "pages/PanelHost.h"
 #include "skin/BitmapManager.h"
 #include "skin/ButtonKeys.h"
 #include "skin/ButtonManager.h"
@@ -32,7 +32,7 @@ void TPage::DetachBoard() {
 }
 
 bool TPage::Attached() {
-    Report().Info("", TReporter::Tone::Success);
+    Report().Info("", THost::Tone::Success);
     return BoardConnected();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // The kinds of message box. Lower layers never show one: they return their
-// reasons, and a front end's reporter shows them (see core/Reporter.h).
+// reasons, and a front end's host shows them (see core/Host.h).
 namespace platform {
 
 enum class MessageKind { Information, Warning, Error };

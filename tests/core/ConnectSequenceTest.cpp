@@ -6,20 +6,20 @@
 
 #include "board/Board.h"
 #include "core/ConnectSequence.h"
-#include "tests/support/RecordingReporter.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TestVBoard.h"
 
 namespace {
 
-using Kind = TRecordingReporter::Kind;
-using Tone = TReporter::Tone;
+using Kind = TRecordingHost::Kind;
+using Tone = THost::Tone;
 
 TEST(ConnectSequence, BlankBoardIsConfiguredInGaugeStepsOrToldWhyNot) {
     TestVBoard vb(false);
     TBoard board;
     {
         setenv("KBR370_DESIGN", "/nonexistent/nosuch.sof", 1);
-        TRecordingReporter record;
+        TRecordingHost record;
         EXPECT_FALSE(TConnectSequence(board, record).Connect());
         unsetenv("KBR370_DESIGN");
         const auto boxes = record.Of(Kind::Box);
@@ -39,7 +39,7 @@ TEST(ConnectSequence, BlankBoardIsConfiguredInGaugeStepsOrToldWhyNot) {
         EXPECT_EQ(vb.CtlOk("status").substr(0, 12), "configured=0");
     }
 
-    TRecordingReporter record;
+    TRecordingHost record;
     TConnectSequence sequence(board, record);
     ASSERT_TRUE(sequence.Connect());
     EXPECT_TRUE(board.IsConnected());
@@ -61,13 +61,13 @@ TEST(ConnectSequence, BlankBoardIsConfiguredInGaugeStepsOrToldWhyNot) {
 TEST(ConnectSequence, UnknownCableIsToldAndNothingConfigured) {
     TestVBoard vb(false);
     TBoard board;
-    auto connectWith = [&board](const char* cable, TRecordingReporter& record) {
+    auto connectWith = [&board](const char* cable, TRecordingHost& record) {
         setenv("KBR370_CABLE", cable, 1);
         const bool connected = TConnectSequence(board, record).Connect();
         unsetenv("KBR370_CABLE");
         return connected;
     };
-    TRecordingReporter refused, accepted;
+    TRecordingHost refused, accepted;
     EXPECT_FALSE(connectWith("usb-blastr", refused));
     const auto boxes = refused.Of(Kind::Box);
     ASSERT_EQ(boxes.size(), 1u);
@@ -80,12 +80,12 @@ TEST(ConnectSequence, UnknownCableIsToldAndNothingConfigured) {
     EXPECT_TRUE(accepted.Of(Kind::Box).empty());
 }
 
-// What stood in front of the window's reporter takes every call in order and
+// What stood in front of the window's host takes every call in order and
 // passes it on unchanged, so a test sees what the user would.
-TEST(RecordingReporter, SeesEveryCallInOrderAndPassesItOn) {
-    TRecordingReporter behind;
-    TRecordingReporter front(&behind);
-    TReporter& report = front;
+TEST(RecordingHost, SeesEveryCallInOrderAndPassesItOn) {
+    TRecordingHost behind;
+    TRecordingHost front(&behind);
+    THost& report = front;
     report.Status("Connected", Tone::Success);
     report.Progress(5, 95, 10000);
     report.Info("Configure FPGA...", Tone::Progress);
@@ -93,7 +93,7 @@ TEST(RecordingReporter, SeesEveryCallInOrderAndPassesItOn) {
     report.Box(platform::MessageKind::Warning, "careful", "Caption");
     report.Beep();
     report.ProgressEnd();
-    auto kinds = [](const TRecordingReporter& r) {
+    auto kinds = [](const TRecordingHost& r) {
         std::vector<Kind> k;
         for (const auto& e : r.Events)
             k.push_back(e.kind);

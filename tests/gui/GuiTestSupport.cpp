@@ -8,7 +8,7 @@
 
 #include "pages/DialogRecorder.h"
 #include "pages/Dialogs.h"
-#include "pages/PanelReporter.h"
+#include "pages/PanelHost.h"
 #include "skin/SkinResources.h"
 
 bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
@@ -61,13 +61,13 @@ GuiTest::~GuiTest() {
 }
 
 TInfoWatch::TInfoWatch(Sink sink)
-    : TForwardingReporter(&Report()), sink(std::move(sink)), previous(SetReport(this)) {}
+    : TForwardingHost(&Report()), sink(std::move(sink)), previous(SetReport(this)) {}
 
 TInfoWatch::~TInfoWatch() {
     SetReport(previous);
 }
 
 void TInfoWatch::Info(const std::string& text, Tone tone) {
-    sink(text, TPanelReporter::Colour(tone));
-    TForwardingReporter::Info(text, tone);
+    sink(text, TPanelHost::Colour(tone));
+    TForwardingHost::Info(text, tone);
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ForwardingReporter.h"
+#include "core/ForwardingHost.h"
 #include "tests/support/TestVBoard.h"
 
 class QWidget;
@@ -27,9 +27,9 @@ QImage Face(const QString& strip, int face);
 bool RegionMatches(const QImage& canvas, QPoint at, const QImage& expected);
 
 // Hands a test every info line with the colour the panel shows it in, and
-// passes every report on to the reporter it stands in front of. It is the
-// panel's reporter while it lives.
-class TInfoWatch : public TForwardingReporter {
+// passes every report on to the host it stands in front of. It is the
+// panel's host while it lives.
+class TInfoWatch : public TForwardingHost {
   public:
     using Sink = std::function<void(const std::string& text, uint32_t colour)>;
     explicit TInfoWatch(Sink sink);
@@ -41,7 +41,7 @@ class TInfoWatch : public TForwardingReporter {
 
   private:
     Sink sink;
-    TReporter* previous;
+    THost* previous;
 };
 
 // Every GUI test: a private runtime directory (so the single-instance lock of

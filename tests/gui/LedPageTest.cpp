@@ -6,7 +6,7 @@
 #include "pages/DialogRecorder.h"
 #include "pages/Dialogs.h"
 #include "pages/FormLED.h"
-#include "pages/PanelReporter.h"
+#include "pages/PanelHost.h"
 #include "platform/Hooks.h"
 #include "skin/ButtonManager.h"
 #include "skin/CustomButton.h"

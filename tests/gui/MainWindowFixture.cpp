@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "pages/PanelReporter.h"
+#include "pages/PanelHost.h"
 #include "platform/System.h"
 #include "skin/ButtonManager.h"
 #include "skin/CustomButton.h"
@@ -17,8 +17,8 @@ void MainWindowFixture::Start(bool configuredBoard, const std::function<void()>&
         beforeWindow();
     createdMs = platform::GetTickCount();
     form = std::make_unique<TFormMain>();
-    // In front of the window's own reporter, which still shows everything.
-    recorder = std::make_unique<TRecordingReporter>(&form->Reporter());
+    // In front of the window's own host, which still shows everything.
+    recorder = std::make_unique<TRecordingHost>(&form->Host());
     SetReport(recorder.get());
     form->OnConnectSequenceDone = [this] { ++sequences; };
     form->show();

@@ -7,7 +7,7 @@
 
 #include "app/FormMain.h"
 #include "tests/gui/GuiTestSupport.h"
-#include "tests/support/RecordingReporter.h"
+#include "tests/support/RecordingHost.h"
 
 class TButtonManager;
 
@@ -15,7 +15,7 @@ class TButtonManager;
 // recorded; the window's tests and the pages' main-window cases share it.
 class MainWindowFixture : public GuiTest {
   protected:
-    using Kind = TRecordingReporter::Kind;
+    using Kind = TRecordingHost::Kind;
 
     ~MainWindowFixture() override;
 
@@ -41,7 +41,7 @@ class MainWindowFixture : public GuiTest {
 
     std::unique_ptr<TestVBoard> board;
     std::unique_ptr<TFormMain> form;
-    std::unique_ptr<TRecordingReporter> recorder;
+    std::unique_ptr<TRecordingHost> recorder;
     int sequences = 0;
     uint32_t createdMs = 0;
 };

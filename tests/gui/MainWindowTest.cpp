@@ -21,7 +21,7 @@
 #include "pages/FormLCD.h"
 #include "pages/FormLED.h"
 #include "pages/Page.h"
-#include "pages/PanelReporter.h"
+#include "pages/PanelHost.h"
 #include "platform/Assert.h"
 #include "platform/UnixSocket.h"
 #include "platform/System.h"
@@ -33,7 +33,7 @@
 #include "skin/SkinResources.h"
 #include "skin/WinColor.h"
 #include "tests/gui/MainWindowFixture.h"
-#include "tests/support/RecordingReporter.h"
+#include "tests/support/RecordingHost.h"
 #include <QApplication>
 
 namespace {
@@ -68,7 +68,7 @@ class MainWindowTest : public MainWindowFixture {
     std::vector<Line> Lines(Kind kind) const {
         std::vector<Line> lines;
         for (const auto& e : recorder->Of(kind, kind == Kind::Info))
-            lines.push_back({e.text, TPanelReporter::Colour(e.tone)});
+            lines.push_back({e.text, TPanelHost::Colour(e.tone)});
         return lines;
     }
 
@@ -350,7 +350,7 @@ TEST_F(MainWindowTest, ProgrammingContractsAreGuarded) {
 TEST_F(MainWindowTest, GaugeAdvancesByElapsedTimeUpToItsEnd) {
     Start(true);
     QProgressBar* gauge = form->Gauge();
-    form->Reporter().Progress(10, 40, 2000);
+    form->Host().Progress(10, 40, 2000);
     EXPECT_TRUE(gauge->isVisible());
     EXPECT_EQ(gauge->value(), 0);
     Pump(500); // a quarter of the way: 17.5 %, give or take a slow machine
@@ -358,7 +358,7 @@ TEST_F(MainWindowTest, GaugeAdvancesByElapsedTimeUpToItsEnd) {
     EXPECT_LT(gauge->value(), 40);
     Pump(1700);
     EXPECT_EQ(gauge->value(), 40);
-    form->Reporter().ProgressEnd();
+    form->Host().ProgressEnd();
     EXPECT_FALSE(gauge->isVisible());
 }
 

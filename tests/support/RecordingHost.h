@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "core/ForwardingReporter.h"
+#include "core/ForwardingHost.h"
 
 // Remembers everything reported, in order, with the time it came; passes it
-// on to the reporter it stands in front of, if any.
-class TRecordingReporter : public TForwardingReporter {
+// on to the host it stands in front of, if any.
+class TRecordingHost : public TForwardingHost {
   public:
     enum class Kind { Info, Status, Box, Beep, Progress, Hold, End };
     struct Event {
@@ -20,7 +20,7 @@ class TRecordingReporter : public TForwardingReporter {
         uint32_t atMs = 0; // platform::GetTickCount() when it came
     };
 
-    using TForwardingReporter::TForwardingReporter;
+    using TForwardingHost::TForwardingHost;
 
     void Info(const std::string& text, Tone tone) override;
     void Status(const std::string& text, Tone tone) override;

@@ -1,4 +1,4 @@
-#include "app/WindowReporter.h"
+#include "app/WindowHost.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -13,7 +13,7 @@
 #include "skin/StandardControls.h"
 #include "skin/WinColor.h"
 
-TWindowReporter::TWindowReporter(QWidget* window) {
+TWindowHost::TWindowHost(QWidget* window) {
     LabelConnectStatus =
         MakeLabel(window, {33, 530, 98, 22}, QString(),
                   {.face = "Arial", .colour = colours::StatusStart, .pixels = 13}, Qt::AlignCenter);
@@ -43,11 +43,11 @@ TWindowReporter::TWindowReporter(QWidget* window) {
         w->raise();
 }
 
-void TWindowReporter::Info(const std::string& text, Tone tone) {
+void TWindowHost::Info(const std::string& text, Tone tone) {
     InfoLine(text, Colour(tone));
 }
 
-void TWindowReporter::InfoLine(const std::string& text, uint32_t colour) {
+void TWindowHost::InfoLine(const std::string& text, uint32_t colour) {
     if (log)
         log->Write("info", text, colour);
     ImageInfo->setVisible(!text.empty());
@@ -58,7 +58,7 @@ void TWindowReporter::InfoLine(const std::string& text, uint32_t colour) {
     LabelInfo->repaint();
 }
 
-void TWindowReporter::Status(const std::string& text, Tone tone) {
+void TWindowHost::Status(const std::string& text, Tone tone) {
     const uint32_t colour = Colour(tone);
     if (log)
         log->Write("status", text, colour);
@@ -68,7 +68,7 @@ void TWindowReporter::Status(const std::string& text, Tone tone) {
     LabelConnectStatus->repaint();
 }
 
-void TWindowReporter::Progress(int fromPercent, int toPercent, uint32_t expectedMs) {
+void TWindowHost::Progress(int fromPercent, int toPercent, uint32_t expectedMs) {
     progressDuration = std::max<uint32_t>(static_cast<uint32_t>(expectedMs * TimeScale), 1);
     progressFrom = fromPercent;
     progressTo = toPercent;
@@ -81,7 +81,7 @@ void TWindowReporter::Progress(int fromPercent, int toPercent, uint32_t expected
     TimerProgress->start();
 }
 
-void TWindowReporter::TimerProgressTimer() {
+void TWindowHost::TimerProgressTimer() {
     TimerProgress->stop();
     const uint32_t elapsed = platform::GetTickCount() - progressStart;
     // 64 bits: a long wait times the percent span would overflow 32.
@@ -92,11 +92,11 @@ void TWindowReporter::TimerProgressTimer() {
     TimerProgress->start();
 }
 
-void TWindowReporter::ProgressHold() {
+void TWindowHost::ProgressHold() {
     TimerProgress->stop();
 }
 
-void TWindowReporter::ProgressEnd() {
+void TWindowHost::ProgressEnd() {
     TimerProgress->stop();
     CGaugeConfig->hide();
 }

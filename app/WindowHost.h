@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "pages/PanelReporter.h"
+#include "pages/PanelHost.h"
 
 class QLabel;
 class QProgressBar;
@@ -13,9 +13,9 @@ class TTestLog;
 // The main window's side of the reporting seam: the status label, the info
 // line with its icon and the configuration gauge, laid over the window.
 // Boxes and the beep are the panel's.
-class TWindowReporter : public TPanelReporter {
+class TWindowHost : public TPanelHost {
   public:
-    explicit TWindowReporter(QWidget* window);
+    explicit TWindowHost(QWidget* window);
 
     void Info(const std::string& text, Tone tone) override;
     void Status(const std::string& text, Tone tone) override;

@@ -1,11 +1,11 @@
 #pragma once
-#include "core/Reporter.h"
+#include "core/Host.h"
 
-// A reporter put in front of another: it passes every call on, and a subclass
+// A host put in front of another: it passes every call on, and a subclass
 // listens to the calls it cares about (a test's recorder, a screenshot tool).
-class TForwardingReporter : public TReporter {
+class TForwardingHost : public THost {
   public:
-    explicit TForwardingReporter(TReporter* next = nullptr) : next(next) {}
+    explicit TForwardingHost(THost* next = nullptr) : next(next) {}
 
     void Info(const std::string& text, Tone tone) override {
         if (next)
@@ -36,7 +36,25 @@ class TForwardingReporter : public TReporter {
         if (next)
             next->ProgressEnd();
     }
+    void TaskProgress(uint64_t done, uint64_t total) override {
+        if (next)
+            next->TaskProgress(done, total);
+    }
+    bool StopRequested() override { return next && next->StopRequested(); }
+    bool Ask(const std::string& question) override { return next && next->Ask(question); }
+    void Tell(const std::string& instruction) override {
+        if (next)
+            next->Tell(instruction);
+    }
+    void LinkLost(const std::string& reason) override {
+        if (next)
+            next->LinkLost(reason);
+    }
+    void Connected(const std::string& link) override {
+        if (next)
+            next->Connected(link);
+    }
 
   private:
-    TReporter* next;
+    THost* next;
 };

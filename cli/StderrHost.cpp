@@ -1,23 +1,23 @@
-#include "cli/StderrReporter.h"
+#include "cli/StderrHost.h"
 
 #include <iostream>
 
 #include "cli/JsonOutput.h"
 
-void TStderrReporter::Info(const std::string& text, Tone tone) {
+void TStderrHost::Info(const std::string& text, Tone tone) {
     // Standard output holds only the JSON result under --json.
     if (!text.empty() && tone != Tone::Failure && !JsonOutput())
         out << text << std::endl;
 }
 
-void TStderrReporter::Box(platform::MessageKind, const std::string& text, const std::string&) {
+void TStderrHost::Box(platform::MessageKind, const std::string& text, const std::string&) {
     if (JsonOutput())
         return KeepForJsonError(text);
     out.flush();
     err << "kbr370: " << text << "\n";
 }
 
-TReporter& CliReport() {
-    static TStderrReporter report(std::cout, std::cerr);
+THost& CliReport() {
+    static TStderrHost report(std::cout, std::cerr);
     return report;
 }

@@ -1,12 +1,12 @@
 #pragma once
 #include <cstdint>
 
-#include "core/Reporter.h"
+#include "core/Host.h"
 
 // The panel's side of the reporting seam: boxes through Dialogs(), the beep
 // through the application. The main window adds the info line, status and
-// progress by installing its own reporter; tests install a recorder.
-class TPanelReporter : public TReporter {
+// progress by installing its own host; tests install a recorder.
+class TPanelHost : public THost {
   public:
     void Info(const std::string& text, Tone tone) override;
     void Box(platform::MessageKind kind, const std::string& text,
@@ -17,7 +17,7 @@ class TPanelReporter : public TReporter {
     static uint32_t Colour(Tone tone);
 };
 
-// The reporter the panel's pages and windows use.
-TReporter& Report();
-// Installs `reporter` (null puts the default back) and returns the previous one.
-TReporter* SetReport(TReporter* reporter);
+// The host the panel's pages and windows use.
+THost& Report();
+// Installs `host` (null puts the default back) and returns the previous one.
+THost* SetReport(THost* host);

@@ -1,16 +1,16 @@
 #pragma once
 #include <ostream>
 
-#include "core/Reporter.h"
+#include "core/Host.h"
 
 // kbr370's side of the reporting seam: what is happening and what went well
 // as lines on `out`, boxes as "kbr370: <text>" lines on `err` (under --json,
 // nothing on `out` and the boxes' texts kept for the error object). A failure is
 // told by its box or by the error the command ends with, so its info line is
 // not said again; status, beep and the gauge belong to the panel.
-class TStderrReporter : public TReporter {
+class TStderrHost : public THost {
   public:
-    TStderrReporter(std::ostream& out, std::ostream& err) : out(out), err(err) {}
+    TStderrHost(std::ostream& out, std::ostream& err) : out(out), err(err) {}
 
     void Info(const std::string& text, Tone tone) override;
     void Box(platform::MessageKind kind, const std::string& text,
@@ -22,4 +22,4 @@ class TStderrReporter : public TReporter {
 };
 
 // The one kbr370 reports through: standard output and standard error.
-TReporter& CliReport();
+THost& CliReport();
