@@ -1,8 +1,8 @@
 #include "pages/FormButton.h"
 
 #include "board/Board.h"
-#include "core/devices/Devices.h"
 #include "core/Host.h"
+#include "core/devices/Devices.h"
 #include "pages/PollTimer.h"
 #include "skin/BitmapManager.h"
 #include "skin/SkinFont.h"

@@ -3,9 +3,9 @@
 #include <QLabel>
 
 #include "board/Board.h"
+#include "core/Host.h"
 #include "core/devices/Devices.h"
 #include "core/devices/HsmcReport.h"
-#include "core/Host.h"
 #include "skin/Colours.h"
 #include "skin/StandardControls.h"
 

@@ -4,9 +4,9 @@
 #include <QLineEdit>
 
 #include "board/Board.h"
+#include "core/Host.h"
 #include "core/devices/Devices.h"
 #include "core/devices/LcdText.h"
-#include "core/Host.h"
 #include "skin/ScreenCursor.h"
 #include "skin/StandardControls.h"
 

@@ -12,12 +12,12 @@
 
 #include "board/Board.h"
 #include "core/ForwardingHost.h"
+#include "core/Host.h"
 #include "core/files/InputFile.h"
 #include "core/files/ReplacingFile.h"
 #include "core/formats/HexCodec.h"
 #include "pages/Dialogs.h"
 #include "pages/FormProgress.h"
-#include "core/Host.h"
 #include "platform/System.h"
 #include "skin/ButtonManager.h"
 #include "skin/Colours.h"
@@ -316,7 +316,7 @@ void TFormMemory::RandomWrite(const TMemory& memory, QLineEdit* addressEdit, QLi
             ClosedLink::Failure);
     }
     Host().Info(FormatText("%s Random Write %s", memory.name, ok ? "Success" : "Fail"),
-                  ok ? THost::Tone::Success : THost::Tone::Failure);
+                ok ? THost::Tone::Success : THost::Tone::Failure);
     EndAction();
 }
 
@@ -337,7 +337,7 @@ void TFormMemory::RandomRead(const TMemory& memory, QLineEdit* addressEdit, QLin
                 QString::fromStdString(FormatText("%04X", bytes[0] | bytes[1] << 8)));
     }
     Host().Info(FormatText("%s Random Read %s", memory.name, ok ? "Success" : "Fail"),
-                  ok ? THost::Tone::Success : THost::Tone::Failure);
+                ok ? THost::Tone::Success : THost::Tone::Failure);
     EndAction();
 }
 

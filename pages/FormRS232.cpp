@@ -5,8 +5,8 @@
 
 #include "board/Board.h"
 #include "board/VisibleText.h"
-#include "core/devices/Rs232Text.h"
 #include "core/Host.h"
+#include "core/devices/Rs232Text.h"
 #include "skin/SkinFont.h"
 #include "skin/StandardControls.h"
 #include "skin/TextLog.h"

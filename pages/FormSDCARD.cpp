@@ -3,8 +3,8 @@
 #include <QLabel>
 
 #include "board/Board.h"
-#include "core/devices/Devices.h"
 #include "core/Host.h"
+#include "core/devices/Devices.h"
 #include "skin/StandardControls.h"
 
 namespace {
@@ -82,7 +82,7 @@ void TFormSDCARD::ReadCard(TCommandScope& scope) {
         // No card or a card error: the labels stay empty, never an earlier card's texts.
         Host().Info(devices::kSdCard.failed, Tone::Failure);
         Host().Box(platform::MessageKind::Warning,
-                     std::string(devices::kSdCard.missing) + "\n" + devices::kSdCard.plugHint);
+                   std::string(devices::kSdCard.missing) + "\n" + devices::kSdCard.plugHint);
         return;
     }
     LabelSDCARD_CSD->setText(QString::fromStdString(csd));

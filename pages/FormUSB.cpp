@@ -2,9 +2,9 @@
 
 #include <QLabel>
 
+#include "core/Host.h"
 #include "core/devices/UsbDevice.h"
 #include "pages/DeviceMonitor.h"
-#include "core/Host.h"
 #include "skin/BitmapManager.h"
 #include "skin/StandardControls.h"
 
@@ -62,7 +62,7 @@ bool TFormUSB::TakeKind(int kind) {
     const int previous = usbDeviceKind;
     usbDeviceKind = kind;
     Host().Info(usbDeviceKind != kUsbNone ? "A device is found in the USB Port." : WaitingText(),
-                  THost::Tone::Progress);
+                THost::Tone::Progress);
     ShowUsbDevice();
     return usbDeviceKind != previous;
 }

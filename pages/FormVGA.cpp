@@ -5,9 +5,9 @@
 #include <QPainter>
 
 #include "board/Board.h"
+#include "core/Host.h"
 #include "core/devices/Devices.h"
 #include "core/devices/VgaPattern.h"
-#include "core/Host.h"
 #include "skin/StandardControls.h"
 
 namespace {

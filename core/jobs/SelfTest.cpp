@@ -10,8 +10,8 @@
 
 #include "board/Board.h"
 #include "board/SdCardRegisters.h"
-#include "core/Host.h"
 #include "core/DeviceWatch.h"
+#include "core/Host.h"
 #include "core/devices/DeviceTable.h"
 #include "core/devices/Devices.h"
 #include "core/devices/HsmcReport.h"
