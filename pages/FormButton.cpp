@@ -1,8 +1,8 @@
 #include "pages/FormButton.h"
 
 #include "board/Board.h"
+#include "core/Host.h"
 #include "core/devices/Devices.h"
-#include "pages/PanelHost.h"
 #include "pages/PollTimer.h"
 #include "skin/BitmapManager.h"
 #include "skin/SkinFont.h"
@@ -41,13 +41,13 @@ bool TFormButton::Attached() {
     const bool ready = TPage::Attached();
     if (ready) {
         timerPolling->StartPolling(true);
-        Report().Info("Monitor Switches and Pushbuttons...", THost::Tone::Progress);
+        Host().Info("Monitor Switches and Pushbuttons...", THost::Tone::Progress);
     }
     return ready;
 }
 
 void TFormButton::Detaching() {
-    Report().Info("", THost::Tone::Progress);
+    Host().Info("", THost::Tone::Progress);
     timerPolling->StartPolling(false);
 }
 
