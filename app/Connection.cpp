@@ -1,8 +1,6 @@
 #include "app/Connection.h"
 
 #include "app/PageHost.h"
-#include "board/Board.h"
-#include "core/ConnectSequence.h"
 #include "pages/PanelHost.h"
 #include "skin/ButtonManager.h"
 #include "skin/HiddenButton.h"
@@ -10,11 +8,38 @@
 
 using Tone = THost::Tone;
 
+namespace {
+
+// The host in use at each call: a test may put its recorder in front of the
+// window's host after the window was made.
+class TCurrentReport : public THost {
+  public:
+    void Info(const std::string& text, Tone tone) override { Report().Info(text, tone); }
+    void Status(const std::string& text, Tone tone) override { Report().Status(text, tone); }
+    void Box(platform::MessageKind kind, const std::string& text,
+             const std::string& caption) override {
+        Report().Box(kind, text, caption);
+    }
+    void Beep() override { Report().Beep(); }
+    void Progress(int from, int to, uint32_t ms) override { Report().Progress(from, to, ms); }
+    void ProgressHold() override { Report().ProgressHold(); }
+    void ProgressEnd() override { Report().ProgressEnd(); }
+    void TaskProgress(uint64_t done, uint64_t total) override {
+        Report().TaskProgress(done, total);
+    }
+    bool StopRequested() override { return Report().StopRequested(); }
+    bool Ask(const std::string& question) override { return Report().Ask(question); }
+    void Tell(const std::string& instruction) override { Report().Tell(instruction); }
+    void LinkLost(const std::string& reason) override { Report().LinkLost(reason); }
+    void Connected(const std::string& link) override { Report().Connected(link); }
+};
+
+} // namespace
+
 TConnection::TConnection(TBoard& board, TPageHost& host, TButtonManager& tabs,
                          TButtonManager& system, THiddenButton& buttonConnect)
-    : board(board), host(host), tabs(tabs), system(system), buttonConnect(buttonConnect) {
-    board.OnBeep = [] { Report().Beep(); };
-}
+    : report(std::make_unique<TCurrentReport>()), connection(board, *report),
+      host(host), tabs(tabs), system(system), buttonConnect(buttonConnect) {}
 
 void TConnection::EnableControls(bool enable, int tab) {
     buttonConnect.Enabled = enable;
@@ -38,7 +63,7 @@ void TConnection::SetConnectButton(bool connected) {
 void TConnection::ButtonConnectClick() {
     EnableControls(false, TAB_ALL);
     SetScreenCursor(ScreenCursor::HourGlass);
-    if (board.IsConnected()) {
+    if (connection.IsConnected()) {
         host.DetachCurrentPage();
         Report().Info("", Tone::Success);
         DisconnectBoard();
@@ -65,10 +90,7 @@ void TConnection::ButtonConnectClick() {
 bool TConnection::ConnectBoard() {
     EnableControls(false, TAB_ALL);
     SetScreenCursor(ScreenCursor::HourGlass);
-    // The host in use now: a test may have put its recorder in front.
-    TConnectSequence sequence(board, Report());
-    const bool result = sequence.Connect();
-    fpgaTypeText = sequence.FpgaTypeText();
+    const bool result = connection.Connect(TBoardConnection::TPolicy::Configure);
     SetConnectButton(result);
     SetScreenCursor(ScreenCursor::Default);
     EnableControls(true, TAB_ALL);
@@ -76,8 +98,7 @@ bool TConnection::ConnectBoard() {
 }
 
 void TConnection::DisconnectBoard() {
-    board.Disconnect();
-    fpgaTypeText.clear();
+    connection.Disconnect();
     SetConnectButton(false);
     Report().Info("", Tone::Success);
     Report().Status("Disconnected", Tone::Failure);

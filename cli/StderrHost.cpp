@@ -1,7 +1,5 @@
 #include "cli/StderrHost.h"
 
-#include <iostream>
-
 #include "cli/JsonOutput.h"
 
 void TStderrHost::Info(const std::string& text, Tone tone) {
@@ -15,9 +13,4 @@ void TStderrHost::Box(platform::MessageKind, const std::string& text, const std:
         return KeepForJsonError(text);
     out.flush();
     err << "kbr370: " << text << "\n";
-}
-
-THost& CliReport() {
-    static TStderrHost report(std::cout, std::cerr);
-    return report;
 }

@@ -17,11 +17,15 @@ std::string RefusedText(const TDeviceRow& row) {
 
 TDeviceResult RunExchange(TBoardConnection& connection, const TDeviceRow& row,
                           const TAnsweredExchange& exchange) {
+    return RunExchange(connection, FailedText(row), RefusedText(row), exchange);
+}
+
+TDeviceResult RunExchange(TBoardConnection& connection, const std::string& failed,
+                          const std::string& refused, const TAnsweredExchange& exchange) {
     bool done = false;
-    if (!connection.Exchange([&](TBoard& board) { return exchange(board, done); },
-                             FailedText(row)))
-        return TDeviceResult::LinkFailed(FailedText(row));
-    return done ? TDeviceResult::Done() : TDeviceResult::Refused(RefusedText(row));
+    if (!connection.Exchange([&](TBoard& board) { return exchange(board, done); }, failed))
+        return TDeviceResult::LinkFailed(failed);
+    return done ? TDeviceResult::Done() : TDeviceResult::Refused(refused);
 }
 
 TDeviceResult RunPlain(TBoardConnection& connection, const TDeviceRow& row,

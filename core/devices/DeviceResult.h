@@ -63,6 +63,9 @@ std::string RefusedText(const TDeviceRow& row);
 using TAnsweredExchange = std::function<bool(TBoard& board, bool& done)>;
 TDeviceResult RunExchange(TBoardConnection& connection, const TDeviceRow& row,
                           const TAnsweredExchange& exchange);
+// The same with the words of a failure and a refusal given.
+TDeviceResult RunExchange(TBoardConnection& connection, const std::string& failed,
+                          const std::string& refused, const TAnsweredExchange& exchange);
 // The same for a command the board does not answer beyond its status.
 TDeviceResult RunPlain(TBoardConnection& connection, const TDeviceRow& row,
                        const std::function<bool(TBoard& board)>& exchange);

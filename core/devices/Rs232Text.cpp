@@ -41,15 +41,13 @@ namespace kbr::devices {
 
 TDeviceResult Rs232Send(TBoardConnection& connection, std::string_view text) {
     const std::vector<uint8_t> bytes = Rs232TransmitBytes(text);
-    TDeviceResult result =
-        RunExchange(connection, DeviceRow("RS232"), [&bytes](TBoard& b, bool& done) {
-            return b.SendDeviceData(done, kRs232.channel, static_cast<uint32_t>(bytes.size()),
-                                    bytes.data());
-        });
     // Sending has words of its own, whichever way it failed.
-    if (!result.Ok())
-        result.reason = kRs232TransmitFailed;
-    return result;
+    return RunExchange(connection, kRs232TransmitFailed, kRs232TransmitFailed,
+                       [&bytes](TBoard& b, bool& done) {
+                           return b.SendDeviceData(done, kRs232.channel,
+                                                   static_cast<uint32_t>(bytes.size()),
+                                                   bytes.data());
+                       });
 }
 
 TDeviceValue<std::vector<uint8_t>> Rs232Receive(TBoardConnection& connection,

@@ -9,13 +9,12 @@ namespace kbr::devices {
 
 TDeviceValue<TSdCard> ReadSdCard(TBoardConnection& connection) {
     TBoard::TSdCardRegisters registers{};
-    TDeviceResult result =
-        RunExchange(connection, DeviceRow("SDCARD"), [&registers](TBoard& b, bool& done) {
-            return b.ReadSdCardRegisters(done, registers);
-        });
     // A terminal line holds both sentences of the panel's two-line box.
-    if (result.outcome == TOutcome::Refused)
-        result.reason = std::string(kSdCard.missing) + " " + kSdCard.plugHint;
+    TDeviceResult result = RunExchange(connection, kSdCard.failed,
+                                       std::string(kSdCard.missing) + " " + kSdCard.plugHint,
+                                       [&registers](TBoard& b, bool& done) {
+                                           return b.ReadSdCardRegisters(done, registers);
+                                       });
     if (!result.Ok())
         return result;
     TSdCard card;
