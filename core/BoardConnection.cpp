@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr const char* kDesignName = "KBR_370_ControlPanel.sof";
 constexpr const char* kConfigureHint =
     "the FPGA must be configured with the control panel design first: run `kbr370 configure`";
 
@@ -140,7 +139,8 @@ void TBoardConnection::SetReplyLimit(uint32_t ms) {
 }
 
 std::string TBoardConnection::DefaultDesignFile() {
-    return DesignFilePath(kDesignName);
+    return DesignFilePath(
+        TConnectSequence::DesignFileFor(TConnectSequence::FPGA_EP3C120_EP4CE115));
 }
 
 bool TBoardConnection::Configure(const std::string& designFile) {

@@ -8,7 +8,7 @@ class TBoardConnection;
 // The board's 27 red and green LEDs.
 namespace kbr::devices {
 
-inline constexpr unsigned kLedCount = 27;
+inline constexpr int kLedCount = 27;
 // Every LED lit.
 inline constexpr uint32_t kAllLeds = (uint32_t{1} << kLedCount) - 1;
 

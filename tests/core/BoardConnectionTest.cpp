@@ -125,8 +125,9 @@ TEST(BoardConnection, PoliciesNameCheckLinkLossAndTypedOperations) {
     vb.CtlOk("fault bad-checksum");
     devices::SetLeds(connection, 1);
     EXPECT_FALSE(host.Of(Kind::Beep).empty());
-    if (!connection.IsConnected())
+    if (!connection.IsConnected()) {
         ASSERT_TRUE(connection.Connect(TPolicy::Advise));
+    }
     connection.SetReplyLimit(300);
     host.lost.clear();
     vb.CtlOk("fault drop");
