@@ -1,12 +1,9 @@
 #include "cli/Commands.h"
 
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <iostream>
-#include <vector>
 
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
