@@ -1,23 +1,37 @@
 #include "app/Connection.h"
 
 #include "app/PageHost.h"
-#include "board/Board.h"
-#include "core/ConnectSequence.h"
-#include "pages/PanelHost.h"
+#include "core/ForwardingHost.h"
 #include "skin/ButtonManager.h"
 #include "skin/HiddenButton.h"
 #include "skin/ScreenCursor.h"
 
 using Tone = THost::Tone;
 
+namespace {
+
+// The host the page host hands out at each call: a test may put its recorder
+// in front of the window's host after the window was made.
+class TCurrentHost : public TForwardingHost {
+  public:
+    explicit TCurrentHost(const TPageHost& pages) : pages(pages) {}
+
+  protected:
+    THost* Next() const override { return &pages.Host(); }
+
+  private:
+    const TPageHost& pages;
+};
+
+} // namespace
+
 TConnection::TConnection(TBoard& board, TPageHost& host, TButtonManager& tabs,
                          TButtonManager& system, THiddenButton& buttonConnect)
-    : board(board), host(host), tabs(tabs), system(system), buttonConnect(buttonConnect) {
-    board.OnBeep = [this] { Report().Beep(); };
-}
+    : report(std::make_unique<TCurrentHost>(host)), connection(board, *report),
+      host(host), tabs(tabs), system(system), buttonConnect(buttonConnect) {}
 
 THost& TConnection::Report() const {
-    return host.Host();
+    return *report;
 }
 
 void TConnection::EnableControls(bool enable, int tab) {
@@ -42,7 +56,7 @@ void TConnection::SetConnectButton(bool connected) {
 void TConnection::ButtonConnectClick() {
     EnableControls(false, TAB_ALL);
     SetScreenCursor(ScreenCursor::HourGlass);
-    if (board.IsConnected()) {
+    if (connection.IsConnected()) {
         host.DetachCurrentPage();
         Report().Info("", Tone::Success);
         DisconnectBoard();
@@ -69,10 +83,7 @@ void TConnection::ButtonConnectClick() {
 bool TConnection::ConnectBoard() {
     EnableControls(false, TAB_ALL);
     SetScreenCursor(ScreenCursor::HourGlass);
-    // The host in use now: a test may have put its recorder in front.
-    TConnectSequence sequence(board, Report());
-    const bool result = sequence.Connect();
-    fpgaTypeText = sequence.FpgaTypeText();
+    const bool result = connection.Connect(TBoardConnection::TPolicy::Configure);
     SetConnectButton(result);
     SetScreenCursor(ScreenCursor::Default);
     EnableControls(true, TAB_ALL);
@@ -80,8 +91,7 @@ bool TConnection::ConnectBoard() {
 }
 
 void TConnection::DisconnectBoard() {
-    board.Disconnect();
-    fpgaTypeText.clear();
+    connection.Disconnect();
     SetConnectButton(false);
     Report().Info("", Tone::Success);
     Report().Status("Disconnected", Tone::Failure);

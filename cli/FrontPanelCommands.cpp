@@ -10,14 +10,15 @@
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
-#include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/JsonOutput.h"
 #include "cli/OutputFile.h"
 #include "cli/ResultJson.h"
 #include "cli/StopSignals.h"
+#include "core/BoardConnection.h"
 #include "core/devices/Devices.h"
+#include "core/devices/Inputs.h"
 #include "core/devices/LcdText.h"
 #include "core/formats/VcdWriter.h"
 #include "platform/Version.h"
@@ -28,27 +29,18 @@ namespace {
 constexpr auto kWatchPeriod = std::chrono::milliseconds(kbr::devices::kSwitchesPollMs);
 
 std::string CheckedLcdLine(const std::string& line, int number) {
-    if (line.size() > kLcdLineLength)
-        throw UsageError(fmt::format("line {} has {} characters; the display shows at most {}",
-                                     number, line.size(), kLcdLineLength));
-    // A line feed would move text to the other line; no control character shows on the display.
-    for (const char c : line)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            throw UsageError(fmt::format("line {} holds a control character", number));
+    if (const std::string fault = kbr::devices::LcdLineFault(line, number); !fault.empty())
+        throw UsageError(fault);
     return line;
 }
 
-void RunLcd(TBoard& board, const std::string& line0, const std::string& line1) {
-    const std::vector<uint8_t> text = LcdText(line0, line1);
-    bool done = false;
-    if (!board.SendDeviceData(done, kbr::devices::kLcd.channel, static_cast<uint32_t>(text.size()),
-                              text.data()))
-        throw BoardFailure(kbr::devices::kLcd.failed);
-    if (!done)
-        throw BoardFailure(kbr::devices::kLcd.refused);
+void RunLcd(TBoardConnection& connection, const std::string& line0, const std::string& line1) {
+    const kbr::devices::TDeviceResult result = kbr::devices::SetLcdText(connection, line0, line1);
+    if (!result.Ok())
+        throw BoardFailure(result.reason);
 }
 
-void RunInputsWatch(TBoard& board, TOutputFile* vcdFile) {
+void RunInputsWatch(TBoardConnection& connection, TOutputFile* vcdFile) {
     using Clock = std::chrono::steady_clock;
     auto start = Clock::now(); // from the first reading on: the trace begins at time 0
     const auto sinceStart = [&start] {
@@ -77,11 +69,12 @@ void RunInputsWatch(TBoard& board, TOutputFile* vcdFile) {
     bool first = true;
     uint32_t shown = 0;
     for (;;) {
-        uint32_t value = 0;
-        if (!board.ReadSwitchesAndKeys(value)) {
+        const auto inputs = kbr::devices::ReadInputs(connection);
+        if (!inputs.Ok()) {
             keepTrace();
-            throw BoardFailure("reading the switches and keys failed");
+            throw BoardFailure(inputs.reason);
         }
+        const uint32_t value = inputs.value.value;
         if (first || value != shown) {
             if (first)
                 start = Clock::now();
@@ -122,7 +115,7 @@ void RunInputsWatch(TBoard& board, TOutputFile* vcdFile) {
 
 } // namespace
 
-void WatchInputs(const std::string& vcdFile) {
+void WatchInputs(THost& host, const std::string& vcdFile) {
     RequireStandardOutput();
     // The file is made before the board is touched: a name that cannot be
     // written is the user's to fix, and costs no connection. It appears,
@@ -133,22 +126,20 @@ void WatchInputs(const std::string& vcdFile) {
     if (file && file->IsStandardOutput() && JsonOutput())
         throw UsageError(fmt::format("--vcd {} and --json would both write standard output",
                                      vcdFile));
-    TBoard board;
-    ConnectBoard(board);
-    RunInputsWatch(board, file ? &*file : nullptr);
+    TBoardConnection connection(host);
+    ConnectBoard(connection);
+    RunInputsWatch(connection, file ? &*file : nullptr);
 }
 
-void AddFrontPanelCommands(CLI::App& app) {
+void AddFrontPanelCommands(CLI::App& app, THost& host) {
     auto lines = std::make_shared<std::array<std::string, 2>>();
     CLI::App* lcd = app.add_subcommand(
         "lcd", fmt::format("put two lines of at most {} characters on the LCD", kLcdLineLength));
     lcd->add_option("line0", (*lines)[0], "first line")->required();
     lcd->add_option("line1", (*lines)[1], "second line")->required();
-    lcd->callback([lines] {
+    lcd->callback([lines, &host] {
         const std::string line0 = CheckedLcdLine((*lines)[0], 0);
         const std::string line1 = CheckedLcdLine((*lines)[1], 1);
-        TBoard board;
-        ConnectBoard(board);
-        RunLcd(board, line0, line1);
+        WithBoard(host, [&](TBoardConnection& c) { RunLcd(c, line0, line1); });
     });
 }

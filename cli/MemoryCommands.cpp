@@ -12,7 +12,6 @@
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
-#include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/ContentFile.h"
@@ -22,6 +21,7 @@
 #include "cli/Number.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgressBar.h"
+#include "core/BoardConnection.h"
 #include "core/devices/MemoryModel.h"
 #include "core/jobs/MemoryTransfer.h"
 
@@ -31,9 +31,9 @@ using TOutcome = TMemoryTransfer::Outcome;
 using TSegments = std::vector<TImageSegment>;
 
 // A transfer whose progress moves the bar, `before` bytes having been moved earlier.
-TMemoryTransfer TransferWith(TBoard& board, TProgressBar& bar, uint64_t before = 0) {
+TMemoryTransfer TransferWith(TBoardConnection& connection, TProgressBar& bar, uint64_t before = 0) {
     bar.After(before);
-    return TMemoryTransfer(board, bar);
+    return TMemoryTransfer(connection.Board(), bar);
 }
 
 uint32_t ByteAddress(const std::string& text) {
@@ -110,21 +110,22 @@ TSegments ContentFor(const TMemory& memory, uint32_t address, const std::string&
 // turn, the bar moving over all of them; `before` is the bytes of the
 // segments before it.
 template <typename Step>
-void EachSegment(TBoard& board, TProgressBar& bar, const TSegments& segments, Step step) {
+void EachSegment(TBoardConnection& connection, TProgressBar& bar, const TSegments& segments,
+                 Step step) {
     uint64_t before = 0;
     for (const TImageSegment& s : segments) {
-        TMemoryTransfer transfer = TransferWith(board, bar, before);
+        TMemoryTransfer transfer = TransferWith(connection, bar, before);
         step(transfer, static_cast<uint32_t>(s.address), s, before);
         before += s.bytes.size();
     }
 }
 
 // Reads the ranges back and compares them; throws exit 3 at the first difference.
-void Verify(TBoard& board, const TMemory& memory, const TSegments& segments,
+void Verify(TBoardConnection& connection, const TMemory& memory, const TSegments& segments,
             const std::string& file) {
-    TProgressBar bar("verify", ByteCount(segments), "B");
+    TProgressBar bar("verify", ByteCount(segments), "B", connection.Host());
     EachSegment(
-        board, bar, segments,
+        connection, bar, segments,
         [&](TMemoryTransfer& transfer, uint32_t address, const TImageSegment& s, uint64_t) {
             const auto r =
                 transfer.Verify(memory, address, s.bytes.data(),
@@ -153,13 +154,13 @@ void Verify(TBoard& board, const TMemory& memory, const TSegments& segments,
     bar.Finish();
 }
 
-void RunErase(bool yes) {
+void RunErase(THost& host, bool yes) {
     ConfirmLoss("erase the whole flash", yes);
-    TBoard board;
-    ConnectBoard(board);
+    TBoardConnection connection(host);
+    ConnectBoard(connection);
     // The bar appears once the board has told its step count.
-    TProgressBar bar("erase", 0, "steps");
-    TMemoryTransfer transfer(board, bar);
+    TProgressBar bar("erase", 0, "steps", connection.Host());
+    TMemoryTransfer transfer(connection.Board(), bar);
     const auto r = transfer.Erase();
     switch (r.outcome) {
     case TOutcome::BadStepCount:
@@ -185,14 +186,7 @@ void RunErase(bool yes) {
 } // namespace
 
 const TMemory* FindMemoryArgument(std::string_view name) {
-    for (const TMemory& m : kbr::wire::kMemories) {
-        const std::string_view want = m.argument;
-        if (std::equal(name.begin(), name.end(), want.begin(), want.end(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) == b;
-            }))
-            return &m;
-    }
-    return nullptr;
+    return kbr::devices::FindMemory(name);
 }
 
 const TMemory& MemoryArgument(const std::string& name) {
@@ -203,7 +197,7 @@ const TMemory& MemoryArgument(const std::string& name) {
 
 std::string MemoryChoices() {
     std::string text;
-    for (const TMemory& m : kbr::wire::kMemories) {
+    for (const TMemory& m : kbr::devices::kMemories) {
         const bool mib = m.size >= (1u << 20);
         text += fmt::format("{}{} ({} {})", text.empty() ? "" : ", ", m.argument,
                             m.size >> (mib ? 20 : 10), mib ? "MiB" : "KiB");
@@ -238,12 +232,12 @@ void PlaceSegments(const TMemory& memory, uint32_t address, std::vector<TImageSe
     }
 }
 
-void RunMemRead(TBoard& board, const TMemory& memory, uint32_t address, uint32_t count,
+void RunMemRead(TBoardConnection& connection, const TMemory& memory, uint32_t address, uint32_t count,
                 TOutputFile& output, TContentFormat format, std::ostream& out) {
-    TProgressBar bar("read", count, "B");
+    TProgressBar bar("read", count, "B", connection.Host());
     const auto encoder = MakeContentEncoder(format, address, count, memory.argument);
     // A failed file write throws from here, out of the transfer.
-    const auto r = TransferWith(board, bar)
+    const auto r = TransferWith(connection, bar)
                        .Read(memory, address, count, TMemoryTransfer::ReadPlan(),
                              [&](const uint8_t* data, uint32_t n) {
                                  const std::string text = encoder->Add(data, n);
@@ -272,12 +266,12 @@ void RunMemRead(TBoard& board, const TMemory& memory, uint32_t address, uint32_t
                           address, output.Name());
 }
 
-void RunMemWrite(TBoard& board, const TMemory& memory, const std::vector<TImageSegment>& segments,
-                 std::ostream& out) {
+void RunMemWrite(TBoardConnection& connection, const TMemory& memory,
+                 const std::vector<TImageSegment>& segments, std::ostream& out) {
     const uint64_t total = ByteCount(segments);
-    TProgressBar bar("write", total, "B");
+    TProgressBar bar("write", total, "B", connection.Host());
     EachSegment(
-        board, bar, segments,
+        connection, bar, segments,
         [&](TMemoryTransfer& transfer, uint32_t address, const TImageSegment& s, uint64_t before) {
             // One request at a time, so a failure can say how far the board got.
             const auto r =
@@ -296,7 +290,7 @@ void RunMemWrite(TBoard& board, const TMemory& memory, const std::vector<TImageS
                            RangeText(segments));
 }
 
-void AddMemoryCommands(CLI::App& app) {
+void AddMemoryCommands(CLI::App& app, THost& host) {
     CLI::App* mem = app.add_subcommand("mem", "read, write, verify or erase a memory");
     mem->require_subcommand(1);
     const std::string memories = MemoryChoices();
@@ -317,13 +311,11 @@ void AddMemoryCommands(CLI::App& app) {
         command->add_option("address", a->address, kPlaceHelp)->required();
         FileNameOption(command->add_option("file", a->file, kFileHelp))->required();
     };
-    const auto onFile = [&a](CLI::App* command, auto run) {
-        command->callback([a, run] {
+    const auto onFile = [&a, &host](CLI::App* command, auto run) {
+        command->callback([a, run, &host] {
             const TMemory& m = MemoryArgument(a->memory);
             const TSegments segments = ContentFor(m, ByteAddress(a->address), a->file, a->format);
-            TBoard board;
-            ConnectBoard(board);
-            run(board, m, segments);
+            WithBoard(host, [&](TBoardConnection& c) { run(c, m, segments); });
         });
     };
 
@@ -333,7 +325,7 @@ void AddMemoryCommands(CLI::App& app) {
     read->add_option("count", a->count, kCountHelp)->required();
     FileNameOption(read->add_option("-o,--output", a->file, kOutputHelp))->required();
     addFormat(read);
-    read->callback([a] {
+    read->callback([a, &host] {
         const TMemory& m = MemoryArgument(a->memory);
         const uint32_t address = ByteAddress(a->address);
         const auto count = static_cast<uint32_t>(NumberArgument(a->count, "count", UINT32_MAX));
@@ -345,9 +337,9 @@ void AddMemoryCommands(CLI::App& app) {
         // Created first: an unwritable place is bad usage, found before the board is touched.
         TOutputFile output(a->file);
         output.RemoveOnSignals();
-        TBoard board;
-        ConnectBoard(board);
-        RunMemRead(board, m, address, count, output, format, std::cout);
+        WithBoard(host, [&](TBoardConnection& c) {
+            RunMemRead(c, m, address, count, output, format, std::cout);
+        });
     });
 
     auto* write = mem->add_subcommand("write", "copy FILE into a memory");
@@ -356,11 +348,11 @@ void AddMemoryCommands(CLI::App& app) {
     write->add_flag("--no-verify", a->noVerify,
                     "do not read back (the flash is read back by default)");
     addFormat(write);
-    onFile(write, [a](TBoard& board, const TMemory& m, const TSegments& segments) {
-        RunMemWrite(board, m, segments, std::cout);
+    onFile(write, [a](TBoardConnection& connection, const TMemory& m, const TSegments& segments) {
+        RunMemWrite(connection, m, segments, std::cout);
         const bool verify = a->verify || (m.flash && !a->noVerify);
         if (verify) {
-            Verify(board, m, segments, a->file);
+            Verify(connection, m, segments, a->file);
             if (!JsonOutput())
                 std::cout << fmt::format("verified 0x{:X} bytes\n", ByteCount(segments));
         }
@@ -372,8 +364,8 @@ void AddMemoryCommands(CLI::App& app) {
         mem->add_subcommand("verify", "compare a memory with FILE (exit 3 when they differ)");
     addFile(verify);
     addFormat(verify);
-    onFile(verify, [a](TBoard& board, const TMemory& m, const TSegments& segments) {
-        Verify(board, m, segments, a->file);
+    onFile(verify, [a](TBoardConnection& connection, const TMemory& m, const TSegments& segments) {
+        Verify(connection, m, segments, a->file);
         if (JsonOutput())
             PrintFileSummary(m, a->file, segments, "match", true);
         else
@@ -383,5 +375,5 @@ void AddMemoryCommands(CLI::App& app) {
 
     auto* erase = mem->add_subcommand("erase", "erase the whole flash, step by step");
     erase->add_flag("-y,--yes", a->yes, "do not ask for confirmation");
-    erase->callback([a] { RunErase(a->yes); });
+    erase->callback([a, &host] { RunErase(host, a->yes); });
 }

@@ -7,15 +7,16 @@
 
 #include "core/formats/ContentFormat.h"
 #include "core/formats/RecordImage.h"
-#include "wire/Memories.h"
+#include "core/devices/Memories.h"
 
 namespace CLI {
 class App;
 }
-class TBoard;
+class TBoardConnection;
+class THost;
 class TOutputFile;
 
-using TMemory = kbr::wire::TMemory;
+using TMemory = kbr::devices::TMemory;
 
 // The memory of that command-line name (any case), or null.
 const TMemory* FindMemoryArgument(std::string_view name);
@@ -35,12 +36,12 @@ void PlaceSegments(const TMemory& memory, uint32_t address, std::vector<TImageSe
 // Reads `count` bytes into `output` in `format`; a file appears only when the
 // whole range was read. The closing line goes to `out`, or to standard error
 // when the bytes go to standard output.
-void RunMemRead(TBoard& board, const TMemory& memory, uint32_t address, uint32_t count,
+void RunMemRead(TBoardConnection& connection, const TMemory& memory, uint32_t address, uint32_t count,
                 TOutputFile& output, TContentFormat format, std::ostream& out);
 // Writes the placed segments, each range in as few exchanges as a write takes.
-void RunMemWrite(TBoard& board, const TMemory& memory, const std::vector<TImageSegment>& segments,
+void RunMemWrite(TBoardConnection& connection, const TMemory& memory, const std::vector<TImageSegment>& segments,
                  std::ostream& out);
 
 // `mem erase`, `mem verify`, and read-back verification for `mem write`
 // (on by default for the flash). Registers on the app's existing `mem` command.
-void AddMemoryCommands(CLI::App& app);
+void AddMemoryCommands(CLI::App& app, THost& host);

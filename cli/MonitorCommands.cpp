@@ -19,7 +19,6 @@
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
-#include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/FileName.h"
@@ -27,6 +26,7 @@
 #include "cli/SerialTerminal.h"
 #include "cli/StopSignals.h"
 #include "cli/TerminalMode.h"
+#include "core/BoardConnection.h"
 #include "core/DeviceWatch.h"
 #include "core/devices/Devices.h"
 #include "core/devices/IrCodes.h"
@@ -85,7 +85,7 @@ void StartWatch(kbr::TDeviceWatch& watch, const TDevice& device) {
     case kbr::TDeviceWatch::TOutcome::Refused:
         throw TCliError(kExitRefused, device.refused);
     case kbr::TDeviceWatch::TOutcome::LinkFailed:
-        throw TLinkLost("switching on monitoring mode failed");
+        throw TLinkLost(kbr::devices::kWatchStartFailed);
     }
 }
 
@@ -93,9 +93,9 @@ void StartWatch(kbr::TDeviceWatch& watch, const TDevice& device) {
 using ReadingHandler = std::function<void(bool done, const uint8_t* data, uint32_t count)>;
 
 enum class InputState { Open, Ended, Quit };
-// Reads what waits on standard input and sends it through `board`; while the
-// link is lost `board` is null and what was typed is dropped.
-using InputHandler = std::function<InputState(TBoard* board)>;
+// Reads what waits on standard input and sends it through `connection`; while
+// the link is lost `connection` is null and what was typed is dropped.
+using InputHandler = std::function<InputState(TBoardConnection* connection)>;
 
 // What every stream command takes.
 struct TStreamOptions {
@@ -122,8 +122,8 @@ constexpr int kReconnectPeriodMs = 1000;
 // One stream from its first poll to its end.
 class TStreamRun {
   public:
-    TStreamRun(const TStream& stream, TBoard& board)
-        : stream(stream), board(board), inputOpen(static_cast<bool>(stream.input)),
+    TStreamRun(const TStream& stream, TBoardConnection& connection)
+        : stream(stream), connection(connection), inputOpen(static_cast<bool>(stream.input)),
           deadline(Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                       std::chrono::duration<double>(stream.seconds))) {}
 
@@ -137,14 +137,14 @@ class TStreamRun {
         for (;;) {
             try {
                 // Switched off again when the watch ends, also after a failure.
-                kbr::TDeviceWatch watch(board, stream.device.channel);
+                kbr::TDeviceWatch watch(connection, stream.device.channel);
                 StartWatch(watch, stream.device);
                 if (greeting)
                     Notice(std::exchange(greeting, nullptr));
                 // A full read leaves more waiting: read again at once, so a
                 // port at full speed is kept up with.
                 bool full = false;
-                while (Poll(watch, full) && Pause(full ? 0 : stream.device.pollMs, &board)) {
+                while (Poll(watch, full) && Pause(full ? 0 : stream.device.pollMs, &connection)) {
                 }
                 break;
             } catch (const TLinkLost& lost) {
@@ -167,7 +167,7 @@ class TStreamRun {
     bool Poll(kbr::TDeviceWatch& watch, bool& full) {
         const kbr::TDeviceWatch::TReading reading = watch.Tick();
         if (reading.outcome == kbr::TDeviceWatch::TOutcome::LinkFailed)
-            throw TLinkLost("reading from the board failed");
+            throw TLinkLost(kbr::devices::kWatchReadFailed);
         const bool done = reading.outcome == kbr::TDeviceWatch::TOutcome::Ok;
         const uint32_t count = reading.count;
         full = reading.Full();
@@ -182,7 +182,7 @@ class TStreamRun {
 
     // Waits `ms`, taking standard input as it comes; false when the stream
     // ends before. Even a pause of 0 looks once for stop signals and input.
-    bool Pause(int ms, TBoard* link) {
+    bool Pause(int ms, TBoardConnection* link) {
         const auto until = Clock::now() + std::chrono::milliseconds(ms);
         for (bool looked = false;; looked = true) {
             if (signals.Stopped() || TStopSignals::OutputGone())
@@ -212,22 +212,24 @@ class TStreamRun {
     // Says the link is lost and tries to connect again, quietly, until the
     // board answers (true) or the stream ends.
     bool AwaitBoard(const char* why) {
-        board.Disconnect();
+        // An operation that failed has dropped the link already.
+        if (connection.IsConnected())
+            connection.LoseLink(why);
         Notice(fmt::format("{}; waiting for the board to come back", why));
         while (Pause(kReconnectPeriodMs, nullptr)) {
             try {
-                ConnectBoard(board);
+                ConnectBoard(connection);
                 Notice("the board is back");
                 return true;
             } catch (const std::runtime_error&) {
-                board.Disconnect();
+                connection.Disconnect();
             }
         }
         return false;
     }
 
     const TStream& stream;
-    TBoard& board;
+    TBoardConnection& connection;
     const TStopSignals signals;
     const char* greeting = stream.greeting;
     bool inputOpen;
@@ -237,11 +239,11 @@ class TStreamRun {
 
 // Runs the stream on a freshly connected board. A stop signal ends it as the
 // signal would have, after the cleanup: exit 128 + the signal.
-void RunStream(const TStream& stream) {
+void RunStream(THost& host, const TStream& stream) {
     RequireStandardOutput();
-    TBoard board;
-    ConnectBoard(board);
-    TStreamRun(stream, board).Run();
+    TBoardConnection connection(host);
+    ConnectBoard(connection);
+    TStreamRun(stream, connection).Run();
     if (const int signal = TStopSignals::Caught())
         throw TCliError(static_cast<ExitCode>(128 + signal), "");
     if (TStopSignals::OutputGone())
@@ -250,20 +252,18 @@ void RunStream(const TStream& stream) {
         throw TCliError(kExitFailure, "writing to standard output failed");
 }
 
-void SendText(TBoard& board, const std::string& text) {
-    const std::vector<uint8_t> bytes = Rs232TransmitBytes(text);
-    bool done = false;
-    if (!board.SendDeviceData(done, kRs232.channel, static_cast<uint32_t>(bytes.size()),
-                              bytes.data()))
-        throw TLinkLost(kbr::devices::kRs232TransmitFailed);
-    if (!done)
-        throw BoardFailure(kbr::devices::kRs232TransmitFailed);
+void SendText(TBoardConnection& connection, const std::string& text) {
+    const kbr::devices::TDeviceResult sent = kbr::devices::Rs232Send(connection, text);
+    if (sent.outcome == kbr::devices::TOutcome::LinkFailed)
+        throw TLinkLost(sent.reason);
+    if (!sent.Ok())
+        throw BoardFailure(sent.reason);
 }
 
 // Standard input as it comes: each read's keys one text.
 InputHandler SendKeys(bool terminal, std::optional<std::string> enter) {
     auto keys = std::make_shared<TTerminalKeys>(terminal, std::move(enter));
-    return [keys](TBoard* board) {
+    return [keys](TBoardConnection* connection) {
         char buffer[4096];
         ssize_t n;
         do
@@ -274,8 +274,8 @@ InputHandler SendKeys(bool terminal, std::optional<std::string> enter) {
         const TKeyAction action = keys->Take({buffer, static_cast<size_t>(n)});
         if (action.help)
             std::cerr << kTerminalKeysHelp;
-        if (board && !action.send.empty())
-            SendText(*board, action.send);
+        if (connection && !action.send.empty())
+            SendText(*connection, action.send);
         return action.quit ? InputState::Quit : InputState::Open;
     };
 }
@@ -367,16 +367,16 @@ ReadingHandler PrintIrCodes() {
     auto complaint = std::make_shared<TComplaint>(kIr.refused);
     return [complaint](bool done, const uint8_t* data, uint32_t count) {
         complaint->Note(!done);
-        for (uint32_t i = 0; i < count; ++i) {
-            const int key = IrKeyOfCode(data[i]);
+        for (const kbr::devices::TIrCode& c : kbr::devices::DecodeIrCodes(data, count)) {
             if (JsonOutput())
                 PrintJson(std::cout,
-                          StampedLine({{"code", data[i]},
-                                       {"key", key >= 0 ? nlohmann::json(IrKeyLabel(key))
-                                                        : nlohmann::json(nullptr)}}));
+                          StampedLine({{"code", c.code},
+                                       {"key", c.key >= 0 ? nlohmann::json(IrKeyLabel(c.key))
+                                                          : nlohmann::json(nullptr)}}));
             else
-                std::cout << fmt::format("{:02X}", data[i])
-                          << (key >= 0 ? fmt::format(" key {}", IrKeyLabel(key)) : "") << "\n";
+                std::cout << fmt::format("{:02X}", c.code)
+                          << (c.key >= 0 ? fmt::format(" key {}", IrKeyLabel(c.key)) : "")
+                          << "\n";
         }
     };
 }
@@ -384,24 +384,19 @@ ReadingHandler PrintIrCodes() {
 ReadingHandler PrintMouseReports() {
     auto pointer = std::make_shared<TMousePointer>(CentredPointer());
     return [pointer](bool, const uint8_t* data, uint32_t count) {
-        if (!IsWholeReports(count))
-            return; // a broken reply is skipped whole, as the page does
-        for (uint32_t at = 0; at < count; at += kMouseReportSize) {
-            if (!ApplyMouseReport(*pointer, data + at))
-                continue;
-            const int dx = static_cast<int8_t>(data[at + 1]);
-            const int dy = static_cast<int8_t>(data[at + 2]);
+        for (const kbr::devices::TMouseReport& r :
+             kbr::devices::DecodeMouseReports(*pointer, data, count)) {
             if (JsonOutput())
-                PrintJson(std::cout, StampedLine({{"left", (pointer->buttons & 1) != 0},
-                                                  {"right", (pointer->buttons & 2) != 0},
-                                                  {"dx", dx},
-                                                  {"dy", dy},
-                                                  {"x", pointer->x},
-                                                  {"y", pointer->y}}));
+                PrintJson(std::cout, StampedLine({{"left", (r.buttons & 1) != 0},
+                                                  {"right", (r.buttons & 2) != 0},
+                                                  {"dx", r.dx},
+                                                  {"dy", r.dy},
+                                                  {"x", r.pointer.x},
+                                                  {"y", r.pointer.y}}));
             else
                 std::cout << fmt::format("buttons {} dx {} dy {} x {} y {}\n",
-                                         MouseButtonsText(pointer->buttons), dx, dy, pointer->x,
-                                         pointer->y);
+                                         MouseButtonsText(r.buttons), r.dx, r.dy, r.pointer.x,
+                                         r.pointer.y);
         }
     };
 }
@@ -483,42 +478,40 @@ struct TWatchTexts {
 };
 
 // kbr370 <device> watch.
-void AddWatch(CLI::App& app, const TWatchTexts& texts, const TDevice& device,
+void AddWatch(CLI::App& app, THost& host, const TWatchTexts& texts, const TDevice& device,
               ReadingHandler (*printer)()) {
     CLI::App* parent = app.add_subcommand(texts.device, texts.deviceHelp);
     parent->require_subcommand(1);
     CLI::App* watch = parent->add_subcommand("watch", texts.help);
     auto options = AddStream(*watch);
     AddJsonFlag(*watch, texts.jsonHelp);
-    watch->callback([options, &device, printer] {
+    watch->callback([options, &host, &device, printer] {
         TStream stream(device, *options);
         stream.take = printer();
-        RunStream(stream);
+        RunStream(host, stream);
     });
 }
 
 } // namespace
 
-void AddMonitorCommands(CLI::App& app) {
+void AddMonitorCommands(CLI::App& app, THost& host) {
     auto text = std::make_shared<std::string>(); // owned by the callback, which outlives us
 
     CLI::App* rs232 = app.add_subcommand("rs232", "the board's serial port");
     rs232->require_subcommand(1);
     CLI::App* send = rs232->add_subcommand("send", "transmit a text and its zero byte");
     send->add_option("text", *text, "the text to transmit")->required();
-    send->callback([text] {
-        TBoard board;
-        ConnectBoard(board);
-        SendText(board, *text);
+    send->callback([text, &host] {
+        WithBoard(host, [&](TBoardConnection& c) { SendText(c, *text); });
     });
 
     CLI::App* receive = rs232->add_subcommand("receive", "print what the port receives");
     auto receiveStream = AddStream(*receive);
     auto received = AddReceiveOptions(*receive, false);
-    receive->callback([receiveStream, received] {
+    receive->callback([receiveStream, received, &host] {
         TStream stream(kRs232, *receiveStream);
         stream.take = received->Printer(stream.end);
-        RunStream(stream);
+        RunStream(host, stream);
     });
 
     CLI::App* term = rs232->add_subcommand(
@@ -526,7 +519,7 @@ void AddMonitorCommands(CLI::App& app) {
                 "terminal each key goes as typed, Ctrl-] q quits");
     auto termStream = AddStream(*term);
     auto shown = AddReceiveOptions(*term, true);
-    term->callback([termStream, shown] {
+    term->callback([termStream, shown, &host] {
         const bool keys = isatty(STDIN_FILENO) == 1;
         TStream stream(kRs232, *termStream);
         stream.take = shown->Printer(stream.end);
@@ -535,15 +528,15 @@ void AddMonitorCommands(CLI::App& app) {
         if (keys)
             stream.greeting = "connected to the serial port; Ctrl-] q quits, Ctrl-] ? lists "
                               "the keys";
-        RunStream(stream);
+        RunStream(host, stream);
     });
 
-    AddWatch(app,
+    AddWatch(app, host,
              {"ir", "the infrared receiver",
               "print each scan code, and the remote's key when known",
               "one JSON object a line for each scan code"},
              kIr, PrintIrCodes);
-    AddWatch(app,
+    AddWatch(app, host,
              {"ps2", "the PS/2 mouse", "print each mouse report and the pointer it moves",
               "one JSON object a line for each mouse report"},
              kPs2, PrintMouseReports);

@@ -3,13 +3,13 @@
 #include <fmt/format.h>
 
 #include "cli/CliError.h"
-#include "wire/HexDigit.h"
+#include "core/formats/HexCodec.h"
 
 namespace {
 
 // A digit's value, or a value above every base for anything else.
 int DigitValue(char c) {
-    const int value = kbr::wire::HexDigitValue(c);
+    const int value = HexDigitValue(c);
     return value < 0 ? 99 : value;
 }
 

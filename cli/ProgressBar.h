@@ -17,7 +17,7 @@ class TProgressBar : public TForwardingHost {
   public:
     // `unit` "B" shows the rate in MiB/s; any other unit is counted as is. A
     // `total` of 0 takes the total the first progress tells.
-    TProgressBar(std::string what, uint64_t total, const char* unit, THost& next = CliReport());
+    TProgressBar(std::string what, uint64_t total, const char* unit, THost& next);
     ~TProgressBar() override;
     TProgressBar(const TProgressBar&) = delete;
     TProgressBar& operator=(const TProgressBar&) = delete;

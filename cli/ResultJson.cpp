@@ -2,13 +2,15 @@
 
 #include <fmt/format.h>
 
-#include "board/SdCardRegisters.h"
 #include "platform/ChosenCable.h"
 
 namespace {
 
+using kbr::devices::kKeyCount;
+using kbr::devices::kSwitchCount;
+
 // The 16 bytes of a register as 32 hex digits, most significant first.
-std::string RegisterHex(const uint8_t (&bytes)[16]) {
+std::string RegisterHex(const std::array<uint8_t, 16>& bytes) {
     std::string hex;
     for (const uint8_t b : bytes)
         hex += fmt::format("{:02X}", b);
@@ -22,10 +24,10 @@ nlohmann::json Given(uint64_t value) {
 
 } // namespace
 
-nlohmann::json SdJson(const TBoard::TSdCardRegisters& registers) {
-    const TSdCid cid = DecodeCid(registers.cid);
-    const TSdCsd csd = DecodeCsd(registers.csd);
-    const std::string fileSystem = FileSystemName(registers.fileSystem);
+nlohmann::json SdJson(const kbr::devices::TSdCard& card) {
+    const TSdCid& cid = card.cid;
+    const TSdCsd& csd = card.csd;
+    const std::string& fileSystem = card.fileSystem;
     return {{"cid",
              {{"manufacturer_id", cid.manufacturerId},
               {"oem_id", cid.oemId},
@@ -33,7 +35,7 @@ nlohmann::json SdJson(const TBoard::TSdCardRegisters& registers) {
               {"product_revision", cid.revision},
               {"serial_number", cid.serial},
               {"date_code", cid.dateCode},
-              {"hex", RegisterHex(registers.cid)}}},
+              {"hex", RegisterHex(card.cidBytes)}}},
             {"csd",
              {{"version", Given(csd.version)},
               {"read_access_time_ns", Given(csd.accessTimeNs)},
@@ -41,9 +43,9 @@ nlohmann::json SdJson(const TBoard::TSdCardRegisters& registers) {
               {"max_transfer_rate_kbit_s", Given(csd.maxRateKbits)},
               {"max_read_block_length", Given(csd.readBlockLength)},
               {"capacity_mb", Given(csd.capacityMb)},
-              {"hex", RegisterHex(registers.csd)}}},
+              {"hex", RegisterHex(card.csdBytes)}}},
             {"file_system", fileSystem == "NA" ? nlohmann::json() : nlohmann::json(fileSystem)},
-            {"file_system_code", registers.fileSystem}};
+            {"file_system_code", card.fileSystemCode}};
 }
 
 std::string ChosenCableName() {

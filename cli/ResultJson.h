@@ -5,14 +5,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "board/Board.h"
+#include "core/devices/Inputs.h"
+#include "core/devices/SdCard.h"
 
 // The results of kbr370's board commands as --json prints them. The field
 // names are kept stable: scripts rely on them, and the man page lists them.
-
-// The value `inputs` reads: keys in bits 0-3, switches in bits 4-21.
-inline constexpr int kKeyCount = 4;
-inline constexpr int kSwitchCount = 18;
 
 // {"value", "hex": "0x%08X", "keys": [bit of key 0, ...], "switches": [...]}
 nlohmann::json InputsJson(uint32_t value);
@@ -20,7 +17,7 @@ nlohmann::json InputsJson(uint32_t value);
 std::vector<std::string> InputNames();
 
 // The card's registers decoded, each with its bytes in hex, and the file system.
-nlohmann::json SdJson(const TBoard::TSdCardRegisters& registers);
+nlohmann::json SdJson(const kbr::devices::TSdCard& card);
 
 // The cable configuring goes through, with the USB-Blaster's name when one is
 // chosen ("usb-blaster: USB-Blaster on labhost [1-1.4]").

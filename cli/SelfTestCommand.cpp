@@ -13,7 +13,6 @@
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
-#include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/FileName.h"
@@ -21,6 +20,7 @@
 #include "cli/ProgressBar.h"
 #include "cli/StopSignals.h"
 #include "cli/YesNoQuestion.h"
+#include "core/BoardConnection.h"
 #include "core/jobs/HtmlReport.h"
 #include "core/jobs/JsonReport.h"
 #include "core/jobs/JunitReport.h"
@@ -121,7 +121,7 @@ void ConfirmDestructive(bool yes) {
     ConfirmLoss("erase and program the flash", yes);
 }
 
-void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
+void RunSelfTest(THost& host, const TArguments& a, const std::vector<std::string>& areas) {
     if (a.destructive)
         ConfirmDestructive(a.yes);
     std::vector<TReportFile> reports = OpenReports({a.junit, a.json, a.html});
@@ -141,23 +141,23 @@ void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
         reportsWritten = WriteReports(report, reports);
     };
 
-    TBoard board;
+    TBoardConnection connection(host);
     try {
-        ConnectBoard(board);
+        ConnectBoard(connection);
     } catch (const TCliError& e) {
         report.completed = false;
         report.stopReason = e.what();
         finish();
         throw;
     }
-    board.QueryBoardName(report.board);
-    report.link = board.LinkInfo;
+    connection.QueryBoardName(report.board);
+    report.link = connection.LinkInfo();
 
     // The run stops at its next exchange, writes back what it touched and still
     // writes its reports.
     NoteStopSignals(false);
     // Each memory check gets a bar of its own, wiped before its line.
-    TProgressBar bar("", 0, "B");
+    TProgressBar bar("", 0, "B", host);
 
     TSelfTest::TOptions options;
     options.areas = areas;
@@ -165,7 +165,7 @@ void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
     options.destructive = a.destructive;
     options.interactive = a.interactive;
     options.rs232Loopback = a.loopback;
-    TSelfTest(board, options, bar).Run(report, [&bar](const TCheckResult& c) {
+    TSelfTest(connection.Board(), options, bar).Run(report, [&bar](const TCheckResult& c) {
         bar.Finish();
         PrintCheck(c);
     });
@@ -199,7 +199,7 @@ void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
 
 } // namespace
 
-void AddSelfTestCommand(CLI::App& app) {
+void AddSelfTestCommand(CLI::App& app, THost& host) {
     auto a = std::make_shared<TArguments>();
     const std::string areaList = fmt::format("{}", fmt::join(TSelfTest::Areas(), ","));
     auto* cmd = app.add_subcommand(
@@ -224,12 +224,12 @@ void AddSelfTestCommand(CLI::App& app) {
         ->type_name("FILE");
     FileNameOption(cmd->add_option("--html", a->html, "write an HTML report to FILE"))
         ->type_name("FILE");
-    cmd->callback([a] {
+    cmd->callback([a, &host] {
         std::string error;
         const auto areas = TSelfTest::ChooseAreas(a->only, a->skip, error);
         if (!areas)
             throw UsageError(
                 fmt::format("{}; the areas are {}", error, fmt::join(TSelfTest::Areas(), ", ")));
-        RunSelfTest(*a, *areas);
+        RunSelfTest(host, *a, *areas);
     });
 }

@@ -32,8 +32,3 @@ void TStderrHost::Tell(const std::string& instruction) {
     out.flush();
     err << instruction << " now\n" << std::flush;
 }
-
-THost& CliReport() {
-    static TStderrHost report(std::cout, std::cerr);
-    return report;
-}

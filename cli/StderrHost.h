@@ -7,10 +7,12 @@
 // as lines on `out`, boxes as "kbr370: <text>" lines on `err` (under --json,
 // nothing on `out` and the boxes' texts kept for the error object). A failure is
 // told by its box or by the error the command ends with, so its info line is
-// not said again; status, beep and the gauge belong to the panel. A stop
-// signal noted for the run (NoteStopSignals) is the stop it asks for; its
-// questions and instructions go to the person at the terminal. A job's
-// progress bar stands in front of it (TProgressBar).
+// not said again; status, beep and the gauge belong to the panel, and a lost
+// link is said by the error the command ends with. A stop signal noted for
+// the run (NoteStopSignals) is the stop it asks for; its questions and
+// instructions go to the person at the terminal. main() makes the one host
+// of a run and hands it to every command; a job's progress bar stands in
+// front of it (TProgressBar).
 class TStderrHost : public THost {
   public:
     TStderrHost(std::ostream& out, std::ostream& err) : out(out), err(err) {}
@@ -28,6 +30,3 @@ class TStderrHost : public THost {
     std::ostream& out;
     std::ostream& err;
 };
-
-// The one kbr370 reports through: standard output and standard error.
-THost& CliReport();

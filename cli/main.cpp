@@ -5,7 +5,6 @@
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
-#include "board/Board.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/EndingSignals.h"
@@ -15,8 +14,10 @@
 #include "cli/MonitorCommands.h"
 #include "cli/Number.h"
 #include "cli/SelfTestCommand.h"
+#include "cli/StderrHost.h"
 #include "cli/UsageText.h"
 #include "cli/UsbVgaHsmcCommands.h"
+#include "core/BoardConnection.h"
 #include "platform/ChosenCable.h"
 #include "platform/StandardDescriptors.h"
 #include "platform/System.h"
@@ -42,11 +43,11 @@ void ChooseCable(const std::string& name) {
     setenv("KBR370_BLASTER", name.c_str(), 1);
 }
 
-int Run(CLI::App& app, int argc, char** argv) {
+int Run(CLI::App& app, THost& host, int argc, char** argv) {
     app.require_subcommand(1);
     app.set_version_flag("--version", fmt::format("kbr370 {}", kKbrVersion),
                          "print the program's name and version, and exit");
-    std::string timeLimit = std::to_string(TBoard::TLimits().replyMs);
+    std::string timeLimit = std::to_string(TBoardConnection::BoardReplyLimitMs());
     app.add_option("--time-limit", timeLimit,
                    fmt::format("how long to wait for the board's reply, in milliseconds "
                                "(1 to {}; {})",
@@ -60,18 +61,18 @@ int Run(CLI::App& app, int argc, char** argv) {
                    "$KBR370_CABLE and $KBR370_BLASTER, else virtual)")
         ->type_name("virtual|usb-blaster|NAME");
     // Each group runs its command from its own callback, after parsing.
-    AddBoardCommands(app);
-    AddFrontPanelCommands(app);
-    AddUsbVgaHsmcCommands(app);
-    AddMonitorCommands(app);
-    AddMemoryCommands(app);
-    AddSelfTestCommand(app);
+    AddBoardCommands(app, host);
+    AddFrontPanelCommands(app, host);
+    AddUsbVgaHsmcCommands(app, host);
+    AddMonitorCommands(app, host);
+    AddMemoryCommands(app, host);
+    AddSelfTestCommand(app, host);
     app.parse_complete_callback([&timeLimit, &cable] {
         const auto ms =
             static_cast<uint32_t>(NumberArgument(timeLimit, "time limit", kMaxTimeLimitMs));
         if (ms == 0)
             throw UsageError("the time limit must be at least 1 ms");
-        TBoard::SetDefaultLimits(TBoard::TLimits().WithReplyLimit(ms));
+        TBoardConnection::SetDefaultReplyLimit(ms);
         if (!cable.empty())
             ChooseCable(cable);
     });
@@ -100,8 +101,10 @@ int main(int argc, char** argv) {
     ExitOnEndingSignals();
     platform::MakePathVariablesAbsolute();
     CLI::App app{"Command-line client of the KBR-370 board", "kbr370"};
+    // What the commands tell besides their results: standard output and error.
+    TStderrHost host(std::cout, std::cerr);
     try {
-        return Run(app, argc, argv);
+        return Run(app, host, argc, argv);
     } catch (const TCliError& e) {
         PrintError(JsonAsked(app), e.Code(), e.what());
         return e.Code();

@@ -8,56 +8,66 @@ class TForwardingHost : public THost {
     explicit TForwardingHost(THost* next = nullptr) : next(next) {}
 
     void Info(const std::string& text, Tone tone) override {
-        if (next)
-            next->Info(text, tone);
+        if (THost* to = Next())
+            to->Info(text, tone);
     }
     void Status(const std::string& text, Tone tone) override {
-        if (next)
-            next->Status(text, tone);
+        if (THost* to = Next())
+            to->Status(text, tone);
     }
     void Box(platform::MessageKind kind, const std::string& text,
              const std::string& caption = {}) override {
-        if (next)
-            next->Box(kind, text, caption);
+        if (THost* to = Next())
+            to->Box(kind, text, caption);
     }
     void Beep() override {
-        if (next)
-            next->Beep();
+        if (THost* to = Next())
+            to->Beep();
     }
     void Progress(int fromPercent, int toPercent, uint32_t expectedMs) override {
-        if (next)
-            next->Progress(fromPercent, toPercent, expectedMs);
+        if (THost* to = Next())
+            to->Progress(fromPercent, toPercent, expectedMs);
     }
     void ProgressHold() override {
-        if (next)
-            next->ProgressHold();
+        if (THost* to = Next())
+            to->ProgressHold();
     }
     void ProgressEnd() override {
-        if (next)
-            next->ProgressEnd();
+        if (THost* to = Next())
+            to->ProgressEnd();
     }
     void TaskProgress(uint64_t done, uint64_t total) override {
-        if (next)
-            next->TaskProgress(done, total);
+        if (THost* to = Next())
+            to->TaskProgress(done, total);
     }
     void TaskStarted(const std::string& what) override {
-        if (next)
-            next->TaskStarted(what);
+        if (THost* to = Next())
+            to->TaskStarted(what);
     }
-    bool StopRequested() override { return next && next->StopRequested(); }
-    bool Ask(const std::string& question) override { return next && next->Ask(question); }
+    bool StopRequested() override {
+        THost* to = Next();
+        return to && to->StopRequested();
+    }
+    bool Ask(const std::string& question) override {
+        THost* to = Next();
+        return to && to->Ask(question);
+    }
     void Tell(const std::string& instruction) override {
-        if (next)
-            next->Tell(instruction);
+        if (THost* to = Next())
+            to->Tell(instruction);
     }
     void LinkLost(const std::string& reason) override {
-        if (next)
-            next->LinkLost(reason);
+        if (THost* to = Next())
+            to->LinkLost(reason);
     }
     void Connected(const std::string& link) override {
-        if (next)
-            next->Connected(link);
+        if (THost* to = Next())
+            to->Connected(link);
     }
+
+  protected:
+    // The host each call goes on to; a subclass may choose it call by call.
+    virtual THost* Next() const { return next; }
 
   private:
     THost* next;

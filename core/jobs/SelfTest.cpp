@@ -15,6 +15,8 @@
 #include "core/devices/DeviceTable.h"
 #include "core/devices/Devices.h"
 #include "core/devices/HsmcReport.h"
+#include "core/devices/Inputs.h"
+#include "core/devices/Leds.h"
 #include "core/devices/LcdText.h"
 #include "core/devices/MemoryModel.h"
 #include "core/devices/SdRegisterCrc.h"
@@ -31,7 +33,9 @@ namespace devices = kbr::devices;
 using kbr::TDeviceWatch;
 
 constexpr const char* kNeedsPerson = "needs a person (--interactive)";
-constexpr int kKeyCount = 4, kSwitchCount = 18, kLedCount = 27;
+using kbr::devices::kKeyCount, kbr::devices::kLedCount, kbr::devices::kSwitchCount;
+const std::string kInputsFailed = kbr::devices::FailedText(kbr::devices::DeviceRow("SW"));
+const std::string kLedsFailed = kbr::devices::FailedText(kbr::devices::DeviceRow("LED"));
 constexpr int kKeepAlives = 32;
 // The round trip's bytes go to the SRAM, well clear of byte 0 where the
 // memory checks begin.
@@ -511,7 +515,7 @@ void TSelfTest::Rs232Loopback() {
 // asked for, is seen all the same.
 void TSelfTest::WaitForInputs(TCheckResult& r, int firstBit, int count, const char* what) {
     uint32_t start = 0, now = 0, changed = 0;
-    if (!Answered(board.ReadSwitchesAndKeys(start), r, "reading the switches and keys failed"))
+    if (!Answered(board.ReadSwitchesAndKeys(start), r, kInputsFailed))
         return;
     std::vector<std::string> missed;
     for (int i = 0; i < count && !Stopped(); ++i) {
@@ -524,7 +528,7 @@ void TSelfTest::WaitForInputs(TCheckResult& r, int firstBit, int count, const ch
                 return;
             Pause(50);
             if (!Answered(board.ReadSwitchesAndKeys(now), r,
-                          "reading the switches and keys failed"))
+                          kInputsFailed))
                 return;
             changed |= now ^ start;
         }
@@ -555,7 +559,7 @@ void TSelfTest::Inputs() {
                 return WaitForInputs(r, first, count, what);
             uint32_t value = 0;
             if (!Answered(board.ReadSwitchesAndKeys(value), r,
-                          "reading the switches and keys failed"))
+                          kInputsFailed))
                 return;
             r.result = TResult::Skipped;
             r.message = FormatText("%s; read as 0x%08X", kNeedsPerson, value);
@@ -566,11 +570,11 @@ void TSelfTest::Inputs() {
 void TSelfTest::Leds() {
     Check("leds", "walking light", [&](TCheckResult& r) {
         for (int i = 0; i < kLedCount; ++i) {
-            if (!Answered(board.SetLeds(1u << i), r, "setting the LEDs failed"))
+            if (!Answered(board.SetLeds(1u << i), r, kLedsFailed))
                 return;
             Pause(options.interactive ? 80 : 10);
         }
-        if (!Answered(board.SetLeds((1u << kLedCount) - 1), r, "setting the LEDs failed"))
+        if (!Answered(board.SetLeds((1u << kLedCount) - 1), r, kLedsFailed))
             return;
         r.message = "the 27 LEDs lit one after another, then all";
         Verdict(r, "Did the 27 LEDs light one after another, and are they all lit now?");
