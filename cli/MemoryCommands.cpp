@@ -14,7 +14,6 @@
 
 #include "cli/CliError.h"
 #include "cli/Commands.h"
-#include "cli/ContentFile.h"
 #include "cli/FileName.h"
 #include "cli/JsonOutput.h"
 #include "cli/YesNoQuestion.h"
@@ -23,6 +22,7 @@
 #include "cli/ProgressBar.h"
 #include "core/BoardConnection.h"
 #include "core/devices/MemoryModel.h"
+#include "core/formats/ContentFile.h"
 #include "core/jobs/MemoryTransfer.h"
 
 namespace {
@@ -42,25 +42,20 @@ uint32_t ByteAddress(const std::string& text) {
 
 const std::string kAddressHelp = fmt::format("byte address: {}", kNumberForms);
 // Record files carry their own addresses; the argument moves them, as an offset does elsewhere.
-const std::string kPlaceHelp = kAddressHelp + "; added to a record file's (ihex, srec) addresses";
+const std::string kPlaceHelp =
+    fmt::format("{}; added to a record file's ({}) addresses", kAddressHelp, RecordFormatNames());
 const std::string kCountHelp = fmt::format("byte count: {}", kNumberForms);
-constexpr const char* kFileHelp =
-    "content file, - for standard input; .hex: hex digits as xxd -p writes them (either case, "
-    "line breaks), or Intel HEX when it starts with ':'; .ihex/.ihx, .srec/.s19/.s28/.s37: "
-    "records at their own addresses, gaps left untouched; else binary";
-constexpr const char* kOutputHelp =
-    "output file, - for standard output; .hex: HEX text, two upper-case digits a byte; "
-    ".ihex/.ihx: Intel HEX; .srec/.s19/.s28/.s37: S-records; else binary";
-constexpr const char* kFormatHelp =
-    "file format, whatever the name: binary, hex (the panel's HEX text), ihex (Intel HEX) or "
-    "srec (S-records)";
+const std::string kFileHelp = "content file, - for standard input; " + ContentExtensionsHelp(true);
+const std::string kOutputHelp =
+    "output file, - for standard output; " + ContentExtensionsHelp(false);
+const std::string kFormatHelp = "file format, whatever the name: " + ContentFormatChoices();
 
 std::optional<TContentFormat> FormatArgument(const std::string& text) {
     if (text.empty())
         return std::nullopt;
     if (auto format = ContentFormatNamed(text))
         return format;
-    throw UsageError(fmt::format("unknown format \"{}\" ({})", text, kContentFormatNames));
+    throw UsageError(fmt::format("unknown format \"{}\" ({})", text, ContentFormatNames()));
 }
 
 uint64_t ByteCount(const TSegments& segments) {
@@ -101,7 +96,12 @@ TSegments ContentFor(const TMemory& memory, uint32_t address, const std::string&
     CheckMemoryRange(memory, address, 1);
     // A binary file's size alone settles the range, before a large file is read.
     const uint64_t room = memory.size - address;
-    TSegments segments = ReadContentFile(file, FormatArgument(format), room);
+    TSegments segments;
+    try {
+        segments = ReadContentFile(file, FormatArgument(format), room);
+    } catch (const TContentFileError& e) {
+        throw UsageError(e.what());
+    }
     PlaceSegments(memory, address, segments, file);
     return segments;
 }
@@ -301,7 +301,7 @@ void AddMemoryCommands(CLI::App& app, THost& host) {
     };
     auto a = std::make_shared<TArgs>();
     const auto addFormat = [&a](CLI::App* command) {
-        command->add_option("--format", a->format, kFormatHelp)->type_name(kContentFormatNames);
+        command->add_option("--format", a->format, kFormatHelp)->type_name(ContentFormatNames());
         AddJsonFlag(*command, "print the summary as one JSON object");
     };
     // A file placed at an address of a memory; its content is read and

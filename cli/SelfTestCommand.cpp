@@ -5,7 +5,6 @@
 #include <iostream>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 #include <unistd.h>
 
@@ -21,9 +20,7 @@
 #include "cli/StopSignals.h"
 #include "cli/YesNoQuestion.h"
 #include "core/BoardConnection.h"
-#include "core/jobs/HtmlReport.h"
-#include "core/jobs/JsonReport.h"
-#include "core/jobs/JunitReport.h"
+#include "core/formats/ReportFormat.h"
 #include "core/jobs/ReportParts.h"
 #include "core/jobs/SelfTest.h"
 #include "platform/Version.h"
@@ -35,11 +32,8 @@ using TResult = TCheckResult::Result;
 struct TArguments {
     std::string only, skip;
     bool full = false, destructive = false, yes = false, interactive = false, loopback = false;
-    std::string junit, json, html;
-};
-
-struct TReportPaths {
-    std::string junit, json, html;
+    // The file of each report format, in the registry's order; empty: not asked for.
+    std::vector<std::string> reports = std::vector<std::string>(ReportFormats().size());
 };
 
 std::string NowUtc() {
@@ -51,30 +45,28 @@ std::string NowUtc() {
     return text;
 }
 
-// A report asked for: its option, its text and the file it goes to.
+// A report asked for: its format and the file it goes to.
 struct TReportFile {
-    const char* option;
-    std::string (*text)(const TSelfTestReport&);
+    const TReportFormatRow* format;
     std::unique_ptr<TOutputFile> file;
 };
 
 // Each report asked for, opened before the board is touched: a refused name,
 // an unwritable place or one file named for two reports is bad usage.
-std::vector<TReportFile> OpenReports(const TReportPaths& paths) {
+std::vector<TReportFile> OpenReports(const std::vector<std::string>& paths) {
     std::vector<TReportFile> reports;
-    for (const auto& [option, path, text] :
-         {std::tuple{"--junit", &paths.junit, &JunitReportText},
-          std::tuple{"--json", &paths.json, &JsonReportText},
-          std::tuple{"--html", &paths.html, &HtmlReportText}}) {
-        if (path->empty())
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const TReportFormatRow& format = ReportFormats()[i];
+        const std::string& path = paths[i];
+        if (path.empty())
             continue;
-        auto file = std::make_unique<TOutputFile>(*path);
+        auto file = std::make_unique<TOutputFile>(path);
         for (const TReportFile& other : reports)
             if (file->SameFileAs(*other.file))
-                throw UsageError(
-                    fmt::format("{} and {} name the same file ({})", other.option, option, *path));
+                throw UsageError(fmt::format("{} and {} name the same file ({})",
+                                             other.format->option, format.option, path));
         file->RemoveOnSignals();
-        reports.push_back({option, text, std::move(file)});
+        reports.push_back({&format, std::move(file)});
     }
     return reports;
 }
@@ -85,7 +77,7 @@ bool WriteReports(const TSelfTestReport& report, std::vector<TReportFile>& repor
     bool all = true;
     for (TReportFile& r : reports) {
         try {
-            r.file->Write(r.text(report));
+            r.file->Write(r.format->writer(report));
             r.file->Commit();
         } catch (const TCliError& e) {
             std::cout.flush();
@@ -124,7 +116,7 @@ void ConfirmDestructive(bool yes) {
 void RunSelfTest(THost& host, const TArguments& a, const std::vector<std::string>& areas) {
     if (a.destructive)
         ConfirmDestructive(a.yes);
-    std::vector<TReportFile> reports = OpenReports({a.junit, a.json, a.html});
+    std::vector<TReportFile> reports = OpenReports(a.reports);
     bool reportsWritten = true;
 
     TSelfTestReport report;
@@ -218,12 +210,11 @@ void AddSelfTestCommand(CLI::App& app, THost& host) {
                   "ask a person to press keys, move switches and confirm what is shown (y/n)");
     cmd->add_flag("--rs232-loopback", a->loopback,
                   "a loopback plug is on the RS232 port: send a pattern and check it comes back");
-    FileNameOption(cmd->add_option("--junit", a->junit, "write a JUnit XML report to FILE"))
-        ->type_name("FILE");
-    FileNameOption(cmd->add_option("--json", a->json, "write a JSON report to FILE"))
-        ->type_name("FILE");
-    FileNameOption(cmd->add_option("--html", a->html, "write an HTML report to FILE"))
-        ->type_name("FILE");
+    for (size_t i = 0; i < ReportFormats().size(); ++i) {
+        const TReportFormatRow& format = ReportFormats()[i];
+        FileNameOption(cmd->add_option(format.option, a->reports[i], format.help))
+            ->type_name("FILE");
+    }
     cmd->callback([a, &host] {
         std::string error;
         const auto areas = TSelfTest::ChooseAreas(a->only, a->skip, error);

@@ -15,7 +15,7 @@
 #include "core/Host.h"
 #include "core/files/InputFile.h"
 #include "core/files/ReplacingFile.h"
-#include "core/formats/HexCodec.h"
+#include "core/formats/ContentFormat.h"
 #include "pages/Dialogs.h"
 #include "pages/FormProgress.h"
 #include "platform/System.h"
@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr const char* kFileFilter = "All files (*.*)|*.*|Hex files (*.HEX)|*.hex";
+const std::string kFileFilter = PanelDialogFilter();
 constexpr const char* kDefaultExtension = "bin";
 constexpr const char* kEraseCaption = "Chip Erase (75 sec)";
 
@@ -408,7 +408,8 @@ bool TFormMemory::SaveToFile(const TMemory& memory, uint32_t byteAddress, uint32
     }
     const auto result = RunWithProgress(&PercentDone, [&](TMemoryTransfer& transfer) {
         return transfer.ReadToFile(memory, byteAddress, count,
-                                   TMemoryTransfer::PanelReadPlan(count), IsHexFileName(path),
+                                   TMemoryTransfer::PanelReadPlan(count),
+                                   PanelContentFormatOfName(path) == TContentFormat::PanelHex,
                                    [&](const void* data, size_t n) { return file.Write(data, n); });
     });
     if (result.outcome == TOutcome::SinkFailed) {

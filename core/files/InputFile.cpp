@@ -9,6 +9,7 @@
 
 #include "core/devices/MemoryModel.h"
 #include "core/files/WholeIo.h"
+#include "core/formats/ContentFormat.h"
 #include "core/formats/HexCodec.h"
 
 int OpenInputFile(const std::string& path, uint64_t& size, std::string& reason) {
@@ -70,7 +71,7 @@ TWriteContent LoadWriteContent(const std::string& path, bool fileLength, uint64_
     TInputFd file(OpenInputFile(path, size, reason));
     if (file.fd < 0)
         return {};
-    const bool hex = IsHexFileName(path);
+    const bool hex = PanelContentFormatOfName(path) == TContentFormat::PanelHex;
 
     // Cut at the memory's end without a word.
     const uint64_t bytes = fileLength ? std::min(ContentBytesOfFile(size, hex), room) : length;

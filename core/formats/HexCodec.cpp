@@ -36,23 +36,3 @@ bool DecodeHexText(uint8_t* buffer, size_t digitCount, HexDecodeError* error) {
     }
     return true;
 }
-
-bool IsHexFileName(std::string_view path) {
-    const size_t slash = path.find_last_of('/');
-    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    const size_t dot = name.find_last_of('.');
-    if (dot == std::string_view::npos)
-        return false;
-    const std::string_view ext = name.substr(dot);
-    if (ext.size() != 4)
-        return false;
-    const char* want = ".hex";
-    for (size_t i = 0; i < 4; ++i) {
-        char c = ext[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != want[i])
-            return false;
-    }
-    return true;
-}

@@ -2,7 +2,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "wire/HexDigit.h"
 
@@ -37,6 +36,3 @@ inline bool DecodeHexText(char* buffer, size_t digitCount, HexDecodeError* error
 
 // Bytes that `digitCount` digits decode to.
 constexpr size_t HexDecodedSize(size_t digitCount) { return digitCount / 2 + digitCount % 2; }
-
-// True when the file name's extension is ".hex" in any case.
-bool IsHexFileName(std::string_view path);

@@ -1,21 +1,15 @@
-// The plain helpers of kbr370: numbers, the memory table, content files and
-// the output file that appears only when complete.
+// The plain helpers of kbr370: numbers, the memory table and the output file
+// that appears only when complete.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <optional>
 #include <sstream>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 #include "cli/CliError.h"
-#include "cli/ContentFile.h"
 #include "cli/MemoryCommands.h"
 #include "cli/Number.h"
 #include "cli/OutputFile.h"
@@ -103,15 +97,6 @@ TEST(CliMemoryTable, CodesSizesAndRanges) {
     EXPECT_EQ(CodeOf([&] { CheckMemoryRange(eeprom, 0xFFFFFFFF, 1); }), kExitUsage);
 }
 
-// The bytes of a file that holds one run, read with room for 1 MiB.
-std::vector<uint8_t> Content(const std::string& path,
-                             std::optional<TContentFormat> format = std::nullopt) {
-    const auto segments = ReadContentFile(path, format, 1 << 20);
-    EXPECT_EQ(segments.size(), 1u);
-    EXPECT_EQ(segments.at(0).address, 0u);
-    return segments.at(0).bytes;
-}
-
 std::string UsageErrorOf(const std::function<void()>& f) {
     try {
         f();
@@ -121,125 +106,6 @@ std::string UsageErrorOf(const std::function<void()>& f) {
     }
     ADD_FAILURE() << "no usage error";
     return {};
-}
-
-TEST(CliContentFile, BinaryHexAndRecordFiles) {
-    TempDir dir;
-    WriteFile(dir.File("a.bin"), std::string("\x00\x01\xFF", 3));
-    EXPECT_EQ(Content(dir.File("a.bin")), (std::vector<uint8_t>{0x00, 0x01, 0xFF}));
-    // Larger than the room: refused by its size.
-    EXPECT_NE(UsageErrorOf([&] {
-                  ReadContentFile(dir.File("a.bin"), std::nullopt, 2);
-              }).find("holds 0x3 bytes; the memory has 0x2"),
-              std::string::npos);
-
-    // HEX text as xxd -p writes it: either case, line breaks.
-    WriteFile(dir.File("b.HeX"), "00ab\nF0\r\n");
-    EXPECT_EQ(Content(dir.File("b.HeX")), (std::vector<uint8_t>{0x00, 0xAB, 0xF0}));
-    for (const char* bad : {"ABC", "", "\n\n", "00 AB", "0x00"}) {
-        WriteFile(dir.File("bad.hex"), bad);
-        UsageErrorOf([&] { ReadContentFile(dir.File("bad.hex"), std::nullopt, 100); });
-    }
-    WriteFile(dir.File("c.hex"), "0011\n22x3\n");
-    const std::string why = UsageErrorOf([&] { Content(dir.File("c.hex")); });
-    EXPECT_NE(why.find("invalid hex file.: character 0x78 at offset 7 (line 2)"), std::string::npos)
-        << why;
-
-    // A .hex file that starts with ':' is Intel HEX; --format binary takes it as it is.
-    const std::string ihex = ":0200100055AAEF\n:00000001FF\n";
-    WriteFile(dir.File("i.hex"), ihex);
-    auto segments = ReadContentFile(dir.File("i.hex"), std::nullopt, 100);
-    ASSERT_EQ(segments.size(), 1u);
-    EXPECT_EQ(segments[0].address, 0x10u);
-    EXPECT_EQ(Content(dir.File("i.hex"), TContentFormat::Binary).size(), ihex.size());
-    // A bad record names the file and its line.
-    WriteFile(dir.File("bad.s19"), "S1050010AABB85\nS1050010AABB84\n");
-    EXPECT_NE(UsageErrorOf([&] { Content(dir.File("bad.s19")); }).find("bad.s19 line 2: checksum"),
-              std::string::npos);
-    WriteFile(dir.File("none.srec"), "S0030000FC\nS9030000FC\n");
-    EXPECT_NE(UsageErrorOf([&] { Content(dir.File("none.srec")); }).find("no data records"),
-              std::string::npos);
-
-    WriteFile(dir.File("empty.bin"), "");
-    UsageErrorOf([&] { Content(dir.File("empty.bin")); });
-    UsageErrorOf([&] { Content(dir.File("missing.bin")); });
-    EXPECT_NE(UsageErrorOf([&] { Content(dir.Path()); }).find("directory"), std::string::npos);
-}
-
-// A FIFO is read to its end, however much its writer sends at a time; a
-// stream longer than the room is cut off, not read without end.
-TEST(CliContentFile, PipesAreReadToTheirEnd) {
-    TempDir dir;
-    const std::string fifo = dir.File("in.fifo");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    const std::string big(200000, 'z');
-    std::thread writer([&] { WriteFile(fifo, big); });
-    EXPECT_EQ(Content(fifo), std::vector<uint8_t>(big.begin(), big.end()));
-    writer.join();
-
-    // The writer then finds no reader: an error for it, not a signal for the test.
-    signal(SIGPIPE, SIG_IGN);
-    std::thread endless([&] { WriteFile(fifo, big); });
-    EXPECT_NE(UsageErrorOf([&] {
-                  ReadContentFile(fifo, std::nullopt, 1000);
-              }).find("more than 0x3E8 bytes"),
-              std::string::npos);
-    endless.join();
-}
-
-// Text files are read as they are decoded: a huge sparse file whose first
-// line is bad is refused at once, in a child whose address space may grow by
-// no more than 64 MiB, and in little time.
-TEST(CliContentFile, AHugeTextFileIsRefusedAtItsFirstLine) {
-    TempDir dir;
-    constexpr off_t kHuge = off_t{16} << 30;
-    struct {
-        const char* name;
-        const char* start; // before the holes' NULs
-        const char* why;
-    } files[] = {
-        {"a.ihex", "", "line 1: the line is longer than"},
-        {"b.srec", "S1 is not a record\n", "line 1: character 0x20"},
-        {"c.hex", "00ff", "character 0x00 at offset 4 (line 1)"},
-    };
-    for (const auto& f : files) {
-        const std::string path = dir.File(f.name);
-        WriteFile(path, f.start);
-        ASSERT_EQ(truncate(path.c_str(), kHuge), 0) << path;
-    }
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::ifstream status("/proc/self/status");
-        uint64_t vmKiB = 0;
-        for (std::string line; std::getline(status, line);)
-            if (line.rfind("VmSize:", 0) == 0)
-                vmKiB = std::stoull(line.substr(7));
-        const rlimit bound{(vmKiB << 10) + (64u << 20), (vmKiB << 10) + (64u << 20)};
-        if (vmKiB == 0 || setrlimit(RLIMIT_AS, &bound) != 0)
-            _exit(10);
-        int refused = 0;
-        for (const auto& f : files) {
-            try {
-                ReadContentFile(dir.File(f.name), std::nullopt, 128u << 20);
-            } catch (const TCliError& e) {
-                refused += std::string(e.what()).find(f.why) != std::string::npos;
-                if (std::string(e.what()).find(f.why) == std::string::npos)
-                    std::fprintf(stderr, "%s\n", e.what());
-            } catch (const std::bad_alloc&) {
-                _exit(11);
-            }
-        }
-        _exit(refused == 3 ? 0 : 12);
-    }
-    int status = 0;
-    rusage usage{};
-    ASSERT_EQ(wait4(child, &status, 0, &usage), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "10: no bound set, 11: out of memory, 12: not refused";
-    const double cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-                       1e-6 * (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
-    EXPECT_LT(cpu, 2.0) << "seconds: the files were read further than their first line";
 }
 
 TEST(CliOutputFile, AppearsOnlyOnCommit) {

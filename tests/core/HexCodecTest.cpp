@@ -96,17 +96,4 @@ TEST(HexCodec, AWriteFileIsDecodedAcrossItsPieces) {
     EXPECT_EQ(content.warning, kInvalidHexFileText);
 }
 
-TEST(HexCodec, HexFileNames) {
-    EXPECT_TRUE(IsHexFileName("dump.hex"));
-    EXPECT_TRUE(IsHexFileName("DUMP.HEX"));
-    EXPECT_TRUE(IsHexFileName("/tmp/a.b/Dump.Hex"));
-    EXPECT_TRUE(IsHexFileName("x.tar.hex"));
-    EXPECT_FALSE(IsHexFileName("dump.bin"));
-    EXPECT_FALSE(IsHexFileName("dump.hexa"));
-    EXPECT_FALSE(IsHexFileName("dump.he"));
-    EXPECT_FALSE(IsHexFileName("hex"));
-    EXPECT_FALSE(IsHexFileName("dir.hex/dump"));
-    EXPECT_FALSE(IsHexFileName(""));
-}
-
 } // namespace

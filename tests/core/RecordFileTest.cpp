@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "core/formats/ContentFormat.h"
 #include "core/formats/IntelHex.h"
 #include "core/formats/RecordImage.h"
 #include "core/formats/SRecord.h"
@@ -304,26 +303,6 @@ TEST(RecordLines, ATextInPiecesReadsAsTheWholeText) {
     EXPECT_FALSE(ReadIntelHex(longLine, image, error));
     EXPECT_EQ(error.line, 3u);
     EXPECT_NE(error.what.find("longer than"), std::string::npos) << error.what;
-}
-
-TEST(ContentFormat, ChosenByNameFirstCharacterAndOption) {
-    EXPECT_EQ(ContentFormatOfName("a.ihex"), TContentFormat::IntelHex);
-    EXPECT_EQ(ContentFormatOfName("/x/A.IHX"), TContentFormat::IntelHex);
-    for (const char* srec : {"a.srec", "a.s19", "a.S28", "dir/a.s37"})
-        EXPECT_EQ(ContentFormatOfName(srec), TContentFormat::SRecord) << srec;
-    EXPECT_EQ(ContentFormatOfName("a.Hex"), TContentFormat::PanelHex);
-    for (const char* binary : {"a.bin", "-", "/dev/stdin", "/dev/fd/63", "a.srec/b", "a.s38"})
-        EXPECT_EQ(ContentFormatOfName(binary), TContentFormat::Binary) << binary;
-
-    EXPECT_EQ(ContentFormatOfText(TContentFormat::PanelHex, ":"), TContentFormat::IntelHex);
-    EXPECT_EQ(ContentFormatOfText(TContentFormat::PanelHex, "0"), TContentFormat::PanelHex);
-    EXPECT_EQ(ContentFormatOfText(TContentFormat::Binary, ":"), TContentFormat::Binary);
-
-    for (auto format : {TContentFormat::Binary, TContentFormat::PanelHex, TContentFormat::IntelHex,
-                        TContentFormat::SRecord})
-        EXPECT_EQ(ContentFormatNamed(ContentFormatName(format)), format);
-    EXPECT_EQ(ContentFormatNamed("IHEX"), TContentFormat::IntelHex);
-    EXPECT_EQ(ContentFormatNamed("elf"), std::nullopt);
 }
 
 } // namespace
