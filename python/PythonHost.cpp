@@ -4,15 +4,18 @@ namespace py = pybind11;
 
 namespace kbr::python {
 
+// A box says why in full; the info lines after it only say that it failed.
 void TPythonHost::Info(const std::string& text, Tone tone) {
-    if (tone == Tone::Failure && !text.empty())
+    if (tone == Tone::Failure && !text.empty() && !boxed)
         lastFailure = text;
 }
 
-void TPythonHost::Box(platform::MessageKind kind, const std::string& text,
+void TPythonHost::Box(platform::MessageKind /*kind*/, const std::string& text,
                       const std::string& /*caption*/) {
-    if (kind != platform::MessageKind::Information && !text.empty())
+    if (!text.empty() && !boxed) {
         lastFailure = text;
+        boxed = true;
+    }
 }
 
 void TPythonHost::TaskProgress(uint64_t done, uint64_t total) {
@@ -44,6 +47,7 @@ void TPythonHost::Begin(py::object progressCall) {
     progress = std::move(progressCall);
     pending.reset();
     lastFailure.clear();
+    boxed = false;
     lostReason.clear();
 }
 

@@ -32,8 +32,8 @@ class TPythonHost : public THost {
     // Whether Python has an exception waiting for End.
     bool Interrupted() const { return pending.has_value(); }
 
-    // The last failure the core told (an info line or a box), for the
-    // exception's text; cleared by Begin.
+    // The failure the core told first in a box, else in an info line, for
+    // the exception's text; cleared by Begin.
     const std::string& LastFailure() const { return lastFailure; }
     // Why the link was lost, if it was since Begin.
     const std::string& LostReason() const { return lostReason; }
@@ -43,6 +43,7 @@ class TPythonHost : public THost {
     pybind11::object progress;
     std::optional<pybind11::error_already_set> pending;
     std::string lastFailure;
+    bool boxed = false;
     std::string lostReason;
     std::string link;
 };

@@ -451,6 +451,14 @@ def _choose_cable(cable, vboard):
     return {"KBR370_CABLE": "usb-blaster", "KBR370_BLASTER": cable}
 
 
+def _set_environment(values):
+    for name, value in values.items():
+        if value is None:
+            _os.environ.pop(name, None)
+        else:
+            _os.environ[name] = value
+
+
 class Board:
     """An open KBR-370 board; made by :func:`open`.
 
@@ -458,8 +466,9 @@ class Board:
     :class:`LinkError`, :meth:`connect` opens the link again.
     """
 
-    def __init__(self, environment, design, time_limit_ms):
+    def __init__(self, environment, design, time_limit_ms, vboard=None):
         self._environment = environment
+        self._vboard = vboard
         self._design = design
         self._handle = _kbr370.BoardHandle(time_limit_ms)
         self.rs232 = Rs232(self)
@@ -469,12 +478,17 @@ class Board:
     def connect(self):
         """Opens the link: configures a blank board, never one whose link
         another program holds, and checks that it answers as KBR_370."""
-        for name, value in self._environment.items():
-            if value is None:
-                _os.environ.pop(name, None)
-            else:
-                _os.environ[name] = value
-        self._handle.connect(self._design or "")
+        if self._vboard is not None and not self._vboard.running:
+            # The driver would start a daemon of its own in the board's folder.
+            raise LinkError(f"the virtual board in {self._vboard.dir} is stopped")
+        # The drivers read the cable from the environment while the link
+        # opens; the script's own environment is left as it was.
+        before = {name: _os.environ.get(name) for name in self._environment}
+        try:
+            _set_environment(self._environment)
+            self._handle.connect(self._design or "")
+        finally:
+            _set_environment(before)
 
     def close(self):
         """Closes the link."""
@@ -642,7 +656,7 @@ def open(cable=None, design=None, time_limit_ms=3000, vboard=None):  # noqa: A00
         raise ValueError("vboard must be a kbr370.VirtualBoard")
     if design is not None:
         design = _os.path.abspath(_os.fspath(design))
-    board = Board(_choose_cable(cable, vboard), design, time_limit_ms)
+    board = Board(_choose_cable(cable, vboard), design, time_limit_ms, vboard)
     board.connect()
     return board
 
