@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cerrno>
 #include <ctime>
 
 #include "board/Board.h"
@@ -331,6 +332,34 @@ void TBoardHandle::Erase(py::object progress) {
         throw TBoardRefused("the flash reports " + std::to_string(result.total) + " erase steps");
     if (result.outcome != TOutcome::Done)
         LinkFailed(TransferFailure(result, "FLASH"));
+}
+
+void TBoardHandle::Save(const kbr::wire::TMemory& memory, uint32_t address, uint32_t count,
+                        const std::string& path, TContentFormat format, py::object progress) {
+    TReplacingFile file;
+    if (!file.Create(path))
+        throw TBoardError(file.Error());
+    const auto encoder = MakeContentEncoder(format, address, count, memory.argument);
+    bool written = true;
+    TOperation op(host, std::move(progress));
+    const TMemoryTransfer::TResult result = op.Run(impl->board, [&] {
+        TMemoryTransfer transfer(
+            impl->board, [&](uint32_t done, uint32_t total) { host.TaskProgress(done, total); },
+            [&] { return host.StopRequested(); });
+        return transfer.Read(memory, address, count, TMemoryTransfer::ReadPlan(),
+                             [&](const uint8_t* data, uint32_t n) {
+                                 const std::string text = encoder->Add(data, n);
+                                 return written = file.Write(text.data(), text.size());
+                             });
+    });
+    op.End();
+    if (!written)
+        throw TBoardError("writing " + path + " failed: " + std::strerror(errno));
+    if (result.outcome != TOutcome::Done)
+        LinkFailed(TransferFailure(result, memory.name) + "; " + path + " was not written");
+    const std::string end = encoder->Finish();
+    if (!file.Write(end.data(), end.size()) || !file.Commit())
+        throw TBoardError("writing " + path + " failed: " + std::strerror(errno));
 }
 
 void TBoardHandle::Rs232Send(const std::string& bytes) {

@@ -9,6 +9,7 @@
 #include <pybind11/pybind11.h>
 
 #include "core/DeviceWatch.h"
+#include "core/formats/ContentFormat.h"
 #include "core/jobs/SelfTestReport.h"
 #include "python/PythonHost.h"
 #include "wire/Memories.h"
@@ -51,6 +52,10 @@ class TBoardHandle {
     std::optional<uint32_t> Verify(const kbr::wire::TMemory& memory, uint32_t address,
                                    const pybind11::buffer& data, pybind11::object progress);
     void Erase(pybind11::object progress);
+    // Reads the range into the file `path` in `format`, as `kbr370 mem read`
+    // does: the file appears only when the whole range was read.
+    void Save(const kbr::wire::TMemory& memory, uint32_t address, uint32_t count,
+              const std::string& path, TContentFormat format, pybind11::object progress);
 
     void Rs232Send(const std::string& bytes);
     // Monitoring mode of `channel` on, one poll, off again.

@@ -48,6 +48,16 @@ const kbr::wire::TMemory& MemoryNamed(const std::string& argument) {
     throw py::value_error("no memory " + argument);
 }
 
+// The format named, else the one of the file's name (the name is checked
+// on the Python side first).
+TContentFormat ContentFormatFor(const std::string& path, const std::string& format) {
+    if (format.empty())
+        return ContentFormatOfName(path);
+    if (const auto named = ContentFormatNamed(format))
+        return *named;
+    throw py::value_error("no content format " + format);
+}
+
 py::dict CheckDict(const TCheckResult& c) {
     py::dict d;
     d["area"] = c.area;
@@ -135,6 +145,11 @@ PYBIND11_MODULE(_kbr370, m) {
         return lines;
     });
     m.def("selftest_areas", &TSelfTest::Areas);
+    m.def("content_format", [](const std::string& name) -> std::optional<std::string> {
+        const auto format = ContentFormatNamed(name);
+        return format ? std::optional<std::string>(ContentFormatName(*format)) : std::nullopt;
+    });
+    m.attr("content_formats") = kContentFormatNames;
     py::dict channels, pollMs;
     for (const auto& [name, device] :
          {std::pair{"ir", kbr::devices::kIr}, {"rs232", kbr::devices::kRs232},
@@ -177,6 +192,12 @@ PYBIND11_MODULE(_kbr370, m) {
                  return b.Verify(MemoryNamed(memory), address, data, std::move(progress));
              })
         .def("erase", &TBoardHandle::Erase)
+        .def("save",
+             [](TBoardHandle& b, const std::string& memory, uint32_t address, uint32_t count,
+                const std::string& path, const std::string& format, py::object progress) {
+                 b.Save(MemoryNamed(memory), address, count, path, ContentFormatFor(path, format),
+                        std::move(progress));
+             })
         .def("rs232_send", [](TBoardHandle& b, const py::bytes& data) { b.Rs232Send(data); })
         .def("watch_start", &TBoardHandle::WatchStart)
         .def("watch_tick", &TBoardHandle::WatchTick)

@@ -279,6 +279,15 @@ def _progress(progress):
     return progress
 
 
+def _format(name):
+    if name is None:
+        return ""
+    if not isinstance(name, str) or _kbr370.content_format(name) is None:
+        raise ValueError(f"no content format {name!r}; the formats are "
+                         + _kbr370.content_formats.replace("|", ", "))
+    return name
+
+
 def _bytes_like(data):
     try:
         return memoryview(data).cast("B")
@@ -341,6 +350,20 @@ class Memory:
         view = _bytes_like(data)
         self._range(address, view.nbytes)
         return self._board._handle.verify(self.argument, address, view, _progress(progress))
+
+    def save(self, path, address=0, count=None, format=None, progress=None):
+        """Reads ``count`` bytes from ``address`` (to the end when None) into
+        the file ``path``, as ``kbr370 mem read`` does: ``format`` is "binary",
+        "hex" (the panel's HEX text), "ihex" or "srec", else the one of the
+        file's extension (.ihex/.ihx, .srec/.s19/.s28/.s37, .hex; else binary).
+        The file appears only when the whole range was read."""
+        if count is None:
+            _integer(address, f"{self.argument} address", 0, self.size)
+            count = self.size - address
+        self._range(address, count)
+        path = _os.fspath(path)
+        self._board._handle.save(self.argument, address, count, path, _format(format),
+                                 _progress(progress))
 
     def erase(self, progress=None):
         """Erases the whole flash, step by step; ``progress(done, total)``
