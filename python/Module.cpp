@@ -4,9 +4,7 @@
 #include <pybind11/stl.h>
 
 #include "core/devices/Devices.h"
-#include "core/devices/HsmcReport.h"
-#include "core/devices/IrCodes.h"
-#include "core/devices/Ps2Mouse.h"
+#include "core/devices/LcdText.h"
 #include "core/devices/UsbDevice.h"
 #include "core/devices/VgaPattern.h"
 #include "core/jobs/SelfTest.h"
@@ -41,10 +39,9 @@ void TranslateErrors(std::exception_ptr error) {
     }
 }
 
-const kbr::wire::TMemory& MemoryNamed(const std::string& argument) {
-    for (const kbr::wire::TMemory& m : kbr::wire::kMemories)
-        if (argument == m.argument)
-            return m;
+const kbr::devices::TMemory& MemoryNamed(const std::string& argument) {
+    if (const kbr::devices::TMemory* memory = kbr::devices::FindMemory(argument))
+        return *memory;
     throw py::value_error("no memory " + argument);
 }
 
@@ -111,39 +108,14 @@ PYBIND11_MODULE(_kbr370, m) {
         "One line to a control socket and its reply line; None when nothing answers.");
 
     py::list memories;
-    for (const kbr::wire::TMemory& mem : kbr::wire::kMemories)
+    for (const kbr::devices::TMemory& mem : kbr::devices::kMemories)
         memories.append(py::make_tuple(mem.argument, mem.name, mem.size, mem.erased, mem.flash));
     m.attr("memories") = memories;
     m.attr("vga_patterns") = std::vector<std::string>(kVgaPatternNames.begin(), kVgaPatternNames.end());
     m.def("vga_pattern", [](const std::string& text) { return ParseVgaPattern(text); });
     m.def("usb_word", &UsbKindWord);
-    m.def("ir_key", [](uint8_t code) -> std::optional<std::string> {
-        const int key = IrKeyOfCode(code);
-        return key < 0 ? std::nullopt : std::optional<std::string>(IrKeyLabel(key));
-    });
-    m.def("ps2_report", [](const py::bytes& report) -> std::optional<py::tuple> {
-        // The page's pointer moves by the report's deltas: they are the
-        // difference of two pointers, one of them centred.
-        const std::string bytes = report;
-        if (bytes.size() != kMouseReportSize)
-            return std::nullopt;
-        TMousePointer pointer = CentredPointer();
-        const TMousePointer before = pointer;
-        if (!ApplyMouseReport(pointer, reinterpret_cast<const uint8_t*>(bytes.data())))
-            return std::nullopt;
-        return py::make_tuple(pointer.buttons, pointer.x - before.x, pointer.y - before.y);
-    });
-    m.attr("ps2_report_size") = kMouseReportSize;
-    m.def("hsmc_failing", [](uint32_t mask8, uint64_t mask40) {
-        std::vector<std::string> lines;
-        for (int group = 0; group < 4; ++group)
-            if (mask8 >> group & 1)
-                lines.push_back(HsmcTransceiverLine(group));
-        for (int pair = 0; pair < 40; ++pair)
-            if (mask40 >> pair & 1)
-                lines.push_back(HsmcPinPairLine(pair));
-        return lines;
-    });
+    m.def("lcd_line_fault", &kbr::devices::LcdLineFault,
+          "Why the line cannot stand on the LCD; empty when it can.");
     m.def("selftest_areas", &TSelfTest::Areas);
     m.def("content_format", [](const std::string& name) -> std::optional<std::string> {
         const auto format = ContentFormatNamed(name);

@@ -226,11 +226,9 @@ class HsmcResult:
     """The HSMC loopback test's outcome: ``passed``, and ``failing``, the pins
     that do not loop back, one line each as the page lists them."""
 
-    def __init__(self, mask8, mask40):
-        self.transceiver_mask = mask8
-        self.pin_mask = mask40
-        self.failing = _kbr370.hsmc_failing(mask8, mask40)
-        self.passed = not self.failing and mask8 == 0 and mask40 == 0
+    def __init__(self, passed, failing):
+        self.passed = passed
+        self.failing = list(failing)
 
     def __repr__(self):
         return f"<HsmcResult passed={self.passed} failing={len(self.failing)}>"
@@ -296,7 +294,6 @@ def _bytes_like(data):
 
 
 _LED_BITS = (1 << 27) - 1
-_LCD_LINE = 16
 _MAX_TIME_LIMIT_MS = 600000
 
 
@@ -376,7 +373,7 @@ class Memory:
 # ---------------------------------------------------------------------------
 # Watched devices
 
-def _watch(board, channel, timeout, decode):
+def _watch(board, channel, timeout, decode=None):
     handle = board._handle
     poll = _kbr370.poll_ms[channel] / 1000.0
     timeout = _timeout(timeout)
@@ -388,7 +385,10 @@ def _watch(board, channel, timeout, decode):
             now = _time.monotonic()
             if data:
                 last = now
-                yield from decode(data)
+                if decode is None:
+                    yield data
+                else:
+                    yield from map(decode, data)
             elif now - last >= timeout:
                 return
             else:
@@ -417,7 +417,7 @@ class Rs232:
         The port is watched (its monitoring mode on) while the generator runs,
         and off again when it ends, is closed, or a Ctrl-C stops it.
         """
-        return _watch(self._board, _kbr370.channels["rs232"], timeout, lambda data: [data])
+        return _watch(self._board, _kbr370.channels["rs232"], timeout)
 
 
 class Ps2:
@@ -429,14 +429,8 @@ class Ps2:
     def watch(self, timeout=2.0):
         """Yields each mouse report as a :class:`Ps2Report` (buttons, dx, dy);
         ends after ``timeout`` s without one."""
-        size = _kbr370.ps2_report_size
-
-        def decode(data):
-            for i in range(0, len(data) - len(data) % size, size):
-                report = _kbr370.ps2_report(data[i:i + size])
-                if report is not None:
-                    yield Ps2Report(*report)
-        return _watch(self._board, _kbr370.channels["ps2"], timeout, decode)
+        return _watch(self._board, _kbr370.channels["ps2"], timeout,
+                      lambda report: Ps2Report(*report))
 
 
 class Ir:
@@ -448,10 +442,8 @@ class Ir:
     def watch(self, timeout=2.0):
         """Yields each scan code as an :class:`IrCode` (code, key name); ends
         after ``timeout`` s without one."""
-        def decode(data):
-            for code in data:
-                yield IrCode(code, _kbr370.ir_key(code))
-        return _watch(self._board, _kbr370.channels["ir"], timeout, decode)
+        return _watch(self._board, _kbr370.channels["ir"], timeout,
+                      lambda code: IrCode(*code))
 
 
 # ---------------------------------------------------------------------------
@@ -563,10 +555,13 @@ class Board:
         for number, line in enumerate((line0, line1)):
             if not isinstance(line, str):
                 raise ValueError(f"LCD line {number} must be a str")
-            encoded = line.encode("latin-1")
-            if len(encoded) > _LCD_LINE or "\n" in line or "\0" in line:
-                raise ValueError(f"LCD line {number} has {len(encoded)} characters or a line "
-                                 f"break; it takes at most {_LCD_LINE}")
+            try:
+                encoded = line.encode("latin-1")
+            except UnicodeEncodeError:
+                raise ValueError(f"LCD line {number} has a character the LCD has not") from None
+            fault = _kbr370.lcd_line_fault(encoded, number)
+            if fault:
+                raise ValueError(fault)
             lines.append(encoded)
         self._handle.set_lcd(*lines)
 
