@@ -121,7 +121,11 @@ PYBIND11_MODULE(_kbr370, m) {
         const auto format = ContentFormatNamed(name);
         return format ? std::optional<std::string>(ContentFormatName(*format)) : std::nullopt;
     });
-    m.attr("content_formats") = kContentFormatNames;
+    std::vector<std::string> formats;
+    for (const TContentFormat format : {TContentFormat::Binary, TContentFormat::PanelHex,
+                                        TContentFormat::IntelHex, TContentFormat::SRecord})
+        formats.push_back(ContentFormatName(format));
+    m.attr("content_formats") = formats;
     py::dict channels, pollMs;
     for (const auto& [name, device] :
          {std::pair{"ir", kbr::devices::kIr}, {"rs232", kbr::devices::kRs232},

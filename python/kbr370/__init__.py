@@ -282,7 +282,7 @@ def _format(name):
         return ""
     if not isinstance(name, str) or _kbr370.content_format(name) is None:
         raise ValueError(f"no content format {name!r}; the formats are "
-                         + _kbr370.content_formats.replace("|", ", "))
+                         + ", ".join(_kbr370.content_formats))
     return name
 
 
