@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 
 #include "core/BoardConnection.h"
 #include "core/DeviceWatch.h"
@@ -53,6 +54,14 @@ class TBoardHandle::TOperation {
     // Runs `work` without the GIL.
     template <class F> static auto Run(F&& work) {
         py::gil_scoped_release nogil;
+        return work();
+    }
+    // The same, holding the board for the whole of it: a transfer's
+    // exchanges follow one another, whatever other threads of the script ask
+    // of the board meanwhile.
+    template <class F> static auto RunHolding(TBoardConnection& connection, F&& work) {
+        py::gil_scoped_release nogil;
+        const std::lock_guard<std::recursive_mutex> hold(connection.Board().Lock);
         return work();
     }
     // Raises a KeyboardInterrupt or the progress callable's exception.
@@ -253,7 +262,7 @@ py::bytes TBoardHandle::Read(const kbr::devices::TMemory& memory, uint32_t addre
     py::bytes out(nullptr, count);
     auto* buffer = reinterpret_cast<uint8_t*>(PyBytes_AS_STRING(out.ptr()));
     TOperation op(host, std::move(progress));
-    const TMemoryTransfer::TResult result = op.Run([&] {
+    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
         return Transfer().ReadInto(memory, address, count, TMemoryTransfer::ReadPlan(), buffer);
     });
     op.End();
@@ -267,7 +276,7 @@ void TBoardHandle::Write(const kbr::devices::TMemory& memory, uint32_t address,
     const py::buffer_info info = data.request();
     const auto count = static_cast<uint32_t>(info.size * info.itemsize);
     TOperation op(host, std::move(progress));
-    const TMemoryTransfer::TResult result = op.Run([&] {
+    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
         return Transfer().Write(memory, address, static_cast<const uint8_t*>(info.ptr), count,
                               TMemoryTransfer::WritePlan());
     });
@@ -281,7 +290,7 @@ std::optional<uint32_t> TBoardHandle::Verify(const kbr::devices::TMemory& memory
     const py::buffer_info info = data.request();
     const auto count = static_cast<uint32_t>(info.size * info.itemsize);
     TOperation op(host, std::move(progress));
-    const TMemoryTransfer::TResult result = op.Run([&] {
+    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
         return Transfer().Verify(memory, address, static_cast<const uint8_t*>(info.ptr), count,
                                TMemoryTransfer::ReadPlan());
     });
@@ -295,7 +304,7 @@ std::optional<uint32_t> TBoardHandle::Verify(const kbr::devices::TMemory& memory
 
 void TBoardHandle::Erase(py::object progress) {
     TOperation op(host, std::move(progress));
-    const TMemoryTransfer::TResult result = op.Run([&] {
+    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
         return Transfer().Erase();
     });
     op.End();
@@ -315,7 +324,7 @@ void TBoardHandle::Save(const kbr::devices::TMemory& memory, uint32_t address, u
     const auto encoder = MakeContentEncoder(format, address, count, memory.argument);
     bool written = true;
     TOperation op(host, std::move(progress));
-    const TMemoryTransfer::TResult result = op.Run([&] {
+    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
         return Transfer().Read(memory, address, count, TMemoryTransfer::ReadPlan(),
                              [&](const uint8_t* data, uint32_t n) {
                                  const std::string text = encoder->Add(data, n);
@@ -462,7 +471,7 @@ TSelfTestReport TBoardHandle::SelfTest(const std::vector<std::string>& areas, bo
     };
     callbacks.aborted = [&] { return host.StopRequested(); };
     TOperation op(host, std::move(progress));
-    op.Run([&] { TSelfTest(impl->connection.Board(), options, callbacks).Run(report); });
+    op.RunHolding(impl->connection, [&] { TSelfTest(impl->connection.Board(), options, callbacks).Run(report); });
     report.durationMs = platform::GetTickCount() - start;
     // The run has put memory back before it ends and its reports are
     // written, also after a Ctrl-C, which is raised then.
