@@ -249,12 +249,7 @@ using TTransferOutcome = TMemoryTransfer::Outcome;
 
 // The transfers' progress and stop question go to the host: the script's
 // progress callable and Ctrl-C.
-TMemoryTransfer TBoardHandle::Transfer() {
-    return TMemoryTransfer(
-        impl->connection.Board(),
-        [this](uint32_t done, uint32_t total) { host.TaskProgress(done, total); },
-        [this] { return host.StopRequested(); });
-}
+TMemoryTransfer TBoardHandle::Transfer() { return TMemoryTransfer(impl->connection.Board(), host); }
 
 py::bytes TBoardHandle::Read(const kbr::devices::TMemory& memory, uint32_t address, uint32_t count,
                              py::object progress) {
@@ -451,7 +446,7 @@ void WriteReports(const TSelfTestReport& report, const std::map<std::string, std
 TSelfTestReport TBoardHandle::SelfTest(const std::vector<std::string>& areas, bool full,
                                        bool destructive, bool rs232Loopback,
                                        const std::map<std::string, std::string>& reports,
-                                       py::object progress) {
+                                       py::object progress, py::object ask, py::object tell) {
     TSelfTestReport report;
     report.toolVersion = kKbrVersion;
     report.startedUtc = NowUtc();
@@ -459,19 +454,17 @@ TSelfTestReport TBoardHandle::SelfTest(const std::vector<std::string>& areas, bo
     report.link = impl->connection.LinkInfo();
     report.full = full;
     report.destructive = destructive;
+    report.interactive = !ask.is_none();
     const uint32_t start = platform::GetTickCount();
     TSelfTest::TOptions options;
     options.areas = areas;
     options.full = full;
     options.destructive = destructive;
     options.rs232Loopback = rs232Loopback;
-    TSelfTest::TCallbacks callbacks;
-    callbacks.progress = [&](const std::string&, uint64_t done, uint64_t total) {
-        host.TaskProgress(done, total);
-    };
-    callbacks.aborted = [&] { return host.StopRequested(); };
+    options.interactive = report.interactive;
     TOperation op(host, std::move(progress));
-    op.RunHolding(impl->connection, [&] { TSelfTest(impl->connection.Board(), options, callbacks).Run(report); });
+    host.SetPerson(std::move(ask), std::move(tell));
+    op.RunHolding(impl->connection, [&] { TSelfTest(impl->connection.Board(), options, host).Run(report); });
     report.durationMs = platform::GetTickCount() - start;
     // The run has put memory back before it ends and its reports are
     // written, also after a Ctrl-C, which is raised then.

@@ -67,9 +67,12 @@ class TBoardHandle {
 
     // The self test over `areas`; each report kind ("junit", "json", "html")
     // named in `reports` is written to its path, through the output rules.
+    // With `ask` (question -> bool) the run is interactive; `tell` hears
+    // what to do at the board.
     TSelfTestReport SelfTest(const std::vector<std::string>& areas, bool full, bool destructive,
                              bool rs232Loopback, const std::map<std::string, std::string>& reports,
-                             pybind11::object progress);
+                             pybind11::object progress, pybind11::object ask,
+                             pybind11::object tell);
 
   private:
     class TOperation;

@@ -181,8 +181,9 @@ PYBIND11_MODULE(_kbr370, m) {
         .def("selftest",
              [](TBoardHandle& b, const std::vector<std::string>& areas, bool full,
                 bool destructive, bool loopback, const std::map<std::string, std::string>& reports,
-                py::object progress) {
+                py::object progress, py::object ask, py::object tell) {
                  return ReportDict(b.SelfTest(areas, full, destructive, loopback, reports,
-                                              std::move(progress)));
+                                              std::move(progress), std::move(ask),
+                                              std::move(tell)));
              });
 }

@@ -618,23 +618,30 @@ class Board:
                 _time.sleep(min(poll, max(0.0, timeout - (now - changed))))
 
     def selftest(self, only=None, skip=None, full=False, destructive=False, loopback=False,
-                 junit=None, json=None, html=None, progress=None):
+                 junit=None, json=None, html=None, progress=None, ask=None, tell=None):
         """Runs the board's self test, as ``kbr370 selftest`` does.
 
         ``only`` and ``skip`` are lists of areas (see :data:`SELFTEST_AREAS`);
         ``full`` marches over each whole memory; ``destructive`` erases and
         programs the flash; ``loopback`` checks RS232 through a loopback plug.
         ``junit``, ``json`` and ``html`` name report files to write.
+        With ``ask``, a callable ``ask(question) -> bool``, the run is
+        interactive (``kbr370 selftest --interactive``): a person judges what
+        the board shows, and ``tell(instruction)`` hears what to do at it;
+        without, those checks drive their pattern and are skipped.
         Memory the run changed is put back, also after a Ctrl-C. Returns a
         :class:`SelfTestResult`.
         """
+        for name, call in (("ask", ask), ("tell", tell)):
+            if call is not None and not callable(call):
+                raise ValueError(f"{name} must be a callable, or None")
         areas = _choose_areas(only, skip)
         reports = {}
         for kind, path in (("junit", junit), ("json", json), ("html", html)):
             if path is not None:
                 reports[kind] = _os.fspath(path)
         raw = self._handle.selftest(areas, bool(full), bool(destructive), bool(loopback),
-                                    reports, _progress(progress))
+                                    reports, _progress(progress), ask, tell)
         return SelfTestResult(raw)
 
 

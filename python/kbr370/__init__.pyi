@@ -130,7 +130,9 @@ class Board:
                  skip: Optional[Union[str, Iterable[str]]] = ..., full: bool = ...,
                  destructive: bool = ..., loopback: bool = ...,
                  junit: Optional[PathLike] = ..., json: Optional[PathLike] = ...,
-                 html: Optional[PathLike] = ..., progress: Progress = ...) -> SelfTestResult: ...
+                 html: Optional[PathLike] = ..., progress: Progress = ...,
+                 ask: Optional[Callable[[str], bool]] = ...,
+                 tell: Optional[Callable[[str], object]] = ...) -> SelfTestResult: ...
 
 
 def open(cable: Optional[str] = ..., design: Optional[PathLike] = ...,

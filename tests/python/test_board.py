@@ -197,6 +197,12 @@ def test_selftest_runs_the_chosen_areas_and_writes_its_report(vb, board, tmp_pat
     assert not result.passed and result.completed
     failed = [c for c in result.checks if c.result == "failed"]
     assert failed and failed[0].area == "sd" and "SDCARD" in failed[0].message
+    # A person at the board: the LEDs seen, the LCD not.
+    questions = []
+    result = board.selftest(only=["leds", "lcd"],
+                            ask=lambda question: questions.append(question) or "LED" in question)
+    assert len(questions) == 2
+    assert [(c.area, c.result) for c in result.checks] == [("leds", "passed"), ("lcd", "failed")]
 
 
 def test_the_module_runs_kbr370_and_documents_itself(vb):
