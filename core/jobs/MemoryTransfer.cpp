@@ -23,7 +23,7 @@ TMemoryTransfer::TMemoryTransfer(TBoard& board, THost& host) : board(board), hos
 
 TMemoryTransfer::TMemoryTransfer(TBoard& board) : board(board) {}
 
-void TMemoryTransfer::Tell(uint32_t done, uint32_t total) const {
+void TMemoryTransfer::TellProgress(uint32_t done, uint32_t total) const {
     if (host)
         host->TaskProgress(done, total);
 }
@@ -55,7 +55,7 @@ TMemoryTransfer::TPlan TMemoryTransfer::WritePlan() {
 bool TMemoryTransfer::StepAndCheck(uint32_t done, uint32_t total, uint32_t step) {
     const uint32_t reached = done == total ? total : done / step * step;
     if (reached > 0)
-        Tell(reached, total);
+        TellProgress(reached, total);
     return Aborted();
 }
 
@@ -93,7 +93,7 @@ TMemoryTransfer::TResult TMemoryTransfer::Exchanges(uint32_t count, const TPlan&
             break;
         result.done += n;
         if (plan.askFirst) {
-            Tell(result.done, count);
+            TellProgress(result.done, count);
         } else if (StepAndCheck(result.done, count, step)) {
             result.outcome = Outcome::Aborted;
             break;
@@ -203,7 +203,7 @@ TMemoryTransfer::TResult TMemoryTransfer::EraseSteps() {
         result.stepFailed = !ok || !done;
         if (!result.stepFailed)
             result.done = i + 1;
-        Tell(i + 1, steps);
+        TellProgress(i + 1, steps);
         // An Abort seen now wins over the step's failure: the user asked to stop.
         if (Aborted())
             result.outcome = Outcome::Aborted;

@@ -102,7 +102,7 @@ class TMemoryTransfer {
     TResult EraseSteps();
     // Tells the progress in whole steps; then whether to stop.
     bool StepAndCheck(uint32_t done, uint32_t total, uint32_t step);
-    void Tell(uint32_t done, uint32_t total) const;
+    void TellProgress(uint32_t done, uint32_t total) const;
     bool Aborted() const;
 
     TBoard& board;

@@ -99,7 +99,7 @@ class MemoryCheckTest : public testing::Test {
         TRecordingHost host;
         host.Stop = [this] { return aborted && aborted(); };
         host.OnEvent = [this, &host](const TRecordingHost::Event& e) {
-            if (e.kind == TRecordingHost::Kind::TaskDone && progress)
+            if (e.kind == TRecordingHost::Kind::TaskProgress && progress)
                 progress(host.CurrentTask(), e.done, e.total);
         };
         return TMemoryCheck(board, host).Run(m, options);

@@ -31,7 +31,7 @@ class MemoryTransferTest : public testing::Test {
     TMemoryTransfer Transfer(int abortAfter = -1) {
         host.Stop = [this, abortAfter] { return abortAfter >= 0 && checks++ >= abortAfter; };
         host.OnEvent = [this](const TRecordingHost::Event& e) {
-            if (e.kind == TRecordingHost::Kind::TaskDone)
+            if (e.kind == TRecordingHost::Kind::TaskProgress)
                 steps.push_back({uint32_t(e.done), uint32_t(e.total)});
         };
         return TMemoryTransfer(board, host);

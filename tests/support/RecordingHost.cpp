@@ -48,13 +48,13 @@ void TRecordingHost::ProgressEnd() {
 }
 
 void TRecordingHost::TaskProgress(uint64_t done, uint64_t total) {
-    Add({.kind = Kind::TaskDone, .done = done, .total = total});
+    Add({.kind = Kind::TaskProgress, .done = done, .total = total});
     TForwardingHost::TaskProgress(done, total);
 }
 
 void TRecordingHost::TaskStarted(const std::string& what) {
     task = what;
-    Add({.kind = Kind::Task, .text = what});
+    Add({.kind = Kind::TaskStarted, .text = what});
     TForwardingHost::TaskStarted(what);
 }
 

@@ -18,22 +18,22 @@ class TRecordingHost : public TForwardingHost {
         Progress,
         Hold,
         End,
-        Task,      // TaskStarted: `text` names it
-        TaskDone,  // TaskProgress: `done` of `total`
-        Stop,      // StopRequested: `answer`
-        Ask,       // `text` asked, `answer` given
-        Tell,      // `text`
-        LinkLost,  // `text`: the reason
-        Connected, // `text`: the link
+        TaskStarted,  // `text` names the task
+        TaskProgress, // `done` of `total`
+        Stop,         // StopRequested: `answer`
+        Ask,          // `text` asked, `answer` given
+        Tell,         // `text`
+        LinkLost,     // `text`: the reason
+        Connected,    // `text`: the link
     };
     struct Event {
         Kind kind = Kind::Info;
-        std::string text = {}; // Info, Status, Box, Task, Ask, Tell, LinkLost, Connected
+        std::string text = {}; // Info, Status, Box, TaskStarted, Ask, Tell, LinkLost, Connected
         Tone tone = Tone::Progress;
         platform::MessageKind box = platform::MessageKind::Information;
         int from = 0, to = 0; // Progress
         uint32_t expectedMs = 0;
-        uint64_t done = 0, total = 0; // TaskDone
+        uint64_t done = 0, total = 0; // TaskProgress
         bool answer = false;          // Stop, Ask
         uint32_t atMs = 0;            // platform::GetTickCount() when it came
     };
