@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <mutex>
 
 #include "core/BoardConnection.h"
@@ -418,15 +417,6 @@ void TBoardHandle::WatchStop(int channel) {
 
 namespace {
 
-std::string NowUtc() {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
-}
-
 // Writes the reports the script named; the first that cannot be written is raised.
 void WriteReports(const TSelfTestReport& report, const std::map<std::string, std::string>& paths) {
     static const std::map<std::string, std::string (*)(const TSelfTestReport&)> kWriters = {
@@ -449,7 +439,7 @@ TSelfTestReport TBoardHandle::SelfTest(const std::vector<std::string>& areas, bo
                                        py::object progress, py::object ask, py::object tell) {
     TSelfTestReport report;
     report.toolVersion = kKbrVersion;
-    report.startedUtc = NowUtc();
+    report.startedUtc = platform::UtcTimestamp();
     report.board = name;
     report.link = impl->connection.LinkInfo();
     report.full = full;
