@@ -113,11 +113,22 @@ def design_file():
 # ---------------------------------------------------------------------------
 # The virtual board
 
+def _end_with_parent():
+    """In the daemon before it runs: a script that dies without stopping its
+    board (killed, crashed) takes the board with it."""
+    try:
+        import ctypes
+        import signal
+        ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+    except (OSError, AttributeError):
+        pass
+
 class VirtualBoard:
     """A private ``kbr370-vboard`` in a fresh folder of its own (mode 0700).
 
     Started at once and stopped on :meth:`stop` or at the end of a ``with``
-    block; its folder goes with it. ``kbr370.open(vboard=vb)`` reaches it and
+    block, or when the thread that started it ends without; its folder goes
+    with it. ``kbr370.open(vboard=vb)`` reaches it and
     never the user's default board. ``configure`` configures its FPGA with the
     design file first (else it starts blank, as a board just switched on, and
     ``kbr370.open`` configures it); ``configure_ms`` is how long a configure
@@ -130,7 +141,8 @@ class VirtualBoard:
         args = [program("kbr370-vboard"), "serve", "--dir", self.dir, "--foreground"]
         if configure_ms is not None:
             args += ["--configure-ms", str(int(configure_ms))]
-        self._process = _subprocess.Popen(args, stdin=_subprocess.DEVNULL)
+        self._process = _subprocess.Popen(args, stdin=_subprocess.DEVNULL,
+                                          preexec_fn=_end_with_parent)
         try:
             self._wait_for_control()
             if configure:
