@@ -62,8 +62,6 @@ class Check(NamedTuple):
 class HsmcResult:
     passed: bool
     failing: List[str]
-    transceiver_mask: int
-    pin_mask: int
 
 
 class SelfTestResult:
