@@ -3,12 +3,23 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
 
+namespace {
+std::string chosenProgramDirectory;
+}
+
+void SetProgramDirectory(const std::string& dir) {
+    chosenProgramDirectory = dir.empty() || dir.back() == '/' ? dir : dir + "/";
+}
+
 std::string ProgramDirectory() {
+    if (!chosenProgramDirectory.empty())
+        return chosenProgramDirectory;
     char buf[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0)
@@ -21,6 +32,15 @@ uint32_t GetTickCount() {
     using namespace std::chrono;
     auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     return static_cast<uint32_t>(ms);
+}
+
+std::string UtcTimestamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
 }
 
 std::string CurrentDirectory() {

@@ -1,0 +1,470 @@
+#include "python/BoardHandle.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+#include "core/BoardConnection.h"
+#include "core/DeviceWatch.h"
+#include "core/devices/Devices.h"
+#include "core/devices/HsmcReport.h"
+#include "core/devices/Inputs.h"
+#include "core/devices/IrCodes.h"
+#include "core/devices/LcdText.h"
+#include "core/devices/Leds.h"
+#include "core/devices/Ps2Mouse.h"
+#include "core/devices/Rs232Text.h"
+#include "core/devices/SdCard.h"
+#include "core/devices/Seg7Digits.h"
+#include "core/devices/UsbDevice.h"
+#include "core/devices/VgaPattern.h"
+#include "core/files/ReplacingFile.h"
+#include "core/jobs/HtmlReport.h"
+#include "core/jobs/JsonReport.h"
+#include "core/jobs/JunitReport.h"
+#include "core/jobs/MemoryTransfer.h"
+#include "core/jobs/SelfTest.h"
+#include "platform/System.h"
+#include "platform/Version.h"
+#include "python/PyErrors.h"
+
+namespace py = pybind11;
+using kbr::devices::TDeviceResult;
+using kbr::devices::TOutcome;
+
+namespace kbr::python {
+
+struct TBoardHandle::TImpl {
+    explicit TImpl(THost& host) : connection(host) {}
+    TBoardConnection connection;
+    std::map<int, std::unique_ptr<TDeviceWatch>> watches;
+    TMousePointer pointer = CentredPointer();
+};
+
+// One operation of the script: its progress callable and Ctrl-C for the
+// time the board works without the GIL, and what Python raised meanwhile
+// raised when it ends.
+class TBoardHandle::TOperation {
+  public:
+    explicit TOperation(TPythonHost& host, py::object progress = py::none()) : host(host) {
+        host.Begin(std::move(progress));
+    }
+    // Runs `work` without the GIL.
+    template <class F> static auto Run(F&& work) {
+        py::gil_scoped_release nogil;
+        return work();
+    }
+    // The same, holding the board for the whole of it: a transfer's
+    // exchanges follow one another, whatever other threads of the script ask
+    // of the board meanwhile.
+    template <class F> static auto RunHolding(TBoardConnection& connection, F&& work) {
+        py::gil_scoped_release nogil;
+        const std::lock_guard<std::recursive_mutex> hold(connection.Board().Lock);
+        return work();
+    }
+    // Raises a KeyboardInterrupt or the progress callable's exception.
+    void End() { host.End(); }
+
+  private:
+    TPythonHost& host;
+};
+
+namespace {
+
+// Raises the operation's failure; the connection has dropped a failed link.
+void Check(const TDeviceResult& result) {
+    if (result.outcome == TOutcome::LinkFailed)
+        throw TLinkError(result.reason);
+    if (result.outcome == TOutcome::Refused)
+        throw TBoardRefused(result.reason);
+}
+
+// The open calls change the current directory (to Quartus's, to the
+// programs'); a script's relative paths must mean what they meant.
+class TKeepCurrentDirectory {
+  public:
+    TKeepCurrentDirectory() : dir(platform::CurrentDirectory()) {}
+    ~TKeepCurrentDirectory() {
+        if (!dir.empty())
+            platform::SetCurrentDirectory(dir);
+    }
+
+  private:
+    std::string dir;
+};
+
+// Runs one device operation without the GIL and raises its failure.
+template <class F> auto Device(F&& operation) {
+    auto result = [&] {
+        py::gil_scoped_release nogil;
+        return operation();
+    }();
+    Check(result);
+    return result;
+}
+
+} // namespace
+
+TBoardHandle::TBoardHandle(uint32_t timeLimitMs) : impl(std::make_unique<TImpl>(host)) {
+    impl->connection.SetReplyLimit(timeLimitMs);
+}
+
+TBoardHandle::~TBoardHandle() {
+    py::gil_scoped_release nogil;
+    impl->watches.clear();
+    impl->connection.Disconnect();
+}
+
+void TBoardHandle::Connect(const std::string& design) {
+    TOperation op(host);
+    const bool connected = op.Run([&] {
+        TKeepCurrentDirectory keep;
+        impl->watches.clear();
+        impl->connection.Disconnect();
+        if (!design.empty())
+            setenv("KBR370_DESIGN", design.c_str(), 1);
+        return impl->connection.Connect(TBoardConnection::TPolicy::Configure);
+    });
+    op.End();
+    if (!connected)
+        throw TLinkError(host.LastFailure().empty() ? "the board is not reached"
+                                                    : host.LastFailure());
+    name = TBoardConnection::BoardName();
+}
+
+void TBoardHandle::Disconnect() {
+    py::gil_scoped_release nogil;
+    impl->watches.clear();
+    impl->connection.Disconnect();
+}
+
+bool TBoardHandle::Connected() const { return impl->connection.IsConnected(); }
+
+std::string TBoardHandle::LinkInfo() const { return impl->connection.LinkInfo(); }
+
+void TBoardHandle::SetLeds(uint32_t bits) {
+    Device([&] { return devices::SetLeds(impl->connection, bits); });
+}
+
+void TBoardHandle::SetSeg7(uint32_t value, uint8_t extra) {
+    Device([&] { return devices::SetSeg7(impl->connection, value, extra); });
+}
+
+uint32_t TBoardHandle::Inputs() {
+    return Device([&] { return devices::ReadInputs(impl->connection); }).value.value;
+}
+
+void TBoardHandle::SetLcd(const std::string& line0, const std::string& line1) {
+    Device([&] { return devices::SetLcdText(impl->connection, line0, line1); });
+}
+
+void TBoardHandle::SetVga(int pattern) {
+    Device([&] {
+        return devices::SetVgaPattern(impl->connection, static_cast<uint8_t>(pattern));
+    });
+}
+
+int TBoardHandle::Usb() {
+    return Device([&] { return devices::ReadUsbDevice(impl->connection); }).value;
+}
+
+namespace {
+
+std::string RegisterHex(const std::array<uint8_t, 16>& bytes) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (const uint8_t b : bytes) {
+        hex += kDigits[b >> 4];
+        hex += kDigits[b & 15];
+    }
+    return hex;
+}
+
+// A field the card leaves out (0) is None.
+py::object Given(uint64_t value) { return value == 0 ? py::none() : py::object(py::int_(value)); }
+
+} // namespace
+
+py::dict TBoardHandle::Sd() {
+    const devices::TSdCard card =
+        Device([&] { return devices::ReadSdCard(impl->connection); }).value;
+    py::dict cid, csd, out;
+    cid["manufacturer_id"] = card.cid.manufacturerId;
+    cid["oem_id"] = card.cid.oemId;
+    cid["product_name"] = card.cid.productName;
+    cid["product_revision"] = card.cid.revision;
+    cid["serial_number"] = card.cid.serial;
+    cid["date_code"] = card.cid.dateCode;
+    cid["hex"] = RegisterHex(card.cidBytes);
+    csd["version"] = Given(card.csd.version);
+    csd["read_access_time_ns"] = Given(card.csd.accessTimeNs);
+    csd["nsac"] = card.csd.nsac;
+    csd["max_transfer_rate_kbit_s"] = Given(card.csd.maxRateKbits);
+    csd["max_read_block_length"] = Given(card.csd.readBlockLength);
+    csd["capacity_mb"] = Given(card.csd.capacityMb);
+    csd["hex"] = RegisterHex(card.csdBytes);
+    out["cid"] = cid;
+    out["csd"] = csd;
+    out["file_system"] =
+        card.fileSystem == "NA" ? py::none() : py::object(py::str(card.fileSystem));
+    out["file_system_code"] = card.fileSystemCode;
+    return out;
+}
+
+std::pair<bool, std::vector<std::string>> TBoardHandle::Hsmc() {
+    const devices::THsmcResult result =
+        Device([&] { return devices::RunHsmcTest(impl->connection); }).value;
+    std::vector<std::string> failing = result.transceiverErrors;
+    failing.insert(failing.end(), result.pioErrors.begin(), result.pioErrors.end());
+    return {result.Passed(), failing};
+}
+
+namespace {
+
+using TTransferOutcome = TMemoryTransfer::Outcome;
+
+// A transfer whose link failed: the connection drops the link, and the
+// script reads where it broke off.
+[[noreturn]] void TransferFailed(TBoardConnection& connection,
+                                 const TMemoryTransfer::TResult& result, const char* verb,
+                                 const kbr::devices::TMemory& memory, uint32_t address,
+                                 const std::string& more = {}) {
+    const std::string reason = std::string(verb) + " " + memory.argument + " failed at address 0x" +
+                               [](uint32_t at) {
+                                   char text[16];
+                                   std::snprintf(text, sizeof text, "%X", at);
+                                   return std::string(text);
+                               }(address + result.done) +
+                               more;
+    {
+        py::gil_scoped_release nogil;
+        connection.LoseLink(reason);
+    }
+    throw TLinkError(reason);
+}
+
+} // namespace
+
+// The transfers' progress and stop question go to the host: the script's
+// progress callable and Ctrl-C.
+TMemoryTransfer TBoardHandle::Transfer() { return TMemoryTransfer(impl->connection.Board(), host); }
+
+py::bytes TBoardHandle::Read(const kbr::devices::TMemory& memory, uint32_t address, uint32_t count,
+                             py::object progress) {
+    // The bytes object is filled in place: a 128 MiB read costs 128 MiB once.
+    py::bytes out(nullptr, count);
+    auto* buffer = reinterpret_cast<uint8_t*>(PyBytes_AS_STRING(out.ptr()));
+    TOperation op(host, std::move(progress));
+    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
+        return Transfer().ReadInto(memory, address, count, TMemoryTransfer::ReadPlan(), buffer);
+    });
+    op.End();
+    if (!result.Ok())
+        TransferFailed(impl->connection, result, "reading", memory, address);
+    return out;
+}
+
+void TBoardHandle::Write(const kbr::devices::TMemory& memory, uint32_t address,
+                         const py::buffer& data, py::object progress) {
+    const py::buffer_info info = data.request();
+    const auto count = static_cast<uint32_t>(info.size * info.itemsize);
+    TOperation op(host, std::move(progress));
+    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
+        return Transfer().Write(memory, address, static_cast<const uint8_t*>(info.ptr), count,
+                              TMemoryTransfer::WritePlan());
+    });
+    op.End();
+    if (!result.Ok())
+        TransferFailed(impl->connection, result, "writing", memory, address);
+}
+
+std::optional<uint32_t> TBoardHandle::Verify(const kbr::devices::TMemory& memory, uint32_t address,
+                                             const py::buffer& data, py::object progress) {
+    const py::buffer_info info = data.request();
+    const auto count = static_cast<uint32_t>(info.size * info.itemsize);
+    TOperation op(host, std::move(progress));
+    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
+        return Transfer().Verify(memory, address, static_cast<const uint8_t*>(info.ptr), count,
+                               TMemoryTransfer::ReadPlan());
+    });
+    op.End();
+    if (result.outcome == TTransferOutcome::Differs)
+        return address + result.done;
+    if (!result.Ok())
+        TransferFailed(impl->connection, result, "verifying", memory, address);
+    return std::nullopt;
+}
+
+void TBoardHandle::Erase(py::object progress) {
+    TOperation op(host, std::move(progress));
+    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
+        return Transfer().Erase();
+    });
+    op.End();
+    if (result.outcome == TTransferOutcome::Refused)
+        throw TBoardRefused("the board refused erase step " + std::to_string(result.done));
+    if (result.outcome == TTransferOutcome::BadStepCount)
+        throw TBoardRefused("the flash reports " + std::to_string(result.total) + " erase steps");
+    if (!result.Ok())
+        TransferFailed(impl->connection, result, "erasing", *kbr::devices::FindMemory("flash"), 0);
+}
+
+void TBoardHandle::Save(const kbr::devices::TMemory& memory, uint32_t address, uint32_t count,
+                        const std::string& path, TContentFormat format, py::object progress) {
+    TReplacingFile file;
+    if (!file.Create(path))
+        throw TBoardError(file.Error());
+    const auto encoder = MakeContentEncoder(format, address, count, memory.argument);
+    bool written = true;
+    TOperation op(host, std::move(progress));
+    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
+        return Transfer().Read(memory, address, count, TMemoryTransfer::ReadPlan(),
+                             [&](const uint8_t* data, uint32_t n) {
+                                 const std::string text = encoder->Add(data, n);
+                                 return written = file.Write(text.data(), text.size());
+                             });
+    });
+    op.End();
+    if (!written)
+        throw TBoardError("writing " + path + " failed: " + std::strerror(errno));
+    if (!result.Ok())
+        TransferFailed(impl->connection, result, "reading", memory, address,
+                       "; " + path + " was not written");
+    const std::string end = encoder->Finish();
+    if (!file.Write(end.data(), end.size()) || !file.Commit())
+        throw TBoardError("writing " + path + " failed: " + std::strerror(errno));
+}
+
+void TBoardHandle::Rs232Send(const std::string& bytes) {
+    Device([&] { return devices::Rs232Send(impl->connection, bytes); });
+}
+
+namespace {
+
+const devices::TDeviceRow& RowOfChannel(int channel) {
+    for (const devices::TDeviceRow& row : devices::kDeviceTable)
+        if (row.channel == channel)
+            return row;
+    throw TBoardError("no device watched on channel " + std::to_string(channel));
+}
+
+} // namespace
+
+void TBoardHandle::WatchStart(int channel) {
+    auto watch = std::make_unique<TDeviceWatch>(impl->connection, static_cast<uint8_t>(channel));
+    const devices::TDeviceRow& row = RowOfChannel(channel);
+    Device([&] {
+        TDeviceWatch::TOutcome outcome = TDeviceWatch::TOutcome::Ok;
+        if (!impl->connection.Exchange(
+                [&](TBoard&) {
+                    outcome = watch->Start();
+                    return outcome != TDeviceWatch::TOutcome::LinkFailed;
+                },
+                devices::kWatchStartFailed))
+            return TDeviceResult::LinkFailed(devices::kWatchStartFailed);
+        if (outcome == TDeviceWatch::TOutcome::Refused) {
+            // The mode goes off again: nothing stays on behind a refusal.
+            watch.reset();
+            return TDeviceResult::Refused(devices::RefusedText(row));
+        }
+        return TDeviceResult::Done();
+    });
+    if (channel == devices::kPs2.channel)
+        impl->pointer = CentredPointer();
+    impl->watches[channel] = std::move(watch);
+}
+
+py::object TBoardHandle::WatchTick(int channel) {
+    auto it = impl->watches.find(channel);
+    if (it == impl->watches.end())
+        throw TBoardError("the device is not watched");
+    TDeviceWatch& watch = *it->second;
+    if (channel == devices::kIr.channel) {
+        py::list codes;
+        for (const devices::TIrCode& c :
+             Device([&] { return devices::ReadIrCodes(impl->connection, watch); }).value)
+            codes.append(py::make_tuple(c.code, c.key < 0 ? py::none()
+                                                          : py::object(py::str(IrKeyLabel(c.key)))));
+        return codes;
+    }
+    if (channel == devices::kPs2.channel) {
+        py::list reports;
+        for (const devices::TMouseReport& r :
+             Device([&] {
+                 return devices::ReadMouseReports(impl->connection, watch, impl->pointer);
+             }).value)
+            reports.append(py::make_tuple(r.buttons, r.dx, r.dy));
+        return reports;
+    }
+    const std::vector<uint8_t> bytes =
+        Device([&] { return devices::Rs232Receive(impl->connection, watch); }).value;
+    return py::bytes(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+void TBoardHandle::WatchStop(int channel) {
+    auto it = impl->watches.find(channel);
+    if (it == impl->watches.end())
+        return;
+    std::unique_ptr<TDeviceWatch> watch = std::move(it->second);
+    impl->watches.erase(it);
+    TOperation::Run([&] {
+        impl->connection.Exchange(
+            [&](TBoard&) { return watch->Stop() != TDeviceWatch::TOutcome::LinkFailed; },
+            devices::kWatchStartFailed);
+    });
+}
+
+namespace {
+
+// Writes the reports the script named; the first that cannot be written is raised.
+void WriteReports(const TSelfTestReport& report, const std::map<std::string, std::string>& paths) {
+    static const std::map<std::string, std::string (*)(const TSelfTestReport&)> kWriters = {
+        {"junit", &JunitReportText}, {"json", &JsonReportText}, {"html", &HtmlReportText}};
+    for (const auto& [kind, path] : paths) {
+        const std::string text = kWriters.at(kind)(report);
+        TReplacingFile file;
+        if (!file.Create(path))
+            throw TBoardError(file.Error());
+        if (!file.Write(text.data(), text.size()) || !file.Commit())
+            throw TBoardError("the " + kind + " report could not be written to " + path);
+    }
+}
+
+} // namespace
+
+TSelfTestReport TBoardHandle::SelfTest(const std::vector<std::string>& areas, bool full,
+                                       bool destructive, bool rs232Loopback,
+                                       const std::map<std::string, std::string>& reports,
+                                       py::object progress, py::object ask, py::object tell) {
+    TSelfTestReport report;
+    report.toolVersion = kKbrVersion;
+    report.startedUtc = platform::UtcTimestamp();
+    report.board = name;
+    report.link = impl->connection.LinkInfo();
+    report.full = full;
+    report.destructive = destructive;
+    report.interactive = !ask.is_none();
+    const uint32_t start = platform::GetTickCount();
+    TSelfTest::TOptions options;
+    options.areas = areas;
+    options.full = full;
+    options.destructive = destructive;
+    options.rs232Loopback = rs232Loopback;
+    options.interactive = report.interactive;
+    TOperation op(host, std::move(progress));
+    host.SetPerson(std::move(ask), std::move(tell));
+    op.RunHolding(impl->connection, [&] { TSelfTest(impl->connection.Board(), options, host).Run(report); });
+    report.durationMs = platform::GetTickCount() - start;
+    // The run has put memory back before it ends and its reports are
+    // written, also after a Ctrl-C, which is raised then.
+    WriteReports(report, reports);
+    op.End();
+    if (!report.completed) {
+        py::gil_scoped_release nogil;
+        impl->connection.LoseLink(report.stopReason);
+    }
+    return report;
+}
+
+} // namespace kbr::python
