@@ -8,7 +8,17 @@
 
 namespace platform {
 
+namespace {
+std::string chosenProgramDirectory;
+}
+
+void SetProgramDirectory(const std::string& dir) {
+    chosenProgramDirectory = dir.empty() || dir.back() == '/' ? dir : dir + "/";
+}
+
 std::string ProgramDirectory() {
+    if (!chosenProgramDirectory.empty())
+        return chosenProgramDirectory;
     char buf[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0)

@@ -5,8 +5,13 @@
 // Small stand-ins for the operating-system services the program relies on.
 namespace platform {
 
-// Directory of the running executable, with its trailing '/'.
+// Directory of the running executable, with its trailing '/'; or the one
+// SetProgramDirectory chose.
 std::string ProgramDirectory();
+// For code loaded into a program of others (the Python module in python3):
+// the folder where our libraries and design file lie stands in for the
+// executable's from now on. An empty `dir` goes back to the executable's.
+void SetProgramDirectory(const std::string& dir);
 
 // Unsigned 32-bit milliseconds from a steady clock; differences wrap correctly.
 uint32_t GetTickCount();

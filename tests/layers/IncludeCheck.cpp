@@ -37,6 +37,7 @@ const std::vector<TLayer> kLayers = {
     {"drivers", {"drivers", "platform", "wire"}, false},
     {"vboard", {"vboard", "platform", "wire"}, false},
     {"cli", {"cli", "core", "config", "board", "platform", "wire"}, false},
+    {"python", {"python", "core", "platform"}, false},
     {"wire", {"wire"}, false},
     // The build-time generators: the skin drawn with Qt, where the device table places the
     // devices; the design file by the virtual board's rules.
