@@ -13,7 +13,11 @@ using Tone = THost::Tone;
 TConnection::TConnection(TBoard& board, TPageHost& host, TButtonManager& tabs,
                          TButtonManager& system, THiddenButton& buttonConnect)
     : board(board), host(host), tabs(tabs), system(system), buttonConnect(buttonConnect) {
-    board.OnBeep = [] { Report().Beep(); };
+    board.OnBeep = [this] { Report().Beep(); };
+}
+
+THost& TConnection::Report() const {
+    return host.Host();
 }
 
 void TConnection::EnableControls(bool enable, int tab) {

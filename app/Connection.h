@@ -5,6 +5,7 @@
 struct THiddenButton;
 class TBoard;
 class TButtonManager;
+class THost;
 class TPageHost;
 
 // The panel's front end of the connection sequence: the Connect button
@@ -32,6 +33,7 @@ class TConnection {
 
   private:
     void SetConnectButton(bool connected);
+    THost& Report() const; // the host the page host hands out
 
     TBoard& board;
     TPageHost& host;

@@ -46,7 +46,7 @@ TFormMain::TFormMain(QWidget* parent)
     // Made after the pages, so its lines stay readable over them.
     windowHost = std::make_unique<TWindowHost>(this);
     LabelCaption->raise();
-    previousHost = SetReport(windowHost.get());
+    pages->SetHost(*windowHost);
     windowHost->Status("Disconnected", THost::Tone::Failure);
     StatusLabel()->setText(QString());
     connection = std::make_unique<TConnection>(board, *pages, *tabButtons, *systemButtons,
@@ -66,7 +66,7 @@ TFormMain::TFormMain(QWidget* parent)
 
 TFormMain::~TFormMain() {
     keys.reset(); // before the buttons it walks go
-    SetReport(previousHost);
+    pages->SetHost(*windowHost); // a host put in front may be gone before the window
     board.OnBeep = nullptr;
     bitmaps.reset();
     tabButtons.reset();

@@ -49,7 +49,11 @@ class TFormMain : public TRoutedWindow {
     bool FrameVisible(int frame) const { return pages->FrameVisible(frame); }
 
     TBoard& Board() { return board; }
+    // The window's own host: its status, info line and gauge.
     TWindowHost& Host() { return *windowHost; }
+    // The host the pages and the connection tell the user through: the
+    // window's own, or one a test or a tool puts in front of it.
+    void SetHost(THost& host) { pages->SetHost(host); }
     TConnection& Connection() { return *connection; }
     bool Connecting() const { return connection->Connecting(); }
     const std::string& FpgaTypeText() const { return connection->FpgaTypeText(); }
@@ -86,7 +90,6 @@ class TFormMain : public TRoutedWindow {
     std::unique_ptr<TButtonManager> systemButtons;
     std::unique_ptr<TPageHost> pages;
     std::unique_ptr<TWindowHost> windowHost;
-    THost* previousHost = nullptr;
     std::unique_ptr<TConnection> connection;
     bool centred = false;
 

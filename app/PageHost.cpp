@@ -21,6 +21,7 @@ TPageHost::TPageHost(TSkinWindow& window, TBoard& board, TAnimate& welcome)
         };
         pages[kind] = page;
     }
+    host = &pages[0]->Host();
 }
 
 TPageHost::~TPageHost() {
@@ -28,6 +29,12 @@ TPageHost::~TPageHost() {
         delete page;
         page = nullptr;
     }
+}
+
+void TPageHost::SetHost(THost& to) {
+    host = &to;
+    for (TPage* page : pages)
+        page->SetHost(to);
 }
 
 TPage* TPageHost::Page(int kind) const {

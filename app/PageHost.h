@@ -7,12 +7,14 @@
 class Canvas;
 class TAnimate;
 class TBoard;
+class THost;
 class TPage;
 class TSkinWindow;
 
 // The pages of the main window: makes them, shows one at a time (or the
-// welcome animation), attaches the shown one to the board and frames its
-// devices on the board picture.
+// welcome animation), attaches the shown one to the board, hands every page
+// the host it tells the user through and frames its devices on the board
+// picture.
 class TPageHost {
   public:
     TPageHost(TSkinWindow& window, TBoard& board, TAnimate& welcome);
@@ -23,6 +25,11 @@ class TPageHost {
     TPage* Page(int kind) const;
     int CurrentPage() const { return currentPage; }
     bool FrameVisible(int frame) const { return frameVisible[frame]; }
+
+    // The host every page tells the user through, and the window's
+    // connection with them; the pages' plain host until it is set.
+    THost& Host() const { return *host; }
+    void SetHost(THost& to);
 
     void ShowPage(int kind);
     void BindPage(int kind, bool attach);
@@ -45,6 +52,7 @@ class TPageHost {
     TBoard& board;
     TAnimate& welcome;
     std::array<TPage*, kPageCount> pages{};
+    THost* host = nullptr;
     std::array<bool, kFrameCount> frameVisible{};
     int currentPage = PAGE_WELCOME;
 };

@@ -254,7 +254,7 @@ int main(int argc, char** argv) {
                 ok &= Save(form, out, "connecting.png");
             }
         });
-        SetReport(&shot);
+        form.SetHost(shot);
         form.OnConnectSequenceDone = [&] { sequenceDone = true; };
         form.show();
         Pump(150); // the first connect starts 300 ms after creation

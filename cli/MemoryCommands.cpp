@@ -32,8 +32,8 @@ using TSegments = std::vector<TImageSegment>;
 
 // A transfer whose progress moves the bar, `before` bytes having been moved earlier.
 TMemoryTransfer TransferWith(TBoard& board, TProgressBar& bar, uint64_t before = 0) {
-    return TMemoryTransfer(board,
-                           [&bar, before](uint32_t done, uint32_t) { bar.Update(before + done); });
+    bar.After(before);
+    return TMemoryTransfer(board, bar);
 }
 
 uint32_t ByteAddress(const std::string& text) {
@@ -158,12 +158,8 @@ void RunErase(bool yes) {
     TBoard board;
     ConnectBoard(board);
     // The bar appears once the board has told its step count.
-    std::optional<TProgressBar> bar;
-    TMemoryTransfer transfer(board, [&bar](uint32_t done, uint32_t steps) {
-        if (!bar)
-            bar.emplace("erase", steps, "steps");
-        bar->Update(done);
-    });
+    TProgressBar bar("erase", 0, "steps");
+    TMemoryTransfer transfer(board, bar);
     const auto r = transfer.Erase();
     switch (r.outcome) {
     case TOutcome::BadStepCount:
@@ -181,7 +177,7 @@ void RunErase(bool yes) {
                                        "partly erased",
                                        r.done, r.total));
     }
-    bar->Finish();
+    bar.Finish();
     std::cout << fmt::format("erased the flash in {} steps ({:.1f} s)\n", r.total,
                              r.elapsedMs / 1000.0);
 }

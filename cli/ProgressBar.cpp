@@ -5,11 +5,26 @@
 
 #include <fmt/format.h>
 
-TProgressBar::TProgressBar(std::string what, uint64_t total, const char* unit)
-    : what(std::move(what)), total(total), unit(unit), shown(isatty(STDERR_FILENO) == 1),
-      start(Clock::now()) {}
+TProgressBar::TProgressBar(std::string what, uint64_t total, const char* unit, THost& next)
+    : TForwardingHost(&next), what(std::move(what)), total(total), unit(unit),
+      shown(isatty(STDERR_FILENO) == 1), start(Clock::now()) {}
 
 TProgressBar::~TProgressBar() { Finish(); }
+
+void TProgressBar::TaskProgress(uint64_t done, uint64_t told) {
+    if (total == 0)
+        total = told;
+    Update(before + done);
+}
+
+void TProgressBar::TaskStarted(const std::string& task) {
+    Finish();
+    what = task;
+    total = 0;
+    before = 0;
+    shown = isatty(STDERR_FILENO) == 1;
+    start = Clock::now();
+}
 
 void TProgressBar::Finish() {
     if (drawn) {

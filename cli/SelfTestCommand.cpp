@@ -156,28 +156,8 @@ void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
     // The run stops at its next exchange, writes back what it touched and still
     // writes its reports.
     NoteStopSignals(false);
-    std::unique_ptr<TProgressBar> bar;
-    std::string barName;
-    TSelfTest::TCallbacks callbacks;
-    callbacks.progress = [&](const std::string& name, uint64_t done, uint64_t total) {
-        if (!bar || name != barName) {
-            bar = std::make_unique<TProgressBar>(name, total, "B");
-            barName = name;
-        }
-        bar->Update(done);
-    };
-    callbacks.aborted = [] { return TStopSignals::Caught() != 0; };
-    callbacks.done = [&](const TCheckResult& c) {
-        if (bar)
-            bar->Finish();
-        bar.reset();
-        PrintCheck(c);
-    };
-    callbacks.person.confirm = [](const std::string& question) { return AskYesNo(question); };
-    callbacks.person.tell = [](const std::string& instruction) {
-        std::cout.flush();
-        std::cerr << instruction << " now\n" << std::flush;
-    };
+    // Each memory check gets a bar of its own, wiped before its line.
+    TProgressBar bar("", 0, "B");
 
     TSelfTest::TOptions options;
     options.areas = areas;
@@ -185,7 +165,10 @@ void RunSelfTest(const TArguments& a, const std::vector<std::string>& areas) {
     options.destructive = a.destructive;
     options.interactive = a.interactive;
     options.rs232Loopback = a.loopback;
-    TSelfTest(board, options, callbacks).Run(report);
+    TSelfTest(board, options, bar).Run(report, [&bar](const TCheckResult& c) {
+        bar.Finish();
+        PrintCheck(c);
+    });
     finish();
 
     int counts[3] = {};

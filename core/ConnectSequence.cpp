@@ -38,6 +38,12 @@ const char* TConnectSequence::DesignFileFor(uint8_t type) {
     return nullptr;
 }
 
+TConnectSequence::TNameCheck TConnectSequence::CheckBoardName(TBoard& board, std::string& name) {
+    if (!board.QueryBoardName(name))
+        return TNameCheck::NoAnswer;
+    return name == kbr::wire::kBoardName ? TNameCheck::Ok : TNameCheck::WrongName;
+}
+
 uint8_t TConnectSequence::ClassifyFpgaType(const std::string& text) {
     if (text.empty())
         return FPGA_NONE;
@@ -135,12 +141,17 @@ bool TConnectSequence::CheckBoard(bool showError) {
         if (fpgaType == FPGA_EP3C120_EP4CE115 && OpenLink(errorText)) {
             report.Info("Check board ID...", Tone::Progress);
             std::string name;
-            if (!board.QueryBoardName(name))
+            switch (CheckBoardName(board, name)) {
+            case TNameCheck::NoAnswer:
                 errorText = "Failed to query board name.";
-            else if (name != kbr::wire::kBoardName)
+                break;
+            case TNameCheck::WrongName:
                 errorText = "Invalid Board Name";
-            else
+                break;
+            case TNameCheck::Ok:
                 result = true;
+                break;
+            }
             if (!result)
                 board.Disconnect();
         }

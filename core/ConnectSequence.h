@@ -33,6 +33,10 @@ class TConnectSequence {
     // "EP3C120/EP4CE115" once the board was detected; empty after a failure.
     const std::string& FpgaTypeText() const { return fpgaTypeText; }
 
+    // The board-name check of every connect: the board told a name, and it is ours.
+    enum class TNameCheck { Ok, NoAnswer, WrongName };
+    static TNameCheck CheckBoardName(TBoard& board, std::string& name);
+
     static uint8_t ClassifyFpgaType(const std::string& text);
     // The design file for `fpgaType`, or null when it has none.
     static const char* DesignFileFor(uint8_t fpgaType);

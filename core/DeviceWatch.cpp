@@ -1,5 +1,7 @@
 #include "core/DeviceWatch.h"
 
+#include "core/BoardConnection.h"
+
 namespace kbr {
 
 namespace {
@@ -11,6 +13,9 @@ TDeviceWatch::TOutcome OutcomeOf(bool linkOk, bool done) {
 }
 
 } // namespace
+
+TDeviceWatch::TDeviceWatch(TBoardConnection& connection, uint8_t channel)
+    : TDeviceWatch(connection.Board(), channel) {}
 
 TDeviceWatch::TOutcome TDeviceWatch::Start() {
     const TOutcome outcome = SetMode(board, channel, true);

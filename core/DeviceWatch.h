@@ -4,6 +4,8 @@
 
 #include "board/Board.h"
 
+class TBoardConnection;
+
 namespace kbr {
 
 // One device channel watched: monitoring mode on, polled, off again. It has no
@@ -25,6 +27,8 @@ class TDeviceWatch {
     };
 
     TDeviceWatch(TBoard& board, uint8_t channel) : board(board), channel(channel) {}
+    // On the board of a connection (kbr370, the Python module).
+    TDeviceWatch(TBoardConnection& connection, uint8_t channel);
     ~TDeviceWatch() { Stop(); }
     TDeviceWatch(const TDeviceWatch&) = delete;
     TDeviceWatch& operator=(const TDeviceWatch&) = delete;

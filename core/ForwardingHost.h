@@ -40,6 +40,10 @@ class TForwardingHost : public THost {
         if (next)
             next->TaskProgress(done, total);
     }
+    void TaskStarted(const std::string& what) override {
+        if (next)
+            next->TaskStarted(what);
+    }
     bool StopRequested() override { return next && next->StopRequested(); }
     bool Ask(const std::string& question) override { return next && next->Ask(question); }
     void Tell(const std::string& instruction) override {

@@ -37,6 +37,9 @@ class THost {
 
     // A task counted in its own units (bytes, checks): `done` of `total`.
     virtual void TaskProgress(uint64_t /*done*/, uint64_t /*total*/) {}
+    // The task whose progress follows is `what` ("SRAM march"): a front end
+    // names its gauge so.
+    virtual void TaskStarted(const std::string& /*what*/) {}
     // Asked before each exchange of a long task: true stops it there.
     virtual bool StopRequested() { return false; }
     // A yes or no question; a host that cannot ask answers no.

@@ -2,7 +2,7 @@
 
 #include "board/Board.h"
 #include "core/devices/Devices.h"
-#include "pages/PanelHost.h"
+#include "core/Host.h"
 #include "pages/PollTimer.h"
 #include "skin/BitmapManager.h"
 #include "skin/SkinFont.h"
@@ -41,13 +41,13 @@ bool TFormButton::Attached() {
     const bool ready = TPage::Attached();
     if (ready) {
         timerPolling->StartPolling(true);
-        Report().Info("Monitor Switches and Pushbuttons...", THost::Tone::Progress);
+        Host().Info("Monitor Switches and Pushbuttons...", THost::Tone::Progress);
     }
     return ready;
 }
 
 void TFormButton::Detaching() {
-    Report().Info("", THost::Tone::Progress);
+    Host().Info("", THost::Tone::Progress);
     timerPolling->StartPolling(false);
 }
 

@@ -5,7 +5,7 @@
 #include "board/Board.h"
 #include "core/devices/Devices.h"
 #include "core/devices/HsmcReport.h"
-#include "pages/PanelHost.h"
+#include "core/Host.h"
 #include "skin/Colours.h"
 #include "skin/StandardControls.h"
 
@@ -61,7 +61,7 @@ void TFormHSMC::ButtonVerifyClick() {
     TCommandScope scope(*this);
     EnableControls(false);
     ShowResult("", kWhite);
-    Report().Info("HSMC Loopback Testing...", Tone::Progress);
+    Host().Info("HSMC Loopback Testing...", Tone::Progress);
 
     bool done = false;
     uint32_t mask8 = 0;
@@ -71,16 +71,16 @@ void TFormHSMC::ButtonVerifyClick() {
 
     bool passed = false;
     if (!ok) {
-        Report().Info(kbr::devices::kHsmc.failed, Tone::Failure);
-        Report().Box(platform::MessageKind::Error, kbr::devices::kHsmc.failed);
+        Host().Info(kbr::devices::kHsmc.failed, Tone::Failure);
+        Host().Box(platform::MessageKind::Error, kbr::devices::kHsmc.failed);
     } else if (!done) {
-        Report().Info(kbr::devices::kHsmc.failed, Tone::Failure);
+        Host().Info(kbr::devices::kHsmc.failed, Tone::Failure);
     } else if (HsmcPassed(mask8, mask40)) {
-        Report().Info("HSMC Loopback Test: PASS", Tone::Success);
+        Host().Info("HSMC Loopback Test: PASS", Tone::Success);
         passed = true;
     } else {
-        Report().Info(kbr::devices::kHsmc.ng, Tone::Failure);
-        Report().Box(platform::MessageKind::Information, HsmcReportText(mask8, mask40));
+        Host().Info(kbr::devices::kHsmc.ng, Tone::Failure);
+        Host().Box(platform::MessageKind::Information, HsmcReportText(mask8, mask40));
     }
 
     EnableControls(true);

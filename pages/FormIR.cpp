@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QPainter>
 
-#include "pages/PanelHost.h"
+#include "core/Host.h"
 #include "skin/BitmapManager.h"
 #include "skin/ButtonManager.h"
 #include "skin/StandardControls.h"
@@ -48,12 +48,12 @@ bool TFormIR::Attached() {
     DrawKeyLights();
     if (!connected)
         return false;
-    Report().Info("IR Starting...", THost::Tone::Progress);
+    Host().Info("IR Starting...", THost::Tone::Progress);
     // Only the exchange counts here, not the board's answer.
     if (!monitor->SetMonitorMode(true).linkOk)
         return false;
     monitor->StartPolling(true);
-    Report().Info("IR Monitor...", THost::Tone::Progress);
+    Host().Info("IR Monitor...", THost::Tone::Progress);
     return true;
 }
 

@@ -6,7 +6,7 @@
 #include "board/Board.h"
 #include "core/devices/Devices.h"
 #include "core/devices/LcdText.h"
-#include "pages/PanelHost.h"
+#include "core/Host.h"
 #include "skin/ScreenCursor.h"
 #include "skin/StandardControls.h"
 
@@ -16,9 +16,9 @@ constexpr TFontSpec kCaptionFont{"Arial", 10, 0xFFEA00};
 constexpr TFontSpec kLineFont{"Arial", 14, 0x000000};
 constexpr TEditSpec kLineEdit{static_cast<int>(kLcdLineLength)};
 
-void ShowFailure(const std::string& text) {
-    Report().Info(text, THost::Tone::Failure);
-    Report().Box(platform::MessageKind::Error, text);
+void ShowFailure(THost& host, const std::string& text) {
+    host.Info(text, THost::Tone::Failure);
+    host.Box(platform::MessageKind::Error, text);
 }
 
 } // namespace
@@ -35,7 +35,7 @@ TFormLCD::TFormLCD(QWidget* parent) : TPage(parent, "TAB_DLG_BK", "LCD") {
 }
 
 void TFormLCD::Detaching() {
-    Report().Info("", THost::Tone::Success);
+    Host().Info("", THost::Tone::Success);
 }
 
 void TFormLCD::EnableControls(bool on) {
@@ -46,7 +46,7 @@ void TFormLCD::ButtonSetClick() {
     TCommandScope scope(*this);
     SetScreenCursor(ScreenCursor::HourGlass);
     EnableControls(false);
-    Report().Info("LCD Setting...", THost::Tone::Progress);
+    Host().Info("LCD Setting...", THost::Tone::Progress);
 
     // One byte per character, as the display has one cell per character.
     const std::vector<uint8_t> text = LcdText(EditLine0->text().toLatin1().toStdString(),
@@ -61,11 +61,11 @@ void TFormLCD::ButtonSetClick() {
 
     // A refusal leaves the link fine, but the text is not shown.
     if (!carried)
-        ShowFailure(kbr::devices::kLcd.failed);
+        ShowFailure(Host(), kbr::devices::kLcd.failed);
     else if (!done)
-        ShowFailure(kbr::devices::kLcd.refused);
+        ShowFailure(Host(), kbr::devices::kLcd.refused);
     else
-        Report().Info("Set LCD Success", THost::Tone::Success);
+        Host().Info("Set LCD Success", THost::Tone::Success);
 
     EnableControls(true);
     SetScreenCursor(ScreenCursor::Default);

@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "core/ForwardingHost.h"
 #include "core/files/InputFile.h"
 #include "core/files/ReplacingFile.h"
 #include "core/formats/HexCodec.h"
 #include "pages/Dialogs.h"
 #include "pages/FormProgress.h"
-#include "pages/PanelHost.h"
+#include "core/Host.h"
 #include "platform/System.h"
 #include "skin/ButtonManager.h"
 #include "skin/Colours.h"
@@ -35,12 +36,12 @@ constexpr TFontSpec kEditFont{.face = "Arial", .points = 8, .colour = 0x000000};
 
 enum ButtonId { BTN_READ = 0, BTN_WRITE = 1, BTN_ERASE = 2, BTN_WRITE_FILE = 3, BTN_READ_FILE = 4 };
 
-void Error(const std::string& text) {
-    Report().Box(platform::MessageKind::Error, text);
+void Error(THost& host, const std::string& text) {
+    host.Box(platform::MessageKind::Error, text);
 }
 
-void Warning(const std::string& text) {
-    Report().Box(platform::MessageKind::Warning, text);
+void Warning(THost& host, const std::string& text) {
+    host.Box(platform::MessageKind::Warning, text);
 }
 
 double Seconds(uint32_t startTick) {
@@ -262,7 +263,7 @@ bool TFormMemory::CheckHexInput(const QLineEdit* edit, const char* fieldName, in
                                 int32_t min, int32_t& value) {
     const THexInput input = CheckHexInputText(edit->text().toStdString(), fieldName, max, min);
     if (!input.ok) {
-        Error(input.message);
+        Error(Host(), input.message);
         return false;
     }
     value = input.value;
@@ -299,7 +300,7 @@ void TFormMemory::ButtonMemoryRandomWriteClick() {
 }
 
 void TFormMemory::RandomWrite(const TMemory& memory, QLineEdit* addressEdit, QLineEdit* dataEdit) {
-    Report().Info(FormatText("%s Random Write...", memory.name), THost::Tone::Progress);
+    Host().Info(FormatText("%s Random Write...", memory.name), THost::Tone::Progress);
     BeginAction();
     int32_t address = 0;
     int32_t value = 0;
@@ -314,13 +315,13 @@ void TFormMemory::RandomWrite(const TMemory& memory, QLineEdit* addressEdit, QLi
             },
             ClosedLink::Failure);
     }
-    Report().Info(FormatText("%s Random Write %s", memory.name, ok ? "Success" : "Fail"),
+    Host().Info(FormatText("%s Random Write %s", memory.name, ok ? "Success" : "Fail"),
                   ok ? THost::Tone::Success : THost::Tone::Failure);
     EndAction();
 }
 
 void TFormMemory::RandomRead(const TMemory& memory, QLineEdit* addressEdit, QLineEdit* resultEdit) {
-    Report().Info(FormatText("%s Random Read...", memory.name), THost::Tone::Progress);
+    Host().Info(FormatText("%s Random Read...", memory.name), THost::Tone::Progress);
     BeginAction();
     int32_t address = 0;
     bool ok = CheckHexInput(addressEdit, "Address", WordCount(memory) - 1, 0, address);
@@ -335,7 +336,7 @@ void TFormMemory::RandomRead(const TMemory& memory, QLineEdit* addressEdit, QLin
             resultEdit->setText(
                 QString::fromStdString(FormatText("%04X", bytes[0] | bytes[1] << 8)));
     }
-    Report().Info(FormatText("%s Random Read %s", memory.name, ok ? "Success" : "Fail"),
+    Host().Info(FormatText("%s Random Read %s", memory.name, ok ? "Success" : "Fail"),
                   ok ? THost::Tone::Success : THost::Tone::Failure);
     EndAction();
 }
@@ -362,7 +363,7 @@ void TFormMemory::SaveMemoryToFile(const TMemory& memory, QLineEdit* addressEdit
     const char* name = memory.name;
     BeginAction();
     const uint32_t start = platform::GetTickCount();
-    Report().Info(FormatText("Load %s Content to a File...", name), THost::Tone::Progress);
+    Host().Info(FormatText("Load %s Content to a File...", name), THost::Tone::Progress);
 
     const uint32_t words = WordCount(memory);
     int32_t address = 0;
@@ -372,7 +373,7 @@ void TFormMemory::SaveMemoryToFile(const TMemory& memory, QLineEdit* addressEdit
             CheckHexInput(addressEdit, "Address", words - 1, 0, address) &&
             CheckHexInput(lengthEdit, "Length", static_cast<int32_t>(words) - address, 1, length);
         if (!valid) {
-            Report().Info("Invalid Input Data.", THost::Tone::Failure);
+            Host().Info("Invalid Input Data.", THost::Tone::Failure);
             EndAction();
             return;
         }
@@ -390,9 +391,9 @@ void TFormMemory::SaveMemoryToFile(const TMemory& memory, QLineEdit* addressEdit
     const std::string text = aborted ? FormatText("Load %s Content to a File Aborted.", name)
                                      : FormatText("Load %s Content to a File %s. (%.1fsec)", name,
                                                   ok ? "Success" : "Fail", Seconds(start));
-    Report().Info(text, ok && !aborted ? THost::Tone::Success : THost::Tone::Failure);
+    Host().Info(text, ok && !aborted ? THost::Tone::Success : THost::Tone::Failure);
     if (!ok && !aborted)
-        Error(text);
+        Error(Host(), text);
     EndAction();
 }
 
@@ -402,7 +403,7 @@ bool TFormMemory::SaveToFile(const TMemory& memory, uint32_t byteAddress, uint32
     // target only once all of them are read and written.
     TReplacingFile file;
     if (!file.Create(path)) {
-        Warning(file.Error());
+        Warning(Host(), file.Error());
         return false;
     }
     const auto result = RunWithProgress(&PercentDone, [&](TMemoryTransfer& transfer) {
@@ -411,7 +412,7 @@ bool TFormMemory::SaveToFile(const TMemory& memory, uint32_t byteAddress, uint32
                                    [&](const void* data, size_t n) { return file.Write(data, n); });
     });
     if (result.outcome == TOutcome::SinkFailed) {
-        Warning(FormatText("Write file(%s) error.", path.c_str()));
+        Warning(Host(), FormatText("Write file(%s) error.", path.c_str()));
         return false;
     }
     aborted = result.outcome == TOutcome::Aborted;
@@ -422,7 +423,7 @@ void TFormMemory::WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdi
                                     QCheckBox* fileLengthBox, QLineEdit* lengthEdit) {
     const char* name = memory.name;
     BeginAction();
-    Report().Info(FormatText("Write a File to %s...", name), THost::Tone::Progress);
+    Host().Info(FormatText("Write a File to %s...", name), THost::Tone::Progress);
 
     const uint32_t words = WordCount(memory);
     const bool fileLength = fileLengthBox->isChecked();
@@ -433,7 +434,7 @@ void TFormMemory::WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdi
         valid =
             CheckHexInput(lengthEdit, "Length", static_cast<int32_t>(words) - address, 1, length);
     if (!valid) {
-        Report().Info("Invalud Input Data.", THost::Tone::Failure);
+        Host().Info("Invalud Input Data.", THost::Tone::Failure);
         EndAction();
         return;
     }
@@ -451,7 +452,7 @@ void TFormMemory::WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdi
             path, fileLength, uint64_t{static_cast<uint32_t>(length)} * memory.wordSize,
             memory.size - byteAddress);
         if (!content.warning.empty())
-            Warning(content.warning);
+            Warning(Host(), content.warning);
         warned = content.warningSaysAll;
         ok = content.ok;
         const uint32_t count = content.count;
@@ -471,9 +472,9 @@ void TFormMemory::WriteFileToMemory(const TMemory& memory, QLineEdit* addressEdi
     const std::string text = aborted ? FormatText("Write a File to %s Aborted.", name)
                                      : FormatText("Write a File to %s %s.[%.1fsec]", name,
                                                   ok ? "Success" : "Fail", Seconds(start));
-    Report().Info(text, ok && !aborted ? THost::Tone::Success : THost::Tone::Failure);
+    Host().Info(text, ok && !aborted ? THost::Tone::Success : THost::Tone::Failure);
     if (!ok && !aborted && !warned)
-        Error(text);
+        Error(Host(), text);
     EndAction();
 }
 
@@ -504,15 +505,32 @@ bool TFormMemory::PumpAndCheckAbort() {
     return progress->IsAborted() || !BoardConnected();
 }
 
+// The host of a flow under the progress dialog: the dialog shows the task's
+// per cent, and its Abort (or the session gone) is the stop; everything else
+// goes on to the page's host.
+class TFormMemory::TProgressHost : public TForwardingHost {
+  public:
+    TProgressHost(TFormMemory& page, TPercent percent)
+        : TForwardingHost(&page.Host()), page(page), percent(percent) {}
+
+    void TaskProgress(uint64_t done, uint64_t total) override {
+        page.ShowPercent(percent(done, total));
+    }
+    bool StopRequested() override { return page.PumpAndCheckAbort(); }
+
+  private:
+    TFormMemory& page;
+    TPercent percent;
+};
+
 TMemoryTransfer::TResult TFormMemory::RunWithProgress(
     TPercent percent, const std::function<TMemoryTransfer::TResult(TMemoryTransfer&)>& work) {
     OpenProgress();
     // No session: nothing is sent, as when the board does not answer.
     TMemoryTransfer::TResult result{.outcome = TOutcome::NotAnswering};
     if (board) {
-        TMemoryTransfer transfer(
-            *board, [&](uint32_t done, uint32_t total) { ShowPercent(percent(done, total)); },
-            [this] { return PumpAndCheckAbort(); });
+        TProgressHost host(*this, percent);
+        TMemoryTransfer transfer(*board, host);
         result = work(transfer);
     }
     CloseProgress();
@@ -532,7 +550,7 @@ void TFormMemory::ButtonMemRdmEraseClick() {
 }
 
 bool TFormMemory::EraseFlash() {
-    Report().Info("Flash Erase...", THost::Tone::Progress);
+    Host().Info("Flash Erase...", THost::Tone::Progress);
     // The gauge shows the share of the steps before the one just done.
     const auto result =
         RunWithProgress([](uint64_t done, uint64_t total) { return PercentDone(done - 1, total); },
@@ -551,8 +569,8 @@ bool TFormMemory::EraseFlash() {
         // Not carried, or a step the board refused: either way the flash is not erased.
         text = FormatText("%s %s", "Flash Erase", "fail");
     }
-    Report().Info(text, tone);
+    Host().Info(text, tone);
     if (!aborted && !result.Ok())
-        Error(text);
+        Error(Host(), text);
     return !result.stepFailed;
 }

@@ -110,6 +110,7 @@ class TFormMemory : public TPage {
     // Runs a transfer or the erase with the progress dialog: `percent` turns
     // what is done into the dialog's per cent.
     using TPercent = int (*)(uint64_t done, uint64_t total);
+    class TProgressHost;
     TMemoryTransfer::TResult
     RunWithProgress(TPercent percent,
                     const std::function<TMemoryTransfer::TResult(TMemoryTransfer&)>& work);

@@ -1,6 +1,6 @@
 #include "pages/FormPS2.h"
 
-#include "pages/PanelHost.h"
+#include "core/Host.h"
 #include "skin/BitmapManager.h"
 #include "skin/ButtonManager.h"
 #include "skin/StandardControls.h"
@@ -48,12 +48,12 @@ bool TFormPS2::Attached() {
     // A trace left when the page was hidden is over: its pointer goes too.
     DrawPointer(true);
     if (ready)
-        Report().Info(kWaitText, Tone::Progress);
+        Host().Info(kWaitText, Tone::Progress);
     return ready;
 }
 
 void TFormPS2::Detaching() {
-    Report().Info("", Tone::Progress);
+    Host().Info("", Tone::Progress);
     TMonitorPage::Detaching();
     tracing = false;
     SetStartCaption("Start");
@@ -75,14 +75,14 @@ void TFormPS2::ButtonStartClick() {
             SetStartCaption("Stop");
             router.SetEnabled(ButtonStart, true);
             monitor->StartPolling(true);
-            Report().Info("PS/2-Mouse Monitor...", Tone::Progress);
+            Host().Info("PS/2-Mouse Monitor...", Tone::Progress);
         } else {
-            Report().Info(kbr::devices::kPs2.refused, Tone::Failure);
+            Host().Info(kbr::devices::kPs2.refused, Tone::Failure);
             tracing = false;
         }
     } else {
         // The board's mode stays on; without monitorStarted the pointer is hidden.
-        Report().Info(kWaitText, Tone::Progress);
+        Host().Info(kWaitText, Tone::Progress);
         SetStartCaption("Start");
         monitor->StartPolling(false);
     }

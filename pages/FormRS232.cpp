@@ -6,7 +6,7 @@
 #include "board/Board.h"
 #include "board/VisibleText.h"
 #include "core/devices/Rs232Text.h"
-#include "pages/PanelHost.h"
+#include "core/Host.h"
 #include "skin/SkinFont.h"
 #include "skin/StandardControls.h"
 #include "skin/TextLog.h"
@@ -41,7 +41,7 @@ class TLatin1Validator : public QValidator {
 TFormRS232::TFormRS232(QWidget* parent)
     : TMonitorPage(parent, "TAB_DLG_BK", "RS232", devices::kRs232, [this](const auto& r) {
           if (!r.linkOk || !r.done)
-              Report().Info(devices::kRs232.failed, Tone::Failure);
+              Host().Info(devices::kRs232.failed, Tone::Failure);
           else if (r.count != 0)
               EditRx->Append(QString::fromLatin1(Rs232StreamText(r.data.data(), r.count)));
       }) {
@@ -84,11 +84,11 @@ bool TFormRS232::Attached() {
         return false;
     const TDeviceMonitor::TModeResult mode = monitor->SetMonitorMode(true);
     if (!mode.linkOk || !mode.done) {
-        Report().Info(devices::kRs232.refused, Tone::Failure);
+        Host().Info(devices::kRs232.refused, Tone::Failure);
         return false;
     }
     monitor->StartPolling(true);
-    Report().Info("RS232 Monitor...", Tone::Progress);
+    Host().Info("RS232 Monitor...", Tone::Progress);
     return true;
 }
 
@@ -102,7 +102,7 @@ void TFormRS232::ButtonSendClick() {
 }
 
 void TFormRS232::Transmit(TCommandScope& scope, const std::string& text) {
-    Report().Info("RS232 transmitting...", Tone::Progress);
+    Host().Info("RS232 transmitting...", Tone::Progress);
     bool done = false;
     const std::vector<uint8_t> bytes = Rs232TransmitBytes(text);
     const bool ok = scope.Run(
@@ -112,9 +112,9 @@ void TFormRS232::Transmit(TCommandScope& scope, const std::string& text) {
         },
         ClosedLink::Failure);
     if (ok && done)
-        Report().Info("RS232 transmit successfully.", Tone::Success);
+        Host().Info("RS232 transmit successfully.", Tone::Success);
     else
-        Report().Info(devices::kRs232TransmitFailed, Tone::Failure);
+        Host().Info(devices::kRs232TransmitFailed, Tone::Failure);
 }
 
 void TFormRS232::ButtonClearClick() {

@@ -4,7 +4,7 @@
 
 #include "board/Board.h"
 #include "core/devices/Devices.h"
-#include "pages/PanelHost.h"
+#include "core/Host.h"
 #include "skin/StandardControls.h"
 
 namespace {
@@ -74,19 +74,19 @@ void TFormSDCARD::ReadCard(TCommandScope& scope) {
 
     if (!carried) {
         ClearValues();
-        Report().Info(devices::kSdCard.failed, Tone::Failure);
-        Report().Box(platform::MessageKind::Error, devices::kSdCard.failed);
+        Host().Info(devices::kSdCard.failed, Tone::Failure);
+        Host().Box(platform::MessageKind::Error, devices::kSdCard.failed);
         return;
     }
     if (!done) {
         // No card or a card error: the labels stay empty, never an earlier card's texts.
-        Report().Info(devices::kSdCard.failed, Tone::Failure);
-        Report().Box(platform::MessageKind::Warning,
+        Host().Info(devices::kSdCard.failed, Tone::Failure);
+        Host().Box(platform::MessageKind::Warning,
                      std::string(devices::kSdCard.missing) + "\n" + devices::kSdCard.plugHint);
         return;
     }
     LabelSDCARD_CSD->setText(QString::fromStdString(csd));
     LabelSDCARD_CID->setText(QString::fromStdString(cid));
     LabelSDCARD_FAT->setText(QString::fromStdString(fileSystem));
-    Report().Info("Read SDCARD read successfully", Tone::Success);
+    Host().Info("Read SDCARD read successfully", Tone::Success);
 }

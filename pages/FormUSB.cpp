@@ -4,7 +4,7 @@
 
 #include "core/devices/UsbDevice.h"
 #include "pages/DeviceMonitor.h"
-#include "pages/PanelHost.h"
+#include "core/Host.h"
 #include "skin/BitmapManager.h"
 #include "skin/StandardControls.h"
 
@@ -47,21 +47,21 @@ TFormUSB::TFormUSB(QWidget* parent) : TPage(parent, "USB_DLG_BK", "USB") {
 bool TFormUSB::Attached() {
     if (!BoardConnected())
         return false;
-    Report().Info(WaitingText(), THost::Tone::Progress);
+    Host().Info(WaitingText(), THost::Tone::Progress);
     monitor->SetInterval(kUsb.pollMs);
     monitor->StartPolling(true);
     return true;
 }
 
 void TFormUSB::Detaching() {
-    Report().Info("", THost::Tone::Progress);
+    Host().Info("", THost::Tone::Progress);
     monitor->StartPolling(false);
 }
 
 bool TFormUSB::TakeKind(int kind) {
     const int previous = usbDeviceKind;
     usbDeviceKind = kind;
-    Report().Info(usbDeviceKind != kUsbNone ? "A device is found in the USB Port." : WaitingText(),
+    Host().Info(usbDeviceKind != kUsbNone ? "A device is found in the USB Port." : WaitingText(),
                   THost::Tone::Progress);
     ShowUsbDevice();
     return usbDeviceKind != previous;

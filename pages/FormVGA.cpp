@@ -7,7 +7,7 @@
 #include "board/Board.h"
 #include "core/devices/Devices.h"
 #include "core/devices/VgaPattern.h"
-#include "pages/PanelHost.h"
+#include "core/Host.h"
 #include "skin/StandardControls.h"
 
 namespace {
@@ -58,7 +58,7 @@ void TFormVGA::ComboBoxVGAChange() {
 
 void TFormVGA::ApplyPattern(int pattern) {
     using Tone = THost::Tone;
-    Report().Info("VGA Setting...", Tone::Progress);
+    Host().Info("VGA Setting...", Tone::Progress);
     bool done = false;
     const uint8_t index = static_cast<uint8_t>(pattern);
     const bool ok = RunCommand(
@@ -72,9 +72,9 @@ void TFormVGA::ApplyPattern(int pattern) {
     // A board that answered but refused the pattern shows its old picture:
     // that must not read as a success.
     if (done)
-        Report().Info("Set VGA Success", Tone::Success);
+        Host().Info("Set VGA Success", Tone::Success);
     else
-        Report().Info(kbr::devices::kVga.refused, Tone::Failure);
+        Host().Info(kbr::devices::kVga.refused, Tone::Failure);
 }
 
 void TFormVGA::DrawPreview(int pattern) {

@@ -9,7 +9,17 @@
 #include "skin/ButtonManager.h"
 #include "skin/HiddenButton.h"
 
-TPage::TPage(QWidget* parent, const char* background, const char* caption) : TSkinWindow(parent) {
+namespace {
+
+THost& PlainHost() {
+    static TPanelHost plain;
+    return plain;
+}
+
+} // namespace
+
+TPage::TPage(QWidget* parent, const char* background, const char* caption)
+    : TSkinWindow(parent), host(&PlainHost()) {
     setWindowTitle(caption);
     bitmaps = std::make_unique<TBitmapManager>(&GetCanvas());
     bitmaps->AddBitmap(0, background, false);
@@ -32,7 +42,7 @@ void TPage::DetachBoard() {
 }
 
 bool TPage::Attached() {
-    Report().Info("", THost::Tone::Success);
+    Host().Info("", THost::Tone::Success);
     return BoardConnected();
 }
 

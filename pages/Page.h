@@ -9,12 +9,14 @@ class TBitmapManager;
 class TButtonKeys;
 class TButtonManager;
 class TBoard;
+class THost;
 struct THiddenButton;
 
 // The kit every peripheral page is built from, and its contract with the main
 // window: the background as bitmap key 0 (the client area is the background
-// less its bottom 20 rows), the borrowed session, the page's push buttons,
-// and running a command the way the session requires.
+// less its bottom 20 rows), the borrowed session, the host the page tells the
+// user through, the page's push buttons, and running a command the way the
+// session requires.
 class TPage : public TSkinWindow {
     Q_OBJECT
   public:
@@ -38,6 +40,11 @@ class TPage : public TSkinWindow {
     virtual bool IsBusy() const { return false; }
 
     TBoard* Board() const { return board; }
+    // What the page tells the user goes to the host the page host gives it
+    // (the main window's, or a test's recorder); until then to the panel's
+    // plain host, which shows boxes and beeps but has no info line.
+    THost& Host() const { return *host; }
+    void SetHost(THost& to) { host = &to; }
     // The page's push buttons (made at the first use, so a page that adds
     // other managers first keeps them first in the mouse and focus order).
     TButtonManager& Buttons();
@@ -109,4 +116,5 @@ class TPage : public TSkinWindow {
 
   private:
     std::unique_ptr<TButtonManager> buttons;
+    THost* host;
 };

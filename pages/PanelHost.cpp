@@ -5,17 +5,6 @@
 #include "pages/Dialogs.h"
 #include "skin/Colours.h"
 
-namespace {
-TPanelHost& Default() {
-    static TPanelHost host;
-    return host;
-}
-THost*& Current() {
-    static THost* current = nullptr;
-    return current;
-}
-} // namespace
-
 uint32_t TPanelHost::Colour(Tone tone) {
     // In the order of the tones.
     constexpr uint32_t kColours[] = {colours::Green, colours::Yellow, colours::Red};
@@ -26,21 +15,10 @@ uint32_t TPanelHost::Colour(Tone tone) {
 void TPanelHost::Info(const std::string&, Tone) {}
 
 void TPanelHost::Box(platform::MessageKind kind, const std::string& text,
-                         const std::string& caption) {
+                     const std::string& caption) {
     Dialogs().MessageBox(kind, text, caption);
 }
 
 void TPanelHost::Beep() {
     QApplication::beep();
-}
-
-THost& Report() {
-    THost* current = Current();
-    return current ? *current : Default();
-}
-
-THost* SetReport(THost* host) {
-    THost* previous = Current();
-    Current() = host;
-    return previous;
 }

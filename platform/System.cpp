@@ -3,6 +3,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +32,15 @@ uint32_t GetTickCount() {
     using namespace std::chrono;
     auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     return static_cast<uint32_t>(ms);
+}
+
+std::string UtcTimestamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
 }
 
 std::string CurrentDirectory() {

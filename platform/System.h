@@ -16,6 +16,9 @@ void SetProgramDirectory(const std::string& dir);
 // Unsigned 32-bit milliseconds from a steady clock; differences wrap correctly.
 uint32_t GetTickCount();
 
+// The time now in UTC, as ISO 8601 stamps it: "2026-12-08T21:19:42Z".
+std::string UtcTimestamp();
+
 std::string CurrentDirectory();
 bool SetCurrentDirectory(const std::string& path);
 

@@ -1,32 +1,45 @@
 #include "python/BoardHandle.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
+#include <mutex>
 
-#include "board/Board.h"
-#include "board/SdCardRegisters.h"
-#include "core/ConnectSequence.h"
+#include "core/BoardConnection.h"
+#include "core/DeviceWatch.h"
 #include "core/devices/Devices.h"
+#include "core/devices/HsmcReport.h"
+#include "core/devices/Inputs.h"
+#include "core/devices/IrCodes.h"
 #include "core/devices/LcdText.h"
+#include "core/devices/Leds.h"
+#include "core/devices/Ps2Mouse.h"
 #include "core/devices/Rs232Text.h"
-#include "core/jobs/MemoryTransfer.h"
+#include "core/devices/SdCard.h"
+#include "core/devices/Seg7Digits.h"
+#include "core/devices/UsbDevice.h"
+#include "core/devices/VgaPattern.h"
 #include "core/files/ReplacingFile.h"
 #include "core/jobs/HtmlReport.h"
 #include "core/jobs/JsonReport.h"
 #include "core/jobs/JunitReport.h"
+#include "core/jobs/MemoryTransfer.h"
 #include "core/jobs/SelfTest.h"
 #include "platform/System.h"
 #include "platform/Version.h"
 #include "python/PyErrors.h"
 
 namespace py = pybind11;
+using kbr::devices::TDeviceResult;
+using kbr::devices::TOutcome;
 
 namespace kbr::python {
 
 struct TBoardHandle::TImpl {
-    TBoard board;
+    explicit TImpl(THost& host) : connection(host) {}
+    TBoardConnection connection;
     std::map<int, std::unique_ptr<TDeviceWatch>> watches;
+    TMousePointer pointer = CentredPointer();
 };
 
 // One operation of the script: its progress callable and Ctrl-C for the
@@ -34,13 +47,20 @@ struct TBoardHandle::TImpl {
 // raised when it ends.
 class TBoardHandle::TOperation {
   public:
-    TOperation(TPythonHost& host, py::object progress = py::none()) : host(host) {
+    explicit TOperation(TPythonHost& host, py::object progress = py::none()) : host(host) {
         host.Begin(std::move(progress));
     }
-    // Runs `work` without the GIL, under the session's lock.
-    template <class F> auto Run(TBoard& board, F&& work) {
+    // Runs `work` without the GIL.
+    template <class F> static auto Run(F&& work) {
         py::gil_scoped_release nogil;
-        std::lock_guard<std::recursive_mutex> lock(board.Lock);
+        return work();
+    }
+    // The same, holding the board for the whole of it: a transfer's
+    // exchanges follow one another, whatever other threads of the script ask
+    // of the board meanwhile.
+    template <class F> static auto RunHolding(TBoardConnection& connection, F&& work) {
+        py::gil_scoped_release nogil;
+        const std::lock_guard<std::recursive_mutex> hold(connection.Board().Lock);
         return work();
     }
     // Raises a KeyboardInterrupt or the progress callable's exception.
@@ -51,6 +71,14 @@ class TBoardHandle::TOperation {
 };
 
 namespace {
+
+// Raises the operation's failure; the connection has dropped a failed link.
+void Check(const TDeviceResult& result) {
+    if (result.outcome == TOutcome::LinkFailed)
+        throw TLinkError(result.reason);
+    if (result.outcome == TOutcome::Refused)
+        throw TBoardRefused(result.reason);
+}
 
 // The open calls change the current directory (to Quartus's, to the
 // programs'); a script's relative paths must mean what they meant.
@@ -66,129 +94,84 @@ class TKeepCurrentDirectory {
     std::string dir;
 };
 
+// Runs one device operation without the GIL and raises its failure.
+template <class F> auto Device(F&& operation) {
+    auto result = [&] {
+        py::gil_scoped_release nogil;
+        return operation();
+    }();
+    Check(result);
+    return result;
+}
+
 } // namespace
 
-TBoardHandle::TBoardHandle(uint32_t timeLimitMs) : impl(std::make_unique<TImpl>()) {
-    impl->board.SetLimits(TBoard::TLimits().WithReplyLimit(timeLimitMs));
-    impl->board.OnBeep = [] {};
+TBoardHandle::TBoardHandle(uint32_t timeLimitMs) : impl(std::make_unique<TImpl>(host)) {
+    impl->connection.SetReplyLimit(timeLimitMs);
 }
 
 TBoardHandle::~TBoardHandle() {
     py::gil_scoped_release nogil;
     impl->watches.clear();
-    impl->board.Disconnect();
+    impl->connection.Disconnect();
 }
 
 void TBoardHandle::Connect(const std::string& design) {
     TOperation op(host);
-    bool connected = false;
-    op.Run(impl->board, [&] {
+    const bool connected = op.Run([&] {
         TKeepCurrentDirectory keep;
         impl->watches.clear();
-        impl->board.Disconnect();
+        impl->connection.Disconnect();
         if (!design.empty())
             setenv("KBR370_DESIGN", design.c_str(), 1);
-        TConnectSequence sequence(impl->board, host);
-        connected = sequence.Connect();
-        if (connected)
-            impl->board.QueryBoardName(name);
+        return impl->connection.Connect(TBoardConnection::TPolicy::Configure);
     });
     op.End();
     if (!connected)
         throw TLinkError(host.LastFailure().empty() ? "the board is not reached"
                                                     : host.LastFailure());
+    name = TBoardConnection::BoardName();
 }
 
 void TBoardHandle::Disconnect() {
     py::gil_scoped_release nogil;
     impl->watches.clear();
-    impl->board.Disconnect();
+    impl->connection.Disconnect();
 }
 
-bool TBoardHandle::Connected() const { return impl->board.IsConnected(); }
+bool TBoardHandle::Connected() const { return impl->connection.IsConnected(); }
 
-std::string TBoardHandle::LinkInfo() const { return impl->board.LinkInfo; }
-
-void TBoardHandle::LinkFailed(const std::string& what) {
-    {
-        py::gil_scoped_release nogil;
-        // The next Connect starts afresh; the watches end without an
-        // exchange once the link is closed.
-        impl->board.Disconnect();
-        impl->watches.clear();
-    }
-    throw TLinkError(host.LostReason().empty() ? what : what + ": " + host.LostReason());
-}
-
-void TBoardHandle::Failed(const std::string& what) {
-    bool answers = false;
-    {
-        py::gil_scoped_release nogil;
-        answers = impl->board.IsConnected() && impl->board.Ping();
-    }
-    if (!answers)
-        LinkFailed(what);
-    throw TBoardRefused(what);
-}
+std::string TBoardHandle::LinkInfo() const { return impl->connection.LinkInfo(); }
 
 void TBoardHandle::SetLeds(uint32_t bits) {
-    TOperation op(host);
-    if (!op.Run(impl->board, [&] { return impl->board.SetLeds(bits); }))
-        Failed("setting the LEDs failed");
+    Device([&] { return devices::SetLeds(impl->connection, bits); });
 }
 
 void TBoardHandle::SetSeg7(uint32_t value, uint8_t extra) {
-    TOperation op(host);
-    if (!op.Run(impl->board, [&] { return impl->board.SetSeg7(value, extra); }))
-        Failed("setting the 7-segment digits failed");
+    Device([&] { return devices::SetSeg7(impl->connection, value, extra); });
 }
 
 uint32_t TBoardHandle::Inputs() {
-    TOperation op(host);
-    uint32_t value = 0;
-    if (!op.Run(impl->board, [&] { return impl->board.ReadSwitchesAndKeys(value); }))
-        Failed("reading the switches and keys failed");
-    return value;
+    return Device([&] { return devices::ReadInputs(impl->connection); }).value.value;
 }
 
 void TBoardHandle::SetLcd(const std::string& line0, const std::string& line1) {
-    TOperation op(host);
-    const std::vector<uint8_t> text = LcdText(line0, line1);
-    bool done = false;
-    if (!op.Run(impl->board, [&] {
-            return impl->board.SendDeviceData(done, devices::kLcd.channel,
-                                              static_cast<uint32_t>(text.size()), text.data());
-        }))
-        LinkFailed(devices::kLcd.failed);
-    if (!done)
-        throw TBoardRefused(devices::kLcd.refused);
+    Device([&] { return devices::SetLcdText(impl->connection, line0, line1); });
 }
 
 void TBoardHandle::SetVga(int pattern) {
-    TOperation op(host);
-    const auto byte = static_cast<uint8_t>(pattern);
-    bool done = false;
-    if (!op.Run(impl->board, [&] {
-            return impl->board.SendDeviceData(done, devices::kVga.channel, 1, &byte);
-        }) ||
-        !done)
-        Failed(devices::kVga.refused);
+    Device([&] {
+        return devices::SetVgaPattern(impl->connection, static_cast<uint8_t>(pattern));
+    });
 }
 
 int TBoardHandle::Usb() {
-    TOperation op(host);
-    const TDeviceWatch::TReading reading = op.Run(
-        impl->board, [&] { return TDeviceWatch::Read(impl->board, devices::kUsb.channel); });
-    if (reading.outcome == TDeviceWatch::TOutcome::LinkFailed)
-        LinkFailed("reading the USB port failed");
-    if (reading.outcome == TDeviceWatch::TOutcome::Refused || reading.count == 0)
-        throw TBoardRefused("the board did not tell the USB port's device");
-    return reading.data[0];
+    return Device([&] { return devices::ReadUsbDevice(impl->connection); }).value;
 }
 
 namespace {
 
-std::string RegisterHex(const uint8_t (&bytes)[16]) {
+std::string RegisterHex(const std::array<uint8_t, 16>& bytes) {
     static const char kDigits[] = "0123456789ABCDEF";
     std::string hex;
     for (const uint8_t b : bytes) {
@@ -204,188 +187,219 @@ py::object Given(uint64_t value) { return value == 0 ? py::none() : py::object(p
 } // namespace
 
 py::dict TBoardHandle::Sd() {
-    TOperation op(host);
-    bool done = false;
-    TBoard::TSdCardRegisters registers{};
-    if (!op.Run(impl->board, [&] { return impl->board.ReadSdCardRegisters(done, registers); }))
-        LinkFailed(devices::kSdCard.failed);
-    if (!done)
-        throw TBoardRefused(std::string(devices::kSdCard.missing) + " " + devices::kSdCard.plugHint);
-    const TSdCid cid = DecodeCid(registers.cid);
-    const TSdCsd csd = DecodeCsd(registers.csd);
-    const std::string fileSystem = FileSystemName(registers.fileSystem);
-    py::dict c, d, out;
-    c["manufacturer_id"] = cid.manufacturerId;
-    c["oem_id"] = cid.oemId;
-    c["product_name"] = cid.productName;
-    c["product_revision"] = cid.revision;
-    c["serial_number"] = cid.serial;
-    c["date_code"] = cid.dateCode;
-    c["hex"] = RegisterHex(registers.cid);
-    d["version"] = Given(csd.version);
-    d["read_access_time_ns"] = Given(csd.accessTimeNs);
-    d["nsac"] = csd.nsac;
-    d["max_transfer_rate_kbit_s"] = Given(csd.maxRateKbits);
-    d["max_read_block_length"] = Given(csd.readBlockLength);
-    d["capacity_mb"] = Given(csd.capacityMb);
-    d["hex"] = RegisterHex(registers.csd);
-    out["cid"] = c;
-    out["csd"] = d;
-    out["file_system"] = fileSystem == "NA" ? py::none() : py::object(py::str(fileSystem));
-    out["file_system_code"] = registers.fileSystem;
+    const devices::TSdCard card =
+        Device([&] { return devices::ReadSdCard(impl->connection); }).value;
+    py::dict cid, csd, out;
+    cid["manufacturer_id"] = card.cid.manufacturerId;
+    cid["oem_id"] = card.cid.oemId;
+    cid["product_name"] = card.cid.productName;
+    cid["product_revision"] = card.cid.revision;
+    cid["serial_number"] = card.cid.serial;
+    cid["date_code"] = card.cid.dateCode;
+    cid["hex"] = RegisterHex(card.cidBytes);
+    csd["version"] = Given(card.csd.version);
+    csd["read_access_time_ns"] = Given(card.csd.accessTimeNs);
+    csd["nsac"] = card.csd.nsac;
+    csd["max_transfer_rate_kbit_s"] = Given(card.csd.maxRateKbits);
+    csd["max_read_block_length"] = Given(card.csd.readBlockLength);
+    csd["capacity_mb"] = Given(card.csd.capacityMb);
+    csd["hex"] = RegisterHex(card.csdBytes);
+    out["cid"] = cid;
+    out["csd"] = csd;
+    out["file_system"] =
+        card.fileSystem == "NA" ? py::none() : py::object(py::str(card.fileSystem));
+    out["file_system_code"] = card.fileSystemCode;
     return out;
 }
 
-std::pair<uint32_t, uint64_t> TBoardHandle::Hsmc() {
-    TOperation op(host);
-    bool done = false;
-    uint32_t mask8 = 0;
-    uint64_t mask40 = 0;
-    if (!op.Run(impl->board,
-                [&] { return impl->board.RunLoopbackTest(done, 0, mask8, mask40); }) ||
-        !done)
-        Failed(devices::kHsmc.failed);
-    return {mask8, mask40};
+std::pair<bool, std::vector<std::string>> TBoardHandle::Hsmc() {
+    const devices::THsmcResult result =
+        Device([&] { return devices::RunHsmcTest(impl->connection); }).value;
+    std::vector<std::string> failing = result.transceiverErrors;
+    failing.insert(failing.end(), result.pioErrors.begin(), result.pioErrors.end());
+    return {result.Passed(), failing};
 }
 
 namespace {
 
-using TOutcome = TMemoryTransfer::Outcome;
+using TTransferOutcome = TMemoryTransfer::Outcome;
 
-// What the transfer's outcome tells the script, when not Done.
-std::string TransferFailure(const TMemoryTransfer::TResult& result, const char* memory) {
-    return std::string(memory) + ": the transfer failed after " + std::to_string(result.done) +
-           " of " + std::to_string(result.total);
+// A transfer whose link failed: the connection drops the link, and the
+// script reads where it broke off.
+[[noreturn]] void TransferFailed(TBoardConnection& connection,
+                                 const TMemoryTransfer::TResult& result, const char* verb,
+                                 const kbr::devices::TMemory& memory, uint32_t address,
+                                 const std::string& more = {}) {
+    const std::string reason = std::string(verb) + " " + memory.argument + " failed at address 0x" +
+                               [](uint32_t at) {
+                                   char text[16];
+                                   std::snprintf(text, sizeof text, "%X", at);
+                                   return std::string(text);
+                               }(address + result.done) +
+                               more;
+    {
+        py::gil_scoped_release nogil;
+        connection.LoseLink(reason);
+    }
+    throw TLinkError(reason);
 }
 
 } // namespace
 
-py::bytes TBoardHandle::Read(const kbr::wire::TMemory& memory, uint32_t address, uint32_t count,
+// The transfers' progress and stop question go to the host: the script's
+// progress callable and Ctrl-C.
+TMemoryTransfer TBoardHandle::Transfer() { return TMemoryTransfer(impl->connection.Board(), host); }
+
+py::bytes TBoardHandle::Read(const kbr::devices::TMemory& memory, uint32_t address, uint32_t count,
                              py::object progress) {
     // The bytes object is filled in place: a 128 MiB read costs 128 MiB once.
     py::bytes out(nullptr, count);
-    char* buffer = PyBytes_AS_STRING(out.ptr());
+    auto* buffer = reinterpret_cast<uint8_t*>(PyBytes_AS_STRING(out.ptr()));
     TOperation op(host, std::move(progress));
-    const TMemoryTransfer::TResult result = op.Run(impl->board, [&] {
-        TMemoryTransfer transfer(
-            impl->board, [&](uint32_t done, uint32_t total) { host.TaskProgress(done, total); },
-            [&] { return host.StopRequested(); });
-        return transfer.ReadInto(memory, address, count, TMemoryTransfer::ReadPlan(),
-                                 reinterpret_cast<uint8_t*>(buffer));
+    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
+        return Transfer().ReadInto(memory, address, count, TMemoryTransfer::ReadPlan(), buffer);
     });
     op.End();
-    if (result.outcome != TOutcome::Done)
-        LinkFailed(TransferFailure(result, memory.name));
+    if (!result.Ok())
+        TransferFailed(impl->connection, result, "reading", memory, address);
     return out;
 }
 
-void TBoardHandle::Write(const kbr::wire::TMemory& memory, uint32_t address,
+void TBoardHandle::Write(const kbr::devices::TMemory& memory, uint32_t address,
                          const py::buffer& data, py::object progress) {
     const py::buffer_info info = data.request();
     const auto count = static_cast<uint32_t>(info.size * info.itemsize);
     TOperation op(host, std::move(progress));
-    const TMemoryTransfer::TResult result = op.Run(impl->board, [&] {
-        TMemoryTransfer transfer(
-            impl->board, [&](uint32_t done, uint32_t total) { host.TaskProgress(done, total); },
-            [&] { return host.StopRequested(); });
-        return transfer.Write(memory, address, static_cast<const uint8_t*>(info.ptr), count,
+    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
+        return Transfer().Write(memory, address, static_cast<const uint8_t*>(info.ptr), count,
                               TMemoryTransfer::WritePlan());
     });
     op.End();
-    if (result.outcome != TOutcome::Done)
-        LinkFailed(TransferFailure(result, memory.name));
+    if (!result.Ok())
+        TransferFailed(impl->connection, result, "writing", memory, address);
 }
 
-std::optional<uint32_t> TBoardHandle::Verify(const kbr::wire::TMemory& memory, uint32_t address,
+std::optional<uint32_t> TBoardHandle::Verify(const kbr::devices::TMemory& memory, uint32_t address,
                                              const py::buffer& data, py::object progress) {
     const py::buffer_info info = data.request();
     const auto count = static_cast<uint32_t>(info.size * info.itemsize);
     TOperation op(host, std::move(progress));
-    const TMemoryTransfer::TResult result = op.Run(impl->board, [&] {
-        TMemoryTransfer transfer(
-            impl->board, [&](uint32_t done, uint32_t total) { host.TaskProgress(done, total); },
-            [&] { return host.StopRequested(); });
-        return transfer.Verify(memory, address, static_cast<const uint8_t*>(info.ptr), count,
+    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
+        return Transfer().Verify(memory, address, static_cast<const uint8_t*>(info.ptr), count,
                                TMemoryTransfer::ReadPlan());
     });
     op.End();
-    if (result.outcome == TOutcome::Differs)
+    if (result.outcome == TTransferOutcome::Differs)
         return address + result.done;
-    if (result.outcome != TOutcome::Done)
-        LinkFailed(TransferFailure(result, memory.name));
+    if (!result.Ok())
+        TransferFailed(impl->connection, result, "verifying", memory, address);
     return std::nullopt;
 }
 
 void TBoardHandle::Erase(py::object progress) {
     TOperation op(host, std::move(progress));
-    const TMemoryTransfer::TResult result = op.Run(impl->board, [&] {
-        TMemoryTransfer transfer(
-            impl->board, [&](uint32_t done, uint32_t total) { host.TaskProgress(done, total); },
-            [&] { return host.StopRequested(); });
-        return transfer.Erase();
+    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
+        return Transfer().Erase();
     });
     op.End();
-    if (result.outcome == TOutcome::Refused)
+    if (result.outcome == TTransferOutcome::Refused)
         throw TBoardRefused("the board refused erase step " + std::to_string(result.done));
-    if (result.outcome == TOutcome::BadStepCount)
+    if (result.outcome == TTransferOutcome::BadStepCount)
         throw TBoardRefused("the flash reports " + std::to_string(result.total) + " erase steps");
-    if (result.outcome != TOutcome::Done)
-        LinkFailed(TransferFailure(result, "FLASH"));
+    if (!result.Ok())
+        TransferFailed(impl->connection, result, "erasing", *kbr::devices::FindMemory("flash"), 0);
+}
+
+void TBoardHandle::Save(const kbr::devices::TMemory& memory, uint32_t address, uint32_t count,
+                        const std::string& path, TContentFormat format, py::object progress) {
+    TReplacingFile file;
+    if (!file.Create(path))
+        throw TBoardError(file.Error());
+    const auto encoder = MakeContentEncoder(format, address, count, memory.argument);
+    bool written = true;
+    TOperation op(host, std::move(progress));
+    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
+        return Transfer().Read(memory, address, count, TMemoryTransfer::ReadPlan(),
+                             [&](const uint8_t* data, uint32_t n) {
+                                 const std::string text = encoder->Add(data, n);
+                                 return written = file.Write(text.data(), text.size());
+                             });
+    });
+    op.End();
+    if (!written)
+        throw TBoardError("writing " + path + " failed: " + std::strerror(errno));
+    if (!result.Ok())
+        TransferFailed(impl->connection, result, "reading", memory, address,
+                       "; " + path + " was not written");
+    const std::string end = encoder->Finish();
+    if (!file.Write(end.data(), end.size()) || !file.Commit())
+        throw TBoardError("writing " + path + " failed: " + std::strerror(errno));
 }
 
 void TBoardHandle::Rs232Send(const std::string& bytes) {
-    TOperation op(host);
-    const std::vector<uint8_t> text = Rs232TransmitBytes(bytes);
-    bool done = false;
-    if (!op.Run(impl->board, [&] {
-            return impl->board.SendDeviceData(done, devices::kRs232.channel,
-                                              static_cast<uint32_t>(text.size()), text.data());
-        }) ||
-        !done)
-        Failed(kbr::devices::kRs232TransmitFailed);
+    Device([&] { return devices::Rs232Send(impl->connection, bytes); });
 }
 
 namespace {
 
-const char* RefusedText(int channel) {
-    for (const devices::TDevice& d : {devices::kIr, devices::kRs232, devices::kPs2})
-        if (d.channel == channel)
-            return d.refused;
-    return "the board refused to watch the device";
-}
-
-const char* FailedText(int channel) {
-    for (const devices::TDevice& d : {devices::kIr, devices::kRs232, devices::kPs2})
-        if (d.channel == channel && d.failed)
-            return d.failed;
-    return "watching the device failed";
+const devices::TDeviceRow& RowOfChannel(int channel) {
+    for (const devices::TDeviceRow& row : devices::kDeviceTable)
+        if (row.channel == channel)
+            return row;
+    throw TBoardError("no device watched on channel " + std::to_string(channel));
 }
 
 } // namespace
 
 void TBoardHandle::WatchStart(int channel) {
-    TOperation op(host);
-    auto watch = std::make_unique<TDeviceWatch>(impl->board, static_cast<uint8_t>(channel));
-    const TDeviceWatch::TOutcome outcome = op.Run(impl->board, [&] { return watch->Start(); });
-    if (outcome == TDeviceWatch::TOutcome::LinkFailed)
-        LinkFailed(FailedText(channel));
-    if (outcome == TDeviceWatch::TOutcome::Refused) {
-        op.Run(impl->board, [&] { watch.reset(); });
-        throw TBoardRefused(RefusedText(channel));
-    }
+    auto watch = std::make_unique<TDeviceWatch>(impl->connection, static_cast<uint8_t>(channel));
+    const devices::TDeviceRow& row = RowOfChannel(channel);
+    Device([&] {
+        TDeviceWatch::TOutcome outcome = TDeviceWatch::TOutcome::Ok;
+        if (!impl->connection.Exchange(
+                [&](TBoard&) {
+                    outcome = watch->Start();
+                    return outcome != TDeviceWatch::TOutcome::LinkFailed;
+                },
+                devices::kWatchStartFailed))
+            return TDeviceResult::LinkFailed(devices::kWatchStartFailed);
+        if (outcome == TDeviceWatch::TOutcome::Refused) {
+            // The mode goes off again: nothing stays on behind a refusal.
+            watch.reset();
+            return TDeviceResult::Refused(devices::RefusedText(row));
+        }
+        return TDeviceResult::Done();
+    });
+    if (channel == devices::kPs2.channel)
+        impl->pointer = CentredPointer();
     impl->watches[channel] = std::move(watch);
 }
 
-py::bytes TBoardHandle::WatchTick(int channel) {
+py::object TBoardHandle::WatchTick(int channel) {
     auto it = impl->watches.find(channel);
     if (it == impl->watches.end())
         throw TBoardError("the device is not watched");
-    TOperation op(host);
-    const TDeviceWatch::TReading reading =
-        op.Run(impl->board, [&] { return it->second->Tick(); });
-    if (reading.outcome == TDeviceWatch::TOutcome::LinkFailed)
-        LinkFailed(FailedText(channel));
-    return py::bytes(reinterpret_cast<const char*>(reading.data.data()), reading.count);
+    TDeviceWatch& watch = *it->second;
+    if (channel == devices::kIr.channel) {
+        py::list codes;
+        for (const devices::TIrCode& c :
+             Device([&] { return devices::ReadIrCodes(impl->connection, watch); }).value)
+            codes.append(py::make_tuple(c.code, c.key < 0 ? py::none()
+                                                          : py::object(py::str(IrKeyLabel(c.key)))));
+        return codes;
+    }
+    if (channel == devices::kPs2.channel) {
+        py::list reports;
+        for (const devices::TMouseReport& r :
+             Device([&] {
+                 return devices::ReadMouseReports(impl->connection, watch, impl->pointer);
+             }).value)
+            reports.append(py::make_tuple(r.buttons, r.dx, r.dy));
+        return reports;
+    }
+    const std::vector<uint8_t> bytes =
+        Device([&] { return devices::Rs232Receive(impl->connection, watch); }).value;
+    return py::bytes(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 void TBoardHandle::WatchStop(int channel) {
@@ -394,20 +408,14 @@ void TBoardHandle::WatchStop(int channel) {
         return;
     std::unique_ptr<TDeviceWatch> watch = std::move(it->second);
     impl->watches.erase(it);
-    TOperation op(host);
-    op.Run(impl->board, [&] { watch.reset(); });
+    TOperation::Run([&] {
+        impl->connection.Exchange(
+            [&](TBoard&) { return watch->Stop() != TDeviceWatch::TOutcome::LinkFailed; },
+            devices::kWatchStartFailed);
+    });
 }
 
 namespace {
-
-std::string NowUtc() {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
-}
 
 // Writes the reports the script named; the first that cannot be written is raised.
 void WriteReports(const TSelfTestReport& report, const std::map<std::string, std::string>& paths) {
@@ -428,32 +436,34 @@ void WriteReports(const TSelfTestReport& report, const std::map<std::string, std
 TSelfTestReport TBoardHandle::SelfTest(const std::vector<std::string>& areas, bool full,
                                        bool destructive, bool rs232Loopback,
                                        const std::map<std::string, std::string>& reports,
-                                       py::object progress) {
+                                       py::object progress, py::object ask, py::object tell) {
     TSelfTestReport report;
     report.toolVersion = kKbrVersion;
-    report.startedUtc = NowUtc();
-    const uint32_t start = platform::GetTickCount();
+    report.startedUtc = platform::UtcTimestamp();
     report.board = name;
-    report.link = impl->board.LinkInfo;
+    report.link = impl->connection.LinkInfo();
     report.full = full;
     report.destructive = destructive;
+    report.interactive = !ask.is_none();
+    const uint32_t start = platform::GetTickCount();
     TSelfTest::TOptions options;
     options.areas = areas;
     options.full = full;
     options.destructive = destructive;
     options.rs232Loopback = rs232Loopback;
-    TSelfTest::TCallbacks callbacks;
-    callbacks.progress = [&](const std::string&, uint64_t done, uint64_t total) {
-        host.TaskProgress(done, total);
-    };
-    callbacks.aborted = [&] { return host.StopRequested(); };
+    options.interactive = report.interactive;
     TOperation op(host, std::move(progress));
-    op.Run(impl->board, [&] { TSelfTest(impl->board, options, callbacks).Run(report); });
+    host.SetPerson(std::move(ask), std::move(tell));
+    op.RunHolding(impl->connection, [&] { TSelfTest(impl->connection.Board(), options, host).Run(report); });
     report.durationMs = platform::GetTickCount() - start;
     // The run has put memory back before it ends and its reports are
     // written, also after a Ctrl-C, which is raised then.
     WriteReports(report, reports);
     op.End();
+    if (!report.completed) {
+        py::gil_scoped_release nogil;
+        impl->connection.LoseLink(report.stopReason);
+    }
     return report;
 }
 

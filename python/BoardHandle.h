@@ -8,18 +8,19 @@
 
 #include <pybind11/pybind11.h>
 
-#include "core/DeviceWatch.h"
+#include "core/formats/ContentFormat.h"
+#include "core/jobs/MemoryTransfer.h"
 #include "core/jobs/SelfTestReport.h"
 #include "python/PythonHost.h"
-#include "wire/Memories.h"
+#include "core/devices/Memories.h"
 
 namespace kbr::python {
 
-// The C++ side of kbr370.Board: one board session and its host, with every
-// operation a thin call into the core. Each call releases the GIL while the
-// board works, raises a failure as its exception (PyErrors.h), and is left
-// usable after a lost link by Connect(). Arguments are checked by the Python
-// side before they come here.
+// The C++ side of kbr370.Board: one board connection and its host, with
+// every operation a thin call into the core. Each call releases the GIL
+// while the board works and raises a failure as its exception (PyErrors.h);
+// after a lost link, Connect() opens it again. Arguments are checked by the
+// Python side before they come here.
 class TBoardHandle {
   public:
     explicit TBoardHandle(uint32_t timeLimitMs);
@@ -41,40 +42,45 @@ class TBoardHandle {
     int Usb();
     // The card's registers decoded, as `kbr370 sd --json` prints them.
     pybind11::dict Sd();
-    // The loopback test's failing masks: (transceiver groups, pin pairs).
-    std::pair<uint32_t, uint64_t> Hsmc();
+    // The loopback test: (passed, failing pins as the page lists them).
+    std::pair<bool, std::vector<std::string>> Hsmc();
 
-    pybind11::bytes Read(const kbr::wire::TMemory& memory, uint32_t address, uint32_t count,
+    pybind11::bytes Read(const kbr::devices::TMemory& memory, uint32_t address, uint32_t count,
                          pybind11::object progress);
-    void Write(const kbr::wire::TMemory& memory, uint32_t address, const pybind11::buffer& data,
+    void Write(const kbr::devices::TMemory& memory, uint32_t address, const pybind11::buffer& data,
                pybind11::object progress);
-    std::optional<uint32_t> Verify(const kbr::wire::TMemory& memory, uint32_t address,
+    std::optional<uint32_t> Verify(const kbr::devices::TMemory& memory, uint32_t address,
                                    const pybind11::buffer& data, pybind11::object progress);
     void Erase(pybind11::object progress);
+    // Reads the range into the file `path` in `format`, as `kbr370 mem read`
+    // does: the file appears only when the whole range was read.
+    void Save(const kbr::devices::TMemory& memory, uint32_t address, uint32_t count,
+              const std::string& path, TContentFormat format, pybind11::object progress);
 
     void Rs232Send(const std::string& bytes);
-    // Monitoring mode of `channel` on, one poll, off again.
+    // Monitoring mode of `channel` on; each tick the device's news, decoded
+    // (bytes for RS232, (buttons, dx, dy) reports for PS/2, (code, key) for
+    // IR); off again.
     void WatchStart(int channel);
-    pybind11::bytes WatchTick(int channel);
+    pybind11::object WatchTick(int channel);
     void WatchStop(int channel);
 
     // The self test over `areas`; each report kind ("junit", "json", "html")
     // named in `reports` is written to its path, through the output rules.
+    // With `ask` (question -> bool) the run is interactive; `tell` hears
+    // what to do at the board.
     TSelfTestReport SelfTest(const std::vector<std::string>& areas, bool full, bool destructive,
                              bool rs232Loopback, const std::map<std::string, std::string>& reports,
-                             pybind11::object progress);
+                             pybind11::object progress, pybind11::object ask,
+                             pybind11::object tell);
 
   private:
     class TOperation;
-    // Raises LinkError with `what` (and the core's reason), leaving the link
-    // closed for Connect to open again.
-    [[noreturn]] void LinkFailed(const std::string& what);
-    // A plain command's false: refused when the board still answers, else a lost link.
-    [[noreturn]] void Failed(const std::string& what);
-
+    TMemoryTransfer Transfer();
     struct TImpl;
+
+    TPythonHost host; // before the connection, which tells it everything
     std::unique_ptr<TImpl> impl;
-    TPythonHost host;
     std::string name;
 };
 

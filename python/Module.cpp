@@ -4,9 +4,7 @@
 #include <pybind11/stl.h>
 
 #include "core/devices/Devices.h"
-#include "core/devices/HsmcReport.h"
-#include "core/devices/IrCodes.h"
-#include "core/devices/Ps2Mouse.h"
+#include "core/devices/LcdText.h"
 #include "core/devices/UsbDevice.h"
 #include "core/devices/VgaPattern.h"
 #include "core/jobs/SelfTest.h"
@@ -41,11 +39,20 @@ void TranslateErrors(std::exception_ptr error) {
     }
 }
 
-const kbr::wire::TMemory& MemoryNamed(const std::string& argument) {
-    for (const kbr::wire::TMemory& m : kbr::wire::kMemories)
-        if (argument == m.argument)
-            return m;
+const kbr::devices::TMemory& MemoryNamed(const std::string& argument) {
+    if (const kbr::devices::TMemory* memory = kbr::devices::FindMemory(argument))
+        return *memory;
     throw py::value_error("no memory " + argument);
+}
+
+// The format named, else the one of the file's name (the name is checked
+// on the Python side first).
+TContentFormat ContentFormatFor(const std::string& path, const std::string& format) {
+    if (format.empty())
+        return ContentFormatOfName(path);
+    if (const auto named = ContentFormatNamed(format))
+        return *named;
+    throw py::value_error("no content format " + format);
 }
 
 py::dict CheckDict(const TCheckResult& c) {
@@ -101,40 +108,24 @@ PYBIND11_MODULE(_kbr370, m) {
         "One line to a control socket and its reply line; None when nothing answers.");
 
     py::list memories;
-    for (const kbr::wire::TMemory& mem : kbr::wire::kMemories)
+    for (const kbr::devices::TMemory& mem : kbr::devices::kMemories)
         memories.append(py::make_tuple(mem.argument, mem.name, mem.size, mem.erased, mem.flash));
     m.attr("memories") = memories;
     m.attr("vga_patterns") = std::vector<std::string>(kVgaPatternNames.begin(), kVgaPatternNames.end());
     m.def("vga_pattern", [](const std::string& text) { return ParseVgaPattern(text); });
     m.def("usb_word", &UsbKindWord);
-    m.def("ir_key", [](uint8_t code) -> std::optional<std::string> {
-        const int key = IrKeyOfCode(code);
-        return key < 0 ? std::nullopt : std::optional<std::string>(IrKeyLabel(key));
-    });
-    m.def("ps2_report", [](const py::bytes& report) -> std::optional<py::tuple> {
-        // The page's pointer moves by the report's deltas: they are the
-        // difference of two pointers, one of them centred.
-        const std::string bytes = report;
-        if (bytes.size() != kMouseReportSize)
-            return std::nullopt;
-        TMousePointer pointer = CentredPointer();
-        const TMousePointer before = pointer;
-        if (!ApplyMouseReport(pointer, reinterpret_cast<const uint8_t*>(bytes.data())))
-            return std::nullopt;
-        return py::make_tuple(pointer.buttons, pointer.x - before.x, pointer.y - before.y);
-    });
-    m.attr("ps2_report_size") = kMouseReportSize;
-    m.def("hsmc_failing", [](uint32_t mask8, uint64_t mask40) {
-        std::vector<std::string> lines;
-        for (int group = 0; group < 4; ++group)
-            if (mask8 >> group & 1)
-                lines.push_back(HsmcTransceiverLine(group));
-        for (int pair = 0; pair < 40; ++pair)
-            if (mask40 >> pair & 1)
-                lines.push_back(HsmcPinPairLine(pair));
-        return lines;
-    });
+    m.def("lcd_line_fault", &kbr::devices::LcdLineFault,
+          "Why the line cannot stand on the LCD; empty when it can.");
     m.def("selftest_areas", &TSelfTest::Areas);
+    m.def("content_format", [](const std::string& name) -> std::optional<std::string> {
+        const auto format = ContentFormatNamed(name);
+        return format ? std::optional<std::string>(ContentFormatName(*format)) : std::nullopt;
+    });
+    std::vector<std::string> formats;
+    for (const TContentFormat format : {TContentFormat::Binary, TContentFormat::PanelHex,
+                                        TContentFormat::IntelHex, TContentFormat::SRecord})
+        formats.push_back(ContentFormatName(format));
+    m.attr("content_formats") = formats;
     py::dict channels, pollMs;
     for (const auto& [name, device] :
          {std::pair{"ir", kbr::devices::kIr}, {"rs232", kbr::devices::kRs232},
@@ -177,6 +168,12 @@ PYBIND11_MODULE(_kbr370, m) {
                  return b.Verify(MemoryNamed(memory), address, data, std::move(progress));
              })
         .def("erase", &TBoardHandle::Erase)
+        .def("save",
+             [](TBoardHandle& b, const std::string& memory, uint32_t address, uint32_t count,
+                const std::string& path, const std::string& format, py::object progress) {
+                 b.Save(MemoryNamed(memory), address, count, path, ContentFormatFor(path, format),
+                        std::move(progress));
+             })
         .def("rs232_send", [](TBoardHandle& b, const py::bytes& data) { b.Rs232Send(data); })
         .def("watch_start", &TBoardHandle::WatchStart)
         .def("watch_tick", &TBoardHandle::WatchTick)
@@ -184,8 +181,9 @@ PYBIND11_MODULE(_kbr370, m) {
         .def("selftest",
              [](TBoardHandle& b, const std::vector<std::string>& areas, bool full,
                 bool destructive, bool loopback, const std::map<std::string, std::string>& reports,
-                py::object progress) {
+                py::object progress, py::object ask, py::object tell) {
                  return ReportDict(b.SelfTest(areas, full, destructive, loopback, reports,
-                                              std::move(progress)));
+                                              std::move(progress), std::move(ask),
+                                              std::move(tell)));
              });
 }

@@ -41,6 +41,34 @@ bool TPythonHost::StopRequested() {
     return pending.has_value();
 }
 
+bool TPythonHost::Ask(const std::string& question) {
+    if (pending || ask.is_none())
+        return false;
+    py::gil_scoped_acquire gil;
+    try {
+        return py::bool_(ask(question));
+    } catch (py::error_already_set& e) {
+        pending.emplace(std::move(e));
+        return false;
+    }
+}
+
+void TPythonHost::Tell(const std::string& instruction) {
+    if (pending || tell.is_none())
+        return;
+    py::gil_scoped_acquire gil;
+    try {
+        tell(instruction);
+    } catch (py::error_already_set& e) {
+        pending.emplace(std::move(e));
+    }
+}
+
+void TPythonHost::SetPerson(py::object askCall, py::object tellCall) {
+    ask = std::move(askCall);
+    tell = std::move(tellCall);
+}
+
 void TPythonHost::LinkLost(const std::string& reason) { lostReason = reason; }
 
 void TPythonHost::Begin(py::object progressCall) {
@@ -53,6 +81,8 @@ void TPythonHost::Begin(py::object progressCall) {
 
 void TPythonHost::End() {
     progress = py::none();
+    ask = py::none();
+    tell = py::none();
     if (pending) {
         py::error_already_set error = std::move(*pending);
         pending.reset();

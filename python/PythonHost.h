@@ -20,12 +20,17 @@ class TPythonHost : public THost {
              const std::string& caption) override;
     void TaskProgress(uint64_t done, uint64_t total) override;
     bool StopRequested() override;
+    bool Ask(const std::string& question) override;
+    void Tell(const std::string& instruction) override;
     void LinkLost(const std::string& reason) override;
     void Connected(const std::string& link) override { this->link = link; }
 
     // Starts an operation: `progress` (None for none) hears its task's steps.
     // Call with the GIL held.
     void Begin(pybind11::object progress);
+    // For a self test with a person at the board: ask(question) -> bool and
+    // tell(instruction), both Python callables (None: answer no, tell nothing).
+    void SetPerson(pybind11::object ask, pybind11::object tell);
     // Ends it, with the GIL held: raises what Python raised meanwhile (the
     // KeyboardInterrupt of a Ctrl-C, or the progress callable's exception).
     void End();
@@ -41,6 +46,7 @@ class TPythonHost : public THost {
 
   private:
     pybind11::object progress;
+    pybind11::object ask = pybind11::none(), tell = pybind11::none();
     std::optional<pybind11::error_already_set> pending;
     std::string lastFailure;
     bool boxed = false;

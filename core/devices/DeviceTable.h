@@ -39,6 +39,9 @@ struct TDeviceRow {
     int channel;       // a wire::Channel, or kNoChannel
     int pollMs;        // the gap between two reads while watched; 0: never polled
     TDeviceTexts texts;
+    // The failures as a terminal or a script reads them, where the panel has
+    // other words or none: what the device operations answer with.
+    TDeviceTexts line = {};
 };
 
 // The self-test areas in the order a run takes them; each row names one.
@@ -53,16 +56,20 @@ inline constexpr std::array<TDeviceRow, 19> kDeviceTable = {{
     {"SDCARD", "ShapeSDCARD", {144, 174, 39, 46}, true, kNoMemory, "sd", kNoChannel, 0,
      {"Failed to access the SDCARD.", "Failed to access SDCARD.",
       "Please make sure a SDCARD is pluged into the KBR-370."}},
-    {"LED", "ShapeLed", {159, 244, 292, 12}, false, kNoMemory, "leds", kNoChannel, 0, {}},
-    {"SEG7", "ShapeSegDisp", {156, 219, 132, 23}, false, kNoMemory, "seg7", kNoChannel, 0, {}},
+    {"LED", "ShapeLed", {159, 244, 292, 12}, false, kNoMemory, "leds", kNoChannel, 0, {},
+     {nullptr, "setting the LEDs failed"}},
+    {"SEG7", "ShapeSegDisp", {156, 219, 132, 23}, false, kNoMemory, "seg7", kNoChannel, 0, {},
+     {nullptr, "setting the 7-segment digits failed"}},
     // The switches and keys are read by a command of their own, not a channel.
-    {"SW", "ShapeButtonSw", {155, 255, 205, 22}, false, kNoMemory, "inputs", kNoChannel, 100, {}},
+    {"SW", "ShapeButtonSw", {155, 255, 205, 22}, false, kNoMemory, "inputs", kNoChannel, 100, {},
+     {nullptr, "reading the switches and keys failed"}},
     {"KEY", "ShapeButton", {367, 258, 88, 20}, false, kNoMemory, "inputs", kNoChannel, 100, {}},
     {"SRAM", "ShapeSRAM", {338, 206, 33, 22}, false, 0, "memories", kNoChannel, 0, {}},
     {"EEPROM", "ShapeEEPROM", {366, 118, 15, 15}, true, 1, "memories", kNoChannel, 0, {}},
     {"SDRAM", "ShapeSDRAM", {290, 163, 38, 47}, false, 2, "memories", kNoChannel, 0, {}},
     {"FLASH", "ShapeFLASH", {381, 207, 34, 24}, false, 3, "memories", kNoChannel, 0, {}},
-    {"USB", "ShapeUsb", {178, 36, 47, 29}, false, kNoMemory, "usb", wire::kChannelUsb, 100, {}},
+    {"USB", "ShapeUsb", {178, 36, 47, 29}, false, kNoMemory, "usb", wire::kChannelUsb, 100, {},
+     {"the board did not report the USB port", "reading the USB port failed"}},
     {"LCD", "ShapeLCD", {164, 161, 118, 42}, false, kNoMemory, "lcd", wire::kChannelLcd, 0,
      {"Failed to set lcd.", "Set LCD Fail"}},
     {"PS2", "ShapePS2", {458, 61, 24, 25}, false, kNoMemory, "ps2", wire::kChannelPs2, 10,
@@ -74,7 +81,7 @@ inline constexpr std::array<TDeviceRow, 19> kDeviceTable = {{
     {"HSMC", "ShapeHSMC", {462, 104, 15, 98}, false, kNoMemory, "hsmc", kNoChannel, 0,
      {nullptr, "Failed to perform HSMC test", "HSMC Loopback Test: NG"}},
     {"VGA", "ShapeVGA", {294, 28, 61, 39}, false, kNoMemory, "vga", wire::kChannelVga, 0,
-     {"Set VGA Failed"}},
+     {"Set VGA Failed"}, {"the board refused the VGA pattern", "setting the VGA pattern failed"}},
     {"AUDIO", "ShapeAudio", {225, 33, 53, 35}, false, kNoMemory, nullptr, kNoChannel, 0, {}},
     {"GPIO", "ShapeGpio", {426, 105, 20, 91}, false, kNoMemory, nullptr, kNoChannel, 0, {}},
     // The download cable's port on the board's left edge: the board's link.

@@ -2,6 +2,19 @@
 
 #include <cstdio>
 
+#include "board/Board.h"
+#include "core/devices/Devices.h"
+
+namespace {
+
+// A report line less its padding and line end.
+std::string Trimmed(std::string line) {
+    line.erase(line.find_last_not_of(" \r\n") + 1);
+    return line;
+}
+
+} // namespace
+
 std::string HsmcTransceiverLine(int group) {
     const int b = 31 - 4 * group;
     char line[64];
@@ -33,3 +46,44 @@ std::string HsmcReportText(uint32_t mask8, uint64_t mask40) {
     }
     return text;
 }
+
+std::vector<std::string> HsmcReportLines(uint32_t mask8, uint64_t mask40) {
+    const std::string text = HsmcReportText(mask8, mask40);
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = text.find("\r\n", start);
+        lines.push_back(Trimmed(text.substr(start, end - start)));
+        start = end == std::string::npos ? text.size() : end + 2;
+    }
+    return lines;
+}
+
+namespace kbr::devices {
+
+THsmcResult HsmcResultOf(uint32_t mask8, uint64_t mask40) {
+    THsmcResult result{mask8, mask40, {}, {}};
+    for (int g = 0; g < 4; ++g)
+        if (mask8 >> g & 1)
+            result.transceiverErrors.push_back(Trimmed(HsmcTransceiverLine(g)));
+    for (int j = 0; j < 40; ++j)
+        if (mask40 >> j & 1)
+            result.pioErrors.push_back(Trimmed(HsmcPinPairLine(j)));
+    return result;
+}
+
+TDeviceValue<THsmcResult> RunHsmcTest(TBoardConnection& connection) {
+    uint32_t mask8 = 0;
+    uint64_t mask40 = 0;
+    TDeviceResult result =
+        RunExchange(connection, DeviceRow("HSMC"), [&](TBoard& b, bool& done) {
+            return b.RunLoopbackTest(done, 0, mask8, mask40);
+        });
+    // A test the board would not run did not pass either: it says so alike.
+    if (result.outcome == TOutcome::Refused)
+        result.reason = kHsmc.failed;
+    if (!result.Ok())
+        return result;
+    return {std::move(result), HsmcResultOf(mask8, mask40)};
+}
+
+} // namespace kbr::devices

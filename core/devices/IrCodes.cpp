@@ -72,3 +72,22 @@ uint8_t FadeIrLight(uint8_t level) {
         return 0;
     return static_cast<uint8_t>(level - kFadeStep);
 }
+
+namespace kbr::devices {
+
+std::vector<TIrCode> DecodeIrCodes(const uint8_t* codes, uint32_t count) {
+    std::vector<TIrCode> decoded;
+    for (uint32_t i = 0; i < count; ++i)
+        decoded.push_back({codes[i], IrKeyOfCode(codes[i])});
+    return decoded;
+}
+
+TDeviceValue<std::vector<TIrCode>> ReadIrCodes(TBoardConnection& connection, TDeviceWatch& watch) {
+    const auto read = PollWatch(connection, watch, DeviceRow("IR"));
+    if (!read.Ok())
+        return TDeviceResult(read);
+    return {TDeviceResult::Done(),
+            DecodeIrCodes(read.value.data(), static_cast<uint32_t>(read.value.size()))};
+}
+
+} // namespace kbr::devices

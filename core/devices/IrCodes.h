@@ -1,6 +1,9 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "core/devices/DeviceResult.h"
 
 // The IR receiver's scan codes: the history of the last eight, and the remote
 // control's 24 keys, four to a row, each lit by one scan code.
@@ -34,3 +37,18 @@ TKeyRect IrKeyRect(int key);
 
 // A key's light after one more tick: it drops by 15 and goes dark at 150 or below.
 uint8_t FadeIrLight(uint8_t level);
+
+namespace kbr::devices {
+
+// A scan code and the remote's key it stands for (-1: none).
+struct TIrCode {
+    uint8_t code = 0;
+    int key = -1;
+};
+std::vector<TIrCode> DecodeIrCodes(const uint8_t* codes, uint32_t count);
+
+// The scan codes received since the last read. `watch` watches the IR
+// channel, its mode switched on.
+TDeviceValue<std::vector<TIrCode>> ReadIrCodes(TBoardConnection& connection, TDeviceWatch& watch);
+
+} // namespace kbr::devices

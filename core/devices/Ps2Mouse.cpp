@@ -37,3 +37,29 @@ const char* MouseButtonsText(int buttons) {
     static const char* const kTexts[] = {"-", "L", "R", "LR"};
     return kTexts[buttons & 3];
 }
+
+namespace kbr::devices {
+
+std::vector<TMouseReport> DecodeMouseReports(TMousePointer& pointer, const uint8_t* data,
+                                             uint32_t count) {
+    std::vector<TMouseReport> reports;
+    if (!IsWholeReports(count))
+        return reports;
+    for (uint32_t at = 0; at < count; at += kMouseReportSize)
+        if (ApplyMouseReport(pointer, data + at))
+            reports.push_back({pointer.buttons, static_cast<int8_t>(data[at + 1]),
+                               static_cast<int8_t>(data[at + 2]), pointer});
+    return reports;
+}
+
+TDeviceValue<std::vector<TMouseReport>> ReadMouseReports(TBoardConnection& connection,
+                                                         TDeviceWatch& watch,
+                                                         TMousePointer& pointer) {
+    const auto read = PollWatch(connection, watch, DeviceRow("PS2"));
+    if (!read.Ok())
+        return TDeviceResult(read);
+    return {TDeviceResult::Done(),
+            DecodeMouseReports(pointer, read.value.data(), static_cast<uint32_t>(read.value.size()))};
+}
+
+} // namespace kbr::devices

@@ -1,5 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <vector>
+
+#include "core/devices/DeviceResult.h"
 
 // The PS/2 mouse as the board reports it: 4-byte reports (status, dx, dy,
 // unused), integrated into a pointer on a 1024 x 768 area whose y grows upward.
@@ -34,3 +37,27 @@ TPicturePosition PointerPicturePosition(const TMousePointer& pointer, int boxWid
 
 // "-", "L", "R" or "LR".
 const char* MouseButtonsText(int buttons);
+
+namespace kbr::devices {
+
+// One mouse report applied: its buttons and movement, and where the pointer
+// is after it.
+struct TMouseReport {
+    int buttons = 0; // bit 0 left, bit 1 right
+    int dx = 0, dy = 0;
+    TMousePointer pointer;
+};
+
+// The reports in one read, each applied to `pointer` in turn; a read that is
+// not whole reports is skipped whole, as the page does, and so is anything
+// that is not a report.
+std::vector<TMouseReport> DecodeMouseReports(TMousePointer& pointer, const uint8_t* data,
+                                             uint32_t count);
+
+// The mouse reports since the last read, applied to `pointer`. `watch`
+// watches the PS/2 channel, its mode switched on.
+TDeviceValue<std::vector<TMouseReport>> ReadMouseReports(TBoardConnection& connection,
+                                                         TDeviceWatch& watch,
+                                                         TMousePointer& pointer);
+
+} // namespace kbr::devices

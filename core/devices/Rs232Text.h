@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/devices/DeviceResult.h"
+
 // Text over the board's serial port. Bytes are bytes: the panel shows each one
 // as the Latin-1 character of the same number, so every byte has exactly one
 // character and back.
@@ -19,3 +21,16 @@ std::string Rs232StreamText(const uint8_t* data, uint32_t count);
 // For a terminal: printable ASCII, line feeds and tabs as they are; a
 // backslash doubled; every other byte as \xHH.
 std::string EscapeForTerminal(std::string_view bytes);
+
+namespace kbr::devices {
+
+// Transmits `text` and its terminating zero byte on the serial port.
+TDeviceResult Rs232Send(TBoardConnection& connection, std::string_view text);
+
+// The bytes the port received since the last read, zero bytes too (see
+// Rs232StreamText for the text they carry). `watch` watches the RS232
+// channel, its mode switched on.
+TDeviceValue<std::vector<uint8_t>> Rs232Receive(TBoardConnection& connection,
+                                                TDeviceWatch& watch);
+
+} // namespace kbr::devices

@@ -2,6 +2,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/devices/DeviceResult.h"
+
 // The eight hexadecimal digits of the 7-segment display as the board takes
 // them: digit d in bits 4d to 4d + 3, digit 7 in the top nibble.
 inline constexpr int kSeg7DigitCount = 8;
@@ -14,3 +16,11 @@ using Seg7Digits = std::array<int, kSeg7DigitCount>;
 int StepSeg7Digit(int digit, bool up);
 
 uint32_t PackSeg7Digits(const Seg7Digits& digits);
+
+namespace kbr::devices {
+
+// Shows `value` on the eight digits (digit d in bits 4d to 4d + 3); `extra`
+// is the byte the board takes beside them (the panel sends 0).
+TDeviceResult SetSeg7(TBoardConnection& connection, uint32_t value, uint8_t extra = 0);
+
+} // namespace kbr::devices

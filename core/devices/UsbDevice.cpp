@@ -1,5 +1,8 @@
 #include "core/devices/UsbDevice.h"
 
+#include "core/BoardConnection.h"
+#include "core/DeviceWatch.h"
+
 #include "wire/UsbKinds.h"
 
 namespace {
@@ -7,14 +10,14 @@ namespace {
 // Indexed by the kind: the page's name.
 constexpr const char* kKindNames[] = {"", "USB Mouse", "USB Storage", "USB Device"};
 
-bool Known(int kind) {
+} // namespace
+
+bool IsKnownUsbKind(int kind) {
     return kind >= kUsbNone && kind <= kUsbOther;
 }
 
-} // namespace
-
 std::string UsbDeviceName(int kind) {
-    return Known(kind) ? kKindNames[kind] : "";
+    return IsKnownUsbKind(kind) ? kKindNames[kind] : "";
 }
 
 std::string UsbPortText(int kind) {
@@ -22,5 +25,24 @@ std::string UsbPortText(int kind) {
 }
 
 std::string UsbKindWord(int kind) {
-    return Known(kind) ? kbr::wire::kUsbKindWords[kind] : "kind " + std::to_string(kind);
+    return IsKnownUsbKind(kind) ? kbr::wire::kUsbKindWords[kind] : "kind " + std::to_string(kind);
 }
+
+namespace kbr::devices {
+
+TDeviceValue<int> ReadUsbDevice(TBoardConnection& connection) {
+    const TDeviceRow& row = DeviceRow("USB");
+    TDeviceWatch::TReading reading;
+    if (!connection.Exchange(
+            [&](TBoard& b) {
+                reading = TDeviceWatch::Read(b, static_cast<uint8_t>(row.channel));
+                return reading.outcome != TDeviceWatch::TOutcome::LinkFailed;
+            },
+            FailedText(row)))
+        return TDeviceResult::LinkFailed(FailedText(row));
+    if (reading.count == 0)
+        return TDeviceResult::Refused(RefusedText(row));
+    return {TDeviceResult::Done(), reading.data[0]};
+}
+
+} // namespace kbr::devices

@@ -1,5 +1,7 @@
 #include "core/devices/VgaPattern.h"
 
+#include "board/Board.h"
+
 #include <cctype>
 
 VgaRgb VgaPreviewColour(int pattern, int row, int column) {
@@ -47,3 +49,15 @@ std::optional<int> ParseVgaPattern(std::string_view text) {
             return i;
     return std::nullopt;
 }
+
+namespace kbr::devices {
+
+TDeviceResult SetVgaPattern(TBoardConnection& connection, uint8_t pattern) {
+    const TDeviceRow& row = DeviceRow("VGA");
+    return RunExchange(connection, row, [&](TBoard& b, bool& done) {
+        b.FlushInput();
+        return b.SendDeviceData(done, static_cast<uint8_t>(row.channel), 1, &pattern);
+    });
+}
+
+} // namespace kbr::devices

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+#include "core/devices/DeviceResult.h"
+
 // The VGA test patterns of the companion design; the index is the byte sent
 // on the VGA channel.
 inline constexpr std::array<const char*, 6> kVgaPatternNames = {"Scale", "Red",   "Green",
@@ -32,3 +34,10 @@ constexpr int VgaCellStart(int size, int index, int count) {
 
 // "0".."5" or a pattern name in any letter case; nothing for anything else.
 std::optional<int> ParseVgaPattern(std::string_view text);
+
+namespace kbr::devices {
+
+// Shows test pattern `pattern` (0 to kVgaPatternCount - 1) on the VGA output.
+TDeviceResult SetVgaPattern(TBoardConnection& connection, uint8_t pattern);
+
+} // namespace kbr::devices

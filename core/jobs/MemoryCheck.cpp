@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "board/Board.h"
+#include "core/ForwardingHost.h"
 #include "core/devices/MemoryModel.h"
 #include "core/jobs/MemoryTransfer.h"
 #include "core/jobs/ReportParts.h"
@@ -70,8 +71,30 @@ uint64_t BytesPerSecond(uint64_t bytes, uint32_t ms) {
 
 } // namespace
 
-TMemoryCheck::TMemoryCheck(TBoard& board, Progress progress, AbortCheck aborted)
-    : board(board), progress(std::move(progress)), abortCheck(std::move(aborted)) {}
+// The host of one exchange of a check: the bytes it moves are told as the
+// check's, and a stop is asked of the host only while the check still runs.
+class TMemoryCheck::TExchangeHost : public TForwardingHost {
+  public:
+    explicit TExchangeHost(TMemoryCheck& check)
+        : TForwardingHost(&check.host), check(check), before(check.done) {}
+
+    void TaskProgress(uint64_t moved, uint64_t) override {
+        check.done = before + moved;
+        TForwardingHost::TaskProgress(std::min(check.done, check.total), check.total);
+    }
+    bool StopRequested() override {
+        if (check.Stopped())
+            return true;
+        check.aborted = TForwardingHost::StopRequested();
+        return check.aborted;
+    }
+
+  private:
+    TMemoryCheck& check;
+    const uint64_t before;
+};
+
+TMemoryCheck::TMemoryCheck(TBoard& board, THost& host) : board(board), host(host) {}
 
 TMemoryCheck::TRun TMemoryCheck::Run(const TMemory& which, const TOptions& how) {
     memory = &which;
@@ -139,7 +162,7 @@ TCheckResult TMemoryCheck::Named(const std::string& what) const {
 
 TCheckResult TMemoryCheck::Check(const std::string& what, uint64_t traffic, const Body& body) {
     TCheckResult result = Named(what);
-    checkName = result.name;
+    host.TaskStarted(result.name);
     done = 0;
     total = traffic;
     exchangeFailed = false;
@@ -193,28 +216,16 @@ TCheckResult TMemoryCheck::Check(const std::string& what, uint64_t traffic, cons
         result.details.emplace_back("restored", kbr::report::NotRestoredDetail(left));
         unrestored.insert(unrestored.end(), left.begin(), left.end());
     }
-    if (progress && !Stopped())
-        progress(checkName, total, total);
+    if (!Stopped())
+        host.TaskProgress(total, total);
     return result;
 }
 
 // ---- exchanges -------------------------------------------------------------
 
 bool TMemoryCheck::Exchange(uint32_t address, uint32_t count, uint8_t* read, const uint8_t* write) {
-    const uint32_t before = done;
-    TMemoryTransfer transfer(
-        board,
-        [&](uint32_t moved, uint32_t) {
-            done = before + moved;
-            if (progress)
-                progress(checkName, std::min(done, total), total);
-        },
-        [&] {
-            if (Stopped())
-                return true;
-            aborted = abortCheck && abortCheck();
-            return aborted;
-        });
+    TExchangeHost exchangeHost(*this);
+    TMemoryTransfer transfer(board, exchangeHost);
     TMemoryTransfer::TPlan plan = write ? TMemoryTransfer::WritePlan() : TMemoryTransfer::ReadPlan();
     plan.askFirst = true;
     const TMemoryTransfer::TResult result =
@@ -285,7 +296,7 @@ bool TMemoryCheck::EraseSectors(const std::set<uint32_t>& sectors, TCheckResult&
     for (uint32_t sector : sectors) {
         if (Stopped())
             return false;
-        if (abortCheck && abortCheck()) {
+        if (host.StopRequested()) {
             aborted = true;
             return false;
         }

@@ -12,6 +12,7 @@
 #include "wire/Memories.h"
 
 class TBoard;
+class THost;
 
 // Checks one memory of the board over the link: its data lines (walking ones
 // and zeros at one address), its address lines (a byte at 0 and at every
@@ -25,14 +26,14 @@ class TBoard;
 // unanswered too. The flash is only read then (the same sample read twice at
 // every sector); the destructive checks erase and program it and leave it
 // erased.
+//
+// The host hears each check begin (TaskStarted, with the check's name) and the
+// bytes it moved over the link so far, of about its total (TaskProgress); a
+// stop it asks for (StopRequested) ends the work before its next exchange,
+// and what was touched is still written back.
 class TMemoryCheck {
   public:
     using TMemory = kbr::wire::TMemory;
-    // Bytes the check `name` moved over the link so far, of about `total`.
-    using Progress = std::function<void(const std::string& name, uint64_t done, uint64_t total)>;
-    // True stops the work before its next exchange; what was touched is
-    // still written back.
-    using AbortCheck = std::function<bool()>;
 
     // Sized so that a quick run of all four memories of the virtual board
     // takes seconds, and stays well within a minute and a half at a real JTAG
@@ -56,7 +57,7 @@ class TMemoryCheck {
         std::vector<TPatternRange> unrestored; // ... these
     };
 
-    TMemoryCheck(TBoard& board, Progress progress = {}, AbortCheck aborted = {});
+    TMemoryCheck(TBoard& board, THost& host);
 
     TRun Run(const TMemory& memory, const TOptions& options);
 
@@ -77,6 +78,7 @@ class TMemoryCheck {
 
   private:
     using Body = std::function<void(TCheckResult&, TFaultList&)>;
+    class TExchangeHost;
 
     // A result of this memory's check `what` ("march").
     TCheckResult Named(const std::string& what) const;
@@ -120,8 +122,7 @@ class TMemoryCheck {
     void FlashSectorsOf(uint32_t address, uint32_t count, std::set<uint32_t>& sectors);
 
     TBoard& board;
-    Progress progress;
-    AbortCheck abortCheck;
+    THost& host;
 
     // The run under way.
     const TMemory* memory = nullptr;
@@ -133,6 +134,5 @@ class TMemoryCheck {
     std::vector<TPatternRange> unrestored;
     TSaved saved;
     uint32_t eraseSteps = 0;
-    std::string checkName;
     uint64_t done = 0, total = 0;
 };

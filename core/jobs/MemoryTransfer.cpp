@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "core/Host.h"
 #include "core/devices/MemoryModel.h"
 #include "core/formats/HexCodec.h"
 #include "platform/System.h"
@@ -18,8 +19,18 @@ uint32_t MostPerExchange(const TMemoryTransfer::TPlan& plan) {
 
 } // namespace
 
-TMemoryTransfer::TMemoryTransfer(TBoard& board, Progress progress, AbortCheck aborted)
-    : board(board), progress(std::move(progress)), aborted(std::move(aborted)) {}
+TMemoryTransfer::TMemoryTransfer(TBoard& board, THost& host) : board(board), host(&host) {}
+
+TMemoryTransfer::TMemoryTransfer(TBoard& board) : board(board) {}
+
+void TMemoryTransfer::TellProgress(uint32_t done, uint32_t total) const {
+    if (host)
+        host->TaskProgress(done, total);
+}
+
+bool TMemoryTransfer::Aborted() const {
+    return host && host->StopRequested();
+}
 
 TMemoryTransfer::TPlan TMemoryTransfer::PanelReadPlan(uint32_t total) {
     // The bytes go out in the largest reads the link allows, not cut at the
@@ -43,8 +54,8 @@ TMemoryTransfer::TPlan TMemoryTransfer::WritePlan() {
 
 bool TMemoryTransfer::StepAndCheck(uint32_t done, uint32_t total, uint32_t step) {
     const uint32_t reached = done == total ? total : done / step * step;
-    if (reached > 0 && progress)
-        progress(reached, total);
+    if (reached > 0)
+        TellProgress(reached, total);
     return Aborted();
 }
 
@@ -82,8 +93,7 @@ TMemoryTransfer::TResult TMemoryTransfer::Exchanges(uint32_t count, const TPlan&
             break;
         result.done += n;
         if (plan.askFirst) {
-            if (progress)
-                progress(result.done, count);
+            TellProgress(result.done, count);
         } else if (StepAndCheck(result.done, count, step)) {
             result.outcome = Outcome::Aborted;
             break;
@@ -193,8 +203,7 @@ TMemoryTransfer::TResult TMemoryTransfer::EraseSteps() {
         result.stepFailed = !ok || !done;
         if (!result.stepFailed)
             result.done = i + 1;
-        if (progress)
-            progress(i + 1, steps);
+        TellProgress(i + 1, steps);
         // An Abort seen now wins over the step's failure: the user asked to stop.
         if (Aborted())
             result.outcome = Outcome::Aborted;

@@ -6,19 +6,16 @@
 #include "wire/Memories.h"
 
 class TBoard;
+class THost;
 
 // Memory transfers and the flash erase over a board session, one exchange at a
 // time: the one chunked loop for the panel, the CLI and the memory checks.
-// After every exchange the front end hears how far the work got and is asked
-// whether to stop; what it shows of that, and the words it finds for the
-// outcome, are its own.
+// After every exchange the host hears how far the work got (TaskProgress: bytes,
+// for the erase steps) and is asked whether to stop (StopRequested); what it
+// shows of that, and the words it finds for the outcome, are its own.
 class TMemoryTransfer {
   public:
     using TMemory = kbr::wire::TMemory;
-    // Bytes (for the erase: steps) done so far, of the total.
-    using Progress = std::function<void(uint32_t done, uint32_t total)>;
-    // True ends the work before its next exchange.
-    using AbortCheck = std::function<bool()>;
     // Receives each run of bytes a read brings; false ends the read.
     using Sink = std::function<bool(const uint8_t* data, uint32_t count)>;
     // Takes bytes for a file; false when they could not be written.
@@ -63,7 +60,9 @@ class TMemoryTransfer {
         bool Ok() const { return outcome == Outcome::Done; }
     };
 
-    TMemoryTransfer(TBoard& board, Progress progress = {}, AbortCheck aborted = {});
+    TMemoryTransfer(TBoard& board, THost& host);
+    // Work that no one hears of and that nothing stops (a write-back).
+    explicit TMemoryTransfer(TBoard& board);
 
     // The panel's plans: a twentieth of the total is a step of its per-cent
     // texts, and each exchange carries a step at the most.
@@ -103,9 +102,9 @@ class TMemoryTransfer {
     TResult EraseSteps();
     // Tells the progress in whole steps; then whether to stop.
     bool StepAndCheck(uint32_t done, uint32_t total, uint32_t step);
-    bool Aborted() const { return aborted && aborted(); }
+    void TellProgress(uint32_t done, uint32_t total) const;
+    bool Aborted() const;
 
     TBoard& board;
-    Progress progress;
-    AbortCheck aborted;
+    THost* host = nullptr;
 };

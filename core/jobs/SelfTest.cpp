@@ -10,6 +10,7 @@
 
 #include "board/Board.h"
 #include "board/SdCardRegisters.h"
+#include "core/Host.h"
 #include "core/DeviceWatch.h"
 #include "core/devices/DeviceTable.h"
 #include "core/devices/Devices.h"
@@ -105,11 +106,12 @@ TSelfTest::ChooseAreas(const std::string& only, const std::string& skip, std::st
     return areas;
 }
 
-TSelfTest::TSelfTest(TBoard& board, TOptions options, TCallbacks callbacks)
-    : board(board), options(std::move(options)), callbacks(std::move(callbacks)) {}
+TSelfTest::TSelfTest(TBoard& board, TOptions options, THost& host)
+    : board(board), options(std::move(options)), host(host) {}
 
-void TSelfTest::Run(TSelfTestReport& into) {
+void TSelfTest::Run(TSelfTestReport& into, const CheckDone& each) {
     report = &into;
+    checkDone = each;
     linkLost = aborted = false;
     for (const auto& [area, body] : Steps()) {
         if (Stopped())
@@ -130,6 +132,7 @@ void TSelfTest::Run(TSelfTestReport& into) {
                                    : "Stopped after " + where + ".";
     }
     report = nullptr;
+    checkDone = {};
 }
 
 // ---- the frame of a check ----------------------------------------------------
@@ -139,14 +142,18 @@ bool TSelfTest::Stopped() const {
 }
 
 void TSelfTest::Add(TCheckResult result) {
-    if (callbacks.done)
-        callbacks.done(result);
+    if (checkDone)
+        checkDone(result);
     report->checks.push_back(std::move(result));
 }
 
+bool TSelfTest::StopAsked() {
+    aborted = aborted || host.StopRequested();
+    return aborted;
+}
+
 bool TSelfTest::Check(const std::string& area, const std::string& name, const Body& body) {
-    if (!aborted && callbacks.aborted && callbacks.aborted())
-        aborted = true;
+    StopAsked();
     if (Stopped())
         return false;
     TCheckResult result;
@@ -177,15 +184,15 @@ void TSelfTest::Pause(uint32_t ms) {
 }
 
 void TSelfTest::Verdict(TCheckResult& result, const std::string& question) {
-    if (!options.interactive || !callbacks.person.confirm) {
+    if (!options.interactive) {
         result.result = TResult::Skipped;
         result.message = std::string(kNeedsPerson) + "; " + result.message;
         return;
     }
     result.details.emplace_back("question", question);
-    const bool yes = callbacks.person.confirm(question);
+    const bool yes = host.Ask(question);
     // A stop while the person was asked is no answer.
-    if (callbacks.aborted && callbacks.aborted()) {
+    if (host.StopRequested()) {
         aborted = true;
         result.result = TResult::Skipped;
         result.message = "Stopped before it was answered.";
@@ -289,7 +296,7 @@ void TSelfTest::Link() {
 // ---- memories ----------------------------------------------------------------
 
 void TSelfTest::Memories() {
-    TMemoryCheck check(board, callbacks.progress, callbacks.aborted);
+    TMemoryCheck check(board, host);
     TMemoryCheck::TOptions how;
     how.full = options.full;
     how.destructive = options.destructive;
@@ -510,13 +517,11 @@ void TSelfTest::WaitForInputs(TCheckResult& r, int firstBit, int count, const ch
     for (int i = 0; i < count && !Stopped(); ++i) {
         const uint32_t bit = 1u << (firstBit + i);
         if (!(changed & bit))
-            callbacks.person.tell(FormatText("%s %d", what, i));
+            host.Tell(FormatText("%s %d", what, i));
         const Clock::time_point asked = Clock::now();
         while (!(changed & bit) && MsSince(asked) < options.inputWaitMs) {
-            if (callbacks.aborted && callbacks.aborted()) {
-                aborted = true;
+            if (StopAsked())
                 return;
-            }
             Pause(50);
             if (!Answered(board.ReadSwitchesAndKeys(now), r,
                           "reading the switches and keys failed"))
@@ -540,7 +545,7 @@ void TSelfTest::WaitForInputs(TCheckResult& r, int firstBit, int count, const ch
 }
 
 void TSelfTest::Inputs() {
-    const bool person = options.interactive && callbacks.person.tell;
+    const bool person = options.interactive;
     // The board's value: keys in bits 0-3, switches in bits 4-21.
     for (const auto& [name, first, count, what] :
          {std::tuple{"keys", 0, kKeyCount, "press key"},

@@ -10,13 +10,16 @@
 #include "core/jobs/SelfTestReport.h"
 
 class TBoard;
+class THost;
 
 // The board checked area by area over a connected session, each check's
 // outcome added to a TSelfTestReport as it ends. Checks that need a person's
-// eyes or hands ask through TPerson in an interactive run; without one they
-// drive a visible pattern and are reported as skipped. A link that fails and
-// does not answer a keep-alive any more ends the run there: the report then
-// says how far it got.
+// eyes or hands ask through the host in an interactive run (Ask for a yes or
+// no, Tell for what to do at the board); without one they drive a visible
+// pattern and are reported as skipped. The host also hears the memory checks'
+// progress, and a stop it asks for (StopRequested) ends the run at the next
+// exchange. A link that fails and does not answer a keep-alive any more ends
+// the run there: the report then says how far it got.
 class TSelfTest {
   public:
     // Every area, in the order a run takes them.
@@ -26,29 +29,19 @@ class TSelfTest {
         std::vector<std::string> areas = Areas(); // the ones to run
         bool full = false;                        // the march over each whole memory
         bool destructive = false;                 // the flash is erased and programmed
-        bool interactive = false;                 // a person answers through TPerson
+        bool interactive = false;                 // a person answers through the host
         bool rs232Loopback = false;
         // How long a person has to press a key or move a switch.
         uint32_t inputWaitMs = 30000;
     };
 
-    // The person at the board.
-    struct TPerson {
-        std::function<bool(const std::string& question)> confirm; // a yes or no
-        std::function<void(const std::string& instruction)> tell;
-    };
+    // Receives each check as it ends, before it joins the report.
+    using CheckDone = std::function<void(const TCheckResult&)>;
 
-    struct TCallbacks {
-        TMemoryCheck::Progress progress;               // bytes of a memory check
-        std::function<bool()> aborted;                 // true stops the run
-        std::function<void(const TCheckResult&)> done; // each check as it ends
-        TPerson person;
-    };
-
-    TSelfTest(TBoard& board, TOptions options, TCallbacks callbacks);
+    TSelfTest(TBoard& board, TOptions options, THost& host);
 
     // Runs the chosen areas into `report`: its checks, completed and stopReason.
-    void Run(TSelfTestReport& report);
+    void Run(TSelfTestReport& report, const CheckDone& each = {});
 
     // The areas `only` and `skip` (comma-separated lists; empty `only`: every
     // area) leave, in run order; nothing and `error` set when a name is unknown.
@@ -62,6 +55,8 @@ class TSelfTest {
     static const std::vector<std::pair<std::string, void (TSelfTest::*)()>>& Steps();
     bool Check(const std::string& area, const std::string& name, const Body& body);
     void Add(TCheckResult result);
+    // Whether the host asked to stop; noted for the rest of the run.
+    bool StopAsked();
     // False when an exchange failed; then whether the link is gone is told
     // by a keep-alive, and `result` fails with `what`.
     bool Answered(bool ok, TCheckResult& result, const std::string& what);
@@ -89,7 +84,8 @@ class TSelfTest {
 
     TBoard& board;
     TOptions options;
-    TCallbacks callbacks;
+    THost& host;
+    CheckDone checkDone;
     TSelfTestReport* report = nullptr;
     bool linkLost = false;
     bool aborted = false;

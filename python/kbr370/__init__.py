@@ -113,11 +113,22 @@ def design_file():
 # ---------------------------------------------------------------------------
 # The virtual board
 
+def _end_with_parent():
+    """In the daemon before it runs: a script that dies without stopping its
+    board (killed, crashed) takes the board with it."""
+    try:
+        import ctypes
+        import signal
+        ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+    except (OSError, AttributeError):
+        pass
+
 class VirtualBoard:
     """A private ``kbr370-vboard`` in a fresh folder of its own (mode 0700).
 
     Started at once and stopped on :meth:`stop` or at the end of a ``with``
-    block; its folder goes with it. ``kbr370.open(vboard=vb)`` reaches it and
+    block, or when the thread that started it ends without; its folder goes
+    with it. ``kbr370.open(vboard=vb)`` reaches it and
     never the user's default board. ``configure`` configures its FPGA with the
     design file first (else it starts blank, as a board just switched on, and
     ``kbr370.open`` configures it); ``configure_ms`` is how long a configure
@@ -130,7 +141,8 @@ class VirtualBoard:
         args = [program("kbr370-vboard"), "serve", "--dir", self.dir, "--foreground"]
         if configure_ms is not None:
             args += ["--configure-ms", str(int(configure_ms))]
-        self._process = _subprocess.Popen(args, stdin=_subprocess.DEVNULL)
+        self._process = _subprocess.Popen(args, stdin=_subprocess.DEVNULL,
+                                          preexec_fn=_end_with_parent)
         try:
             self._wait_for_control()
             if configure:
@@ -226,11 +238,9 @@ class HsmcResult:
     """The HSMC loopback test's outcome: ``passed``, and ``failing``, the pins
     that do not loop back, one line each as the page lists them."""
 
-    def __init__(self, mask8, mask40):
-        self.transceiver_mask = mask8
-        self.pin_mask = mask40
-        self.failing = _kbr370.hsmc_failing(mask8, mask40)
-        self.passed = not self.failing and mask8 == 0 and mask40 == 0
+    def __init__(self, passed, failing):
+        self.passed = passed
+        self.failing = list(failing)
 
     def __repr__(self):
         return f"<HsmcResult passed={self.passed} failing={len(self.failing)}>"
@@ -279,6 +289,15 @@ def _progress(progress):
     return progress
 
 
+def _format(name):
+    if name is None:
+        return ""
+    if not isinstance(name, str) or _kbr370.content_format(name) is None:
+        raise ValueError(f"no content format {name!r}; the formats are "
+                         + ", ".join(_kbr370.content_formats))
+    return name
+
+
 def _bytes_like(data):
     try:
         return memoryview(data).cast("B")
@@ -287,7 +306,6 @@ def _bytes_like(data):
 
 
 _LED_BITS = (1 << 27) - 1
-_LCD_LINE = 16
 _MAX_TIME_LIMIT_MS = 600000
 
 
@@ -342,6 +360,20 @@ class Memory:
         self._range(address, view.nbytes)
         return self._board._handle.verify(self.argument, address, view, _progress(progress))
 
+    def save(self, path, address=0, count=None, format=None, progress=None):
+        """Reads ``count`` bytes from ``address`` (to the end when None) into
+        the file ``path``, as ``kbr370 mem read`` does: ``format`` is "binary",
+        "hex" (the panel's HEX text), "ihex" or "srec", else the one of the
+        file's extension (.ihex/.ihx, .srec/.s19/.s28/.s37, .hex; else binary).
+        The file appears only when the whole range was read."""
+        if count is None:
+            _integer(address, f"{self.argument} address", 0, self.size)
+            count = self.size - address
+        self._range(address, count)
+        path = _os.fspath(path)
+        self._board._handle.save(self.argument, address, count, path, _format(format),
+                                 _progress(progress))
+
     def erase(self, progress=None):
         """Erases the whole flash, step by step; ``progress(done, total)``
         counts the steps. Only the flash can be erased (:class:`ValueError`)."""
@@ -353,7 +385,7 @@ class Memory:
 # ---------------------------------------------------------------------------
 # Watched devices
 
-def _watch(board, channel, timeout, decode):
+def _watch(board, channel, timeout, decode=None):
     handle = board._handle
     poll = _kbr370.poll_ms[channel] / 1000.0
     timeout = _timeout(timeout)
@@ -365,7 +397,10 @@ def _watch(board, channel, timeout, decode):
             now = _time.monotonic()
             if data:
                 last = now
-                yield from decode(data)
+                if decode is None:
+                    yield data
+                else:
+                    yield from map(decode, data)
             elif now - last >= timeout:
                 return
             else:
@@ -394,7 +429,7 @@ class Rs232:
         The port is watched (its monitoring mode on) while the generator runs,
         and off again when it ends, is closed, or a Ctrl-C stops it.
         """
-        return _watch(self._board, _kbr370.channels["rs232"], timeout, lambda data: [data])
+        return _watch(self._board, _kbr370.channels["rs232"], timeout)
 
 
 class Ps2:
@@ -406,14 +441,8 @@ class Ps2:
     def watch(self, timeout=2.0):
         """Yields each mouse report as a :class:`Ps2Report` (buttons, dx, dy);
         ends after ``timeout`` s without one."""
-        size = _kbr370.ps2_report_size
-
-        def decode(data):
-            for i in range(0, len(data) - len(data) % size, size):
-                report = _kbr370.ps2_report(data[i:i + size])
-                if report is not None:
-                    yield Ps2Report(*report)
-        return _watch(self._board, _kbr370.channels["ps2"], timeout, decode)
+        return _watch(self._board, _kbr370.channels["ps2"], timeout,
+                      lambda report: Ps2Report(*report))
 
 
 class Ir:
@@ -425,10 +454,8 @@ class Ir:
     def watch(self, timeout=2.0):
         """Yields each scan code as an :class:`IrCode` (code, key name); ends
         after ``timeout`` s without one."""
-        def decode(data):
-            for code in data:
-                yield IrCode(code, _kbr370.ir_key(code))
-        return _watch(self._board, _kbr370.channels["ir"], timeout, decode)
+        return _watch(self._board, _kbr370.channels["ir"], timeout,
+                      lambda code: IrCode(*code))
 
 
 # ---------------------------------------------------------------------------
@@ -540,10 +567,13 @@ class Board:
         for number, line in enumerate((line0, line1)):
             if not isinstance(line, str):
                 raise ValueError(f"LCD line {number} must be a str")
-            encoded = line.encode("latin-1")
-            if len(encoded) > _LCD_LINE or "\n" in line or "\0" in line:
-                raise ValueError(f"LCD line {number} has {len(encoded)} characters or a line "
-                                 f"break; it takes at most {_LCD_LINE}")
+            try:
+                encoded = line.encode("latin-1")
+            except UnicodeEncodeError:
+                raise ValueError(f"LCD line {number} has a character the LCD has not") from None
+            fault = _kbr370.lcd_line_fault(encoded, number)
+            if fault:
+                raise ValueError(fault)
             lines.append(encoded)
         self._handle.set_lcd(*lines)
 
@@ -600,23 +630,30 @@ class Board:
                 _time.sleep(min(poll, max(0.0, timeout - (now - changed))))
 
     def selftest(self, only=None, skip=None, full=False, destructive=False, loopback=False,
-                 junit=None, json=None, html=None, progress=None):
+                 junit=None, json=None, html=None, progress=None, ask=None, tell=None):
         """Runs the board's self test, as ``kbr370 selftest`` does.
 
         ``only`` and ``skip`` are lists of areas (see :data:`SELFTEST_AREAS`);
         ``full`` marches over each whole memory; ``destructive`` erases and
         programs the flash; ``loopback`` checks RS232 through a loopback plug.
         ``junit``, ``json`` and ``html`` name report files to write.
+        With ``ask``, a callable ``ask(question) -> bool``, the run is
+        interactive (``kbr370 selftest --interactive``): a person judges what
+        the board shows, and ``tell(instruction)`` hears what to do at it;
+        without, those checks drive their pattern and are skipped.
         Memory the run changed is put back, also after a Ctrl-C. Returns a
         :class:`SelfTestResult`.
         """
+        for name, call in (("ask", ask), ("tell", tell)):
+            if call is not None and not callable(call):
+                raise ValueError(f"{name} must be a callable, or None")
         areas = _choose_areas(only, skip)
         reports = {}
         for kind, path in (("junit", junit), ("json", json), ("html", html)):
             if path is not None:
                 reports[kind] = _os.fspath(path)
         raw = self._handle.selftest(areas, bool(full), bool(destructive), bool(loopback),
-                                    reports, _progress(progress))
+                                    reports, _progress(progress), ask, tell)
         return SelfTestResult(raw)
 
 

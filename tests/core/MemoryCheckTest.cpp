@@ -14,6 +14,7 @@
 #include "core/jobs/MemoryCheck.h"
 #include "platform/UnixSocket.h"
 #include "platform/VBoardDir.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TestVBoard.h"
 #include "vboard/Daemon.h"
 
@@ -94,7 +95,14 @@ class MemoryCheckTest : public testing::Test {
         board.SetLimits(TBoard::TLimits().WithReplyLimit(500));
     }
     TMemoryCheck::TRun Run(const wire::TMemory& m, TMemoryCheck::TOptions options = {}) {
-        return TMemoryCheck(board, progress, aborted).Run(m, options);
+        // The host tells each progress with the name of the check it belongs to.
+        TRecordingHost host;
+        host.Stop = [this] { return aborted && aborted(); };
+        host.OnEvent = [this, &host](const TRecordingHost::Event& e) {
+            if (e.kind == TRecordingHost::Kind::TaskProgress && progress)
+                progress(host.CurrentTask(), e.done, e.total);
+        };
+        return TMemoryCheck(board, host).Run(m, options);
     }
     static const TCheckResult& Named(const TMemoryCheck::TRun& run, const std::string& name) {
         for (const TCheckResult& c : run.checks)
@@ -117,8 +125,9 @@ class MemoryCheckTest : public testing::Test {
 
     InProcessBoard vb;
     TBoard board;
-    TMemoryCheck::Progress progress;
-    TMemoryCheck::AbortCheck aborted;
+    // Bytes the check `name` moved so far, of about `total`.
+    std::function<void(const std::string& name, uint64_t done, uint64_t total)> progress;
+    std::function<bool()> aborted; // true: the host asks to stop
 };
 
 } // namespace

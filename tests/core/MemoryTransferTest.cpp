@@ -10,6 +10,7 @@
 #include "board/Board.h"
 #include "core/formats/HexCodec.h"
 #include "core/jobs/MemoryTransfer.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TestVBoard.h"
 
 namespace {
@@ -25,14 +26,24 @@ class MemoryTransferTest : public testing::Test {
         EXPECT_TRUE(board.Connect(error, 0)) << error;
         vboard.CtlOk("log requests");
     }
-    // A transfer that records its progress and stops once `abortAfter` checks said go on.
+    // A transfer whose host records its progress and asks it to stop once
+    // `abortAfter` questions were answered go on.
     TMemoryTransfer Transfer(int abortAfter = -1) {
-        return TMemoryTransfer(
-            board,
-            [this](uint32_t done, uint32_t total) {
-                steps.push_back({done, total});
-            },
-            [this, abortAfter] { return abortAfter >= 0 && checks++ >= abortAfter; });
+        host.Stop = [this, abortAfter] { return abortAfter >= 0 && checks++ >= abortAfter; };
+        host.OnEvent = [this](const TRecordingHost::Event& e) {
+            if (e.kind == TRecordingHost::Kind::TaskProgress)
+                steps.push_back({uint32_t(e.done), uint32_t(e.total)});
+        };
+        return TMemoryTransfer(board, host);
+    }
+    // The progress told so far climbs and ends at `total`.
+    void ExpectClimbsTo(uint32_t total) const {
+        ASSERT_FALSE(steps.empty());
+        for (size_t i = 1; i < steps.size(); ++i)
+            EXPECT_LT(steps[i - 1].first, steps[i].first) << i;
+        for (const auto& step : steps)
+            EXPECT_EQ(step.second, total);
+        EXPECT_EQ(steps.back().first, total);
     }
     std::string Requests() { return vboard.CtlOk("log requests"); }
     static std::string Repeat(const std::string& id, int n) {
@@ -44,6 +55,7 @@ class MemoryTransferTest : public testing::Test {
 
     TestVBoard vboard;
     TBoard board;
+    TRecordingHost host;
     std::vector<std::pair<uint32_t, uint32_t>> steps;
     int checks = 0;
 };
@@ -68,6 +80,7 @@ TEST_F(MemoryTransferTest, PlansCutTheExchangesAndTellProgressInSteps) {
     ASSERT_EQ(steps.size(), 20u);
     EXPECT_EQ(steps.front(), std::make_pair(2u, 40u));
     EXPECT_EQ(steps.back(), std::make_pair(40u, 40u));
+    ExpectClimbsTo(40);
 
     // The largest reads, no keep-alive: 0x10002 bytes take three.
     steps.clear();
@@ -78,6 +91,7 @@ TEST_F(MemoryTransferTest, PlansCutTheExchangesAndTellProgressInSteps) {
     EXPECT_EQ(got, 0x10002u);
     EXPECT_EQ(Requests(), "0E 0E 0E");
     EXPECT_EQ(steps.back().first, 0x10002u);
+    ExpectClimbsTo(0x10002);
 
     // An Abort seen between the keep-alive and the write of the third step:
     // exactly two steps reach the board.
@@ -108,6 +122,7 @@ TEST_F(MemoryTransferTest, EraseStepsRefusalsAndAborts) {
     EXPECT_GE(r.elapsedMs, 600u);
     vboard.CtlOk("erase step-ms 0");
     EXPECT_EQ(steps.back(), std::make_pair(4u, 4u));
+    ExpectClimbsTo(4);
     EXPECT_EQ(vboard.CtlOk("mem read 3 0x600000 1"), "FF");
     EXPECT_EQ(Requests(), "0A 0B 0B 0B 0B");
 

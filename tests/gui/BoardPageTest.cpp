@@ -26,6 +26,7 @@ BoardPageTest::~BoardPageTest() {
 }
 
 void BoardPageTest::Watch(TPage& page) {
+    page.SetHost(*infoWatch);
     page.OnLinkLost = [this](TPage*) {
         // The main window disconnects here, which needs the Lock free; the
         // Lock is re-entrant, so only another thread can tell.

@@ -26,7 +26,8 @@ class BoardPageTest : public GuiTest {
     BoardPageTest();
     ~BoardPageTest() override;
 
-    // Hooks the page's OnLinkLost as the main window does: disconnect.
+    // Hooks the page's OnLinkLost as the main window does (disconnect), and
+    // gives it the recording host, as the page host gives it the window's.
     void Watch(TPage& page);
     std::vector<std::string> InfoTexts() const;
     const Info& LastInfo() const;

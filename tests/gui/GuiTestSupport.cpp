@@ -60,12 +60,7 @@ GuiTest::~GuiTest() {
     SetDialogs(nullptr);
 }
 
-TInfoWatch::TInfoWatch(Sink sink)
-    : TForwardingHost(&Report()), sink(std::move(sink)), previous(SetReport(this)) {}
-
-TInfoWatch::~TInfoWatch() {
-    SetReport(previous);
-}
+TInfoWatch::TInfoWatch(Sink sink) : TForwardingHost(&plain), sink(std::move(sink)) {}
 
 void TInfoWatch::Info(const std::string& text, Tone tone) {
     sink(text, TPanelHost::Colour(tone));

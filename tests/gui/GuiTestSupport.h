@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/ForwardingHost.h"
+#include "pages/PanelHost.h"
 #include "tests/support/TestVBoard.h"
 
 class QWidget;
@@ -27,13 +28,13 @@ QImage Face(const QString& strip, int face);
 bool RegionMatches(const QImage& canvas, QPoint at, const QImage& expected);
 
 // Hands a test every info line with the colour the panel shows it in, and
-// passes every report on to the host it stands in front of. It is the
-// panel's host while it lives.
+// passes every report on to the panel's plain host (boxes reach the installed
+// dialogs). A page tells it what it tells the user once it is the page's host
+// (TPage::SetHost).
 class TInfoWatch : public TForwardingHost {
   public:
     using Sink = std::function<void(const std::string& text, uint32_t colour)>;
     explicit TInfoWatch(Sink sink);
-    ~TInfoWatch() override;
     TInfoWatch(const TInfoWatch&) = delete;
     TInfoWatch& operator=(const TInfoWatch&) = delete;
 
@@ -41,7 +42,7 @@ class TInfoWatch : public TForwardingHost {
 
   private:
     Sink sink;
-    THost* previous;
+    TPanelHost plain;
 };
 
 // Every GUI test: a private runtime directory (so the single-instance lock of

@@ -75,6 +75,7 @@ TEST_F(LedPageTest, ClosedSessionSendsNothingAndRaisesNothing) {
         infos.push_back(text);
         EXPECT_EQ(colour, 0x008000u);
     });
+    page.SetHost(watch);
     page.OnLinkLost = [&](TPage*) { ++lost; };
     page.AttachBoard(&session);
     EXPECT_EQ(infos, std::vector<std::string>{""});
@@ -99,7 +100,7 @@ TEST(DialogHooks, ReportedBoxesReachTheInstalledDialogs) {
     auto recorder = std::make_unique<TDialogRecorder>();
     TDialogRecorder* r = recorder.get();
     SetDialogs(std::move(recorder));
-    Report().Box(platform::MessageKind::Warning, "careful");
+    TPanelHost().Box(platform::MessageKind::Warning, "careful");
     ASSERT_EQ(r->Boxes.size(), 1u);
     EXPECT_EQ(r->Boxes[0].kind, platform::MessageKind::Warning);
     EXPECT_EQ(r->Boxes[0].text, "careful");

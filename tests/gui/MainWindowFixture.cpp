@@ -2,7 +2,6 @@
 
 #include <QTest>
 
-#include "pages/PanelHost.h"
 #include "platform/System.h"
 #include "skin/ButtonManager.h"
 #include "skin/CustomButton.h"
@@ -19,7 +18,7 @@ void MainWindowFixture::Start(bool configuredBoard, const std::function<void()>&
     form = std::make_unique<TFormMain>();
     // In front of the window's own host, which still shows everything.
     recorder = std::make_unique<TRecordingHost>(&form->Host());
-    SetReport(recorder.get());
+    form->SetHost(*recorder);
     form->OnConnectSequenceDone = [this] { ++sequences; };
     form->show();
     ASSERT_TRUE(WaitFor([this] { return sequences == 1; }, 30000));

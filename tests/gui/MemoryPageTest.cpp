@@ -110,6 +110,7 @@ class MemoryPageTest : public GuiTest {
             if (!text.empty())
                 infos.push_back({text, colour});
         });
+        page.SetHost(*infoWatch);
         page.OnLinkLost = [this](TPage*) {
             events.push_back("lost");
             session.Disconnect();

@@ -135,6 +135,7 @@ using PageContractTest = BoardPageTest;
 
 TEST_F(PageContractTest, ControlsFollowTheSessionAndThePagesOwnAnswer) {
     ContractPage page;
+    page.SetHost(*infoWatch);
     page.AttachBoard(&session);
     EXPECT_EQ(page.calls, (Calls{"attached", "enable"}));
     EXPECT_EQ(LastInfo().text, "") << "attaching clears the info line";

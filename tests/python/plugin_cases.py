@@ -12,9 +12,9 @@ def test_the_board_fixture_is_open_on_the_virtual_board(kbr370_vboard, kbr370_bo
 
 def test_each_test_has_a_fresh_board(kbr370_vboard, kbr370_board):
     assert kbr370_vboard.ctl("get", "leds") == "0x00000000"
-    kbr370_vboard.ctl("fault", "status:1")
+    kbr370_vboard.ctl("sd", "remove")
     try:
-        kbr370_board.set_leds(1)
+        kbr370_board.sd()
     except kbr370.BoardRefused:
         pass
     else:

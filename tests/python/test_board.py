@@ -1,6 +1,7 @@
 """Every board operation of the module against the virtual board, checked at
 the board through its control socket."""
 
+import ast
 import json
 import os
 import subprocess
@@ -97,6 +98,30 @@ def test_memories_round_trip_with_progress(board):
     assert board.memory("eeprom").read(4090) == bytes(6)
 
 
+def test_save_writes_what_kbr370_mem_read_writes(vb, board, tmp_path):
+    sram = board.memory("sram")
+    sram.write(0x100, bytes(range(200)))
+    board.close()
+    for name, extra in (("a.ihex", []), ("a.srec", []), ("a.txt", ["--format", "hex"])):
+        subprocess.run([kbr370.program("kbr370"), "mem", "read", "sram", "0x100", "200", "-o",
+                        str(tmp_path / ("cli-" + name))] + extra, check=True, capture_output=True,
+                       env=dict(os.environ, KBR370_VBOARD_DIR=vb.dir))
+    board.connect()
+    sram.save(tmp_path / "a.ihex", 0x100, 200)
+    sram.save(str(tmp_path / "a.srec"), 0x100, 200)
+    sram.save(tmp_path / "a.txt", 0x100, 200, format="hex")
+    for name in ("a.ihex", "a.srec", "a.txt"):
+        assert (tmp_path / name).read_bytes() == (tmp_path / ("cli-" + name)).read_bytes()
+    with pytest.raises(ValueError, match="ihex"):
+        sram.save(tmp_path / "b", format="elf")
+    # A read that fails leaves no file behind.
+    vb.ctl("fault", "disconnect")
+    with pytest.raises(kbr370.LinkError):
+        sram.save(tmp_path / "c.bin", 0, 100000)
+    assert sorted(p.name for p in tmp_path.iterdir() if not p.name.startswith(("a.", "cli-"))) == []
+    board.connect()
+
+
 def test_flash_erase_counts_its_steps(vb, board):
     vb.ctl("erase", "steps", "4")
     vb.ctl("erase", "step-ms", "1")
@@ -172,6 +197,12 @@ def test_selftest_runs_the_chosen_areas_and_writes_its_report(vb, board, tmp_pat
     assert not result.passed and result.completed
     failed = [c for c in result.checks if c.result == "failed"]
     assert failed and failed[0].area == "sd" and "SDCARD" in failed[0].message
+    # A person at the board: the LEDs seen, the LCD not.
+    questions = []
+    result = board.selftest(only=["leds", "lcd"],
+                            ask=lambda question: questions.append(question) or "LED" in question)
+    assert len(questions) == 2
+    assert [(c.area, c.result) for c in result.checks] == [("leds", "passed"), ("lcd", "failed")]
 
 
 def test_the_module_runs_kbr370_and_documents_itself(vb):
@@ -182,6 +213,17 @@ def test_the_module_runs_kbr370_and_documents_itself(vb):
         theirs = subprocess.run([kbr370.program("kbr370")] + args, capture_output=True, env=env)
         assert (ours.returncode, ours.stdout, ours.stderr) == (
             theirs.returncode, theirs.stdout, theirs.stderr)
+    stubbed = set()
+    for node in ast.walk(ast.parse(open(kbr370.__file__ + "i").read())):
+        if isinstance(node, (ast.FunctionDef, ast.ClassDef)):
+            stubbed.add(node.name)
+    public = set(kbr370.__all__)
+    for name in kbr370.__all__:
+        item = getattr(kbr370, name)
+        if isinstance(item, type):
+            public |= {m for m, v in vars(item).items() if not m.startswith("_")
+                       and (callable(v) or isinstance(v, property))}
+    assert public - {"SELFTEST_AREAS", "PROGRAM_DIRECTORY"} - stubbed == set()
     undocumented = []
     for name in kbr370.__all__:
         item = getattr(kbr370, name)

@@ -101,23 +101,35 @@ def test_the_progress_callables_exception_ends_the_transfer(own):
 
 def test_other_threads_run_while_the_board_works(own):
     vb, board = own
+    sram = board.memory("sram")
+    pattern = bytes(range(251)) * 320
+    sram.write(0, pattern)
     vb.ctl("link", "rate", "200000")
-    ticks = []
-    stop = threading.Event()
+    ticks, lit, stop = [], [], threading.Event()
 
     def count():
         while not stop.is_set():
             ticks.append(1)
             time.sleep(0.01)
-    counter = threading.Thread(target=count)
-    counter.start()
+
+    def light():
+        # The board is one link: these wait for the read's exchanges.
+        while not stop.is_set():
+            board.set_leds(len(lit))
+            lit.append(1)
+    threads = [threading.Thread(target=count), threading.Thread(target=light)]
+    for t in threads:
+        t.start()
     try:
-        board.memory("sram").read(0, 80000)  # about 0.4 s on the paced link
+        back = sram.read(0, len(pattern))  # about 0.4 s on the paced link
     finally:
         stop.set()
-        counter.join()
+        for t in threads:
+            t.join()
         vb.ctl("link", "rate", "off")
-    assert len(ticks) >= 10
+    assert back == pattern
+    assert len(ticks) >= 10 and lit
+    assert vb.ctl("get", "leds") == f"0x{len(lit) - 1:08X}"
 
 
 def test_ctrl_c_during_the_selftest_puts_memory_back_and_writes_the_report(own, tmp_path):

@@ -1,0 +1,18 @@
+#pragma once
+#include <cstdint>
+
+#include "core/devices/DeviceResult.h"
+
+class TBoardConnection;
+
+// The board's 27 red and green LEDs.
+namespace kbr::devices {
+
+inline constexpr unsigned kLedCount = 27;
+// Every LED lit.
+inline constexpr uint32_t kAllLeds = (uint32_t{1} << kLedCount) - 1;
+
+// Lights LED i for each bit i of `bits` (bits 0-26); the others go dark.
+TDeviceResult SetLeds(TBoardConnection& connection, uint32_t bits);
+
+} // namespace kbr::devices

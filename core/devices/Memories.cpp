@@ -1,0 +1,58 @@
+#include "core/devices/Memories.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include <fmt/format.h>
+
+#include "core/BoardConnection.h"
+#include "core/jobs/MemoryTransfer.h"
+
+namespace kbr::devices {
+
+namespace {
+
+// A transfer that stopped: the link is lost, with where it broke off.
+TMemoryResult Ended(TBoardConnection& connection, const TMemoryTransfer::TResult& r,
+                    const char* verb, const TMemory& memory, uint32_t address) {
+    TMemoryResult result;
+    result.done = r.done;
+    if (r.Ok())
+        return result;
+    result.outcome = TOutcome::LinkFailed;
+    result.reason = fmt::format("{} {} failed at address 0x{:X}", verb, memory.argument,
+                                address + r.done);
+    connection.LoseLink(result.reason);
+    return result;
+}
+
+} // namespace
+
+const TMemory* FindMemory(std::string_view name) {
+    for (const TMemory& m : kMemories) {
+        const std::string_view want = m.argument;
+        if (std::equal(name.begin(), name.end(), want.begin(), want.end(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == b;
+            }))
+            return &m;
+    }
+    return nullptr;
+}
+
+TMemoryResult ReadMemory(TBoardConnection& connection, const TMemory& memory, uint32_t address,
+                         uint32_t count, std::vector<uint8_t>& out) {
+    out.assign(count, 0);
+    const auto r = TMemoryTransfer(connection.Board())
+                       .ReadInto(memory, address, count, TMemoryTransfer::ReadPlan(), out.data());
+    return Ended(connection, r, "reading", memory, address);
+}
+
+TMemoryResult WriteMemory(TBoardConnection& connection, const TMemory& memory, uint32_t address,
+                          const std::vector<uint8_t>& bytes) {
+    const auto r = TMemoryTransfer(connection.Board())
+                       .Write(memory, address, bytes.data(), static_cast<uint32_t>(bytes.size()),
+                              TMemoryTransfer::WritePlan());
+    return Ended(connection, r, "writing", memory, address);
+}
+
+} // namespace kbr::devices
