@@ -42,16 +42,20 @@ screenshots: build
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 	@scripts/udev-rule.sh $(PREFIX)
+	@packaging/python-path.sh $(PREFIX)
 
-# The Debian package, into $(BUILD_DIR)/, checked by lintian when it is
-# installed: its warnings are shown, an error fails.
+# The Debian packages, into $(BUILD_DIR)/: kbr370-tools, kbr370 (the panel,
+# when Qt is there) and python3-kbr370 (when the module is built), each
+# checked by lintian when it is installed: an error or a warning fails.
+DEBS = kbr370-tools kbr370 python3-kbr370
 package: build
+	rm -f $(foreach deb,$(DEBS),$(BUILD_DIR)/$(deb)_*.deb)
 	cd $(BUILD_DIR) && cpack -G DEB
-	@deb=$$(ls -t $(BUILD_DIR)/kbr370_*.deb | head -n 1); \
+	@debs=$$(ls $(foreach deb,$(DEBS),$(BUILD_DIR)/$(deb)_*.deb) 2>/dev/null); \
 	if command -v lintian >/dev/null; then \
-	  echo "lintian $$deb"; lintian --fail-on error "$$deb"; \
+	  echo "lintian" $$debs; lintian --fail-on error,warning $$debs; \
 	else \
-	  echo "lintian is not installed: $$deb was not checked (apt install lintian)"; \
+	  echo "lintian is not installed: the packages were not checked (apt install lintian)"; \
 	fi
 
 clean:

@@ -17,7 +17,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 DESTDIR="$work/stage" cmake --install "$build" --prefix /usr >"$work/install.log" || { cat "$work/install.log"; fail "install"; }
 root="$work/stage/usr"
 panel_files="lib/kbr370/kbr370-panel share/applications/kbr370-panel.desktop
-  share/icons/hicolor/scalable/apps/kbr370-panel.svg share/man/man1/kbr370-panel.1.gz"
+  share/icons/hicolor/scalable/apps/kbr370-panel.svg share/man/man1/kbr370-panel.1.gz
+  share/doc/kbr370/copyright share/doc/kbr370/changelog.gz"
 programs="kbr370 kbr370-vboard"
 if [ "$kind" = panel ]; then
   programs="kbr370-panel $programs"
@@ -31,7 +32,7 @@ for f in lib/kbr370/kbr370 lib/kbr370/kbr370-vboard \
          lib/kbr370/ZOLVANE_JTAG.DLL lib/kbr370/ZOLVANE_DOWNLOAD.DLL lib/kbr370/KBR_370_ControlPanel.sof \
          lib/udev/rules.d/60-kbr370-usb-blaster.rules share/bash-completion/completions/kbr370 \
          share/man/man1/kbr370.1.gz share/man/man1/kbr370-vboard.1.gz \
-         share/doc/kbr370/copyright share/doc/kbr370/changelog.gz $panel_files; do
+         share/doc/kbr370-tools/copyright share/doc/kbr370-tools/changelog.gz $panel_files; do
   [ -f "$root/$f" ] || fail "$f not installed"
 done
 [ "$(readlink "$root/share/bash-completion/completions/kbr370-vboard")" = kbr370 ] ||
@@ -43,6 +44,14 @@ for product in 6001 6002 6003 6010 6810; do
   grep -q "ATTR{idVendor}==\"09fb\", ATTR{idProduct}==\"$product\".*uaccess" \
     "$root/lib/udev/rules.d/60-kbr370-usb-blaster.rules" || fail "udev rule lacks 09fb:$product"
 done
+# The Python module, when the build made it, where python3 looks for /usr.
+if [ -d "$build/python/kbr370" ]; then
+  for f in kbr370/__init__.py kbr370/pytest_plugin.py; do
+    [ -f "$root/lib/python3/dist-packages/$f" ] || fail "lib/python3/dist-packages/$f not installed"
+  done
+  ls "$root/lib/python3/dist-packages/kbr370/"_kbr370.*.so >/dev/null 2>&1 || fail "the Python extension is not installed"
+  [ -z "$(find "$root/lib/python3" -name __pycache__)" ] || fail "byte code installed"
+fi
 if [ "$kind" != panel ]; then
   :
 elif command -v desktop-file-validate >/dev/null; then
