@@ -1,5 +1,7 @@
 #include "python/BoardHandle.h"
 
+#include "core/formats/ContentFile.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -334,6 +336,38 @@ void TBoardHandle::Save(const kbr::devices::TMemory& memory, uint32_t address, u
     const std::string end = encoder->Finish();
     if (!file.Write(end.data(), end.size()) || !file.Commit())
         throw TBoardError("writing " + path + " failed: " + std::strerror(errno));
+}
+
+uint64_t TBoardHandle::Load(const kbr::devices::TMemory& memory, uint32_t address,
+                            const std::string& path, std::optional<TContentFormat> format,
+                            py::object progress) {
+    std::vector<TImageSegment> segments;
+    try {
+        segments = ReadContentFile(path, format, memory.size - address);
+    } catch (const TContentFileError& e) {
+        throw py::value_error(e.what());
+    }
+    uint64_t total = 0;
+    for (const TImageSegment& segment : segments) {
+        if (address + segment.End() > memory.size)
+            throw py::value_error(path + " does not fit in " + memory.argument + " from that address");
+        total += segment.bytes.size();
+    }
+    TOperation op(host, std::move(progress));
+    for (const TImageSegment& segment : segments) {
+        const auto at = static_cast<uint32_t>(address + segment.address);
+        const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
+            return Transfer().Write(memory, at, segment.bytes.data(),
+                                    static_cast<uint32_t>(segment.bytes.size()),
+                                    TMemoryTransfer::WritePlan());
+        });
+        if (!result.Ok()) {
+            op.End();
+            TransferFailed(impl->connection, result, "writing", memory, at);
+        }
+    }
+    op.End();
+    return total;
 }
 
 void TBoardHandle::Rs232Send(const std::string& bytes) {

@@ -57,6 +57,13 @@ class TBoardHandle {
     void Save(const kbr::devices::TMemory& memory, uint32_t address, uint32_t count,
               const std::string& path, TContentFormat format, pybind11::object progress);
 
+    // Writes the content file `path` (in `format`, else the one of its name)
+    // from `address` on, as `kbr370 mem write` does; returns the bytes written.
+    // A file that cannot be read or does not fit is a ValueError, before the
+    // board is touched.
+    uint64_t Load(const kbr::devices::TMemory& memory, uint32_t address, const std::string& path,
+                  std::optional<TContentFormat> format, pybind11::object progress);
+
     void Rs232Send(const std::string& bytes);
     // Monitoring mode of `channel` on; each tick the device's news, decoded
     // (bytes for RS232, (buttons, dx, dy) reports for PS/2, (code, key) for

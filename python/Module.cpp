@@ -174,6 +174,14 @@ PYBIND11_MODULE(_kbr370, m) {
                  b.Save(MemoryNamed(memory), address, count, path, ContentFormatFor(path, format),
                         std::move(progress));
              })
+        .def("load",
+             [](TBoardHandle& b, const std::string& memory, uint32_t address,
+                const std::string& path, const std::string& format, py::object progress) {
+                 std::optional<TContentFormat> chosen;
+                 if (!format.empty())
+                     chosen = ContentFormatFor(path, format);
+                 return b.Load(MemoryNamed(memory), address, path, chosen, std::move(progress));
+             })
         .def("rs232_send", [](TBoardHandle& b, const py::bytes& data) { b.Rs232Send(data); })
         .def("watch_start", &TBoardHandle::WatchStart)
         .def("watch_tick", &TBoardHandle::WatchTick)

@@ -374,6 +374,18 @@ class Memory:
         self._board._handle.save(self.argument, address, count, path, _format(format),
                                  _progress(progress))
 
+    def load(self, path, address=0, format=None, progress=None):
+        """Writes the content file ``path`` from ``address`` on, as ``kbr370
+        mem write`` does: ``format`` as for :meth:`save`, else the one of the
+        file's extension; a record file's records go to their own addresses
+        from ``address``. Returns the bytes written. A file that cannot be
+        read or does not fit raises :class:`ValueError` before the board is
+        touched."""
+        _integer(address, f"{self.argument} address", 0, self.size - 1)
+        path = _os.fspath(path)
+        return self._board._handle.load(self.argument, address, path, _format(format),
+                                        _progress(progress))
+
     def erase(self, progress=None):
         """Erases the whole flash, step by step; ``progress(done, total)``
         counts the steps. Only the flash can be erased (:class:`ValueError`)."""

@@ -122,6 +122,19 @@ def test_save_writes_what_kbr370_mem_read_writes(vb, board, tmp_path):
     board.connect()
 
 
+def test_load_places_each_record_where_it_belongs(board, tmp_path):
+    sram = board.memory("sram")
+    sram.write(0x1000, bytes(64))
+    (tmp_path / "a.srec").write_text("S1060010AABBCCB8\nS9030000FC\n")
+    assert sram.load(tmp_path / "a.srec", 0x1000) == 3
+    assert sram.read(0x1010, 4) == b"\xaa\xbb\xcc\x00"
+    (tmp_path / "big.bin").write_bytes(bytes(16))
+    with pytest.raises(ValueError):
+        sram.load(tmp_path / "big.bin", sram.size - 8)
+    with pytest.raises(ValueError):
+        sram.load(tmp_path / "missing.bin")
+
+
 def test_flash_erase_counts_its_steps(vb, board):
     vb.ctl("erase", "steps", "4")
     vb.ctl("erase", "step-ms", "1")
