@@ -5,7 +5,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev l
           libbenchmark-dev libcli11-dev libfmt-dev nlohmann-json3-dev zlib1g-dev fonts-liberation libqt6svg6 xvfb
           desktop-file-utils dpkg-dev file help2man man-db bash-completion
           libxml2-utils
-          python3-jsonschema)
+          python3-jsonschema pybind11-dev python3-dev python3-pytest lintian)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
