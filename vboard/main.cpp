@@ -14,6 +14,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <string_view>
 #include <thread>
 #include <unistd.h>
 
@@ -278,6 +279,26 @@ pid_t ReadPid(const std::string& dir) {
     return (*end == '\n' || *end == '\0') && pid > 0 && pid < INT32_MAX ? pid_t(pid) : 0;
 }
 
+// Whether `pid` still runs. One that has ended but whose parent has not yet
+// collected it (a zombie) has done all it will: waiting for it to vanish would
+// wait on its parent, which may be the very program that asked for the stop.
+bool Running(pid_t pid) {
+    if (kill(pid, 0) != 0)
+        return false;
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
+    FILE* stat = std::fopen(path, "re");
+    if (!stat)
+        return true;
+    char text[512] = {};
+    const size_t n = std::fread(text, 1, sizeof text - 1, stat);
+    std::fclose(stat);
+    // "pid (name) state ...": the name may hold anything, the state follows its last ')'.
+    const std::string_view line(text, n);
+    const size_t paren = line.rfind(')');
+    return paren == std::string_view::npos || paren + 2 >= line.size() || line[paren + 2] != 'Z';
+}
+
 int Stop(const std::string& dir) {
     std::string why;
     switch (platform::CheckVBoardDirectory(dir, why)) {
@@ -309,7 +330,7 @@ int Stop(const std::string& dir) {
     }
     // The lock goes a moment before the process has removed its directory.
     for (deadline = steady_clock::now() + seconds(5);
-         kill(pid, 0) == 0 && steady_clock::now() < deadline;)
+         Running(pid) && steady_clock::now() < deadline;)
         std::this_thread::sleep_for(milliseconds(5));
     return 0;
 }

@@ -253,7 +253,8 @@ TEST(CliStreams, AClosedOrDeadStandardOutputEndsTheStreamsAtOnce) {
 
 TEST(CliStreams, ReconnectCarriesOnAcrossACutLinkAndARestartedBoard) {
     TestVBoard vb;
-    CliRun watch({"rs232", "receive", "--reconnect"});
+    // A cut link is found when a reply does not come in the time limit.
+    CliRun watch({"--time-limit", "500", "rs232", "receive", "--reconnect"});
     ASSERT_TRUE(WaitForModes(vb, kRs232On));
     vb.CtlOk("rs232 push 6869");
     ASSERT_TRUE(watch.WaitForOutput("hi"));
@@ -281,7 +282,7 @@ TEST(CliStreams, ReconnectCarriesOnAcrossACutLinkAndARestartedBoard) {
     EXPECT_EQ(vb.CtlOk("get modes"), kAllOff);
 
     // Without --reconnect a lost link ends the stream as a failure.
-    CliRun once({"rs232", "receive"});
+    CliRun once({"--time-limit", "500", "rs232", "receive"});
     ASSERT_TRUE(WaitForModes(vb, kRs232On));
     vb.CtlOk("fault disconnect");
     r = once.Wait();

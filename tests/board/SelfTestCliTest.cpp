@@ -130,7 +130,8 @@ TEST(CliSelfTest, LostOrUnreachableBoardEndsWithStatusOneAndAPartialReport) {
     TestVBoard vb;
     TempDir files;
     const std::string report = files.File("r.json");
-    CliRun run({"selftest", "--only", "link,memories", "--json", report});
+    // A cut link is found when a reply does not come in the time limit.
+    CliRun run({"--time-limit", "500", "selftest", "--only", "link,memories", "--json", report});
     // Cut the link once the memories are under way.
     for (int i = 0; i < 400 && !Contains(run.OutputSoFar(), "SRAM data bus"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -410,7 +410,11 @@ TEST(VBoardProcess, CtlSendsOneCommandAndListsThem) {
     EXPECT_EQ(RunVBoard("ctl --dir " + gone + " status", &out), 1);
     EXPECT_EQ(out, "kbr370-vboard: no virtual board answers in " + gone +
                        ": start one with `kbr370-vboard serve --dir " + gone + "`\n");
+    // The board is the test's child, not collected while stop runs: stop
+    // sees it has ended rather than waiting out its deadline.
+    const auto stopping = std::chrono::steady_clock::now();
     EXPECT_EQ(RunVBoard("stop --dir " + vb.Dir()), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, std::chrono::seconds(4));
     EXPECT_EQ(RunVBoard("ctl --dir " + vb.Dir() + " status", &out), 1);
     EXPECT_NE(out.find(vb.Dir() + ": start one with `kbr370-vboard serve`"), std::string::npos)
         << "the board's usual folder: " << out;
