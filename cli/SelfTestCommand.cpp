@@ -20,6 +20,7 @@
 #include "cli/StopSignals.h"
 #include "cli/YesNoQuestion.h"
 #include "core/BoardConnection.h"
+#include "platform/System.h"
 #include "core/formats/ReportFormat.h"
 #include "core/jobs/ReportParts.h"
 #include "core/jobs/SelfTest.h"
@@ -35,15 +36,6 @@ struct TArguments {
     // The file of each report format, in the registry's order; empty: not asked for.
     std::vector<std::string> reports = std::vector<std::string>(ReportFormats().size());
 };
-
-std::string NowUtc() {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
-}
 
 // A report asked for: its format and the file it goes to.
 struct TReportFile {
@@ -121,7 +113,7 @@ void RunSelfTest(THost& host, const TArguments& a, const std::vector<std::string
 
     TSelfTestReport report;
     report.toolVersion = kKbrVersion;
-    report.startedUtc = NowUtc();
+    report.startedUtc = platform::UtcTimestamp();
     report.full = a.full;
     report.destructive = a.destructive;
     report.interactive = a.interactive;
