@@ -67,12 +67,23 @@ class TBoardHandle::TOperation {
     }
     // Raises a KeyboardInterrupt or the progress callable's exception.
     void End() { host.End(); }
+    // RunHolding, then End: a whole transfer.
+    template <class F> auto RunHoldingToEnd(TBoardConnection& connection, F&& work) {
+        auto result = RunHolding(connection, std::forward<F>(work));
+        End();
+        return result;
+    }
 
   private:
     TPythonHost& host;
 };
 
 namespace {
+
+// A bytes-like object's bytes, however its items are sized.
+std::pair<const uint8_t*, uint32_t> BytesOf(const py::buffer_info& info) {
+    return {static_cast<const uint8_t*>(info.ptr), static_cast<uint32_t>(info.size * info.itemsize)};
+}
 
 // Raises the operation's failure; the connection has dropped a failed link.
 void Check(const TDeviceResult& result) {
@@ -257,11 +268,10 @@ py::bytes TBoardHandle::Read(const kbr::devices::TMemory& memory, uint32_t addre
     // The bytes object is filled in place: a 128 MiB read costs 128 MiB once.
     py::bytes out(nullptr, count);
     auto* buffer = reinterpret_cast<uint8_t*>(PyBytes_AS_STRING(out.ptr()));
-    TOperation op(host, std::move(progress));
-    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
-        return Transfer().ReadInto(memory, address, count, TMemoryTransfer::ReadPlan(), buffer);
-    });
-    op.End();
+    const TMemoryTransfer::TResult result =
+        TOperation(host, std::move(progress)).RunHoldingToEnd(impl->connection, [&] {
+            return Transfer().ReadInto(memory, address, count, TMemoryTransfer::ReadPlan(), buffer);
+        });
     if (!result.Ok())
         TransferFailed(impl->connection, result, "reading", memory, address);
     return out;
@@ -270,13 +280,11 @@ py::bytes TBoardHandle::Read(const kbr::devices::TMemory& memory, uint32_t addre
 void TBoardHandle::Write(const kbr::devices::TMemory& memory, uint32_t address,
                          const py::buffer& data, py::object progress) {
     const py::buffer_info info = data.request();
-    const auto count = static_cast<uint32_t>(info.size * info.itemsize);
-    TOperation op(host, std::move(progress));
-    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
-        return Transfer().Write(memory, address, static_cast<const uint8_t*>(info.ptr), count,
-                              TMemoryTransfer::WritePlan());
-    });
-    op.End();
+    const auto [bytes, count] = BytesOf(info);
+    const TMemoryTransfer::TResult result =
+        TOperation(host, std::move(progress)).RunHoldingToEnd(impl->connection, [&] {
+            return Transfer().Write(memory, address, bytes, count, TMemoryTransfer::WritePlan());
+        });
     if (!result.Ok())
         TransferFailed(impl->connection, result, "writing", memory, address);
 }
@@ -284,13 +292,11 @@ void TBoardHandle::Write(const kbr::devices::TMemory& memory, uint32_t address,
 std::optional<uint32_t> TBoardHandle::Verify(const kbr::devices::TMemory& memory, uint32_t address,
                                              const py::buffer& data, py::object progress) {
     const py::buffer_info info = data.request();
-    const auto count = static_cast<uint32_t>(info.size * info.itemsize);
-    TOperation op(host, std::move(progress));
-    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
-        return Transfer().Verify(memory, address, static_cast<const uint8_t*>(info.ptr), count,
-                               TMemoryTransfer::ReadPlan());
-    });
-    op.End();
+    const auto [bytes, count] = BytesOf(info);
+    const TMemoryTransfer::TResult result =
+        TOperation(host, std::move(progress)).RunHoldingToEnd(impl->connection, [&] {
+            return Transfer().Verify(memory, address, bytes, count, TMemoryTransfer::ReadPlan());
+        });
     if (result.outcome == TTransferOutcome::Differs)
         return address + result.done;
     if (!result.Ok())
