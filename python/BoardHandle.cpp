@@ -277,26 +277,30 @@ py::bytes TBoardHandle::Read(const kbr::devices::TMemory& memory, uint32_t addre
     return out;
 }
 
-void TBoardHandle::Write(const kbr::devices::TMemory& memory, uint32_t address,
-                         const py::buffer& data, py::object progress) {
+TMemoryTransfer::TResult TBoardHandle::PassBytes(const kbr::devices::TMemory& memory,
+                                                 uint32_t address, const py::buffer& data,
+                                                 py::object progress, bool verify) {
     const py::buffer_info info = data.request();
     const auto [bytes, count] = BytesOf(info);
+    return TOperation(host, std::move(progress)).RunHoldingToEnd(impl->connection, [&] {
+        TMemoryTransfer transfer = Transfer();
+        return verify ? transfer.Verify(memory, address, bytes, count, TMemoryTransfer::ReadPlan())
+                      : transfer.Write(memory, address, bytes, count, TMemoryTransfer::WritePlan());
+    });
+}
+
+void TBoardHandle::Write(const kbr::devices::TMemory& memory, uint32_t address,
+                         const py::buffer& data, py::object progress) {
     const TMemoryTransfer::TResult result =
-        TOperation(host, std::move(progress)).RunHoldingToEnd(impl->connection, [&] {
-            return Transfer().Write(memory, address, bytes, count, TMemoryTransfer::WritePlan());
-        });
+        PassBytes(memory, address, data, std::move(progress), false);
     if (!result.Ok())
         TransferFailed(impl->connection, result, "writing", memory, address);
 }
 
 std::optional<uint32_t> TBoardHandle::Verify(const kbr::devices::TMemory& memory, uint32_t address,
                                              const py::buffer& data, py::object progress) {
-    const py::buffer_info info = data.request();
-    const auto [bytes, count] = BytesOf(info);
     const TMemoryTransfer::TResult result =
-        TOperation(host, std::move(progress)).RunHoldingToEnd(impl->connection, [&] {
-            return Transfer().Verify(memory, address, bytes, count, TMemoryTransfer::ReadPlan());
-        });
+        PassBytes(memory, address, data, std::move(progress), true);
     if (result.outcome == TTransferOutcome::Differs)
         return address + result.done;
     if (!result.Ok())

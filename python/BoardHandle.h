@@ -84,6 +84,11 @@ class TBoardHandle {
   private:
     class TOperation;
     TMemoryTransfer Transfer();
+    // Writes a bytes-like object's bytes from `address` on, or with `verify`
+    // compares them, as one whole transfer.
+    TMemoryTransfer::TResult PassBytes(const kbr::devices::TMemory& memory, uint32_t address,
+                                       const pybind11::buffer& data, pybind11::object progress,
+                                       bool verify);
     struct TImpl;
 
     TPythonHost host; // before the connection, which tells it everything

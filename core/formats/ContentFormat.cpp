@@ -41,6 +41,12 @@ class TPanelHexEncoder : public TContentEncoder {
     std::string Finish() override { return {}; }
 };
 
+// A format whose text does not depend on where the bytes came from.
+template <typename T>
+std::unique_ptr<TContentEncoder> WholeEncoder(uint32_t, uint32_t, std::string_view) {
+    return std::make_unique<T>();
+}
+
 // What a .hex file is read as: other tools name their Intel HEX files so.
 TContentFormat HexOrIntelHex(std::string_view start) {
     return !start.empty() && start[0] == ':' ? TContentFormat::IntelHex : TContentFormat::PanelHex;
@@ -59,9 +65,7 @@ const std::vector<TContentFormatRow>& ContentFormats() {
          .writeHelp = "binary",
          .raw = true,
          .panel = true,
-         .encoder = [](uint32_t, uint32_t, std::string_view) -> std::unique_ptr<TContentEncoder> {
-             return std::make_unique<TBinaryEncoder>();
-         },
+         .encoder = &WholeEncoder<TBinaryEncoder>,
          .decoder = &DecodeBinaryContent},
         {.format = TContentFormat::PanelHex,
          .name = "hex",
@@ -74,9 +78,7 @@ const std::vector<TContentFormatRow>& ContentFormats() {
          .panel = true,
          .dialogFilter = "Hex files (*.HEX)|*.hex",
          .readAs = &HexOrIntelHex,
-         .encoder = [](uint32_t, uint32_t, std::string_view) -> std::unique_ptr<TContentEncoder> {
-             return std::make_unique<TPanelHexEncoder>();
-         },
+         .encoder = &WholeEncoder<TPanelHexEncoder>,
          .decoder = &DecodePanelHexContent},
         {.format = TContentFormat::IntelHex,
          .name = "ihex",
