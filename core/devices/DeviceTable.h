@@ -5,6 +5,9 @@
 
 #include "wire/WireFacts.h"
 
+// What each device's self-test checks run in (core/jobs/CheckRun.h).
+class TCheckRun;
+
 // Every device of the board, one row each, and the one place its facts are
 // written: the channel it is reached on, how often a watcher reads it, the
 // words the user reads when it fails, its frame on the board picture and the
@@ -44,11 +47,15 @@ struct TDeviceRow {
     TDeviceTexts line = {};
 };
 
-// The self-test areas in the order a run takes them; each row names one.
-inline constexpr std::array<const char*, 13> kAreas = {
-    "link", "memories", "sd",     "hsmc", "usb", "ir",  "ps2",
-    "rs232", "inputs",  "leds",   "seg7", "lcd", "vga",
+// A self-test area and its checks, written beside the operations of the
+// device it checks.
+struct TArea {
+    const char* name;
+    void (*check)(TCheckRun& run);
 };
+
+// The self-test areas in the order a run takes them; each row names one.
+extern const std::array<TArea, 13> kAreas;
 
 // In the order the board is drawn: the SD slot before the LCD, which lies
 // partly over it.

@@ -4,6 +4,8 @@
 
 #include "board/Board.h"
 #include "core/devices/Devices.h"
+#include "core/devices/MemoryModel.h"
+#include "core/jobs/CheckRun.h"
 
 namespace {
 
@@ -82,6 +84,42 @@ TDeviceValue<THsmcResult> RunHsmcTest(TBoardConnection& connection) {
     if (!result.Ok())
         return result;
     return {std::move(result), HsmcResultOf(mask8, mask40)};
+}
+
+void CheckHsmc(TCheckRun& run) {
+    using TResult = TCheckResult::Result;
+    run.Check("hsmc", "loopback", [&](TCheckResult& r) {
+        bool done = false;
+        uint32_t mask8 = 0;
+        uint64_t mask40 = 0;
+        if (!run.Answered(run.Board().RunLoopbackTest(done, 0, mask8, mask40), r, kHsmc.failed))
+            return;
+        if (!done) {
+            r.result = TResult::Failed;
+            r.message = std::string(kHsmc.failed) + ": the board refused it";
+            return;
+        }
+        r.details = {{"transceiver_mask", FormatText("0x%02X", mask8)},
+                     {"pio_mask", FormatText("0x%010llX", (unsigned long long)mask40)}};
+        r.message = "every pin loops back";
+        if (HsmcPassed(mask8, mask40))
+            return;
+        std::string pins;
+        auto fail = [&](const char* group, std::string line) {
+            // As the page lists them, less the padding and line ends.
+            line.erase(line.find_last_not_of(" \r\n") + 1);
+            r.failures.push_back({{"group", group}, {"pins", line}});
+            pins += (pins.empty() ? "" : ", ") + line;
+        };
+        for (int g = 0; g < 4; ++g)
+            if (mask8 >> g & 1)
+                fail("transceiver", HsmcTransceiverLine(g));
+        for (int j = 0; j < 40; ++j)
+            if (mask40 >> j & 1)
+                fail("pio", HsmcPinPairLine(j));
+        r.result = TResult::Failed;
+        r.message = std::string(kHsmc.ng) + ": " + pins;
+    });
 }
 
 } // namespace kbr::devices

@@ -44,4 +44,7 @@ THsmcResult HsmcResultOf(uint32_t mask8, uint64_t mask40);
 // the test ran, passed or not; refused when the board would not run it.
 TDeviceValue<THsmcResult> RunHsmcTest(TBoardConnection& connection);
 
+// The self test's "hsmc" area: the loopback test.
+void CheckHsmc(TCheckRun& run);
+
 } // namespace kbr::devices

@@ -24,4 +24,7 @@ struct TInputs {
 // Reads the keys and switches once.
 TDeviceValue<TInputs> ReadInputs(TBoardConnection& connection);
 
+// The self test's "inputs" area: the keys and switches, pressed and moved by a person.
+void CheckInputs(TCheckRun& run);
+
 } // namespace kbr::devices

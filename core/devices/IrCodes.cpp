@@ -1,4 +1,6 @@
 #include "core/devices/IrCodes.h"
+#include "core/devices/Devices.h"
+#include "core/jobs/CheckRun.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -88,6 +90,10 @@ TDeviceValue<std::vector<TIrCode>> ReadIrCodes(TBoardConnection& connection, TDe
         return TDeviceResult(read);
     return {TDeviceResult::Done(),
             DecodeIrCodes(read.value.data(), static_cast<uint32_t>(read.value.size()))};
+}
+
+void CheckIr(TCheckRun& run) {
+    run.Monitoring("ir", kIr.channel, kIr.refused);
 }
 
 } // namespace kbr::devices

@@ -51,4 +51,7 @@ std::vector<TIrCode> DecodeIrCodes(const uint8_t* codes, uint32_t count);
 // channel, its mode switched on.
 TDeviceValue<std::vector<TIrCode>> ReadIrCodes(TBoardConnection& connection, TDeviceWatch& watch);
 
+// The self test's "ir" area: its monitoring mode goes on and off.
+void CheckIr(TCheckRun& run);
+
 } // namespace kbr::devices

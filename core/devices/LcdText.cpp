@@ -3,6 +3,8 @@
 #include <fmt/format.h>
 
 #include "board/Board.h"
+#include "core/devices/Devices.h"
+#include "core/jobs/CheckRun.h"
 
 std::vector<uint8_t> LcdText(const std::string& line0, const std::string& line1) {
     const std::string text = line0 + '\n' + line1 + '\n';
@@ -30,6 +32,25 @@ TDeviceResult SetLcdText(TBoardConnection& connection, const std::string& line0,
     return RunExchange(connection, row, [&](TBoard& b, bool& done) {
         return b.SendDeviceData(done, static_cast<uint8_t>(row.channel),
                                 static_cast<uint32_t>(text.size()), text.data());
+    });
+}
+
+void CheckLcd(TCheckRun& run) {
+    run.Check("lcd", "text", [&](TCheckResult& r) {
+        const std::string top = "KBR-370 selftest", bottom = "0123456789ABCDEF";
+        const std::vector<uint8_t> text = LcdText(top, bottom);
+        bool done = false;
+        if (!run.Answered(run.Board().SendDeviceData(done, kLcd.channel, uint32_t(text.size()),
+                                                     text.data()),
+                          r, kLcd.failed))
+            return;
+        if (!done) {
+            r.result = TCheckResult::Result::Failed;
+            r.message = kLcd.refused;
+            return;
+        }
+        r.message = "\"" + top + "\" / \"" + bottom + "\" shown";
+        run.Verdict(r, "Does the LCD show \"" + top + "\" above \"" + bottom + "\"?");
     });
 }
 

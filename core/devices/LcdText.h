@@ -27,4 +27,7 @@ std::string LcdLineFault(const std::string& line, int number);
 TDeviceResult SetLcdText(TBoardConnection& connection, const std::string& line0,
                          const std::string& line1);
 
+// The self test's "lcd" area: a text on both lines.
+void CheckLcd(TCheckRun& run);
+
 } // namespace kbr::devices

@@ -7,6 +7,8 @@
 
 #include "core/BoardConnection.h"
 #include "core/jobs/MemoryTransfer.h"
+#include "core/jobs/CheckRun.h"
+#include "core/jobs/MemoryCheck.h"
 
 namespace kbr::devices {
 
@@ -53,6 +55,22 @@ TMemoryResult WriteMemory(TBoardConnection& connection, const TMemory& memory, u
                        .Write(memory, address, bytes.data(), static_cast<uint32_t>(bytes.size()),
                               TMemoryTransfer::WritePlan());
     return Ended(connection, r, "writing", memory, address);
+}
+
+void CheckMemories(TCheckRun& run) {
+    TMemoryCheck check(run.Board(), run.Host());
+    TMemoryCheck::TOptions how;
+    how.full = run.Options().full;
+    how.destructive = run.Options().destructive;
+    for (const wire::TMemory& memory : wire::kMemories) {
+        if (run.Stopped())
+            return;
+        const TMemoryCheck::TRun one = check.Run(memory, how);
+        for (const TCheckResult& result : one.checks)
+            run.Add(result);
+        run.LeftChanged(one.unrestored);
+        run.Note(one.linkLost, one.aborted);
+    }
 }
 
 } // namespace kbr::devices

@@ -31,4 +31,7 @@ TMemoryResult ReadMemory(TBoardConnection& connection, const TMemory& memory, ui
 TMemoryResult WriteMemory(TBoardConnection& connection, const TMemory& memory, uint32_t address,
                           const std::vector<uint8_t>& bytes);
 
+// The self test's "memories" area: each memory by the memory checks (TMemoryCheck).
+void CheckMemories(TCheckRun& run);
+
 } // namespace kbr::devices

@@ -1,4 +1,6 @@
 #include "core/devices/Ps2Mouse.h"
+#include "core/devices/Devices.h"
+#include "core/jobs/CheckRun.h"
 
 #include <algorithm>
 
@@ -60,6 +62,10 @@ TDeviceValue<std::vector<TMouseReport>> ReadMouseReports(TBoardConnection& conne
         return TDeviceResult(read);
     return {TDeviceResult::Done(),
             DecodeMouseReports(pointer, read.value.data(), static_cast<uint32_t>(read.value.size()))};
+}
+
+void CheckPs2(TCheckRun& run) {
+    run.Monitoring("ps2", kPs2.channel, kPs2.refused);
 }
 
 } // namespace kbr::devices

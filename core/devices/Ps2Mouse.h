@@ -60,4 +60,7 @@ TDeviceValue<std::vector<TMouseReport>> ReadMouseReports(TBoardConnection& conne
                                                          TDeviceWatch& watch,
                                                          TMousePointer& pointer);
 
+// The self test's "ps2" area: its monitoring mode goes on and off.
+void CheckPs2(TCheckRun& run);
+
 } // namespace kbr::devices

@@ -5,6 +5,9 @@
 
 #include "board/Board.h"
 #include "core/devices/Devices.h"
+#include "core/DeviceWatch.h"
+#include "core/devices/MemoryModel.h"
+#include "core/jobs/CheckRun.h"
 
 std::vector<uint8_t> Rs232TransmitBytes(std::string_view text) {
     std::vector<uint8_t> bytes(text.begin(), text.end());
@@ -57,6 +60,73 @@ TDeviceValue<std::vector<uint8_t>> Rs232Receive(TBoardConnection& connection,
     if (received.outcome == TOutcome::Refused)
         received.reason = kRs232.failed;
     return received;
+}
+
+namespace {
+
+constexpr uint32_t kLoopbackWaitMs = 2000;
+
+void CheckLoopback(TCheckRun& run) {
+    using TResult = TCheckResult::Result;
+    run.Check("rs232", "loopback", [&](TCheckResult& r) {
+        if (!run.Options().rs232Loopback) {
+            r.result = TResult::Skipped;
+            r.message = "needs a loopback plug (--rs232-loopback)";
+            return;
+        }
+        const uint8_t channel = kRs232.channel;
+        std::vector<uint8_t> sent;
+        for (int c = 0x20; c < 0x7F; ++c)
+            sent.push_back(uint8_t(c));
+        r.details = {{"bytes", std::to_string(sent.size())}};
+        using TOutcome = TDeviceWatch::TOutcome;
+        TDeviceWatch watch(run.Board(), channel);
+        if (!run.Answered(watch.Start() != TOutcome::LinkFailed, r,
+                          "switching monitoring on failed"))
+            return;
+        // Whatever arrived before is not ours.
+        for (int i = 0; i < 8; ++i)
+            if (watch.Tick().count == 0)
+                break;
+        bool done = false;
+        bool ok = run.Board().SendDeviceData(done, channel, uint32_t(sent.size()), sent.data());
+        const bool refused = ok && !done;
+        std::vector<uint8_t> got;
+        const TCheckRun::Clock::time_point start = TCheckRun::Clock::now();
+        while (ok && !refused && got.size() < sent.size() &&
+               TCheckRun::MsSince(start) < kLoopbackWaitMs) {
+            const TDeviceWatch::TReading reading = watch.Tick();
+            ok = reading.outcome != TOutcome::LinkFailed;
+            got.insert(got.end(), reading.data.begin(), reading.data.begin() + reading.count);
+            if (ok && reading.count == 0)
+                run.Pause(20);
+        }
+        const bool switchedOff = watch.Stop() != TOutcome::LinkFailed;
+        if (!run.Answered(ok && switchedOff, r, kRs232.failed))
+            return;
+        if (refused) {
+            r.result = TResult::Failed;
+            r.message = kRs232TransmitFailed;
+            return;
+        }
+        r.message = FormatText("%zu bytes sent came back alike", sent.size());
+        if (got != sent) {
+            const auto differ = std::mismatch(got.begin(), got.end(), sent.begin());
+            r.result = TResult::Failed;
+            r.message =
+                got.size() < sent.size() && differ.first == got.end()
+                    ? FormatText("%zu of %zu bytes came back", got.size(), sent.size())
+                    : FormatText("byte %zu came back as 0x%02X, sent 0x%02X",
+                                 size_t(differ.first - got.begin()), *differ.first, *differ.second);
+        }
+    });
+}
+
+} // namespace
+
+void CheckRs232(TCheckRun& run) {
+    run.Monitoring("rs232", kRs232.channel, kRs232.refused);
+    CheckLoopback(run);
 }
 
 } // namespace kbr::devices

@@ -33,4 +33,7 @@ TDeviceResult Rs232Send(TBoardConnection& connection, std::string_view text);
 TDeviceValue<std::vector<uint8_t>> Rs232Receive(TBoardConnection& connection,
                                                 TDeviceWatch& watch);
 
+// The self test's "rs232" area: its monitoring mode, and bytes through a loopback plug.
+void CheckRs232(TCheckRun& run);
+
 } // namespace kbr::devices

@@ -27,4 +27,7 @@ struct TSdCard {
 // board cannot read (the reason says so and how to mend it, on one line).
 TDeviceValue<TSdCard> ReadSdCard(TBoardConnection& connection);
 
+// The self test's "sd" area: the card's registers and their CRC7s.
+void CheckSdCard(TCheckRun& run);
+
 } // namespace kbr::devices

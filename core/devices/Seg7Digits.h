@@ -23,4 +23,7 @@ namespace kbr::devices {
 // is the byte the board takes beside them (the panel sends 0).
 TDeviceResult SetSeg7(TBoardConnection& connection, uint32_t value, uint8_t extra = 0);
 
+// The self test's "seg7" area: every digit through 0-F.
+void CheckSeg7(TCheckRun& run);
+
 } // namespace kbr::devices

@@ -4,6 +4,8 @@
 #include "core/DeviceWatch.h"
 
 #include "wire/UsbKinds.h"
+#include "core/devices/Devices.h"
+#include "core/jobs/CheckRun.h"
 
 namespace {
 
@@ -43,6 +45,23 @@ TDeviceValue<int> ReadUsbDevice(TBoardConnection& connection) {
     if (reading.count == 0)
         return TDeviceResult::Refused(RefusedText(row));
     return {TDeviceResult::Done(), reading.data[0]};
+}
+
+void CheckUsb(TCheckRun& run) {
+    run.Check("usb", "port", [&](TCheckResult& r) {
+        const TDeviceWatch::TReading reading = TDeviceWatch::Read(run.Board(), kUsb.channel);
+        if (!run.Answered(reading.outcome != TDeviceWatch::TOutcome::LinkFailed, r,
+                          "reading the USB port failed"))
+            return;
+        const uint8_t* data = reading.data.data();
+        if (reading.count == 0) {
+            r.result = TCheckResult::Result::Failed;
+            r.message = "the board did not report the USB port";
+            return;
+        }
+        r.details = {{"device", UsbKindWord(data[0])}};
+        r.message = "the port answers; device: " + UsbKindWord(data[0]);
+    });
 }
 
 } // namespace kbr::devices

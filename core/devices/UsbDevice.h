@@ -24,4 +24,7 @@ namespace kbr::devices {
 // value the board could not classify). Refused when the board reported nothing.
 TDeviceValue<int> ReadUsbDevice(TBoardConnection& connection);
 
+// The self test's "usb" area: the port answers, and what is plugged into it.
+void CheckUsb(TCheckRun& run);
+
 } // namespace kbr::devices

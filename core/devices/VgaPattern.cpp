@@ -1,6 +1,9 @@
 #include "core/devices/VgaPattern.h"
 
 #include "board/Board.h"
+#include "core/devices/Devices.h"
+#include "core/devices/MemoryModel.h"
+#include "core/jobs/CheckRun.h"
 
 #include <cctype>
 
@@ -58,6 +61,41 @@ TDeviceResult SetVgaPattern(TBoardConnection& connection, uint8_t pattern) {
         b.FlushInput();
         return b.SendDeviceData(done, static_cast<uint8_t>(row.channel), 1, &pattern);
     });
+}
+
+void CheckVga(TCheckRun& run) {
+    auto show = [&](TCheckResult& r, int pattern) {
+        bool done = false;
+        const auto byte = uint8_t(pattern);
+        if (!run.Answered(run.Board().SendDeviceData(done, kVga.channel, 1, &byte), r,
+                          "setting the VGA pattern failed"))
+            return false;
+        if (!done) {
+            r.result = TCheckResult::Result::Failed;
+            r.message = kVga.refused;
+        }
+        return done;
+    };
+    if (!run.Options().interactive) {
+        run.Check("vga", "patterns", [&](TCheckResult& r) {
+            for (int p = 0; p < kVgaPatternCount; ++p) {
+                if (!show(r, p))
+                    return;
+                run.Pause(100);
+            }
+            r.message = "the six patterns shown in turn";
+            run.Verdict(r, {});
+        });
+        return;
+    }
+    for (int p = 0; p < kVgaPatternCount; ++p)
+        run.Check("vga", kVgaPatternNames[size_t(p)], [&](TCheckResult& r) {
+            if (!show(r, p))
+                return;
+            r.message = std::string(kVgaPatternNames[size_t(p)]) + " shown";
+            run.Verdict(r, FormatText("Does the VGA screen show the %s pattern?",
+                                      kVgaPatternNames[size_t(p)]));
+        });
 }
 
 } // namespace kbr::devices

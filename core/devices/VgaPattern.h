@@ -40,4 +40,7 @@ namespace kbr::devices {
 // Shows test pattern `pattern` (0 to kVgaPatternCount - 1) on the VGA output.
 TDeviceResult SetVgaPattern(TBoardConnection& connection, uint8_t pattern);
 
+// The self test's "vga" area: the six patterns.
+void CheckVga(TCheckRun& run);
+
 } // namespace kbr::devices

@@ -21,8 +21,8 @@ struct TAreaDevices {
 const std::vector<TAreaDevices>& AreasOnPicture() {
     static const std::vector<TAreaDevices> areas = [] {
         std::vector<TAreaDevices> all;
-        for (const char* area : kbr::devices::kAreas)
-            all.push_back({area, kbr::devices::AreaDevices(area)});
+        for (const kbr::devices::TArea& area : kbr::devices::kAreas)
+            all.push_back({area.name, kbr::devices::AreaDevices(area.name)});
         return all;
     }();
     return areas;

@@ -23,11 +23,16 @@ using kbr::devices::kDeviceTable;
 using kbr::devices::TDeviceRow;
 
 TEST(DeviceTable, SelfTestAreasAreTheTables) {
-    EXPECT_EQ(TSelfTest::Areas(), std::vector<std::string>(kAreas.begin(), kAreas.end()));
+    std::vector<std::string> areas;
+    for (const kbr::devices::TArea& area : kAreas) {
+        areas.emplace_back(area.name);
+        EXPECT_NE(area.check, nullptr) << area.name;
+    }
+    EXPECT_EQ(TSelfTest::Areas(), areas);
     std::set<std::string> named;
     for (const TDeviceRow& row : kDeviceTable)
         if (row.area) {
-            EXPECT_TRUE(std::count(kAreas.begin(), kAreas.end(), std::string(row.area)))
+            EXPECT_TRUE(std::count(areas.begin(), areas.end(), std::string(row.area)))
                 << row.name << " names an area the self test does not run: " << row.area;
             named.insert(row.area);
         }
@@ -56,7 +61,8 @@ TEST(DeviceTable, BoardPictureFramesAreTheTablesAtTwiceTheSize) {
 // A failed check that names no device of its area marks every device of that
 // area, and only those, failed on the report's picture.
 TEST(DeviceTable, HtmlReportFramesEachAreasDevices) {
-    for (const char* area : kAreas) {
+    for (const kbr::devices::TArea& each : kAreas) {
+        const char* area = each.name;
         SCOPED_TRACE(area);
         TSelfTestReport report;
         report.board = "KBR_370";
