@@ -75,6 +75,10 @@ bool ReadLine(int fd, std::string& line, int timeoutMs) {
     using clock = std::chrono::steady_clock;
     auto deadline = clock::now() + std::chrono::milliseconds(timeoutMs);
     line.clear();
+    // A reply can be hundreds of KiB (a memory dump): what has arrived is
+    // peeked at and taken up to the line end at most, so a caller's next line
+    // stays in the socket.
+    char chunk[16384];
     for (;;) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
         if (left.count() <= 0)
@@ -85,15 +89,24 @@ bool ReadLine(int fd, std::string& line, int timeoutMs) {
             continue;
         if (r <= 0)
             return false;
-        char c;
-        ssize_t n = recv(fd, &c, 1, 0);
+        ssize_t n = recv(fd, chunk, sizeof chunk, MSG_PEEK);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return false;
-        if (c == '\n')
+        const void* end = std::memchr(chunk, '\n', size_t(n));
+        const size_t take = end ? size_t(static_cast<const char*>(end) - chunk) + 1 : size_t(n);
+        ssize_t got;
+        do
+            got = recv(fd, chunk, take, 0);
+        while (got < 0 && errno == EINTR);
+        if (got != ssize_t(take))
+            return false;
+        if (end) {
+            line.append(chunk, take - 1);
             return true;
-        line.push_back(c);
+        }
+        line.append(chunk, take);
     }
 }
 

@@ -1,5 +1,9 @@
 #include "core/devices/Inputs.h"
 
+#include <string>
+#include <tuple>
+#include <vector>
+
 #include "board/Board.h"
 #include "core/Host.h"
 #include "core/devices/DeviceTable.h"

@@ -40,9 +40,9 @@ void CheckLcd(TCheckRun& run) {
         const std::string top = "KBR-370 selftest", bottom = "0123456789ABCDEF";
         const std::vector<uint8_t> text = LcdText(top, bottom);
         bool done = false;
-        if (!run.Answered(run.Board().SendDeviceData(done, kLcd.channel, uint32_t(text.size()),
-                                                     text.data()),
-                          r, kLcd.failed))
+        if (!run.Answered(
+                run.Board().SendDeviceData(done, kLcd.channel, uint32_t(text.size()), text.data()),
+                r, kLcd.failed))
             return;
         if (!done) {
             r.result = TCheckResult::Result::Failed;

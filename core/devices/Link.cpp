@@ -38,8 +38,8 @@ void CheckName(TCheckRun& run) {
         r.message = "the board answers as " + name;
         if (name != wire::kBoardName) {
             r.result = TResult::Failed;
-            r.message = FormatText("the board answers as \"%s\", not %s", name.c_str(),
-                                   wire::kBoardName);
+            r.message =
+                FormatText("the board answers as \"%s\", not %s", name.c_str(), wire::kBoardName);
         }
     });
 }
@@ -114,8 +114,7 @@ void CheckRate(TCheckRun& run) {
                               .Ok();
         if (!run.Answered(read, r, "the SDRAM could not be read"))
             return;
-        const uint64_t rate =
-            uint64_t(kRateBytes) * 1000 / std::max(TCheckRun::MsSince(start), 1u);
+        const uint64_t rate = uint64_t(kRateBytes) * 1000 / std::max(TCheckRun::MsSince(start), 1u);
         r.details = {{"bytes", std::to_string(kRateBytes)},
                      {"bytes_per_second", std::to_string(rate)}};
         r.message = FormatText("%llu KiB/s reading %u KiB", (unsigned long long)(rate / 1024),

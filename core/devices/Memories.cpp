@@ -6,9 +6,9 @@
 #include <fmt/format.h>
 
 #include "core/BoardConnection.h"
-#include "core/jobs/MemoryTransfer.h"
 #include "core/jobs/CheckRun.h"
 #include "core/jobs/MemoryCheck.h"
+#include "core/jobs/MemoryTransfer.h"
 
 namespace kbr::devices {
 
@@ -22,8 +22,8 @@ TMemoryResult Ended(TBoardConnection& connection, const TMemoryTransfer::TResult
     if (r.Ok())
         return result;
     result.outcome = TOutcome::LinkFailed;
-    result.reason = fmt::format("{} {} failed at address 0x{:X}", verb, memory.argument,
-                                address + r.done);
+    result.reason =
+        fmt::format("{} {} failed at address 0x{:X}", verb, memory.argument, address + r.done);
     connection.LoseLink(result.reason);
     return result;
 }

@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "board/Board.h"
-#include "core/devices/Devices.h"
 #include "core/DeviceWatch.h"
+#include "core/devices/Devices.h"
 #include "core/devices/MemoryModel.h"
 #include "core/jobs/CheckRun.h"
 

@@ -66,9 +66,10 @@ void TSelfTest::Run(TSelfTestReport& into, const CheckDone& each) {
     if (run.Stopped()) {
         into.completed = false;
         // The check that met the loss failed; those after it were not run.
-        auto last = std::find_if(into.checks.rbegin(), into.checks.rend(), [](const TCheckResult& c) {
-            return c.result == TCheckResult::Result::Failed;
-        });
+        auto last =
+            std::find_if(into.checks.rbegin(), into.checks.rend(), [](const TCheckResult& c) {
+                return c.result == TCheckResult::Result::Failed;
+            });
         if (!run.LinkLost() || last == into.checks.rend())
             last = into.checks.rbegin();
         const std::string where =

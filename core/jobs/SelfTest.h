@@ -17,10 +17,11 @@ class THost;
 // operations, each check's outcome added to a TSelfTestReport as it ends.
 // Checks that need a person's eyes or hands ask through the host in an
 // interactive run (Ask for a yes or no, Tell for what to do at the board);
-// without one they drive a visible pattern and are reported as skipped. The host also hears the memory checks'
-// progress, and a stop it asks for (StopRequested) ends the run at the next
-// exchange. A link that fails and does not answer a keep-alive any more ends
-// the run there: the report then says how far it got.
+// without one they drive a visible pattern and are reported as skipped. The
+// host also hears the memory checks' progress, and a stop it asks for
+// (StopRequested) ends the run at the next exchange. A link that fails and
+// does not answer a keep-alive any more ends the run there: the report then
+// says how far it got.
 class TSelfTest {
   public:
     // Every area, in the order a run takes them.

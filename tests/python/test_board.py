@@ -114,10 +114,13 @@ def test_save_writes_what_kbr370_mem_read_writes(vb, board, tmp_path):
         assert (tmp_path / name).read_bytes() == (tmp_path / ("cli-" + name)).read_bytes()
     with pytest.raises(ValueError, match="ihex"):
         sram.save(tmp_path / "b", format="elf")
-    # A read that fails leaves no file behind.
-    vb.ctl("fault", "disconnect")
-    with pytest.raises(kbr370.LinkError):
-        sram.save(tmp_path / "c.bin", 0, 100000)
+    # A read that fails leaves no file behind (a board of its own that soon
+    # gives up on a cut link).
+    board.close()
+    with kbr370.open(vboard=vb, time_limit_ms=200) as quick:
+        vb.ctl("fault", "disconnect")
+        with pytest.raises(kbr370.LinkError):
+            quick.memory("sram").save(tmp_path / "c.bin", 0, 100000)
     assert sorted(p.name for p in tmp_path.iterdir() if not p.name.startswith(("a.", "cli-"))) == []
     board.connect()
 
@@ -210,12 +213,14 @@ def test_selftest_runs_the_chosen_areas_and_writes_its_report(vb, board, tmp_pat
     assert not result.passed and result.completed
     failed = [c for c in result.checks if c.result == "failed"]
     assert failed and failed[0].area == "sd" and "SDCARD" in failed[0].message
-    # A person at the board: the LEDs seen, the LCD not.
+    # A person at the board: the LCD seen, the VGA's Scale pattern not.
     questions = []
-    result = board.selftest(only=["leds", "lcd"],
-                            ask=lambda question: questions.append(question) or "LED" in question)
-    assert len(questions) == 2
-    assert [(c.area, c.result) for c in result.checks] == [("leds", "passed"), ("lcd", "failed")]
+    result = board.selftest(only=["lcd", "vga"],
+                            ask=lambda question: questions.append(question) or "Scale" not in question)
+    assert len(questions) == 7
+    assert [(c.area, c.result) for c in result.checks if c.result != "passed"] == [
+        ("vga", "failed")]
+    assert [c.name for c in result.checks if c.result == "failed"] == ["Scale"]
 
 
 def test_the_module_runs_kbr370_and_documents_itself(vb):
