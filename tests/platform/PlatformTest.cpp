@@ -172,3 +172,26 @@ TEST(Platform, ControlRequestExchangesOneLine) {
     platform::CloseFd(lfd);
     EXPECT_FALSE(platform::ControlRequest(tmp.File("none"), "status", reply, 100));
 }
+
+// A memory dump is one line of hundreds of KiB; the line after it is left for
+// the next read, and a line cut short by the peer is no line.
+TEST(Platform, ReadLineTakesALongLineWholeAndLeavesTheNextOne) {
+    int fds[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    std::string longLine(300000, 'x');
+    for (size_t i = 0; i < longLine.size(); i += 997)
+        longLine[i] = char('a' + i % 26);
+    std::thread writer([&] {
+        const std::string both = longLine + "\nsecond\nunfinished";
+        platform::SendAll(fds[1], both.data(), both.size());
+        platform::CloseFd(fds[1]);
+    });
+    std::string line;
+    EXPECT_TRUE(platform::ReadLine(fds[0], line, 5000));
+    EXPECT_TRUE(line == longLine) << line.size();
+    EXPECT_TRUE(platform::ReadLine(fds[0], line, 5000));
+    EXPECT_EQ(line, "second");
+    EXPECT_FALSE(platform::ReadLine(fds[0], line, 5000));
+    writer.join();
+    platform::CloseFd(fds[0]);
+}
