@@ -18,6 +18,7 @@
 #include "core/devices/Inputs.h"
 #include "core/devices/Leds.h"
 #include "core/devices/SdCard.h"
+#include "core/devices/SdCardJson.h"
 #include "core/devices/Seg7Digits.h"
 #include "platform/TerminalText.h"
 
@@ -144,7 +145,7 @@ void RunSd(TBoardConnection& connection, std::ostream& out) {
     const auto card = devices::ReadSdCard(connection);
     Check(card);
     if (JsonOutput())
-        return PrintJson(out, SdJson(card.value));
+        return PrintJson(out, devices::SdCardJson(card.value));
     // The CID text is readable already (the card's name as Latin-1, its control
     // bytes written out); escaping its UTF-8 would spoil an accented letter.
     out << "Card Identification\n"

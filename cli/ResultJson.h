@@ -6,7 +6,6 @@
 #include <nlohmann/json.hpp>
 
 #include "core/devices/Inputs.h"
-#include "core/devices/SdCard.h"
 
 // The results of kbr370's board commands as --json prints them. The field
 // names are kept stable: scripts rely on them, and the man page lists them.
@@ -15,9 +14,6 @@
 nlohmann::json InputsJson(uint32_t value);
 // The keys' and switches' names in the order of the value's bits: key0..key3, sw0..sw17.
 std::vector<std::string> InputNames();
-
-// The card's registers decoded, each with its bytes in hex, and the file system.
-nlohmann::json SdJson(const kbr::devices::TSdCard& card);
 
 // The cable configuring goes through, with the USB-Blaster's name when one is
 // chosen ("usb-blaster: USB-Blaster on labhost [1-1.4]").

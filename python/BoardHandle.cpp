@@ -18,6 +18,7 @@
 #include "core/devices/Ps2Mouse.h"
 #include "core/devices/Rs232Text.h"
 #include "core/devices/SdCard.h"
+#include "core/devices/SdCardJson.h"
 #include "core/devices/Seg7Digits.h"
 #include "core/devices/UsbDevice.h"
 #include "core/devices/VgaPattern.h"
@@ -182,47 +183,11 @@ int TBoardHandle::Usb() {
     return Device([&] { return devices::ReadUsbDevice(impl->connection); }).value;
 }
 
-namespace {
-
-std::string RegisterHex(const std::array<uint8_t, 16>& bytes) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string hex;
-    for (const uint8_t b : bytes) {
-        hex += kDigits[b >> 4];
-        hex += kDigits[b & 15];
-    }
-    return hex;
-}
-
-// A field the card leaves out (0) is None.
-py::object Given(uint64_t value) { return value == 0 ? py::none() : py::object(py::int_(value)); }
-
-} // namespace
-
 py::dict TBoardHandle::Sd() {
     const devices::TSdCard card =
         Device([&] { return devices::ReadSdCard(impl->connection); }).value;
-    py::dict cid, csd, out;
-    cid["manufacturer_id"] = card.cid.manufacturerId;
-    cid["oem_id"] = card.cid.oemId;
-    cid["product_name"] = card.cid.productName;
-    cid["product_revision"] = card.cid.revision;
-    cid["serial_number"] = card.cid.serial;
-    cid["date_code"] = card.cid.dateCode;
-    cid["hex"] = RegisterHex(card.cidBytes);
-    csd["version"] = Given(card.csd.version);
-    csd["read_access_time_ns"] = Given(card.csd.accessTimeNs);
-    csd["nsac"] = card.csd.nsac;
-    csd["max_transfer_rate_kbit_s"] = Given(card.csd.maxRateKbits);
-    csd["max_read_block_length"] = Given(card.csd.readBlockLength);
-    csd["capacity_mb"] = Given(card.csd.capacityMb);
-    csd["hex"] = RegisterHex(card.csdBytes);
-    out["cid"] = cid;
-    out["csd"] = csd;
-    out["file_system"] =
-        card.fileSystem == "NA" ? py::none() : py::object(py::str(card.fileSystem));
-    out["file_system_code"] = card.fileSystemCode;
-    return out;
+    // The fields of `kbr370 sd --json`, made once in the core, as Python's own objects.
+    return py::module_::import("json").attr("loads")(devices::SdCardJson(card).dump());
 }
 
 std::pair<bool, std::vector<std::string>> TBoardHandle::Hsmc() {
