@@ -21,7 +21,6 @@
 #include "cli/OutputFile.h"
 #include "cli/ProgressBar.h"
 #include "core/BoardConnection.h"
-#include "core/devices/MemoryModel.h"
 #include "core/formats/ContentFile.h"
 #include "core/jobs/MemoryTransfer.h"
 
@@ -162,22 +161,8 @@ void RunErase(THost& host, bool yes) {
     TProgressBar bar("erase", 0, "steps", connection.Host());
     TMemoryTransfer transfer(connection.Board(), bar);
     const auto r = transfer.Erase();
-    switch (r.outcome) {
-    case TOutcome::BadStepCount:
-        throw BoardFailure(fmt::format("the board reports {} erase steps for the flash; it can "
-                                       "have 1 to {}",
-                                       r.total, kMaxEraseSteps));
-    case TOutcome::Refused:
-        throw BoardFailure(fmt::format("the board refused erase step {} of {}; the flash is "
-                                       "partly erased",
-                                       r.done, r.total));
-    case TOutcome::Done:
-        break;
-    default:
-        throw BoardFailure(fmt::format("the link failed at erase step {} of {}; the flash is "
-                                       "partly erased",
-                                       r.done, r.total));
-    }
+    if (r.outcome != TOutcome::Done)
+        throw BoardFailure(TMemoryTransfer::EraseFailure(r));
     bar.Finish();
     std::cout << fmt::format("erased the flash in {} steps ({:.1f} s)\n", r.total,
                              r.elapsedMs / 1000.0);
@@ -238,19 +223,16 @@ void RunMemRead(TBoardConnection& connection, const TMemory& memory, uint32_t ad
     const auto encoder = MakeContentEncoder(format, address, count, memory.argument);
     // A failed file write throws from here, out of the transfer.
     const auto r = TransferWith(connection, bar)
-                       .Read(memory, address, count, TMemoryTransfer::ReadPlan(),
-                             [&](const uint8_t* data, uint32_t n) {
-                                 const std::string text = encoder->Add(data, n);
-                                 output.Write(text.data(), text.size());
-                                 return true;
-                             });
+                       .ReadToFile(memory, address, count, TMemoryTransfer::ReadPlan(), *encoder,
+                                   [&](const void* data, size_t n) {
+                                       output.Write(data, n);
+                                       return true;
+                                   });
     if (!r.Ok())
         throw BoardFailure(fmt::format(
             "reading {} failed at byte 0x{:X} of 0x{:X} (address 0x{:X}); {} was not {}",
             memory.argument, r.done, count, address + r.done, output.Name(),
             output.TempPath().empty() ? "completed" : "written"));
-    const std::string end = encoder->Finish();
-    output.Write(end.data(), end.size());
     output.Commit();
     bar.Finish();
     // Standard output carries the data alone.

@@ -211,8 +211,7 @@ void AddSelfTestCommand(CLI::App& app, THost& host) {
         std::string error;
         const auto areas = TSelfTest::ChooseAreas(a->only, a->skip, error);
         if (!areas)
-            throw UsageError(
-                fmt::format("{}; the areas are {}", error, fmt::join(TSelfTest::Areas(), ", ")));
+            throw UsageError(error);
         RunSelfTest(host, *a, *areas);
     });
 }

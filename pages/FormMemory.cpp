@@ -406,10 +406,11 @@ bool TFormMemory::SaveToFile(const TMemory& memory, uint32_t byteAddress, uint32
         Warning(Host(), file.Error());
         return false;
     }
+    const auto encoder =
+        MakeContentEncoder(PanelContentFormatOfName(path), byteAddress, count, memory.argument);
     const auto result = RunWithProgress(&PercentDone, [&](TMemoryTransfer& transfer) {
         return transfer.ReadToFile(memory, byteAddress, count,
-                                   TMemoryTransfer::PanelReadPlan(count),
-                                   PanelContentFormatOfName(path) == TContentFormat::PanelHex,
+                                   TMemoryTransfer::PanelReadPlan(count), *encoder,
                                    [&](const void* data, size_t n) { return file.Write(data, n); });
     });
     if (result.outcome == TOutcome::SinkFailed) {

@@ -23,9 +23,7 @@
 #include "core/devices/UsbDevice.h"
 #include "core/devices/VgaPattern.h"
 #include "core/files/ReplacingFile.h"
-#include "core/jobs/HtmlReport.h"
-#include "core/jobs/JsonReport.h"
-#include "core/jobs/JunitReport.h"
+#include "core/formats/ReportFormat.h"
 #include "core/jobs/MemoryTransfer.h"
 #include "core/jobs/SelfTest.h"
 #include "platform/System.h"
@@ -165,8 +163,9 @@ void TBoardHandle::SetSeg7(uint32_t value, uint8_t extra) {
     Device([&] { return devices::SetSeg7(impl->connection, value, extra); });
 }
 
-uint32_t TBoardHandle::Inputs() {
-    return Device([&] { return devices::ReadInputs(impl->connection); }).value.value;
+std::pair<uint32_t, uint32_t> TBoardHandle::Inputs() {
+    const devices::TInputs inputs = Device([&] { return devices::ReadInputs(impl->connection); }).value;
+    return {inputs.Keys(), inputs.Switches()};
 }
 
 void TBoardHandle::SetLcd(const std::string& line0, const std::string& line1) {
@@ -203,23 +202,16 @@ namespace {
 using TTransferOutcome = TMemoryTransfer::Outcome;
 
 // A transfer whose link failed: the connection drops the link, and the
-// script reads where it broke off.
+// script reads where it broke off (and `more`).
 [[noreturn]] void TransferFailed(TBoardConnection& connection,
                                  const TMemoryTransfer::TResult& result, const char* verb,
                                  const kbr::devices::TMemory& memory, uint32_t address,
                                  const std::string& more = {}) {
-    const std::string reason = std::string(verb) + " " + memory.argument + " failed at address 0x" +
-                               [](uint32_t at) {
-                                   char text[16];
-                                   std::snprintf(text, sizeof text, "%X", at);
-                                   return std::string(text);
-                               }(address + result.done) +
-                               more;
-    {
+    const devices::TMemoryResult lost = [&] {
         py::gil_scoped_release nogil;
-        connection.LoseLink(reason);
-    }
-    throw TLinkError(reason);
+        return devices::LinkLostAt(connection, verb, memory, address + result.done);
+    }();
+    throw TLinkError(lost.reason + more);
 }
 
 } // namespace
@@ -279,12 +271,17 @@ void TBoardHandle::Erase(py::object progress) {
         return Transfer().Erase();
     });
     op.End();
-    if (result.outcome == TTransferOutcome::Refused)
-        throw TBoardRefused("the board refused erase step " + std::to_string(result.done));
-    if (result.outcome == TTransferOutcome::BadStepCount)
-        throw TBoardRefused("the flash reports " + std::to_string(result.total) + " erase steps");
-    if (!result.Ok())
-        TransferFailed(impl->connection, result, "erasing", *kbr::devices::FindMemory("flash"), 0);
+    if (result.Ok())
+        return;
+    const std::string failure = TMemoryTransfer::EraseFailure(result);
+    if (result.outcome == TTransferOutcome::Refused ||
+        result.outcome == TTransferOutcome::BadStepCount)
+        throw TBoardRefused(failure);
+    {
+        py::gil_scoped_release nogil;
+        impl->connection.LoseLink(failure);
+    }
+    throw TLinkError(failure);
 }
 
 void TBoardHandle::Save(const kbr::devices::TMemory& memory, uint32_t address, uint32_t count,
@@ -293,23 +290,18 @@ void TBoardHandle::Save(const kbr::devices::TMemory& memory, uint32_t address, u
     if (!file.Create(path))
         throw TBoardError(file.Error());
     const auto encoder = MakeContentEncoder(format, address, count, memory.argument);
-    bool written = true;
     TOperation op(host, std::move(progress));
     const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
-        return Transfer().Read(memory, address, count, TMemoryTransfer::ReadPlan(),
-                             [&](const uint8_t* data, uint32_t n) {
-                                 const std::string text = encoder->Add(data, n);
-                                 return written = file.Write(text.data(), text.size());
-                             });
+        return Transfer().ReadToFile(memory, address, count, TMemoryTransfer::ReadPlan(), *encoder,
+                                     [&](const void* data, size_t n) { return file.Write(data, n); });
     });
     op.End();
-    if (!written)
+    if (result.outcome == TTransferOutcome::SinkFailed)
         throw TBoardError("writing " + path + " failed: " + std::strerror(errno));
     if (!result.Ok())
         TransferFailed(impl->connection, result, "reading", memory, address,
                        "; " + path + " was not written");
-    const std::string end = encoder->Finish();
-    if (!file.Write(end.data(), end.size()) || !file.Commit())
+    if (!file.Commit())
         throw TBoardError("writing " + path + " failed: " + std::strerror(errno));
 }
 
@@ -428,15 +420,18 @@ namespace {
 
 // Writes the reports the script named; the first that cannot be written is raised.
 void WriteReports(const TSelfTestReport& report, const std::map<std::string, std::string>& paths) {
-    static const std::map<std::string, std::string (*)(const TSelfTestReport&)> kWriters = {
-        {"junit", &JunitReportText}, {"json", &JsonReportText}, {"html", &HtmlReportText}};
-    for (const auto& [kind, path] : paths) {
-        const std::string text = kWriters.at(kind)(report);
+    for (const TReportFormatRow& format : ReportFormats()) {
+        const auto named = paths.find(format.name);
+        if (named == paths.end())
+            continue;
+        const std::string& path = named->second;
+        const std::string text = format.writer(report);
         TReplacingFile file;
         if (!file.Create(path))
             throw TBoardError(file.Error());
         if (!file.Write(text.data(), text.size()) || !file.Commit())
-            throw TBoardError("the " + kind + " report could not be written to " + path);
+            throw TBoardError(std::string("the ") + format.name + " report could not be written to " +
+                              path);
     }
 }
 

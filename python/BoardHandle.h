@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <pybind11/pybind11.h>
@@ -36,7 +37,8 @@ class TBoardHandle {
 
     void SetLeds(uint32_t bits);
     void SetSeg7(uint32_t value, uint8_t extra);
-    uint32_t Inputs();
+    // The keys (bits 0-3) and the switches (bits 0-17).
+    std::pair<uint32_t, uint32_t> Inputs();
     void SetLcd(const std::string& line0, const std::string& line1);
     void SetVga(int pattern);
     int Usb();

@@ -5,6 +5,7 @@
 
 #include "core/devices/Devices.h"
 #include "core/devices/LcdText.h"
+#include "core/devices/Leds.h"
 #include "core/devices/UsbDevice.h"
 #include "core/devices/VgaPattern.h"
 #include "core/jobs/SelfTest.h"
@@ -117,14 +118,23 @@ PYBIND11_MODULE(_kbr370, m) {
     m.def("lcd_line_fault", &kbr::devices::LcdLineFault,
           "Why the line cannot stand on the LCD; empty when it can.");
     m.def("selftest_areas", &TSelfTest::Areas);
+    m.def(
+        "choose_areas",
+        [](const std::string& only, const std::string& skip) {
+            std::string error;
+            const auto areas = TSelfTest::ChooseAreas(only, skip, error);
+            if (!areas)
+                throw py::value_error(error);
+            return *areas;
+        },
+        "The areas `only` leaves less `skip` (comma-separated), in run order.");
     m.def("content_format", [](const std::string& name) -> std::optional<std::string> {
         const auto format = ContentFormatNamed(name);
         return format ? std::optional<std::string>(ContentFormatName(*format)) : std::nullopt;
     });
     std::vector<std::string> formats;
-    for (const TContentFormat format : {TContentFormat::Binary, TContentFormat::PanelHex,
-                                        TContentFormat::IntelHex, TContentFormat::SRecord})
-        formats.push_back(ContentFormatName(format));
+    for (const TContentFormatRow& row : ContentFormats())
+        formats.push_back(row.name);
     m.attr("content_formats") = formats;
     py::dict channels, pollMs;
     for (const auto& [name, device] :
@@ -136,6 +146,7 @@ PYBIND11_MODULE(_kbr370, m) {
     m.attr("channels") = channels;
     m.attr("poll_ms") = pollMs;
     m.attr("switches_poll_ms") = kbr::devices::kSwitchesPollMs;
+    m.attr("all_leds") = kbr::devices::kAllLeds;
 
     py::class_<TBoardHandle>(m, "BoardHandle")
         .def(py::init<uint32_t>())

@@ -18,6 +18,8 @@ struct TInputs {
 
     bool Key(int i) const { return (value >> i) & 1; }
     bool Switch(int i) const { return (value >> (kKeyCount + i)) & 1; }
+    uint32_t Keys() const { return value & ((1u << kKeyCount) - 1); }
+    uint32_t Switches() const { return (value >> kKeyCount) & ((1u << kSwitchCount) - 1); }
     bool operator==(const TInputs&) const = default;
 };
 

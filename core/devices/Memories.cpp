@@ -18,17 +18,22 @@ namespace {
 TMemoryResult Ended(TBoardConnection& connection, const TMemoryTransfer::TResult& r,
                     const char* verb, const TMemory& memory, uint32_t address) {
     TMemoryResult result;
+    if (!r.Ok())
+        result = LinkLostAt(connection, verb, memory, address + r.done);
     result.done = r.done;
-    if (r.Ok())
-        return result;
-    result.outcome = TOutcome::LinkFailed;
-    result.reason =
-        fmt::format("{} {} failed at address 0x{:X}", verb, memory.argument, address + r.done);
-    connection.LoseLink(result.reason);
     return result;
 }
 
 } // namespace
+
+TMemoryResult LinkLostAt(TBoardConnection& connection, const char* verb, const TMemory& memory,
+                         uint32_t at) {
+    TMemoryResult result;
+    result.outcome = TOutcome::LinkFailed;
+    result.reason = fmt::format("{} {} failed at address 0x{:X}", verb, memory.argument, at);
+    connection.LoseLink(result.reason);
+    return result;
+}
 
 const TMemory* FindMemory(std::string_view name) {
     for (const TMemory& m : kMemories) {

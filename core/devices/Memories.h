@@ -31,6 +31,11 @@ TMemoryResult ReadMemory(TBoardConnection& connection, const TMemory& memory, ui
 TMemoryResult WriteMemory(TBoardConnection& connection, const TMemory& memory, uint32_t address,
                           const std::vector<uint8_t>& bytes);
 
+// A transfer that broke off at byte address `at`: the connection loses the
+// link, and the result says where, as every front end says it.
+TMemoryResult LinkLostAt(TBoardConnection& connection, const char* verb, const TMemory& memory,
+                         uint32_t at);
+
 // The self test's "memories" area: each memory by the memory checks (TMemoryCheck).
 void CheckMemories(TCheckRun& run);
 

@@ -4,10 +4,12 @@
 #include <mutex>
 #include <vector>
 
+#include <fmt/format.h>
+
 #include "board/Board.h"
 #include "core/Host.h"
+#include "core/formats/ContentEncoder.h"
 #include "core/devices/MemoryModel.h"
-#include "core/formats/HexCodec.h"
 #include "platform/System.h"
 
 namespace {
@@ -123,16 +125,16 @@ TMemoryTransfer::TResult TMemoryTransfer::ReadInto(const TMemory& memory, uint32
 }
 
 TMemoryTransfer::TResult TMemoryTransfer::ReadToFile(const TMemory& memory, uint32_t address,
-                                                     uint32_t count, const TPlan& plan, bool hex,
+                                                     uint32_t count, const TPlan& plan,
+                                                     TContentEncoder& encoder,
                                                      const FileWriter& write) {
-    std::vector<char> text;
-    return Read(memory, address, count, plan, [&](const uint8_t* data, uint32_t n) {
-        if (!hex)
-            return write(data, n);
-        text.resize(2 * size_t{n});
-        EncodeHexText(data, n, text.data());
-        return write(text.data(), text.size());
+    const auto put = [&](const std::string& text) { return write(text.data(), text.size()); };
+    TResult result = Read(memory, address, count, plan, [&](const uint8_t* data, uint32_t n) {
+        return put(encoder.Add(data, n));
     });
+    if (result.Ok() && !put(encoder.Finish()))
+        result.outcome = Outcome::SinkFailed;
+    return result;
 }
 
 TMemoryTransfer::TResult TMemoryTransfer::Write(const TMemory& memory, uint32_t address,
@@ -175,6 +177,20 @@ TMemoryTransfer::TResult TMemoryTransfer::Verify(const TMemory& memory, uint32_t
         result.expectedByte = data[offset];
     }
     return result;
+}
+
+std::string TMemoryTransfer::EraseFailure(const TResult& r) {
+    switch (r.outcome) {
+    case Outcome::BadStepCount:
+        return fmt::format("the board reports {} erase steps for the flash; it can have 1 to {}",
+                           r.total, kMaxEraseSteps);
+    case Outcome::Refused:
+        return fmt::format("the board refused erase step {} of {}; the flash is partly erased",
+                           r.done, r.total);
+    default:
+        return fmt::format("the link failed at erase step {} of {}; the flash is partly erased",
+                           r.done, r.total);
+    }
 }
 
 TMemoryTransfer::TResult TMemoryTransfer::Erase() {

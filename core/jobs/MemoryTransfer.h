@@ -2,8 +2,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "wire/Memories.h"
+
+class TContentEncoder;
 
 class TBoard;
 class THost;
@@ -74,9 +77,10 @@ class TMemoryTransfer {
 
     TResult Read(const TMemory& memory, uint32_t address, uint32_t count, const TPlan& plan,
                  const Sink& sink);
-    // Reads into a content file: HEX text (two upper-case digits a byte) when `hex`.
+    // Reads into a content file: each run as `encoder` turns it into the
+    // file's bytes, and once all are read, what closes the file.
     TResult ReadToFile(const TMemory& memory, uint32_t address, uint32_t count, const TPlan& plan,
-                       bool hex, const FileWriter& write);
+                       TContentEncoder& encoder, const FileWriter& write);
     // Reads into `out`.
     TResult ReadInto(const TMemory& memory, uint32_t address, uint32_t count, const TPlan& plan,
                      uint8_t* out);
@@ -89,6 +93,9 @@ class TMemoryTransfer {
                    const TPlan& plan);
     // Erases the whole flash step by step, each step under the session's Lock.
     TResult Erase();
+    // What went wrong with an erase that did not end Done (nor Aborted), as
+    // every front end says it.
+    static std::string EraseFailure(const TResult& result);
     // Starts erase step (or sector) `step` under the session's Lock; false
     // when the link failed, `done` false when the board refused it.
     static bool EraseStep(TBoard& board, uint16_t step, bool& done);

@@ -40,7 +40,9 @@ TSelfTest::ChooseAreas(const std::string& only, const std::string& skip, std::st
     for (const auto* list : {&wanted, &skipped})
         for (const std::string& name : *list)
             if (std::find(Areas().begin(), Areas().end(), name) == Areas().end()) {
-                error = FormatText("unknown area \"%s\"", name.c_str());
+                error = FormatText("unknown area \"%s\"; the areas are ", name.c_str());
+                for (const std::string& area : Areas())
+                    error += (area == Areas().front() ? "" : ", ") + area;
                 return std::nullopt;
             }
     std::vector<std::string> areas;

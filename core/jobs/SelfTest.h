@@ -40,7 +40,8 @@ class TSelfTest {
     void Run(TSelfTestReport& report, const CheckDone& each = {});
 
     // The areas `only` and `skip` (comma-separated lists; empty `only`: every
-    // area) leave, in run order; nothing and `error` set when a name is unknown.
+    // area) leave, in run order; nothing and `error` set when a name is
+    // unknown, the areas listed.
     static std::optional<std::vector<std::string>>
     ChooseAreas(const std::string& only, const std::string& skip, std::string& error);
 

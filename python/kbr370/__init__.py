@@ -305,7 +305,6 @@ def _bytes_like(data):
         raise ValueError(f"data must be bytes-like, not {type(data).__name__}") from None
 
 
-_LED_BITS = (1 << 27) - 1
 _MAX_TIME_LIMIT_MS = 600000
 
 
@@ -560,7 +559,7 @@ class Board:
 
     def set_leds(self, bits):
         """Lights the 27 LEDs: bit i lights LED i (0x07FFFFFF lights all)."""
-        self._handle.set_leds(_integer(bits, "LED bits", 0, _LED_BITS))
+        self._handle.set_leds(_integer(bits, "LED bits", 0, _kbr370.all_leds))
 
     def set_seg7(self, value, extra=0):
         """Shows eight hex digits, digit d in bits 4d to 4d+3 (0x12345678 shows
@@ -570,8 +569,7 @@ class Board:
 
     def inputs(self):
         """The keys and switches now, as :class:`Inputs` (keys, switches)."""
-        value = self._handle.inputs()
-        return Inputs(value & 0xF, (value >> 4) & 0x3FFFF)
+        return Inputs(*self._handle.inputs())
 
     def set_lcd(self, line0="", line1=""):
         """Puts two lines of at most 16 characters (Latin-1) on the LCD."""
@@ -673,20 +671,13 @@ SELFTEST_AREAS = tuple(_kbr370.selftest_areas())
 
 
 def _choose_areas(only, skip):
-    def names(value, what):
+    def listed(value):
         if value is None:
-            return None
+            return ""
         if isinstance(value, str):
-            value = value.split(",")
-        chosen = [str(v).strip() for v in value]
-        unknown = [v for v in chosen if v not in SELFTEST_AREAS]
-        if unknown:
-            raise ValueError(f"no self-test area {unknown[0]!r} in {what}; the areas are "
-                             + ", ".join(SELFTEST_AREAS))
-        return chosen
-    wanted = names(only, "only") or list(SELFTEST_AREAS)
-    left_out = names(skip, "skip") or []
-    return [a for a in SELFTEST_AREAS if a in wanted and a not in left_out]
+            return value
+        return ",".join(str(v) for v in value)
+    return _kbr370.choose_areas(listed(only), listed(skip))
 
 
 def open(cable=None, design=None, time_limit_ms=3000, vboard=None):  # noqa: A001

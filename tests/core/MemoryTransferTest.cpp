@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "core/formats/ContentEncoder.h"
+#include "core/formats/ContentFormat.h"
 #include "core/formats/HexCodec.h"
 #include "core/jobs/MemoryTransfer.h"
 #include "tests/support/RecordingHost.h"
@@ -69,7 +71,8 @@ TEST_F(MemoryTransferTest, PlansCutTheExchangesAndTellProgressInSteps) {
 
     // The panel's read: a keep-alive, then twentieths of 2 bytes, each told.
     std::string text;
-    auto r = Transfer().ReadToFile(kSram, 0x100, 40, TMemoryTransfer::PanelReadPlan(40), true,
+    const auto hex = MakeContentEncoder(TContentFormat::PanelHex, 0x100, 40, "sram");
+    auto r = Transfer().ReadToFile(kSram, 0x100, 40, TMemoryTransfer::PanelReadPlan(40), *hex,
                                    [&](const void* data, size_t n) {
                                        text.append(static_cast<const char*>(data), n);
                                        return true;
