@@ -101,7 +101,9 @@ TSegments ContentFor(const TMemory& memory, uint32_t address, const std::string&
     } catch (const TContentFileError& e) {
         throw UsageError(e.what());
     }
-    PlaceSegments(memory, address, segments, file);
+    if (const std::string outside = kbr::devices::PlaceSegments(memory, address, segments, file);
+        !outside.empty())
+        throw UsageError(outside);
     return segments;
 }
 
@@ -198,23 +200,6 @@ void CheckMemoryRange(const TMemory& memory, uint32_t address, uint64_t count) {
         throw UsageError(
             fmt::format("0x{:X} bytes from 0x{:X} run past the end of {} (0x{:X} bytes)", count,
                         address, memory.argument, memory.size));
-}
-
-void PlaceSegments(const TMemory& memory, uint32_t address, std::vector<TImageSegment>& segments,
-                   const std::string& file) {
-    for (TImageSegment& s : segments) {
-        const uint64_t at = address + s.address;
-        const std::string where =
-            address == 0 || s.address == 0
-                ? fmt::format("0x{:X}", at)
-                : fmt::format("0x{:X} (its 0x{:X} + 0x{:X})", at, s.address, address);
-        if (at >= memory.size || s.bytes.size() > memory.size - at)
-            throw UsageError(fmt::format("{}: 0x{:X} bytes at {} run past the end of {} (0x{:X} "
-                                         "bytes)",
-                                         file, s.bytes.size(), where, memory.argument,
-                                         memory.size));
-        s.address = at;
-    }
 }
 
 void RunMemRead(TBoardConnection& connection, const TMemory& memory, uint32_t address, uint32_t count,

@@ -27,12 +27,6 @@ std::string MemoryChoices();
 // Checks that `count` bytes from `address` lie inside the memory; throws a usage error otherwise.
 void CheckMemoryRange(const TMemory& memory, uint32_t address, uint64_t count);
 
-// Moves the file's segments (core/formats/RecordImage.h) from their places relative
-// to `address` to their memory addresses; throws a usage error, naming
-// `file`, when one does not lie inside the memory.
-void PlaceSegments(const TMemory& memory, uint32_t address, std::vector<TImageSegment>& segments,
-                   const std::string& file);
-
 // Reads `count` bytes into `output` in `format`; a file appears only when the
 // whole range was read. The closing line goes to `out`, or to standard error
 // when the bytes go to standard output.

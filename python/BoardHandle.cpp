@@ -314,15 +314,15 @@ uint64_t TBoardHandle::Load(const kbr::devices::TMemory& memory, uint32_t addres
     } catch (const TContentFileError& e) {
         throw py::value_error(e.what());
     }
+    if (const std::string outside = devices::PlaceSegments(memory, address, segments, path);
+        !outside.empty())
+        throw py::value_error(outside);
     uint64_t total = 0;
-    for (const TImageSegment& segment : segments) {
-        if (address + segment.End() > memory.size)
-            throw py::value_error(path + " does not fit in " + memory.argument + " from that address");
+    for (const TImageSegment& segment : segments)
         total += segment.bytes.size();
-    }
     TOperation op(host, std::move(progress));
     for (const TImageSegment& segment : segments) {
-        const auto at = static_cast<uint32_t>(address + segment.address);
+        const auto at = static_cast<uint32_t>(segment.address);
         const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
             return Transfer().Write(memory, at, segment.bytes.data(),
                                     static_cast<uint32_t>(segment.bytes.size()),

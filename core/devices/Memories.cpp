@@ -62,6 +62,22 @@ TMemoryResult WriteMemory(TBoardConnection& connection, const TMemory& memory, u
     return Ended(connection, r, "writing", memory, address);
 }
 
+std::string PlaceSegments(const TMemory& memory, uint32_t address,
+                          std::vector<TImageSegment>& segments, const std::string& file) {
+    for (TImageSegment& s : segments) {
+        const uint64_t at = address + s.address;
+        const std::string where =
+            address == 0 || s.address == 0
+                ? fmt::format("0x{:X}", at)
+                : fmt::format("0x{:X} (its 0x{:X} + 0x{:X})", at, s.address, address);
+        if (at >= memory.size || s.bytes.size() > memory.size - at)
+            return fmt::format("{}: 0x{:X} bytes at {} run past the end of {} (0x{:X} bytes)", file,
+                               s.bytes.size(), where, memory.argument, memory.size);
+        s.address = at;
+    }
+    return {};
+}
+
 void CheckMemories(TCheckRun& run) {
     TMemoryCheck check(run.Board(), run.Host());
     TMemoryCheck::TOptions how;

@@ -1,9 +1,11 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/devices/DeviceResult.h"
+#include "core/formats/RecordImage.h"
 #include "wire/Memories.h"
 
 class TBoardConnection;
@@ -35,6 +37,12 @@ TMemoryResult WriteMemory(TBoardConnection& connection, const TMemory& memory, u
 // link, and the result says where, as every front end says it.
 TMemoryResult LinkLostAt(TBoardConnection& connection, const char* verb, const TMemory& memory,
                          uint32_t at);
+
+// Moves a content file's segments from their places relative to `address`
+// to their memory addresses; the reason, naming `file`, when one does not lie
+// inside the memory, else empty.
+std::string PlaceSegments(const TMemory& memory, uint32_t address,
+                          std::vector<TImageSegment>& segments, const std::string& file);
 
 // The self test's "memories" area: each memory by the memory checks (TMemoryCheck).
 void CheckMemories(TCheckRun& run);
