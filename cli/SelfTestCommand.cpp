@@ -24,7 +24,6 @@
 #include "core/formats/ReportFormat.h"
 #include "core/jobs/ReportParts.h"
 #include "core/jobs/SelfTest.h"
-#include "platform/Version.h"
 
 namespace {
 
@@ -111,12 +110,13 @@ void RunSelfTest(THost& host, const TArguments& a, const std::vector<std::string
     std::vector<TReportFile> reports = OpenReports(a.reports);
     bool reportsWritten = true;
 
-    TSelfTestReport report;
-    report.toolVersion = kKbrVersion;
-    report.startedUtc = platform::UtcTimestamp();
-    report.full = a.full;
-    report.destructive = a.destructive;
-    report.interactive = a.interactive;
+    TSelfTest::TOptions options;
+    options.areas = areas;
+    options.full = a.full;
+    options.destructive = a.destructive;
+    options.interactive = a.interactive;
+    options.rs232Loopback = a.loopback;
+    TSelfTestReport report = TSelfTest::StartReport(options);
     const auto start = std::chrono::steady_clock::now();
     auto finish = [&] {
         report.durationMs = uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -143,12 +143,6 @@ void RunSelfTest(THost& host, const TArguments& a, const std::vector<std::string
     // Each memory check gets a bar of its own, wiped before its line.
     TProgressBar bar("", 0, "B", host);
 
-    TSelfTest::TOptions options;
-    options.areas = areas;
-    options.full = a.full;
-    options.destructive = a.destructive;
-    options.interactive = a.interactive;
-    options.rs232Loopback = a.loopback;
     TSelfTest(connection.Board(), options, bar).Run(report, [&bar](const TCheckResult& c) {
         bar.Finish();
         PrintCheck(c);

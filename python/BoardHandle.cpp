@@ -27,7 +27,6 @@
 #include "core/jobs/MemoryTransfer.h"
 #include "core/jobs/SelfTest.h"
 #include "platform/System.h"
-#include "platform/Version.h"
 #include "python/PyErrors.h"
 
 namespace py = pybind11;
@@ -441,21 +440,16 @@ TSelfTestReport TBoardHandle::SelfTest(const std::vector<std::string>& areas, bo
                                        bool destructive, bool rs232Loopback,
                                        const std::map<std::string, std::string>& reports,
                                        py::object progress, py::object ask, py::object tell) {
-    TSelfTestReport report;
-    report.toolVersion = kKbrVersion;
-    report.startedUtc = platform::UtcTimestamp();
-    report.board = name;
-    report.link = impl->connection.LinkInfo();
-    report.full = full;
-    report.destructive = destructive;
-    report.interactive = !ask.is_none();
-    const uint32_t start = platform::GetTickCount();
     TSelfTest::TOptions options;
     options.areas = areas;
     options.full = full;
     options.destructive = destructive;
     options.rs232Loopback = rs232Loopback;
-    options.interactive = report.interactive;
+    options.interactive = !ask.is_none();
+    TSelfTestReport report = TSelfTest::StartReport(options);
+    report.board = name;
+    report.link = impl->connection.LinkInfo();
+    const uint32_t start = platform::GetTickCount();
     TOperation op(host, std::move(progress));
     host.SetPerson(std::move(ask), std::move(tell));
     op.RunHolding(impl->connection, [&] { TSelfTest(impl->connection.Board(), options, host).Run(report); });

@@ -5,6 +5,8 @@
 
 #include "core/devices/DeviceTable.h"
 #include "core/devices/MemoryModel.h"
+#include "platform/System.h"
+#include "platform/Version.h"
 
 namespace {
 
@@ -52,6 +54,16 @@ TSelfTest::ChooseAreas(const std::string& only, const std::string& skip, std::st
             areas.push_back(area);
     }
     return areas;
+}
+
+TSelfTestReport TSelfTest::StartReport(const TOptions& options) {
+    TSelfTestReport report;
+    report.toolVersion = kKbrVersion;
+    report.startedUtc = platform::UtcTimestamp();
+    report.full = options.full;
+    report.destructive = options.destructive;
+    report.interactive = options.interactive;
+    return report;
 }
 
 TSelfTest::TSelfTest(TBoard& board, TOptions options, THost& host)

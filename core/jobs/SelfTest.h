@@ -36,6 +36,10 @@ class TSelfTest {
 
     TSelfTest(TBoard& board, TOptions options, THost& host);
 
+    // A report of a run with `options` that starts now: the tool's version,
+    // the start time and how the run was asked for.
+    static TSelfTestReport StartReport(const TOptions& options);
+
     // Runs the chosen areas into `report`: its checks, completed and stopReason.
     void Run(TSelfTestReport& report, const CheckDone& each = {});
 
