@@ -69,14 +69,11 @@ void TPythonHost::SetPerson(py::object askCall, py::object tellCall) {
     tell = std::move(tellCall);
 }
 
-void TPythonHost::LinkLost(const std::string& reason) { lostReason = reason; }
-
 void TPythonHost::Begin(py::object progressCall) {
     progress = std::move(progressCall);
     pending.reset();
     lastFailure.clear();
     boxed = false;
-    lostReason.clear();
 }
 
 void TPythonHost::End() {

@@ -12,7 +12,7 @@ namespace kbr::python {
 // each call that reaches Python takes it back for as long as it needs:
 // task progress goes to the script's progress(done, total), the stop
 // question is a check for signals (Ctrl-C stops at the next exchange), and
-// a lost link is kept for the exception that ends the operation.
+// the first failure told is kept for the exception that ends the operation.
 class TPythonHost : public THost {
   public:
     void Info(const std::string& text, Tone tone) override;
@@ -22,8 +22,6 @@ class TPythonHost : public THost {
     bool StopRequested() override;
     bool Ask(const std::string& question) override;
     void Tell(const std::string& instruction) override;
-    void LinkLost(const std::string& reason) override;
-    void Connected(const std::string& link) override { this->link = link; }
 
     // Starts an operation: `progress` (None for none) hears its task's steps.
     // Call with the GIL held.
@@ -34,15 +32,10 @@ class TPythonHost : public THost {
     // Ends it, with the GIL held: raises what Python raised meanwhile (the
     // KeyboardInterrupt of a Ctrl-C, or the progress callable's exception).
     void End();
-    // Whether Python has an exception waiting for End.
-    bool Interrupted() const { return pending.has_value(); }
 
     // The failure the core told first in a box, else in an info line, for
     // the exception's text; cleared by Begin.
     const std::string& LastFailure() const { return lastFailure; }
-    // Why the link was lost, if it was since Begin.
-    const std::string& LostReason() const { return lostReason; }
-    const std::string& Link() const { return link; }
 
   private:
     pybind11::object progress;
@@ -50,8 +43,6 @@ class TPythonHost : public THost {
     std::optional<pybind11::error_already_set> pending;
     std::string lastFailure;
     bool boxed = false;
-    std::string lostReason;
-    std::string link;
 };
 
 } // namespace kbr::python
