@@ -70,7 +70,13 @@ lacks() {
   shift
   for f; do ! grep -qxF "$f" <<<"$list" || fail "$package holds $f"; done
 }
-control_script() { dpkg-deb --ctrl-tarfile "$(deb "$1")" | tar -t | grep -qx "./$2" || fail "$1 has no $2"; }
+# The listing is taken whole before it is searched: a grep -q that stops at the
+# first match would leave tar writing into a closed pipe, failing under pipefail.
+control_script() {
+  local list
+  list=$(dpkg-deb --ctrl-tarfile "$(deb "$1")" | tar -t)
+  grep -qx "./$2" <<<"$list" || fail "$1 has no $2"
+}
 
 panel_files="/usr/lib/kbr370/kbr370-panel /usr/bin/kbr370-panel /usr/share/applications/kbr370-panel.desktop
   /usr/share/icons/hicolor/scalable/apps/kbr370-panel.svg /usr/share/man/man1/kbr370-panel.1.gz"
@@ -107,8 +113,8 @@ if [[ " $packages " == *" python3-kbr370 "* ]]; then
   [ "$(dpkg-deb -f "$(deb python3-kbr370)" Section)" = python ] || fail "python3-kbr370 is not in section python"
   holds python3-kbr370 $dist/kbr370/__init__.py $dist/kbr370/pytest_plugin.py $dist/kbr370/py.typed \
     "$dist/kbr370-$version.dist-info/METADATA" "$dist/kbr370-$version.dist-info/entry_points.txt"
-  contents python3-kbr370 | grep -q "^$dist/kbr370/_kbr370\..*\.so$" || fail "python3-kbr370 lacks the extension"
-  ! contents python3-kbr370 | grep -qE '__pycache__|\.pyc$' || fail "python3-kbr370 holds byte code"
+  grep -q "^$dist/kbr370/_kbr370\..*\.so$" "$work/python3-kbr370.contents" || fail "python3-kbr370 lacks the extension"
+  ! grep -qE '__pycache__|\.pyc$' "$work/python3-kbr370.contents" || fail "python3-kbr370 holds byte code"
   control_script python3-kbr370 postinst
   control_script python3-kbr370 prerm
 fi
@@ -130,7 +136,7 @@ done
 
 # The unpacked tools run.
 unset KBR370_CABLE KBR370_DESIGN KBR370_VBOARD_DIR
-"$root/usr/bin/kbr370" --version | grep -qx "kbr370 $version" || fail "unpacked kbr370 --version: $("$root/usr/bin/kbr370" --version 2>&1)"
+[ "$("$root/usr/bin/kbr370" --version)" = "kbr370 $version" ] || fail "unpacked kbr370 --version: $("$root/usr/bin/kbr370" --version 2>&1)"
 "$root/usr/bin/kbr370-vboard" --help >/dev/null || fail "unpacked kbr370-vboard does not run"
 
 # The unpacked module, with the plugin its entry point registers, reaches a
