@@ -213,6 +213,12 @@ using TTransferOutcome = TMemoryTransfer::Outcome;
     throw TLinkError(lost.reason + more);
 }
 
+// Drops the link, without the GIL: a job that ended on a lost link.
+void DropLink(TBoardConnection& connection, const std::string& reason) {
+    py::gil_scoped_release nogil;
+    connection.LoseLink(reason);
+}
+
 } // namespace
 
 // The transfers' progress and stop question go to the host: the script's
@@ -265,21 +271,17 @@ std::optional<uint32_t> TBoardHandle::Verify(const kbr::devices::TMemory& memory
 }
 
 void TBoardHandle::Erase(py::object progress) {
-    TOperation op(host, std::move(progress));
-    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
-        return Transfer().Erase();
-    });
-    op.End();
+    const TMemoryTransfer::TResult result =
+        TOperation(host, std::move(progress)).RunHoldingToEnd(impl->connection, [&] {
+            return Transfer().Erase();
+        });
     if (result.Ok())
         return;
     const std::string failure = TMemoryTransfer::EraseFailure(result);
     if (result.outcome == TTransferOutcome::Refused ||
         result.outcome == TTransferOutcome::BadStepCount)
         throw TBoardRefused(failure);
-    {
-        py::gil_scoped_release nogil;
-        impl->connection.LoseLink(failure);
-    }
+    DropLink(impl->connection, failure);
     throw TLinkError(failure);
 }
 
@@ -289,12 +291,12 @@ void TBoardHandle::Save(const kbr::devices::TMemory& memory, uint32_t address, u
     if (!file.Create(path))
         throw TBoardError(file.Error());
     const auto encoder = MakeContentEncoder(format, address, count, memory.argument);
-    TOperation op(host, std::move(progress));
-    const TMemoryTransfer::TResult result = op.RunHolding(impl->connection, [&] {
-        return Transfer().ReadToFile(memory, address, count, TMemoryTransfer::ReadPlan(), *encoder,
-                                     [&](const void* data, size_t n) { return file.Write(data, n); });
-    });
-    op.End();
+    const TMemoryTransfer::TResult result =
+        TOperation(host, std::move(progress)).RunHoldingToEnd(impl->connection, [&] {
+            return Transfer().ReadToFile(
+                memory, address, count, TMemoryTransfer::ReadPlan(), *encoder,
+                [&](const void* data, size_t n) { return file.Write(data, n); });
+        });
     if (result.outcome == TTransferOutcome::SinkFailed)
         throw TBoardError("writing " + path + " failed: " + std::strerror(errno));
     if (!result.Ok())
@@ -458,10 +460,8 @@ TSelfTestReport TBoardHandle::SelfTest(const std::vector<std::string>& areas, bo
     // written, also after a Ctrl-C, which is raised then.
     WriteReports(report, reports);
     op.End();
-    if (!report.completed) {
-        py::gil_scoped_release nogil;
-        impl->connection.LoseLink(report.stopReason);
-    }
+    if (!report.completed)
+        DropLink(impl->connection, report.stopReason);
     return report;
 }
 

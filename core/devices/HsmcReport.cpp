@@ -104,19 +104,15 @@ void CheckHsmc(TCheckRun& run) {
         r.message = "every pin loops back";
         if (HsmcPassed(mask8, mask40))
             return;
+        // The failing pins as the page lists them.
+        const THsmcResult found = HsmcResultOf(mask8, mask40);
         std::string pins;
-        auto fail = [&](const char* group, std::string line) {
-            // As the page lists them, less the padding and line ends.
-            line.erase(line.find_last_not_of(" \r\n") + 1);
-            r.failures.push_back({{"group", group}, {"pins", line}});
-            pins += (pins.empty() ? "" : ", ") + line;
-        };
-        for (int g = 0; g < 4; ++g)
-            if (mask8 >> g & 1)
-                fail("transceiver", HsmcTransceiverLine(g));
-        for (int j = 0; j < 40; ++j)
-            if (mask40 >> j & 1)
-                fail("pio", HsmcPinPairLine(j));
+        for (const auto& [group, lines] : {std::pair{"transceiver", &found.transceiverErrors},
+                                           std::pair{"pio", &found.pioErrors}})
+            for (const std::string& line : *lines) {
+                r.failures.push_back({{"group", group}, {"pins", line}});
+                pins += (pins.empty() ? "" : ", ") + line;
+            }
         r.result = TResult::Failed;
         r.message = std::string(kHsmc.ng) + ": " + pins;
     });

@@ -1,6 +1,7 @@
 #include "core/devices/SdCard.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "board/Board.h"
 #include "core/devices/Devices.h"
@@ -64,10 +65,10 @@ void CheckSdCard(TCheckRun& run) {
         return;
     run.Check("sd", "CRC7", [&](TCheckResult& r) {
         std::vector<std::string> bad;
-        for (const auto& [name, reg] : {std::pair{"CID", cid}, std::pair{"CSD", csd}}) {
+        for (const auto& [name, key, reg] :
+             {std::tuple{"CID", "cid_crc7", cid}, std::tuple{"CSD", "csd_crc7", csd}}) {
             const uint8_t stored = StoredSdCrc7(reg), computed = SdCrc7(reg, 15);
-            const std::string key = name == std::string("CID") ? "cid" : "csd";
-            r.details.emplace_back(key + "_crc7", FormatText("0x%02X", stored));
+            r.details.emplace_back(key, FormatText("0x%02X", stored));
             if (stored != computed) {
                 bad.push_back(
                     FormatText("%s CRC7 is 0x%02X, its bytes give 0x%02X", name, stored, computed));
